@@ -1,0 +1,51 @@
+#pragma once
+// clsDeploywizard: the public class through which a host deploys functions in two stages. ShowWizard
+// lets the user choose functions and places and returns a packet set; DeployToFile saves a packet set
+// as the packet file "DeployFunction.Dat"; DeployToLumoMain later writes a packet file into the
+// console catalogue of the installation it runs in. The class keeps nothing between calls.
+//
+// Creatable by program ID "OrvaClassDeploy.clsDeploywizard" and callable by name with the members
+// ShowWizard, DeployToFile, DeployToLumoMain (in this interface order).
+
+#include "automation/Object.h"
+#include "components/Dictionary.h"
+#include "components/Vector.h"
+
+namespace orva::api {
+
+using automation::ObjectRef;
+using automation::Text;
+using automation::TextView;
+using automation::Variant;
+
+class clsDeploywizard : public automation::Object {
+public:
+    static constexpr const char16_t* kProgId = u"OrvaClassDeploy.clsDeploywizard";
+    static constexpr const char16_t* kPacketFileName = u"DeployFunction.Dat";
+
+    // Opens the deployment wizard for the chosen business-object types, optionally on the packet set
+    // of an earlier call, and returns the new packet set, or nothing when the user cancels.
+    // Errors reach the caller.
+    ObjectRef ShowWizard(const components::VectorRef& vetSelectObjects, const ObjectRef& objResult = nullptr);
+
+    // Saves objResult (a packet set, or any object with a Save member) as "DeployFunction.Dat" in
+    // strPath, or in the library's own folder when strPath is empty, and returns the full path.
+    // Returns the empty text on any failure and reports nothing.
+    //
+    // Folders on Linux: "/" separates folders. Because hosts written for Windows pass folders with
+    // "\", every "\" in strPath is read as "/" ("C:\out\" is not meaningful here, "out\sub\" is the
+    // folder out/sub). No separator is added when the folder already ends in one.
+    Text DeployToFile(const ObjectRef& objResult, const Text& strPath);
+
+    // Loads the packet file strFile, takes the packet of the host's language, replaces class
+    // identifiers and names as dctInfo says, and deploys it into the console catalogue. Every step is
+    // reported in msgList, which is created when the caller passes nothing. True when the deployment
+    // ran to its end. Never raises: failures are lines of msgList and a false result.
+    bool DeployToLumoMain(const Text& strFile, components::DictionaryRef& dctInfo,
+                          components::VectorRef& msgList);
+
+    Text TypeName() const override { return u"clsDeploywizard"; }
+    Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;
+};
+
+}  // namespace orva::api

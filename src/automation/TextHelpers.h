@@ -1,0 +1,47 @@
+#pragma once
+// Text operations with the automation semantics that the library's algorithms rely on. Positions
+// and lengths are in UTF-16 code units.
+
+#include <cstdint>
+#include <vector>
+
+#include "automation/Text.h"
+
+namespace orva::automation {
+
+// Removes leading and trailing U+0020 only; tabs, no-break spaces and other blanks stay.
+Text Trim(TextView text);
+Text LTrim(TextView text);
+Text RTrim(TextView text);
+
+// Unicode simple upper-case mapping, code point by code point, through ICU. Length-preserving: a
+// code point whose mapping would change the number of code units is kept as it is.
+Text UCase(TextView text);
+
+// True when both texts are equal after UCase.
+bool EqualsNoCase(TextView a, TextView b);
+
+// Position (0-based) of the first occurrence of needle in text, comparing without regard to letter
+// case (UCase of both), or npos. An empty needle is found at 0.
+size_t FindNoCase(TextView text, TextView needle);
+
+// Reads a text as a signed 32-bit integer: surrounding U+0020 allowed, an optional sign, decimal
+// digits, optionally a fraction that is rounded half to even ("2.5" gives 2). Raises 13 (type
+// mismatch) for an empty text or anything else that is not such a number, and 6 (overflow) for a
+// number outside the 32-bit range.
+int32_t TextToInt32(TextView text);
+
+// Reads a text as a double with the same rules (no exponent). Raises 13 for a non-number.
+double TextToDouble(TextView text);
+
+// Decimal text of a 32-bit integer.
+Text Int32ToText(int32_t value);
+
+// Splits at every occurrence of a non-empty separator. An empty text gives no parts at all (so that
+// asking for a part of it fails as out of range); otherwise there are occurrences + 1 parts.
+std::vector<Text> Split(TextView text, TextView separator);
+
+// Text of count copies of ch.
+Text Repeat(char16_t ch, size_t count);
+
+}  // namespace orva::automation

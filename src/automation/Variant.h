@@ -1,0 +1,91 @@
+#pragma once
+// Variant: the value type of the automation world. It holds empty, null, a Boolean, a 16- or 32-bit
+// integer, a double, a text, an object reference (a null reference is "nothing") or an array of
+// variants. Objects are shared by reference: copying a variant copies the reference, never the object.
+// Arrays are immutable once built and shared between copies, so a copied variant behaves as a value.
+
+#include <cstdint>
+#include <memory>
+#include <variant>
+#include <vector>
+
+#include "automation/Text.h"
+
+namespace orva::automation {
+
+class Object;
+using ObjectRef = std::shared_ptr<Object>;
+
+class Variant;
+
+// An array of variants with its lower bound (0 for arrays built by the library).
+struct VariantArray {
+    int32_t lowerBound = 0;
+    std::vector<Variant> items;
+};
+using ArrayRef = std::shared_ptr<const VariantArray>;
+
+struct EmptyValue {
+    bool operator==(const EmptyValue&) const = default;
+};
+struct NullValue {
+    bool operator==(const NullValue&) const = default;
+};
+
+enum class VariantType { Empty, Null, Boolean, Integer, Long, Double, Text, Object, Array };
+
+class Variant {
+public:
+    Variant() = default;
+    Variant(NullValue) : m_value(NullValue{}) {}
+    Variant(bool value) : m_value(value) {}
+    Variant(int16_t value) : m_value(value) {}
+    Variant(int32_t value) : m_value(value) {}
+    Variant(double value) : m_value(value) {}
+    Variant(Text value) : m_value(std::move(value)) {}
+    Variant(const char16_t* value) : m_value(Text(value)) {}
+    Variant(ObjectRef value) : m_value(std::move(value)) {}
+    template <typename T>
+        requires std::is_base_of_v<Object, T>
+    Variant(std::shared_ptr<T> value) : m_value(ObjectRef(std::move(value))) {}
+    Variant(std::nullptr_t) : m_value(ObjectRef()) {}
+    Variant(ArrayRef value) : m_value(std::move(value)) {}
+
+    // Builds an array variant with lower bound 0.
+    static Variant Array(std::vector<Variant> items, int32_t lowerBound = 0);
+
+    VariantType Type() const { return static_cast<VariantType>(m_value.index()); }
+    bool IsEmpty() const { return Type() == VariantType::Empty; }
+    bool IsNull() const { return Type() == VariantType::Null; }
+    // True for an object reference, also for nothing.
+    bool IsObject() const { return Type() == VariantType::Object; }
+    bool IsArray() const { return Type() == VariantType::Array; }
+    bool IsText() const { return Type() == VariantType::Text; }
+
+    // Conversions with the automation semantics; each raises 13 (type mismatch) when the value cannot
+    // be read as the type, 6 (overflow) when a number does not fit, 94 when the value is null.
+    Text ToText() const;          // empty -> "", true -> "True", numbers in decimal
+    int32_t ToInt32() const;      // texts through TextToInt32; doubles round half to even
+    int16_t ToInt16() const;
+    double ToDouble() const;
+    bool ToBool() const;          // numbers: non-zero; texts: "True"/"False" or a number
+    // The object reference; empty reads as nothing. Anything else raises 13.
+    ObjectRef ToObject() const;
+    // The array; raises 13 when the variant is not one.
+    const VariantArray& ToArray() const;
+
+    // Direct access when the type is known (no conversion); nullptr when the variant holds another type.
+    const Text* TextIf() const { return std::get_if<Text>(&m_value); }
+    const ObjectRef* ObjectIf() const { return std::get_if<ObjectRef>(&m_value); }
+
+    // Equal type and equal value; objects compare by identity, arrays element by element.
+    bool operator==(const Variant& other) const;
+
+private:
+    std::variant<EmptyValue, NullValue, bool, int16_t, int32_t, double, Text, ObjectRef, ArrayRef> m_value;
+};
+
+// A short description of a variant's type, for error messages ("Text", "Object", ...).
+Text TypeNameOf(const Variant& value);
+
+}  // namespace orva::automation

@@ -1,0 +1,13 @@
+#pragma once
+// Factories of the individual commands; MakeCommands() gathers them.
+
+#include <memory>
+
+#include "cli/Command.h"
+
+namespace orva::cli {
+
+std::unique_ptr<Command> MakePackCommand();
+std::unique_ptr<Command> MakeShowCommand();
+
+}  // namespace orva::cli

@@ -1,0 +1,56 @@
+// orva-deploy pack IN.json -o FILE: builds a packet file from its JSON form.
+
+#include "automation/TextHelpers.h"
+#include "cli/CommandSupport.h"
+#include "cli/Commands.h"
+#include "components/Dictionary.h"
+#include "components/PropertyBagJson.h"
+
+namespace orva::cli {
+
+using namespace automation;
+using namespace components;
+
+namespace {
+
+class PackCommand : public Command {
+public:
+    std::string Name() const override { return "pack"; }
+    std::string Description() const override { return "Build a packet file from its JSON form"; }
+
+    void Configure(CLI::App& sub) override {
+        sub.add_option("input", m_input, "JSON file: objects become dictionaries, arrays vectors, strings texts")
+            ->required();
+        sub.add_option("-o,--output", m_output, "Packet file to write (replaced safely if it exists)")
+            ->required();
+        sub.footer(
+            "\nThe top-level JSON value must be an object. A packet set has the keys \"CHS\", \"CHT\" and\n"
+            "\"EN\", each an array of deployment entries. \"orva-deploy show FILE --json\" prints the same\n"
+            "JSON back.\n\nExample:\n  orva-deploy pack data/samples/packet-set.json -o /tmp/DeployFunction.Dat");
+    }
+
+    int Execute(const HostOptions&, Streams& streams) override {
+        try {
+            Variant root = ParsePropertyBagJson(ReadWholeFile(m_input), FromUtf8(m_input));
+            ObjectRef object = root.IsObject() ? root.ToObject() : nullptr;
+            auto dictionary = std::dynamic_pointer_cast<Dictionary>(object);
+            if (!dictionary) {
+                Raise(errors::kBadFileFormat, FromUtf8(m_input) + u": the top-level JSON value must be an object");
+            }
+            dictionary->Save(FromUtf8(m_output));
+            return kExitOk;
+        } catch (const AutomationError& error) {
+            return ReportFailure(streams, "pack", error);
+        }
+    }
+
+private:
+    std::string m_input;
+    std::string m_output;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakePackCommand() { return std::make_unique<PackCommand>(); }
+
+}  // namespace orva::cli

@@ -1,0 +1,24 @@
+#include "components/Registration.h"
+
+#include <mutex>
+
+#include "automation/ClassRegistry.h"
+#include "components/Dictionary.h"
+#include "components/TextFormatter.h"
+#include "components/Vector.h"
+
+namespace orva::components {
+
+using automation::ClassRegistry;
+
+void RegisterComponentClasses() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        ClassRegistry& registry = ClassRegistry::Instance();
+        registry.Register(Dictionary::kProgId, [] { return Dictionary::Create(); });
+        registry.Register(Vector::kProgId, [] { return Vector::Create(); });
+        registry.Register(TextFormatter::kProgId, [] { return TextFormatter::Create(); });
+    });
+}
+
+}  // namespace orva::components

@@ -1,0 +1,26 @@
+#pragma once
+// Keyed list entries: one text carrying a visible display text and a hidden key. Positions 1..255
+// hold the display, cut or filled with spaces to exactly 255 code units; the key follows unchanged.
+// List boxes show such texts with the key far out of sight; selection entries store them.
+
+#include "automation/Text.h"
+
+namespace orva::core {
+
+using automation::Text;
+
+inline constexpr size_t kKeyedDisplayWidth = 255;
+
+// The display cut or filled with spaces to 255 units, followed by the key. Never fails.
+Text ComposeKeyedEntry(Text display, Text key);
+
+// wantKey true: everything after position 255, untrimmed (empty for shorter texts).
+// wantKey false: the first 255 units (the whole text when shorter), without leading and trailing
+// U+0020. Never fails. wantKey is taken by reference, as callers of the list code pass it.
+Text KeyedEntryPart(Text entry, bool& wantKey);
+
+// Convenience forms for C++ callers.
+Text KeyedEntryKey(const Text& entry);
+Text KeyedEntryDisplay(const Text& entry);
+
+}  // namespace orva::core

@@ -1,0 +1,1 @@
+// The host-context layer: text lookup, formatting, dialog fonts, shared host properties.
