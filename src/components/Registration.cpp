@@ -4,6 +4,7 @@
 
 #include "automation/ClassRegistry.h"
 #include "components/Dictionary.h"
+#include "components/PropertyStore.h"
 #include "components/TextFormatter.h"
 #include "components/Vector.h"
 
@@ -18,6 +19,7 @@ void RegisterComponentClasses() {
         registry.Register(Dictionary::kProgId, [] { return Dictionary::Create(); });
         registry.Register(Vector::kProgId, [] { return Vector::Create(); });
         registry.Register(TextFormatter::kProgId, [] { return TextFormatter::Create(); });
+        registry.Register(PropertyStore::kProgId, [] { return std::make_shared<PropertyStore>(); });
     });
 }
 

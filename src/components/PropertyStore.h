@@ -1,0 +1,58 @@
+#pragma once
+// OrvaShare.PropertyStore: the suite's shared-properties store. The hosting program publishes the
+// properties of its login (Language, PropsString, and any other value, object references included)
+// under its process ID; the library and the components read them back with GetProperty.
+//
+// The values live in one process-wide table (SharedPropertyTable); a PropertyStore object is only a
+// handle on it, so the library may create and release stores as often as it likes. Names match
+// without regard to letter case.
+//
+// Host side, before calling the library:
+//   auto& table = orva::components::SharedPropertyTable::Instance();
+//   table.Publish(getpid(), u"Language", u"EN");
+//   table.Publish(getpid(), u"PropsString", u"Language=EN;ConnectString=sqlite:/srv/acct.db;");
+
+#include <cstdint>
+#include <mutex>
+#include <unordered_map>
+
+#include "automation/Object.h"
+
+namespace orva::components {
+
+using automation::Text;
+using automation::TextView;
+using automation::Variant;
+
+class SharedPropertyTable {
+public:
+    static SharedPropertyTable& Instance();
+
+    // Stores value under (processId, name), replacing an earlier value.
+    void Publish(int32_t processId, TextView name, Variant value);
+    // Removes every property of a process (a host logging out).
+    void Withdraw(int32_t processId);
+    // The value, or empty when nothing was published under that name.
+    Variant Get(int32_t processId, TextView name) const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::unordered_map<int32_t, std::unordered_map<Text, Variant>> m_values;  // name upper-cased
+};
+
+// Publishes for the calling process (getpid()).
+void PublishOwnProperty(TextView name, Variant value);
+
+class PropertyStore : public automation::Object {
+public:
+    static constexpr const char16_t* kProgId = u"OrvaShare.PropertyStore";
+
+    // The value published under (processId, name); empty when there is none. Never raises.
+    Variant GetProperty(int32_t processId, TextView name) const;
+
+    Text TypeName() const override { return u"PropertyStore"; }
+    // By name: GetProperty(processId, name).
+    Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;
+};
+
+}  // namespace orva::components

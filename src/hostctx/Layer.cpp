@@ -1,1 +1,0 @@
-// The host-context layer: text lookup, formatting, dialog fonts, shared host properties.

@@ -1,0 +1,26 @@
+#pragma once
+// The host's shared properties, read under this process's ID from the shared-properties store
+// ("OrvaShare.PropertyStore", created anew for every read). Nothing is cached: every read asks the
+// store again.
+
+#include "automation/Variant.h"
+
+namespace orva::hostctx {
+
+using automation::Text;
+using automation::Variant;
+
+// The value of one shared property of this process (an object reference when the store holds one).
+// Asks the store twice: once to learn the kind of the answer, once for the answer itself.
+// Failures (the store cannot be created, GetProperty fails) reach the caller.
+Variant GetSharedProperty(const Text& name);
+
+// The shared property "PropsString" as text. Failures reach the caller.
+Text GetPropsString();
+
+// The value of name in the properties string, upper-cased and untrimmed, or the empty text. The
+// search finds the first occurrence of name followed by "=" anywhere in the string, without regard to
+// letter case; the value runs to the next ";". Never fails: an unreadable store gives the empty text.
+Text GetPropsValue(const Text& name);
+
+}  // namespace orva::hostctx
