@@ -2,6 +2,12 @@
 
 #include "api/LibraryLocation.h"
 #include "automation/AutomationError.h"
+#include "automation/PendingError.h"
+#include "automation/TextHelpers.h"
+#include "core/DeploymentEngine.h"
+#include "core/PacketRemapping.h"
+#include "hostctx/SharedProperties.h"
+#include "hostctx/Texts.h"
 
 namespace orva::api {
 
@@ -29,10 +35,27 @@ Text clsDeploywizard::DeployToFile(const ObjectRef& objResult, const Text& strPa
     }
 }
 
-bool clsDeploywizard::DeployToLumoMain(const Text&, DictionaryRef&, VectorRef& msgList) {
+bool clsDeploywizard::DeployToLumoMain(const Text& strFile, DictionaryRef& dctInfo, VectorRef& msgList) {
     if (!msgList) msgList = Vector::Create();
-    msgList->Add(Text(u"DeployToLumoMain is not available in this build"));
-    return false;
+    Variant packet;
+    // Trap and end for everything before the engine; the engine reports its own failures.
+    try {
+        Text language = UCase(hostctx::GetPropsValue(u"Language"));
+        DictionaryRef packetSet = Dictionary::Create();
+        packetSet->Load(strFile);
+        packet = packetSet->Value(language);
+        if (!packet.IsObject() || !packet.ToObject()) {
+            Raise(errors::kBadFileFormat, strFile + u": the packet file holds no packet for the language \"" +
+                                              language + u"\"");
+        }
+        if (dctInfo) core::RemapPacket(*AsVector(packet), *dctInfo, language);
+    } catch (...) {
+        AutomationError error = CurrentAsAutomationError();
+        RecordPending(error);
+        msgList->Add(hostctx::FormatText(core::patterns::kDeployFailed, {error.Description()}));
+        return false;
+    }
+    return core::DeployPacketToCatalogue(packet, msgList);
 }
 
 Variant clsDeploywizard::Invoke(TextView name, CallKind, std::span<Variant> args) {

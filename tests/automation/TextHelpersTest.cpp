@@ -1,0 +1,73 @@
+#include "automation/TextHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include "automation/AutomationError.h"
+
+namespace orva::automation {
+namespace {
+
+int32_t ErrorNumberOf(auto&& call) {
+    try {
+        call();
+    } catch (const AutomationError& error) {
+        return error.Number();
+    }
+    return 0;
+}
+
+TEST(TextHelpers, TrimRemovesOnlyTheSpaceCharacter) {
+    EXPECT_EQ(Trim(u"  a b  "), u"a b");
+    EXPECT_EQ(Trim(u"\ta\t"), u"\ta\t");
+    EXPECT_EQ(Trim(u"\u3000名\u00A0"), u"\u3000名\u00A0");
+    EXPECT_EQ(Trim(u"    "), u"");
+    EXPECT_EQ(LTrim(u"  x "), u"x ");
+    EXPECT_EQ(RTrim(u"  x "), u"  x");
+}
+
+TEST(TextHelpers, UpperCasingIsUnicodeAndKeepsTheLength) {
+    EXPECT_EQ(UCase(u"abc äöü ς"), u"ABC ÄÖÜ Σ");
+    EXPECT_EQ(UCase(u"财务 orva"), u"财务 ORVA");
+    // "ß" upper-cases to "SS" in full mapping; the simple mapping keeps it, so lengths never change.
+    EXPECT_EQ(UCase(u"straße"), u"STRAßE");
+    // A supplementary character with a simple mapping (Deseret small letter long i -> capital).
+    EXPECT_EQ(UCase(u"\U00010428"), u"\U00010400");
+    EXPECT_TRUE(EqualsNoCase(u"Language", u"LANGUAGE"));
+    EXPECT_EQ(FindNoCase(u"DefLanguage=x;Language=y", u"language="), 3u);
+}
+
+TEST(TextHelpers, TextToInt32AcceptsNumbersAndRaisesTypeMismatchOrOverflow) {
+    EXPECT_EQ(TextToInt32(u"12"), 12);
+    EXPECT_EQ(TextToInt32(u" -7 "), -7);
+    EXPECT_EQ(TextToInt32(u"2.5"), 2);
+    EXPECT_EQ(TextToInt32(u"3.5"), 4);
+    EXPECT_EQ(TextToInt32(u"2147483647"), 2147483647);
+    EXPECT_EQ(TextToInt32(u"-2147483648"), INT32_MIN);
+    EXPECT_EQ(ErrorNumberOf([] { TextToInt32(u""); }), errors::kTypeMismatch);
+    EXPECT_EQ(ErrorNumberOf([] { TextToInt32(u"abc"); }), errors::kTypeMismatch);
+    EXPECT_EQ(ErrorNumberOf([] { TextToInt32(u"12abc"); }), errors::kTypeMismatch);
+    EXPECT_EQ(ErrorNumberOf([] { TextToInt32(u"-"); }), errors::kTypeMismatch);
+    EXPECT_EQ(ErrorNumberOf([] { TextToInt32(u"2147483648"); }), errors::kOverflow);
+    EXPECT_EQ(ErrorNumberOf([] { TextToInt32(u"99999999999999999999"); }), errors::kOverflow);
+}
+
+TEST(TextHelpers, SplitGivesNoPartsForEmptyTextAndKeepsEmptyParts) {
+    EXPECT_TRUE(Split(u"", u"|").empty());
+    EXPECT_EQ(Split(u"Base|1001", u"|"), (std::vector<Text>{u"Base", u"1001"}));
+    EXPECT_EQ(Split(u"a||b|", u"|"), (std::vector<Text>{u"a", u"", u"b", u""}));
+    EXPECT_EQ(Split(u"name", u"-"), (std::vector<Text>{u"name"}));
+}
+
+TEST(TextConversion, Utf8RoundTripsAndRefusesMalformedInput) {
+    Text text = u"财务 \U0001F600 a";
+    EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
+    EXPECT_EQ(ErrorNumberOf([] { FromUtf8("\xC0\xAF"); }), errors::kInvalidCall);          // overlong
+    EXPECT_EQ(ErrorNumberOf([] { FromUtf8("\xED\xA0\x80"); }), errors::kInvalidCall);      // surrogate
+    EXPECT_EQ(ErrorNumberOf([] { FromUtf8("\xE6\x96"); }), errors::kInvalidCall);          // truncated
+    EXPECT_EQ(ErrorNumberOf([] { ToUtf8(Text(1, char16_t(0xD800))); }), errors::kInvalidCall);
+    EXPECT_EQ(ToUtf8Lossy(Text(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
+    EXPECT_EQ(FindLoneSurrogate(u"ab\U0001F600"), TextView::npos);
+}
+
+}  // namespace
+}  // namespace orva::automation

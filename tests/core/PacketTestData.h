@@ -1,0 +1,24 @@
+#pragma once
+// Selection entries and packets as the dialogs build them, for the core tests.
+
+#include "components/Dictionary.h"
+#include "components/Vector.h"
+#include "core/DeployPacket.h"
+#include "core/KeyedEntry.h"
+
+namespace orva::core::testdata {
+
+inline components::DictionaryRef Selection(const Text& topClassKey, const Text& funcName, const Text& classParam,
+                                           const Text& topClass = u"财务会计", const Text& subSystem = u"总账",
+                                           const Text& subFunc = u"基础资料") {
+    auto selection = components::Dictionary::Create();
+    selection->SetValue(selection::kTopClass, ComposeKeyedEntry(topClass, topClassKey));
+    selection->SetValue(selection::kSubSystem, ComposeKeyedEntry(subSystem, u"101"));
+    selection->SetValue(selection::kSubFunc, ComposeKeyedEntry(subFunc, u"1001"));
+    selection->SetValue(selection::kFuncDetail, ComposeKeyedEntry(funcName, classParam));
+    selection->SetValue(selection::kNo, u"[" + funcName + u"] 发布到: [" + topClass + u"." + subSystem + u"." +
+                                            subFunc + u"]");
+    return selection;
+}
+
+}  // namespace orva::core::testdata
