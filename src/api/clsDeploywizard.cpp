@@ -35,7 +35,8 @@ Text clsDeploywizard::DeployToFile(const ObjectRef& objResult, const Text& strPa
     }
 }
 
-bool clsDeploywizard::DeployToLumoMain(const Text& strFile, DictionaryRef& dctInfo, VectorRef& msgList) {
+bool clsDeploywizard::DeployToLumoMain(const Text& strFile, DictionaryRef& dctInfo, VectorRef& msgList,
+                                       const core::DeployProgress& progress) {
     if (!msgList) msgList = Vector::Create();
     Variant packet;
     // Trap and end for everything before the engine; the engine reports its own failures.
@@ -55,7 +56,7 @@ bool clsDeploywizard::DeployToLumoMain(const Text& strFile, DictionaryRef& dctIn
         msgList->Add(hostctx::FormatText(core::patterns::kDeployFailed, {error.Description()}));
         return false;
     }
-    return core::DeployPacketToCatalogue(packet, msgList);
+    return core::DeployPacketToCatalogue(packet, msgList, progress);
 }
 
 Variant clsDeploywizard::Invoke(TextView name, CallKind, std::span<Variant> args) {

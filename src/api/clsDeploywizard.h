@@ -10,6 +10,7 @@
 #include "automation/Object.h"
 #include "components/Dictionary.h"
 #include "components/Vector.h"
+#include "core/DeploymentEngine.h"
 
 namespace orva::api {
 
@@ -41,8 +42,9 @@ public:
     // identifiers and names as dctInfo says, and deploys it into the console catalogue. Every step is
     // reported in msgList, which is created when the caller passes nothing. True when the deployment
     // ran to its end. Never raises: failures are lines of msgList and a false result.
-    bool DeployToLumoMain(const Text& strFile, components::DictionaryRef& dctInfo,
-                          components::VectorRef& msgList);
+    // progress, when given, hears after each deployed entry how many of how many are done.
+    bool DeployToLumoMain(const Text& strFile, components::DictionaryRef& dctInfo, components::VectorRef& msgList,
+                          const core::DeployProgress& progress = nullptr);
 
     Text TypeName() const override { return u"clsDeploywizard"; }
     Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;

@@ -9,6 +9,7 @@ using namespace automation;
 
 int32_t Vector::Add(Variant value) {
     m_items.push_back(std::move(value));
+    if (m_observer) m_observer(m_items.back());
     return Count();
 }
 

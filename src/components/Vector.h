@@ -9,6 +9,7 @@
 // current-language publish list starts as a Copy of a language list and then grows and shrinks on its
 // own, while entries themselves are never changed in place.
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -46,6 +47,10 @@ public:
     // A new vector with the same items in the same order (shallow: see above).
     std::shared_ptr<Vector> Copy() const;
 
+    // Calls observer with every value appended by Add from now on (nullptr: stop). Lets a caller show
+    // message-list lines while the operation that appends them is still running. Not copied by Copy.
+    void SetAppendObserver(std::function<void(const Variant&)> observer) { m_observer = std::move(observer); }
+
     // Enumeration in index order.
     std::vector<Variant>::const_iterator begin() const { return m_items.begin(); }
     std::vector<Variant>::const_iterator end() const { return m_items.end(); }
@@ -57,6 +62,7 @@ private:
     void CheckIndex(int32_t index) const;
 
     std::vector<Variant> m_items;
+    std::function<void(const Variant&)> m_observer;
 };
 
 using VectorRef = std::shared_ptr<Vector>;

@@ -168,7 +168,7 @@ Text ErrorLine(const AutomationError& error, const DictionaryRef& current) {
 
 }  // namespace
 
-bool DeployPacketToCatalogue(const Variant& packet, VectorRef& messages) {
+bool DeployPacketToCatalogue(const Variant& packet, VectorRef& messages, const DeployProgress& progress) {
     if (!messages) messages = Vector::Create();
     DictionaryRef current;
     // Trap and end: the first failure ends the run with one error line and false.
@@ -177,6 +177,7 @@ bool DeployPacketToCatalogue(const Variant& packet, VectorRef& messages) {
         for (int32_t i = entries->LowerBound(); i <= entries->UpperBound(); ++i) {
             current = AsDictionary(entries->Item(i));
             DeployEntry(*current, *messages);
+            if (progress) progress(i, entries->UpperBound());
         }
         current.reset();
         messages->Add(hostctx::TranslateText(patterns::kAllDone));

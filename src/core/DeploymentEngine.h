@@ -8,6 +8,8 @@
 // Each entry gets a new catalogue reader and writer (created by program ID), so it sees the catalogue
 // as the entries before it left it. Nodes created before an error stay; entries after it are skipped.
 
+#include <functional>
+
 #include "automation/Variant.h"
 #include "components/Vector.h"
 
@@ -17,7 +19,10 @@ namespace orva::core {
 // FSubFuncID receive the identifiers found or created). messages is created when null and handed back.
 // Returns true when every entry was processed (an entry refused as already present counts), false
 // when an error ended the run; the error is then the last line of messages. Never raises.
-bool DeployPacketToCatalogue(const automation::Variant& packet, components::VectorRef& messages);
+// progress, when given, is called after each entry with the number of entries done and their total.
+using DeployProgress = std::function<void(int32_t done, int32_t total)>;
+bool DeployPacketToCatalogue(const automation::Variant& packet, components::VectorRef& messages,
+                             const DeployProgress& progress = nullptr);
 
 // The message-list patterns, used exactly as written (they are also the translation keys).
 namespace patterns {

@@ -1,0 +1,121 @@
+// orva-deploy deploy FILE [--info INFO.json] [--dry-run]: writes a packet file into the console
+// catalogue the way a host's DeployToLumoMain call does, printing the message list as it grows.
+
+#include <optional>
+#include <ostream>
+
+#include "api/clsDeploywizard.h"
+#include "automation/TextHelpers.h"
+#include "cli/CommandSupport.h"
+#include "cli/Commands.h"
+#include "cli/HostContext.h"
+#include "components/AccountSnapshot.h"
+#include "components/PropertyBagJson.h"
+
+namespace orva::cli {
+
+using namespace automation;
+using namespace components;
+
+namespace {
+
+// The account file named by --catalog, or by "ConnectString=sqlite:..." in --props.
+std::optional<std::string> AccountPath(const HostOptions& host) {
+    if (!host.catalog.empty()) return host.catalog;
+    Text props = FromUtf8(host.props);
+    for (const Text& entry : Split(props, u";")) {
+        size_t equals = entry.find(u'=');
+        if (equals == Text::npos || !EqualsNoCase(Trim(entry.substr(0, equals)), u"ConnectString")) continue;
+        Text value = Trim(entry.substr(equals + 1));
+        if (value.starts_with(u"sqlite:")) value = value.substr(7);
+        return ToUtf8(value);
+    }
+    return std::nullopt;
+}
+
+// The same host context with the account replaced by another file.
+HostOptions WithAccount(HostOptions host, const std::string& path) {
+    Text kept;
+    for (const Text& entry : Split(FromUtf8(host.props), u";")) {
+        size_t equals = entry.find(u'=');
+        bool isConnect = equals != Text::npos && EqualsNoCase(Trim(entry.substr(0, equals)), u"ConnectString");
+        if (!isConnect && !entry.empty()) kept += entry + u";";
+    }
+    host.props = ToUtf8(kept);
+    host.catalog = path;
+    return host;
+}
+
+class DeployCommand : public Command {
+public:
+    std::string Name() const override { return "deploy"; }
+    std::string Description() const override { return "Deploy a packet file into the console catalogue"; }
+
+    void Configure(CLI::App& sub) override {
+        sub.add_option("file", m_file, "Packet file made by the wizard (DeployFunction.Dat)")->required();
+        sub.add_option("--info", m_info,
+                       "JSON deployment information: {\"<old class id>\": \"<new class id>\", ...,\n"
+                       "\"ChangeName\": {\"<old class id>\": {\"CHS\": name, \"CHT\": name, \"EN\": name}}}");
+        sub.add_flag("--dry-run", m_dryRun,
+                     "Report what the deployment would create and refuse, without changing the catalogue");
+        sub.footer(
+            "\nThe packet of the host's language (--language, or Language= in --props) is deployed into the\n"
+            "account given by --catalog (or ConnectString= in --props). Each line of the message list is\n"
+            "printed as it is written; on a terminal, progress goes to stderr.\n"
+            "Exit status: 0 when the deployment ran to its end (functions already present included), 1 when\n"
+            "an error ended it, 2 for a wrong command line.\n\n"
+            "Example:\n  orva-deploy deploy DeployFunction.Dat --catalog account.db --language EN --dry-run");
+    }
+
+    int Execute(const HostOptions& host, Streams& streams) override {
+        DictionaryRef info;
+        std::unique_ptr<AccountSnapshot> snapshot;
+        try {
+            if (!m_info.empty()) {
+                Variant parsed = ParsePropertyBagJson(ReadWholeFile(m_info), FromUtf8(m_info));
+                ObjectRef object = parsed.IsObject() ? parsed.ToObject() : nullptr;
+                info = std::dynamic_pointer_cast<Dictionary>(object);
+                if (!info) Raise(errors::kBadFileFormat, FromUtf8(m_info) + u": the deployment information must be a JSON object");
+            }
+            if (m_dryRun) {
+                std::optional<std::string> account = AccountPath(host);
+                if (!account) Raise(errors::kInvalidCall, u"--dry-run needs the account: give --catalog FILE");
+                snapshot = std::make_unique<AccountSnapshot>(*account);
+                PublishHostContext(WithAccount(host, snapshot->Path().string()), streams);
+                streams.out << "Dry run on a copy of " << *account << ": the account itself is not changed.\n";
+            }
+        } catch (const AutomationError& error) {
+            return ReportFailure(streams, "deploy", error);
+        }
+
+        VectorRef messages = Vector::Create();
+        messages->SetAppendObserver([&](const Variant& line) {
+            if (m_progressShown) streams.err << "\r\033[K";
+            m_progressShown = false;
+            streams.out << ToUtf8Lossy(line.ToText()) << std::endl;
+        });
+        core::DeployProgress progress;
+        if (IsTerminal(streams.err)) {
+            progress = [&](int32_t done, int32_t total) {
+                streams.err << "\r\033[Kdeploying: " << done << " of " << total << " entries" << std::flush;
+                m_progressShown = true;
+            };
+        }
+        api::clsDeploywizard wizard;
+        bool ok = wizard.DeployToLumoMain(FromUtf8(m_file), info, messages, progress);
+        if (m_progressShown) streams.err << "\r\033[K" << std::flush;
+        return ok ? kExitOk : kExitFailure;
+    }
+
+private:
+    std::string m_file;
+    std::string m_info;
+    bool m_dryRun = false;
+    bool m_progressShown = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeDeployCommand() { return std::make_unique<DeployCommand>(); }
+
+}  // namespace orva::cli
