@@ -1,0 +1,380 @@
+// EncodePacket and DecodePacket (declared in PacketFile.h): the mapping described in PacketCodec.h.
+
+#include "components/PacketCodec.h"
+
+#include <algorithm>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "automation/AutomationError.h"
+#include "automation/TextHelpers.h"
+#include "components/CborReader.h"
+#include "components/CborWriter.h"
+#include "components/PacketFile.h"
+#include "components/Vector.h"
+
+namespace orva::components {
+
+using namespace automation;
+
+namespace {
+
+constexpr uint64_t kLargestExactInteger = uint64_t{1} << 53;
+
+Text Decimal(uint64_t value) {
+    std::string digits = std::to_string(value);
+    return Text(digits.begin(), digits.end());
+}
+
+Text Ascii(std::string_view ascii) { return Text(ascii.begin(), ascii.end()); }
+
+// Writes a dictionary tree, keeping the key path of the value being written for error messages.
+class PacketEncoder {
+public:
+    std::string Encode(const Dictionary& root) {
+        m_writer.WriteTag(kCborSelfDescribeTag);
+        m_writer.BeginMap(3);
+        m_writer.WriteUtf8("format");
+        m_writer.WriteUtf8(kPacketFormatName);
+        m_writer.WriteUtf8("version");
+        m_writer.WriteInteger(static_cast<int64_t>(kPacketVersion));
+        m_writer.WriteUtf8("root");
+        WriteDictionary(root, 0);
+        return m_writer.TakeBytes();
+    }
+
+private:
+    // One step of the key path: a dictionary key, or (key == nullptr) a 1-based vector index.
+    struct Step {
+        const Text* key;
+        int32_t index;
+    };
+
+    Text Path() const {
+        Text path = u"$";
+        for (const Step& step : m_path) {
+            path += step.key ? u"/" + *step.key : u"[" + Int32ToText(step.index) + u"]";
+        }
+        return path;
+    }
+
+    [[noreturn]] void Refuse(int32_t number, const Text& what) const {
+        Raise(number, u"the value at " + Path() + u" " + what);
+    }
+
+    // Guards against containers nested too deeply and against a container inside itself, which
+    // would otherwise recurse until the stack runs out.
+    void Enter(const Object* container, int depth) {
+        if (std::find(m_open.begin(), m_open.end(), container) != m_open.end()) {
+            Refuse(errors::kTypeMismatch, u"is a " + container->TypeName() +
+                                              u" that contains itself, which a packet file cannot hold");
+        }
+        if (depth > kMaxPacketDepth) {
+            Refuse(errors::kTypeMismatch, u"is nested deeper than " + Decimal(kMaxPacketDepth) +
+                                              u" levels, which a packet file cannot hold");
+        }
+        m_open.push_back(container);
+    }
+
+    void WriteText(TextView text, const char16_t* what) {
+        if (!m_writer.WriteText(text)) {
+            Raise(errors::kInvalidCall,
+                  u"the " + Text(what) + u" at " + Path() + u" holds a lone UTF-16 surrogate at position " +
+                      Decimal(FindLoneSurrogate(text) + 1) + u" and cannot be saved without altering it");
+        }
+    }
+
+    void WriteDictionary(const Dictionary& dictionary, int depth) {
+        Enter(&dictionary, depth);
+        m_writer.BeginMap(static_cast<uint64_t>(dictionary.Count()));
+        for (int32_t i = 1; i <= dictionary.Count(); ++i) {
+            const Text& key = dictionary.Key(i);
+            m_path.push_back(Step{&key, 0});
+            WriteText(key, u"key");
+            WriteValue(dictionary.Value(key), depth);
+            m_path.pop_back();
+        }
+        m_open.pop_back();
+    }
+
+    void WriteVector(const Vector& vector, int depth) {
+        Enter(&vector, depth);
+        m_writer.BeginArray(static_cast<uint64_t>(vector.Count()));
+        int32_t index = 0;
+        for (const Variant& item : vector) {
+            m_path.push_back(Step{nullptr, ++index});
+            WriteValue(item, depth);
+            m_path.pop_back();
+        }
+        m_open.pop_back();
+    }
+
+    // depth is the level of the container holding value.
+    void WriteValue(const Variant& value, int depth) {
+        switch (value.Type()) {
+            case VariantType::Empty:
+                m_writer.WriteUndefined();
+                return;
+            case VariantType::Null:
+                m_writer.WriteNull();
+                return;
+            case VariantType::Boolean:
+                m_writer.WriteBool(value.ToBool());
+                return;
+            case VariantType::Integer:
+            case VariantType::Long:
+                m_writer.WriteInteger(value.ToInt32());
+                return;
+            case VariantType::Double:
+                m_writer.WriteDouble(value.ToDouble());
+                return;
+            case VariantType::Text:
+                WriteText(*value.TextIf(), u"text");
+                return;
+            case VariantType::Array:
+                Refuse(errors::kTypeMismatch, u"is an array of variants, which a packet file cannot hold");
+            case VariantType::Object:
+                break;
+        }
+        const ObjectRef& object = *value.ObjectIf();
+        if (!object) {
+            m_writer.WriteUndefined();
+        } else if (const auto* dictionary = dynamic_cast<const Dictionary*>(object.get())) {
+            WriteDictionary(*dictionary, depth + 1);
+        } else if (const auto* vector = dynamic_cast<const Vector*>(object.get())) {
+            WriteVector(*vector, depth + 1);
+        } else {
+            Refuse(errors::kTypeMismatch,
+                   u"is a " + object->TypeName() + u" object, which a packet file cannot hold");
+        }
+    }
+
+    CborWriter m_writer;
+    std::vector<Step> m_path;
+    std::vector<const Object*> m_open;
+};
+
+// Builds the dictionary tree straight from the bytes, item by item.
+class PacketDecoder {
+public:
+    PacketDecoder(std::string_view bytes, const Text& sourceName)
+        : m_bytes(bytes), m_reader(bytes, sourceName) {}
+
+    DictionaryRef Decode() {
+        static constexpr std::string_view kMagic = "\xD9\xD9\xF7";
+        if (m_bytes.empty()) m_reader.Fail(u"not a packet file: the file is empty", 0);
+        if (!m_bytes.starts_with(kMagic)) {
+            m_reader.Fail(u"not a packet file: it does not start with the CBOR self-describe tag 55799", 0);
+        }
+        m_reader.Seek(kMagic.size());
+        DictionaryRef root = ReadEnvelope();
+        if (!m_reader.AtEnd()) {
+            m_reader.Fail(u"trailing bytes after the packet", m_reader.Offset());
+        }
+        return root;
+    }
+
+private:
+    DictionaryRef ReadEnvelope() {
+        CborHead envelope = m_reader.ReadHead();
+        if (envelope.major != CborMajor::Map) {
+            m_reader.Fail(u"not a packet file: the self-describe tag is not followed by a map",
+                          envelope.offset);
+        }
+        bool haveFormat = false;
+        bool haveVersion = false;
+        bool haveRoot = false;
+        size_t skippedRoot = 0;
+        DictionaryRef root;
+        Text key;
+        for (uint64_t i = 0; i < envelope.argument; ++i) {
+            CborHead keyHead = m_reader.ReadHead();
+            if (keyHead.major != CborMajor::Text) {
+                m_reader.Fail(u"not a packet file: an envelope key that is not a text string",
+                              keyHead.offset);
+            }
+            m_reader.ReadText(keyHead, key);
+            bool* have = key == u"format"    ? &haveFormat
+                         : key == u"version" ? &haveVersion
+                         : key == u"root"    ? &haveRoot
+                                             : nullptr;
+            if (!have) {
+                m_reader.Fail(u"not a packet file: an unexpected envelope key \"" + key + u"\"",
+                              keyHead.offset);
+            }
+            if (*have)
+                m_reader.Fail(u"not a packet file: the envelope key \"" + key + u"\" repeats",
+                              keyHead.offset);
+            *have = true;
+            if (key == u"format") {
+                ReadFormat();
+            } else if (key == u"version") {
+                ReadVersion();
+            } else if (haveFormat && haveVersion) {
+                root = ReadRoot();
+            } else {
+                // The root is decoded only once format and version are known to be ours; until then
+                // it is checked and passed over.
+                skippedRoot = m_reader.Offset();
+                m_reader.SkipItem(kMaxPacketDepth);
+            }
+        }
+        if (!haveFormat) m_reader.Fail(u"not a packet file: the envelope has no \"format\"", envelope.offset);
+        if (!haveVersion)
+            m_reader.Fail(u"not a packet file: the envelope has no \"version\"", envelope.offset);
+        if (!haveRoot) m_reader.Fail(u"not a packet file: the envelope has no \"root\"", envelope.offset);
+        if (!root) {
+            size_t end = m_reader.Offset();
+            m_reader.Seek(skippedRoot);
+            root = ReadRoot();
+            m_reader.Seek(end);
+        }
+        return root;
+    }
+
+    DictionaryRef ReadRoot() {
+        CborHead head = m_reader.ReadHead();
+        if (head.major != CborMajor::Map) m_reader.Fail(u"the root is not a map", head.offset);
+        return ReadMap(head, 0);
+    }
+
+    void ReadFormat() {
+        CborHead head = m_reader.ReadHead();
+        if (head.major != CborMajor::Text) {
+            m_reader.Fail(u"not a packet file: the format name is not a text string", head.offset);
+        }
+        Text name;
+        m_reader.ReadText(head, name);
+        if (name != Ascii(kPacketFormatName)) {
+            m_reader.Fail(u"not a packet file: its format is \"" + name + u"\", not \"" +
+                              Ascii(kPacketFormatName) + u"\"",
+                          head.offset);
+        }
+    }
+
+    void ReadVersion() {
+        CborHead head = m_reader.ReadHead();
+        if (head.major != CborMajor::Unsigned) {
+            m_reader.Fail(u"not a packet file: the version is not an unsigned integer", head.offset);
+        }
+        if (head.argument != kPacketVersion) {
+            m_reader.Fail(u"unknown packet file version " + Decimal(head.argument) +
+                              u" (this program reads version " + Decimal(kPacketVersion) + u")",
+                          head.offset);
+        }
+    }
+
+    void CheckContainer(const CborHead& head, int depth) {
+        if (depth > kMaxPacketDepth) {
+            m_reader.Fail(u"nesting deeper than " + Decimal(kMaxPacketDepth) + u" levels", head.offset);
+        }
+        if (head.argument > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
+            m_reader.Fail(u"a container of more items than a dictionary or vector can hold", head.offset);
+        }
+    }
+
+    DictionaryRef ReadMap(const CborHead& head, int depth) {
+        CheckContainer(head, depth);
+        DictionaryRef dictionary = Dictionary::Create();
+        for (uint64_t i = 0; i < head.argument; ++i) {
+            CborHead keyHead = m_reader.ReadHead();
+            if (keyHead.major != CborMajor::Text) {
+                m_reader.Fail(u"a map key that is not a text string", keyHead.offset);
+            }
+            // One key buffer per level: nested maps read their keys while this one is still needed.
+            Text& key = m_keys[static_cast<size_t>(depth)];
+            m_reader.ReadText(keyHead, key);
+            Variant value = ReadValue(depth);
+            int32_t count = dictionary->Count();
+            dictionary->SetValue(key, std::move(value));
+            if (dictionary->Count() == count) RefuseRepeatedKey(*dictionary, key, keyHead.offset);
+        }
+        return dictionary;
+    }
+
+    // A key that SetValue matched to an earlier one: the earlier one keeps its spelling.
+    [[noreturn]] void RefuseRepeatedKey(const Dictionary& dictionary, const Text& key, size_t offset) const {
+        Text earlier;
+        for (int32_t i = 1; i <= dictionary.Count(); ++i) {
+            if (EqualsNoCase(dictionary.Key(i), key)) earlier = dictionary.Key(i);
+        }
+        m_reader.Fail(u"the key \"" + key + u"\" repeats the key \"" + earlier +
+                          u"\" of the same map (keys must differ in more than letter case)",
+                      offset);
+    }
+
+    VectorRef ReadArray(const CborHead& head, int depth) {
+        CheckContainer(head, depth);
+        VectorRef vector = Vector::Create();
+        for (uint64_t i = 0; i < head.argument; ++i) vector->Add(ReadValue(depth));
+        return vector;
+    }
+
+    // depth is the level of the container holding the value.
+    Variant ReadValue(int depth) {
+        CborHead head = m_reader.ReadHead();
+        switch (head.major) {
+            case CborMajor::Unsigned:
+                if (head.argument <= static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
+                    return static_cast<int32_t>(head.argument);
+                }
+                if (head.argument <= kLargestExactInteger) return static_cast<double>(head.argument);
+                m_reader.Fail(u"an integer beyond 2^53, which a packet file cannot hold exactly",
+                              head.offset);
+            case CborMajor::Negative:
+                // The value is -1 - argument.
+                if (head.argument <= static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
+                    return static_cast<int32_t>(-1 - static_cast<int64_t>(head.argument));
+                }
+                if (head.argument < kLargestExactInteger) return -1.0 - static_cast<double>(head.argument);
+                m_reader.Fail(u"an integer beyond -2^53, which a packet file cannot hold exactly",
+                              head.offset);
+            case CborMajor::Bytes:
+                m_reader.Fail(u"a byte string, which a packet file cannot hold", head.offset);
+            case CborMajor::Text: {
+                Text text;
+                m_reader.ReadText(head, text);
+                return Variant(std::move(text));
+            }
+            case CborMajor::Array:
+                return ReadArray(head, depth + 1);
+            case CborMajor::Map:
+                return ReadMap(head, depth + 1);
+            case CborMajor::Tag:
+                m_reader.Fail(u"a tag (" + Decimal(head.argument) + u"), which a packet file cannot hold",
+                              head.offset);
+            case CborMajor::Simple:
+                break;
+        }
+        if (CborReader::IsFloat(head)) return CborReader::FloatValue(head);
+        switch (head.argument) {
+            case kCborFalse:
+                return false;
+            case kCborTrue:
+                return true;
+            case kCborNull:
+                return Variant(NullValue{});
+            case kCborUndefined:
+                return Variant();
+            default:
+                m_reader.Fail(
+                    u"the simple value " + Decimal(head.argument) + u", which a packet file cannot hold",
+                    head.offset);
+        }
+    }
+
+    std::string_view m_bytes;
+    CborReader m_reader;
+    std::vector<Text> m_keys = std::vector<Text>(kMaxPacketDepth + 1);
+};
+
+}  // namespace
+
+std::string EncodePacket(const Dictionary& root) { return PacketEncoder().Encode(root); }
+
+DictionaryRef DecodePacket(std::string_view bytes, const Text& sourceName) {
+    return PacketDecoder(bytes, sourceName).Decode();
+}
+
+}  // namespace orva::components
