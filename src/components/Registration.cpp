@@ -4,7 +4,9 @@
 
 #include "automation/ClassRegistry.h"
 #include "components/Dictionary.h"
+#include "components/FormLoader.h"
 #include "components/PropertyStore.h"
+#include "components/StringLoader.h"
 #include "components/TextFormatter.h"
 #include "components/Vector.h"
 
@@ -20,6 +22,8 @@ void RegisterComponentClasses() {
         registry.Register(Vector::kProgId, [] { return Vector::Create(); });
         registry.Register(TextFormatter::kProgId, [] { return TextFormatter::Create(); });
         registry.Register(PropertyStore::kProgId, [] { return std::make_shared<PropertyStore>(); });
+        registry.Register(StringLoader::kProgId, [] { return StringLoader::Create(); });
+        registry.Register(FormLoader::kProgId, [] { return std::make_shared<FormLoader>(); });
     });
 }
 

@@ -1,0 +1,57 @@
+#include "hostctx/SharedProperties.h"
+
+#include <unistd.h>
+
+#include <vector>
+
+#include "automation/AutomationError.h"
+#include "automation/ClassRegistry.h"
+#include "automation/TextHelpers.h"
+
+namespace orva::hostctx {
+
+using namespace automation;
+
+namespace {
+constexpr const char16_t* kPropertyStoreProgId = u"OrvaShare.PropertyStore";
+}  // namespace
+
+// Pass mode: no handler here; every failure reaches the caller.
+Variant GetSharedProperty(const Text& name) {
+    auto processId = static_cast<int32_t>(getpid());
+    ObjectRef store = CreateObject(kPropertyStoreProgId);  // released when this call ends
+    std::vector<Variant> args{Variant(processId), Variant(name)};
+    // The first answer only tells whether the property holds an object; the store is asked again for
+    // the value itself, with the same (by-reference) arguments.
+    Variant probe = CallByName(store, u"GetProperty", args);
+    if (probe.IsObject()) {
+        return Variant(CallByName(store, u"GetProperty", args).ToObject());
+    }
+    return CallByName(store, u"GetProperty", args);
+}
+
+Text GetPropsString() { return GetSharedProperty(u"PropsString").ToText(); }
+
+// Skip mode: a failing step leaves its result empty and the next step runs. The failures are not
+// recorded as the pending error: this function never fails, so it leaves the caller's error alone.
+Text GetPropsValue(const Text& name) {
+    Text props;
+    try {
+        props = GetPropsString();
+    } catch (...) {
+        props.clear();
+    }
+    if (props.empty() || props.back() != u';') props += u';';
+
+    // The first occurrence of name followed by "=" wins, wherever it stands: inside a longer name
+    // (DefLanguage=) or inside a value as well as at the start of an entry.
+    Text wanted = name + u"=";
+    size_t at = FindNoCase(props, wanted);
+    if (at == Text::npos) return {};
+    size_t end = props.find(u';', at);
+    size_t valueStart = at + wanted.size();
+    if (end == Text::npos || end < valueStart) return {};  // only when name itself holds a ";"
+    return UCase(TextView(props).substr(valueStart, end - valueStart));
+}
+
+}  // namespace orva::hostctx
