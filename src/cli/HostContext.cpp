@@ -12,17 +12,27 @@
 
 namespace orva::cli {
 
+namespace {
+
+// True when the properties string has an entry whose whole name is name (any letter case).
+bool HasEntry(const std::string& props, const std::string& name) {
+    using namespace automation;
+    for (const Text& entry : Split(FromUtf8(props), u";")) {
+        size_t equals = entry.find(u'=');
+        if (equals != Text::npos && EqualsNoCase(Trim(entry.substr(0, equals)), FromUtf8(name))) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 std::string ComposePropsString(const HostOptions& host) {
     std::string props = host.props;
     if (!props.empty() && props.back() != ';') props += ';';
-    auto has = [&](const std::string& name) {
-        std::string upperProps, upperName = name + "=";
-        for (char c : props) upperProps += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        for (char& c : upperName) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return upperProps.find(upperName) != std::string::npos;
-    };
-    if (!has("Language")) props += "Language=" + host.language + ";";
-    if (!host.catalog.empty() && !has("ConnectString")) props += "ConnectString=sqlite:" + host.catalog + ";";
+    if (!HasEntry(props, "Language")) props += "Language=" + host.language + ";";
+    if (!host.catalog.empty() && !HasEntry(props, "ConnectString")) {
+        props += "ConnectString=sqlite:" + host.catalog + ";";
+    }
     return props;
 }
 
