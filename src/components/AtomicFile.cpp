@@ -138,6 +138,15 @@ void WriteFileAtomically(const Text& path, std::string_view bytes) {
     }
     TemporaryFile temporary(temporaryPath);
     FileDescriptor file(fd);
+    // The replacement keeps the access rights of the file it replaces: a file readable by its owner
+    // only must not become readable by all through a save.
+    struct stat earlier {};
+    if (::stat(target.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode) &&
+        ::fchmod(file.Get(), earlier.st_mode & 07777) != 0) {
+        int error = errno;
+        RaiseStep(error, FileErrorNumber(error, path), path,
+                  "give the temporary file the rights of the file");
+    }
     if (int error = WriteAll(file.Get(), bytes)) {
         RaiseStep(error, FileErrorNumber(error, path), path, "write the temporary file");
     }

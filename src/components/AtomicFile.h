@@ -11,7 +11,8 @@ namespace orva::components {
 // Replaces the file at path with bytes such that the path holds either the earlier file or the
 // complete new one, whatever happens: the bytes go to a new temporary file in the same folder, which
 // is flushed and synced to the disk, then renamed over path; last the folder is synced so that the
-// rename itself is durable. A symbolic link at path is replaced, not written through.
+// rename itself is durable. The new file keeps the access rights of the file it replaces (new files
+// get 0666 less the umask). A symbolic link at path is replaced, not written through.
 //
 // Raises AutomationError "<path>: cannot <step>: <system message>" with 76 when the folder does not
 // exist, 70 when access is denied or path is a folder, 57 for other failures (disk full, quota, I/O

@@ -203,9 +203,10 @@ private:
                 m_reader.Fail(u"not a packet file: an unexpected envelope key \"" + key + u"\"",
                               keyHead.offset);
             }
-            if (*have)
+            if (*have) {
                 m_reader.Fail(u"not a packet file: the envelope key \"" + key + u"\" repeats",
                               keyHead.offset);
+            }
             *have = true;
             if (key == u"format") {
                 ReadFormat();
@@ -221,8 +222,9 @@ private:
             }
         }
         if (!haveFormat) m_reader.Fail(u"not a packet file: the envelope has no \"format\"", envelope.offset);
-        if (!haveVersion)
+        if (!haveVersion) {
             m_reader.Fail(u"not a packet file: the envelope has no \"version\"", envelope.offset);
+        }
         if (!haveRoot) m_reader.Fail(u"not a packet file: the envelope has no \"root\"", envelope.offset);
         if (!root) {
             size_t end = m_reader.Offset();

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "automation/AutomationError.h"
 #include "components/AtomicFile.h"
@@ -37,6 +38,10 @@ std::string ReadWholeFile(const Text& path) {
         error = errno;
     } else if (S_ISDIR(status.st_mode)) {
         error = EISDIR;
+    } else if (!S_ISREG(status.st_mode)) {
+        // A device or a pipe could feed bytes without end.
+        ::close(fd);
+        Raise(errors::kPermissionDenied, path + u": not a regular file");
     } else {
         // The size is a hint only: the file may change while it is read. One byte more than the size
         // lets the read that finds the end fit without growing (and copying) the buffer.
@@ -72,6 +77,12 @@ void SavePacketFile(const Text& path, const Dictionary& root) {
     WriteFileAtomically(path, bytes);
 }
 
-DictionaryRef LoadPacketFile(const Text& path) { return DecodePacket(ReadWholeFile(path), path); }
+DictionaryRef LoadPacketFile(const Text& path) {
+    try {
+        return DecodePacket(ReadWholeFile(path), path);
+    } catch (const std::bad_alloc&) {
+        Raise(errors::kOutOfMemory, path + u": not enough memory to load the file");
+    }
+}
 
 }  // namespace orva::components

@@ -118,6 +118,9 @@ TEST(PacketFileDecode, RefusesWhatIsNotAPacketFile) {
     std::string extraKey = Envelope(Hex("a0")) + TextItem("note") + TextItem("x");
     extraKey[3] = static_cast<char>(0xa4);
     EXPECT_NE(Refusal(extraKey).find("unexpected envelope key \"note\""), std::string::npos);
+    std::string repeated = Hex("d9d9f7 a3") + TextItem("format") + TextItem("OrvaPacket") +
+                           TextItem("format") + TextItem("OrvaPacket") + TextItem("root") + Hex("a0");
+    EXPECT_NE(Refusal(repeated).find("the envelope key \"format\" repeats"), std::string::npos);
     std::string textVersion = Hex("d9d9f7 a3") + TextItem("format") + TextItem("OrvaPacket") +
                               TextItem("version") + TextItem("1") + TextItem("root") + Hex("a0");
     EXPECT_NE(Refusal(textVersion).find("version is not an unsigned integer"), std::string::npos);

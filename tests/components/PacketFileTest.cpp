@@ -194,7 +194,8 @@ TEST(PacketFile, CanBeReadByAnotherCborTool) {
     SavePacketFile(PathText(file), *root);
     fs::path out = folder / "out.txt";
     std::string command =
-        "PYTHONIOENCODING=utf-8 /usr/bin/python3 -c \"import cbor2,sys; d=cbor2.load(open(sys.argv[1],'rb')); "
+        "PYTHONIOENCODING=utf-8 /usr/bin/python3 -c \"import cbor2,sys; "
+        "d=cbor2.load(open(sys.argv[1],'rb')); "
         "r=d['root']; e=r['CHS'][1]; "
         "print(d['format'], d['version'], list(r), len(r['EN']), e['FFuncName'], list(e)[-1], "
         "r['Flags'])\" " +
@@ -211,6 +212,15 @@ TEST(PacketFile, ReplacesAnEarlierFileAndLeavesNoTemporaryFile) {
     SavePacketFile(PathText(file), *root);
     EXPECT_EQ(ReadBytes(file), EncodePacket(*root));
     EXPECT_EQ(FolderContent(folder.Path()), std::vector<std::string>{"DeployFunction.Dat"});
+}
+
+TEST(PacketFile, ReplacementKeepsTheAccessRightsOfTheEarlierFile) {
+    testing::TempDir folder;
+    fs::path file = folder / "DeployFunction.Dat";
+    SavePacketFile(PathText(file), *Dictionary::Create());
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    SavePacketFile(PathText(file), *PacketSet());
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST(PacketFile, FailedSaveIntoAMissingFolderOrOverAFolderCreatesNothing) {
@@ -328,6 +338,7 @@ TEST(PacketFile, LoadNamesAMissingFileFolderOrForeignFile) {
     EXPECT_EQ(ErrorOf(76, [&] { LoadPacketFile(PathText(noFolder)); }),
               noFolder.string() + ": path not found");
     ErrorOf(70, [&] { LoadPacketFile(PathText(folder.Path())); });
+    EXPECT_EQ(ErrorOf(70, [&] { LoadPacketFile(u"/dev/zero"); }), "/dev/zero: not a regular file");
 
     fs::path json = folder / "packet.json";
     std::ofstream(json) << "{\"CHS\": []}";
