@@ -8,6 +8,8 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
     commands.push_back(MakeShowCommand());
     commands.push_back(MakeTranslateCommand());
     commands.push_back(MakeFormatCommand());
+    commands.push_back(MakeInitCommand());
+    commands.push_back(MakeCatalogCommand());
     return commands;
 }
 

@@ -11,5 +11,7 @@ std::unique_ptr<Command> MakePackCommand();
 std::unique_ptr<Command> MakeShowCommand();
 std::unique_ptr<Command> MakeTranslateCommand();
 std::unique_ptr<Command> MakeFormatCommand();
+std::unique_ptr<Command> MakeInitCommand();
+std::unique_ptr<Command> MakeCatalogCommand();
 
 }  // namespace orva::cli

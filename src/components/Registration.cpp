@@ -3,6 +3,8 @@
 #include <mutex>
 
 #include "automation/ClassRegistry.h"
+#include "components/CatalogReader.h"
+#include "components/CatalogWriter.h"
 #include "components/Dictionary.h"
 #include "components/FormLoader.h"
 #include "components/PropertyStore.h"
@@ -22,6 +24,8 @@ void RegisterComponentClasses() {
         registry.Register(Vector::kProgId, [] { return Vector::Create(); });
         registry.Register(TextFormatter::kProgId, [] { return TextFormatter::Create(); });
         registry.Register(PropertyStore::kProgId, [] { return std::make_shared<PropertyStore>(); });
+        registry.Register(CatalogReader::kProgId, [] { return std::make_shared<CatalogReader>(); });
+        registry.Register(CatalogWriter::kProgId, [] { return std::make_shared<CatalogWriter>(); });
         registry.Register(StringLoader::kProgId, [] { return StringLoader::Create(); });
         registry.Register(FormLoader::kProgId, [] { return std::make_shared<FormLoader>(); });
     });

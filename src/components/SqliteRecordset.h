@@ -1,0 +1,42 @@
+#pragma once
+// SqliteRecordset: a Recordset over a live SQLite query. It holds the statement, and through it the
+// connection, until the last row has been read or Close runs; rows are stepped one at a time as the
+// caller moves, never read ahead into memory. A failing step raises and leaves the recordset at EOF.
+//
+// Field names match without regard to letter case. Values: INTEGER columns give Long (Double when
+// the value does not fit 32 bits), REAL Double, TEXT Text, NULL Null; a BLOB is not expected in an
+// account and raises 13.
+
+#include <memory>
+#include <unordered_map>
+
+#include "components/Recordset.h"
+#include "components/SqliteStatement.h"
+
+namespace orva::components {
+
+class SqliteRecordset : public Recordset {
+public:
+    // Takes over a bound, not yet stepped statement and steps it to its first row. Raises what
+    // stepping raises (kDatabaseError with SQLite's message).
+    explicit SqliteRecordset(std::unique_ptr<SqliteStatement> statement);
+
+    bool IsEOF() const override { return !m_statement; }
+    Variant Field(TextView name) const override;
+    void MoveNext() override;
+    void Close() override;
+
+    // The field names, in the query's column order.
+    std::vector<Text> FieldNames() const { return m_names; }
+
+private:
+    // Steps to the next row; at the end the statement goes back to its connection at once.
+    void Advance();
+
+    std::unique_ptr<SqliteStatement> m_statement;  // null at EOF and after Close
+    std::vector<Text> m_names;
+    std::unordered_map<Text, int> m_exactColumns;  // name as the query spells it -> column
+    std::unordered_map<Text, int> m_columns;       // upper-cased name -> column
+};
+
+}  // namespace orva::components
