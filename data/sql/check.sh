@@ -59,7 +59,7 @@ fi
 
 apply "$here/schema/001_initial.sql" || { echo "check.sh: schema failed" >&2; exit 1; }
 expect_equal "schema version" "1" "PRAGMA user_version"
-expect_equal "application id" "1330795073" "PRAGMA application_id"
+expect_equal "application id" "1330796097" "PRAGMA application_id"
 apply "$here/demo/demo_account.sql" || { echo "check.sh: demo failed" >&2; exit 1; }
 
 expect_none "foreign keys" "PRAGMA foreign_key_check"

@@ -13,9 +13,8 @@
 
 namespace orva::components {
 
-// The application_id that schema/001_initial.sql writes into the database header (1330795073,
-// 0x4F525241).
-inline constexpr int32_t kAccountApplicationId = 1330795073;
+// The application_id that schema/001_initial.sql writes into the database header: 0x4F525641, "ORVA".
+inline constexpr int32_t kAccountApplicationId = 0x4F525641;
 
 // Number of an error about a file that is not an account of this library (automation's "bad file
 // format").

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "automation/AutomationError.h"
+#include "components/AccountConnections.h"
 
 namespace orva::components {
 
@@ -57,6 +58,8 @@ AccountSnapshot::AccountSnapshot(const std::filesystem::path& source) {
 }
 
 AccountSnapshot::~AccountSnapshot() {
+    // Connections kept for reuse would hold the removed copy open for the life of the process.
+    CloseIdleAccountConnections(m_path.string());
     std::error_code ignored;
     std::filesystem::remove_all(m_folder, ignored);
 }

@@ -93,7 +93,7 @@
 --   Metadata tables have one index each for the query the dialogs run: class types by subsystem and
 --   kind, reports by subsystem, bill actions by class type in their order.
 
-PRAGMA application_id = 1330795073;  -- 0x4F525641, "ORVA"
+PRAGMA application_id = 1330796097;  -- 0x4F525641, "ORVA"
 
 -- ---------------------------------------------------------------------------------------------
 -- Console catalogue

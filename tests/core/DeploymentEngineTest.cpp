@@ -1,0 +1,188 @@
+#include "core/DeploymentEngine.h"
+
+#include <gtest/gtest.h>
+
+
+#include "automation/AutomationError.h"
+#include "automation/ClassRegistry.h"
+#include "components/CatalogWriter.h"
+#include "core/PacketTestData.h"
+#include "support/CatalogueDump.h"
+#include "support/TestAccount.h"
+
+namespace orva::core {
+namespace {
+
+using namespace automation;
+using namespace components;
+
+// A packet entry as the wizard hands it over; identifiers are those of another catalogue.
+DictionaryRef Entry(const Text& topClass, const Text& subSystem, const Text& subFunc, const Text& funcName,
+                    const Text& classParam) {
+    auto selections = Vector::Create();
+    selections->Add(testdata::Selection(u"77", funcName, classParam, topClass, subSystem, subFunc));
+    return AsDictionary(BuildDeployPacket(*selections)->Item(1));
+}
+
+VectorRef Packet(std::initializer_list<DictionaryRef> entries) {
+    auto packet = Vector::Create();
+    for (const auto& entry : entries) packet->Add(entry);
+    return packet;
+}
+
+std::vector<Text> Lines(const VectorRef& messages) {
+    std::vector<Text> lines;
+    for (const Variant& line : *messages) lines.push_back(line.ToText());
+    return lines;
+}
+
+Text No(const DictionaryRef& entry) { return entry->Value(u"No").ToText(); }
+
+using orva::testing::CataloguePaths;
+
+class DeploymentEngine : public ::testing::Test {
+protected:
+    orva::testing::TestAccount m_account;
+};
+
+TEST_F(DeploymentEngine, AnEmptyPacketOnlyReportsTheEnd) {
+    VectorRef messages;
+    EXPECT_TRUE(DeployPacketToCatalogue(Vector::Create(), messages));
+    ASSERT_NE(messages, nullptr);  // created and handed back
+    EXPECT_EQ(Lines(messages), std::vector<Text>{u"功能发布完毕！"});
+}
+
+TEST_F(DeploymentEngine, NoPacketAtAllIsOneFailureLine) {
+    auto messages = Vector::Create();
+    messages->Add(u"earlier line");
+    EXPECT_FALSE(DeployPacketToCatalogue(Variant(nullptr), messages));
+    ASSERT_EQ(messages->Count(), 2);
+    Text line = messages->Item(2).ToText();
+    EXPECT_TRUE(line.starts_with(u"功能发布失败(")) << ToUtf8(line);
+    EXPECT_TRUE(line.ends_with(u")!"));
+}
+
+TEST_F(DeploymentEngine, CreatesMissingNodesOnceAndReportsEachStep) {
+    auto first = Entry(u"质量管理", u"检验管理", u"检验标准", u"质检方案-维护", u"Base|200000001");
+    auto second = Entry(u"质量管理", u"检验管理", u"检验标准", u"质检方案-序时簿", u"List|200000001");
+    VectorRef messages = Vector::Create();
+    ASSERT_TRUE(DeployPacketToCatalogue(Packet({first, second}), messages));
+
+    EXPECT_EQ(Lines(messages), (std::vector<Text>{
+                                   u"创建主系统质量管理成功!",
+                                   u"创建子系统检验管理成功!",
+                                   u"创建子系统功能检验标准成功!",
+                                   No(first) + u"成功！",
+                                   No(second) + u"成功！",
+                                   u"功能发布完毕！",
+                               }));
+    // The entries now carry the identifiers of this catalogue, the same for both.
+    EXPECT_NE(first->Value(u"FTopClassID").ToText(), u"77");
+    EXPECT_EQ(first->Value(u"FSubFuncID"), second->Value(u"FSubFuncID"));
+    EXPECT_EQ(CataloguePaths(m_account.Path()),
+              (std::multiset<Text>{u"质量管理", u"质量管理/检验管理", u"质量管理/检验管理/检验标准",
+                                   u"质量管理/检验管理/检验标准/质检方案-维护|Base|200000001",
+                                   u"质量管理/检验管理/检验标准/质检方案-序时簿|List|200000001"}));
+}
+
+TEST_F(DeploymentEngine, FindsNodesRegardlessOfCaseAndSurroundingBlanks) {
+    VectorRef messages = Vector::Create();
+    ASSERT_TRUE(DeployPacketToCatalogue(
+        Packet({Entry(u"Quality", u"Inspection", u"Plans", u"Plan-Edit", u"Base|1")}), messages));
+    messages->Clear();
+    // BuildDeployPacket trims displays; an entry from elsewhere may still carry blanks.
+    auto shouted = Entry(u"QUALITY", u"inspection", u"PLANS", u"Plan-Query", u"Base|1");
+    shouted->SetValue(u"FTopClassName", u"  QUALITY ");
+    ASSERT_TRUE(DeployPacketToCatalogue(Packet({shouted}), messages));
+    EXPECT_EQ(Lines(messages), (std::vector<Text>{No(shouted) + u"成功！", u"功能发布完毕！"}));
+}
+
+TEST_F(DeploymentEngine, AFunctionIsPresentOnlyWithTheSameClassParameter) {
+    VectorRef messages = Vector::Create();
+    ASSERT_TRUE(DeployPacketToCatalogue(Packet({Entry(u"T", u"S", u"F", u"Order-New", u"Bill|71")}), messages));
+    messages->Clear();
+    auto otherParam = Entry(u"T", u"S", u"F", u"Order-New", u"Bill|72");
+    auto otherCase = Entry(u"T", u"S", u"F", u"ORDER-new", u"Bill|71");
+    auto paramCase = Entry(u"T", u"S", u"F", u"Order-New", u"bill|71");
+    ASSERT_TRUE(DeployPacketToCatalogue(Packet({otherParam, otherCase, paramCase}), messages));
+    EXPECT_EQ(Lines(messages), (std::vector<Text>{
+                                   No(otherParam) + u"成功！",
+                                   No(otherCase) + u"失败，原因在于该功能已在主控台中存在！",
+                                   No(paramCase) + u"成功！",
+                                   u"功能发布完毕！",
+                               }));
+}
+
+// A writer that fails its nth function-detail creation and otherwise writes for real.
+class FailingWriter : public Object {
+public:
+    FailingWriter(std::shared_ptr<int> calls, int failAt) : m_calls(std::move(calls)), m_failAt(failAt) {}
+    Text TypeName() const override { return u"FailingWriter"; }
+    Variant Invoke(TextView name, CallKind kind, std::span<Variant> args) override {
+        if (MemberIs(name, u"CreateDetailFunc") && ++*m_calls == m_failAt) {
+            Raise(errors::kDeviceIo, u"disk on fire");
+        }
+        return m_real.Invoke(name, kind, args);
+    }
+
+private:
+    CatalogWriter m_real;
+    std::shared_ptr<int> m_calls;
+    int m_failAt;
+};
+
+TEST_F(DeploymentEngine, AFaultInTheThirdEntryKeepsWhatTheFirstTwoDid) {
+    auto calls = std::make_shared<int>(0);
+    ScopedClassOverride failing(u"OrvaData.CatalogWriter",
+                                [calls] { return std::make_shared<FailingWriter>(calls, 3); });
+    auto a = Entry(u"T", u"S", u"F", u"A-New", u"Bill|1");
+    auto b = Entry(u"T", u"S", u"F", u"B-New", u"Bill|2");
+    auto c = Entry(u"T", u"S", u"F", u"C-New", u"Bill|3");
+    auto d = Entry(u"T", u"S", u"F", u"D-New", u"Bill|4");
+    VectorRef messages = Vector::Create();
+    EXPECT_FALSE(DeployPacketToCatalogue(Packet({a, b, c, d}), messages));
+    EXPECT_EQ(Lines(messages), (std::vector<Text>{
+                                   u"创建主系统T成功!",
+                                   u"创建子系统S成功!",
+                                   u"创建子系统功能F成功!",
+                                   No(a) + u"成功！",
+                                   No(b) + u"成功！",
+                                   No(c) + u"失败(disk on fire)!",
+                               }));
+    EXPECT_EQ(CataloguePaths(m_account.Path()),
+              (std::multiset<Text>{u"T", u"T/S", u"T/S/F", u"T/S/F/A-New|Bill|1", u"T/S/F/B-New|Bill|2"}));
+}
+
+TEST_F(DeploymentEngine, AnUnusableAccountGivesOneClearErrorLine) {
+    auto entry = Entry(u"T", u"S", u"F", u"A-New", u"Bill|1");
+
+    m_account.Publish("CHS", "?mode=ro");
+    VectorRef messages = Vector::Create();
+    EXPECT_FALSE(DeployPacketToCatalogue(Packet({entry}), messages));
+    ASSERT_EQ(messages->Count(), 1);
+    EXPECT_TRUE(messages->Item(1).ToText().starts_with(No(entry) + u"失败("));
+    EXPECT_NE(messages->Item(1).ToText().find(u"readonly"), Text::npos) << ToUtf8(messages->Item(1).ToText());
+
+    std::filesystem::remove(m_account.Path());
+    m_account.Publish("CHS");
+    messages->Clear();
+    EXPECT_FALSE(DeployPacketToCatalogue(Packet({entry}), messages));
+    ASSERT_EQ(messages->Count(), 1);
+    EXPECT_NE(messages->Item(1).ToText().find(u"account.db"), Text::npos) << ToUtf8(messages->Item(1).ToText());
+    EXPECT_FALSE(std::filesystem::exists(m_account.Path()));  // never created behind the caller's back
+}
+
+TEST_F(DeploymentEngine, MessagesFollowTheHostLanguage) {
+    m_account.Publish("EN");
+    auto entry = Entry(u"T", u"S", u"F", u"A-New", u"Bill|1");
+    VectorRef messages = Vector::Create();
+    ASSERT_TRUE(DeployPacketToCatalogue(Packet({entry}), messages));
+    std::vector<Text> lines = Lines(messages);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines.front(), u"Created system T.");
+    EXPECT_EQ(lines[3], No(entry) + u" succeeded.");
+    EXPECT_EQ(lines.back(), u"Publishing of functions completed.");
+}
+
+}  // namespace
+}  // namespace orva::core

@@ -1,0 +1,28 @@
+#include "support/TestAccount.h"
+
+#include <unistd.h>
+
+#include "automation/TextHelpers.h"
+#include "components/AccountCreation.h"
+#include "components/PropertyStore.h"
+#include "hostctx/Texts.h"
+
+namespace orva::testing {
+
+using namespace automation;
+
+TestAccount::TestAccount(bool demo, const std::string& language) : m_path((m_dir / "account.db").string()) {
+    components::CreateAccountFile(m_path, {.demo = demo, .overwrite = false});
+    Publish(language);
+}
+
+TestAccount::~TestAccount() { components::SharedPropertyTable::Instance().Withdraw(static_cast<int32_t>(getpid())); }
+
+void TestAccount::Publish(const std::string& language, const std::string& connectSuffix) const {
+    components::PublishOwnProperty(u"Language", FromUtf8(language));
+    components::PublishOwnProperty(
+        u"PropsString", FromUtf8("Language=" + language + ";ConnectString=sqlite:" + m_path + connectSuffix + ";"));
+    hostctx::ResetModuleState();
+}
+
+}  // namespace orva::testing

@@ -1,0 +1,31 @@
+#pragma once
+// An account database in a temporary folder, published as this process's host context (Language and
+// PropsString), as a host program does before it calls the library.
+
+#include <string>
+
+#include "automation/Text.h"
+#include "support/TempDir.h"
+
+namespace orva::testing {
+
+class TestAccount {
+public:
+    // Creates the account (with the demo suite when demo is true) and publishes it with language.
+    explicit TestAccount(bool demo = false, const std::string& language = "CHS");
+    ~TestAccount();
+    TestAccount(const TestAccount&) = delete;
+    TestAccount& operator=(const TestAccount&) = delete;
+
+    // Publishes the host context again with another language or connect-string suffix ("?mode=ro").
+    void Publish(const std::string& language, const std::string& connectSuffix = "") const;
+
+    const std::string& Path() const { return m_path; }
+    const TempDir& Folder() const { return m_dir; }
+
+private:
+    TempDir m_dir;
+    std::string m_path;
+};
+
+}  // namespace orva::testing
