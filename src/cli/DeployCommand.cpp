@@ -1,7 +1,6 @@
 // orva-deploy deploy FILE [--info INFO.json] [--dry-run]: writes a packet file into the console
 // catalogue the way a host's DeployToLumoMain call does, printing the message list as it grows.
 
-#include <optional>
 #include <ostream>
 
 #include "api/clsDeploywizard.h"
@@ -9,6 +8,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/HostContext.h"
+#include "components/AccountLocation.h"
 #include "components/AccountSnapshot.h"
 #include "components/PropertyBagJson.h"
 
@@ -19,26 +19,12 @@ using namespace components;
 
 namespace {
 
-// The account file named by --catalog, or by "ConnectString=sqlite:..." in --props.
-std::optional<std::string> AccountPath(const HostOptions& host) {
-    if (!host.catalog.empty()) return host.catalog;
-    Text props = FromUtf8(host.props);
-    for (const Text& entry : Split(props, u";")) {
-        size_t equals = entry.find(u'=');
-        if (equals == Text::npos || !EqualsNoCase(Trim(entry.substr(0, equals)), u"ConnectString")) continue;
-        Text value = Trim(entry.substr(equals + 1));
-        if (value.starts_with(u"sqlite:")) value = value.substr(7);
-        return ToUtf8(value);
-    }
-    return std::nullopt;
-}
-
 // The same host context with the account replaced by another file.
 HostOptions WithAccount(HostOptions host, const std::string& path) {
+    host.props = ComposePropsString(host);
     Text kept;
     for (const Text& entry : Split(FromUtf8(host.props), u";")) {
-        size_t equals = entry.find(u'=');
-        bool isConnect = equals != Text::npos && EqualsNoCase(Trim(entry.substr(0, equals)), u"ConnectString");
+        bool isConnect = PropsEntry(entry, u"ConnectString").has_value();
         if (!isConnect && !entry.empty()) kept += entry + u";";
     }
     host.props = ToUtf8(kept);
@@ -78,11 +64,10 @@ public:
                 if (!info) Raise(errors::kBadFileFormat, FromUtf8(m_info) + u": the deployment information must be a JSON object");
             }
             if (m_dryRun) {
-                std::optional<std::string> account = AccountPath(host);
-                if (!account) Raise(errors::kInvalidCall, u"--dry-run needs the account: give --catalog FILE");
-                snapshot = std::make_unique<AccountSnapshot>(*account);
+                std::string account = AccountFromPropsString(FromUtf8(ComposePropsString(host))).fileName;
+                snapshot = std::make_unique<AccountSnapshot>(account);
                 PublishHostContext(WithAccount(host, snapshot->Path().string()), streams);
-                streams.out << "Dry run on a copy of " << *account << ": the account itself is not changed.\n";
+                streams.out << "Dry run on a copy of " << account << ": the account itself is not changed.\n";
             }
         } catch (const AutomationError& error) {
             return ReportFailure(streams, "deploy", error);
