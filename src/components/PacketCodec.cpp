@@ -334,11 +334,11 @@ private:
                               head.offset);
             case CborMajor::Bytes:
                 m_reader.Fail(u"a byte string, which a packet file cannot hold", head.offset);
-            case CborMajor::Text: {
-                Text text;
-                m_reader.ReadText(head, text);
-                return Variant(std::move(text));
-            }
+            case CborMajor::Text:
+                // Decoded in a reused buffer sized by the UTF-8 length, then copied to a text of its
+                // exact length: Chinese text takes a third as many UTF-16 units as UTF-8 bytes.
+                m_reader.ReadText(head, m_text);
+                return Variant(Text(m_text));
             case CborMajor::Array:
                 return ReadArray(head, depth + 1);
             case CborMajor::Map:
@@ -369,6 +369,7 @@ private:
     std::string_view m_bytes;
     CborReader m_reader;
     std::vector<Text> m_keys = std::vector<Text>(kMaxPacketDepth + 1);
+    Text m_text;
 };
 
 }  // namespace
