@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/ErrorNumber.h"
+
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
 #include "automation/PendingError.h"
@@ -22,14 +24,7 @@ public:
     }
 };
 
-int32_t ErrorNumberOf(auto&& call) {
-    try {
-        call();
-    } catch (const AutomationError& error) {
-        return error.Number();
-    }
-    return 0;
-}
+using orva::testing::ErrorNumberOf;
 
 TEST(Object, LateBoundCallsMatchNamesWithoutCaseAndWriteBackArguments) {
     auto counter = std::make_shared<Counter>();

@@ -2,19 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ErrorNumber.h"
+
 #include "automation/AutomationError.h"
 
 namespace orva::automation {
 namespace {
 
-int32_t ErrorNumberOf(auto&& call) {
-    try {
-        call();
-    } catch (const AutomationError& error) {
-        return error.Number();
-    }
-    return 0;
-}
+using orva::testing::ErrorNumberOf;
 
 TEST(TextHelpers, TrimRemovesOnlyTheSpaceCharacter) {
     EXPECT_EQ(Trim(u"  a b  "), u"a b");

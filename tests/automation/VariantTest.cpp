@@ -2,20 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ErrorNumber.h"
+
 #include "automation/AutomationError.h"
 #include "components/Dictionary.h"
 
 namespace orva::automation {
 namespace {
 
-int32_t ErrorNumberOf(auto&& call) {
-    try {
-        call();
-    } catch (const AutomationError& error) {
-        return error.Number();
-    }
-    return 0;
-}
+using orva::testing::ErrorNumberOf;
 
 TEST(Variant, ConvertsWithAutomationRules) {
     EXPECT_EQ(Variant().ToText(), u"");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/ErrorNumber.h"
+
 #include <fstream>
 
 #include "automation/AutomationError.h"
@@ -37,15 +39,7 @@ std::vector<Variant> Column(const Variant& records, const char16_t* field) {
     return values;
 }
 
-int32_t ErrorNumberOf(const std::function<void()>& action, Text* description = nullptr) {
-    try {
-        action();
-    } catch (const AutomationError& error) {
-        if (description) *description = error.Description();
-        return error.Number();
-    }
-    return 0;
-}
+using orva::testing::ErrorNumberOf;
 
 TEST(CatalogReader, ListsChildrenInSiblingOrderHiddenOnesIncluded) {
     TestAccount account;

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include "support/ErrorNumber.h"
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,15 +39,7 @@ Variant Create(const ObjectRef& writer, const char16_t* member, std::vector<Vari
     return CallByName(writer, member, args);
 }
 
-int32_t ErrorNumberOf(const std::function<void()>& action, Text* description = nullptr) {
-    try {
-        action();
-    } catch (const AutomationError& error) {
-        if (description) *description = error.Description();
-        return error.Number();
-    }
-    return 0;
-}
+using orva::testing::ErrorNumberOf;
 
 TEST(CatalogWriter, CreatedNodesReadBackWithTheirNamesAndIdentifiers) {
     TestAccount account(false);

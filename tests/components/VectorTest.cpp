@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ErrorNumber.h"
+
 #include "automation/AutomationError.h"
 #include "components/Dictionary.h"
 
@@ -22,14 +24,7 @@ std::vector<int32_t> Contents(const Vector& vector) {
     return out;
 }
 
-int32_t ErrorNumberOf(auto&& call) {
-    try {
-        call();
-    } catch (const AutomationError& error) {
-        return error.Number();
-    }
-    return 0;
-}
+using orva::testing::ErrorNumberOf;
 
 TEST(Vector, IsIndexedFromOne) {
     auto vector = Vector::Create();
