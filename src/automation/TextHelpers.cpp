@@ -3,6 +3,7 @@
 #include <unicode/uchar.h>
 #include <unicode/utf16.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -63,6 +64,10 @@ Text Trim(TextView text) { return LTrim(RTrim(text)); }
 Text UCase(TextView text) {
     Text out;
     out.reserve(text.size());
+    if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
+        for (char16_t c : text) out += (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+        return out;
+    }
     size_t i = 0;
     while (i < text.size()) {
         UChar32 cp;

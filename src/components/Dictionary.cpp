@@ -14,36 +14,80 @@ const Text& Dictionary::Key(int32_t index) const {
                                                 Int32ToText(Count()) + u" keys, key " + Int32ToText(index) +
                                                 u" was asked for");
     }
-    return m_entries[static_cast<size_t>(index - 1)].key;
+    return *m_entries[static_cast<size_t>(index - 1)].key;
+}
+
+namespace {
+
+// Equal without regard to letter case, with a fast path for ASCII, the usual case of keys.
+bool SameKey(TextView a, TextView b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char16_t x = a[i], y = b[i];
+        if (x == y) continue;
+        if (x >= 0x80 || y >= 0x80) return UCase(a) == UCase(b);
+        char16_t lowerX = x | 0x20;
+        if (lowerX != (y | 0x20) || lowerX < u'a' || lowerX > u'z') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+size_t Dictionary::Find(TextView key) const {
+    if (m_entries.size() <= kLinearLimit) {
+        for (size_t i = 0; i < m_entries.size(); ++i) {
+            if (SameKey(*m_entries[i].key, key)) return i;
+        }
+        return kNotFound;
+    }
+    auto found = m_positions.find(UCase(key));
+    return found == m_positions.end() ? kNotFound : found->second;
+}
+
+void Dictionary::IndexLast() {
+    if (m_entries.size() == kLinearLimit + 1) {
+        Reindex();
+    } else if (m_entries.size() > kLinearLimit + 1) {
+        m_positions.emplace(UCase(*m_entries.back().key), m_entries.size() - 1);
+    }
+}
+
+void Dictionary::Reindex() {
+    m_positions.clear();
+    if (m_entries.size() <= kLinearLimit) return;
+    for (size_t i = 0; i < m_entries.size(); ++i) m_positions.emplace(UCase(*m_entries[i].key), i);
 }
 
 Variant Dictionary::Value(TextView key) const {
-    auto found = m_positions.find(UCase(key));
-    return found == m_positions.end() ? Variant() : m_entries[found->second].value;
+    size_t at = Find(key);
+    return at == kNotFound ? Variant() : m_entries[at].value;
 }
 
 void Dictionary::SetValue(TextView key, Variant value) {
-    Text upper = UCase(key);
-    auto found = m_positions.find(upper);
-    if (found != m_positions.end()) {
-        m_entries[found->second].value = std::move(value);
+    size_t at = Find(key);
+    if (at != kNotFound) {
+        m_entries[at].value = std::move(value);
         return;
     }
-    m_entries.push_back(Entry{Text(key), std::move(value)});
-    m_positions.emplace(std::move(upper), m_entries.size() - 1);
+    m_entries.push_back(Entry{std::make_shared<const Text>(key), std::move(value)});
+    IndexLast();
 }
 
-bool Dictionary::HasKey(TextView key) const { return m_positions.contains(UCase(key)); }
+bool Dictionary::AddNew(std::shared_ptr<const Text> key, Variant value) {
+    if (Find(*key) != kNotFound) return false;
+    m_entries.push_back(Entry{std::move(key), std::move(value)});
+    IndexLast();
+    return true;
+}
+
+bool Dictionary::HasKey(TextView key) const { return Find(key) != kNotFound; }
 
 bool Dictionary::Remove(TextView key) {
-    auto found = m_positions.find(UCase(key));
-    if (found == m_positions.end()) return false;
-    size_t position = found->second;
-    m_positions.erase(found);
+    size_t position = Find(key);
+    if (position == kNotFound) return false;
     m_entries.erase(m_entries.begin() + static_cast<ptrdiff_t>(position));
-    for (auto& [upper, at] : m_positions) {
-        if (at > position) --at;
-    }
+    Reindex();
     return true;
 }
 

@@ -39,6 +39,14 @@ public:
 
     bool HasKey(TextView key) const;
 
+    // Appends key and value unless a key matching key is already there (then returns false and
+    // changes nothing). The key text is shared, not copied: a reader of many dictionaries with the
+    // same keys (a loaded packet) keeps one copy of each key.
+    bool AddNew(std::shared_ptr<const Text> key, Variant value);
+
+    // Makes room for count keys in advance.
+    void Reserve(size_t count) { m_entries.reserve(count); }
+
     // Removes key and its value; returns false when the key was not there.
     bool Remove(TextView key);
 
@@ -46,20 +54,29 @@ public:
     // SavePacketFile does; an earlier file at that path stays untouched on failure.
     void Save(const Text& path) const;
 
-    // Replaces the content with the dictionary stored in a packet file. Raises as LoadPacketFile does,
-    // and 13 when the file's root is not a dictionary; on failure the content stays as it was.
+    // Replaces the content with the dictionary stored in a packet file. Raises as LoadPacketFile does;
+    // on failure the content stays as it was.
     void Load(const Text& path);
 
     Text TypeName() const override { return u"Dictionary"; }
     Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;
 
 private:
+    // Dictionaries are mostly small (a deployment entry has twelve keys): up to kLinearLimit keys a
+    // linear search is faster and smaller than a hash index; above it the index is built.
+    static constexpr size_t kLinearLimit = 16;
+    static constexpr size_t kNotFound = SIZE_MAX;
+
+    size_t Find(TextView key) const;
+    void IndexLast();
+    void Reindex();
+
     struct Entry {
-        Text key;
+        std::shared_ptr<const Text> key;
         Variant value;
     };
     std::vector<Entry> m_entries;
-    std::unordered_map<Text, size_t> m_positions;  // upper-cased key -> position in m_entries
+    std::unordered_map<Text, size_t> m_positions;  // upper-cased key -> position; only above the limit
 };
 
 using DictionaryRef = std::shared_ptr<Dictionary>;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "automation/AutomationError.h"
@@ -156,6 +157,10 @@ private:
 };
 
 // Builds the dictionary tree straight from the bytes, item by item.
+// Containers reserve room for at most this many items up front; a declared count can only be trusted
+// that far before the items have actually been read.
+constexpr uint64_t kReserveLimit = 4096;
+
 class PacketDecoder {
 public:
     PacketDecoder(std::string_view bytes, const Text& sourceName)
@@ -279,6 +284,7 @@ private:
     DictionaryRef ReadMap(const CborHead& head, int depth) {
         CheckContainer(head, depth);
         DictionaryRef dictionary = Dictionary::Create();
+        dictionary->Reserve(std::min<uint64_t>(head.argument, kReserveLimit));
         for (uint64_t i = 0; i < head.argument; ++i) {
             CborHead keyHead = m_reader.ReadHead();
             if (keyHead.major != CborMajor::Text) {
@@ -287,15 +293,25 @@ private:
             // One key buffer per level: nested maps read their keys while this one is still needed.
             Text& key = m_keys[static_cast<size_t>(depth)];
             m_reader.ReadText(keyHead, key);
-            Variant value = ReadValue(depth);
-            int32_t count = dictionary->Count();
-            dictionary->SetValue(key, std::move(value));
-            if (dictionary->Count() == count) RefuseRepeatedKey(*dictionary, key, keyHead.offset);
+            std::shared_ptr<const Text> shared = Intern(key);
+            if (!dictionary->AddNew(shared, ReadValue(depth))) {
+                RefuseRepeatedKey(*dictionary, *shared, keyHead.offset);
+            }
         }
         return dictionary;
     }
 
-    // A key that SetValue matched to an earlier one: the earlier one keeps its spelling.
+    // One shared copy of every distinct key of the file: a packet repeats the same twelve keys in
+    // every entry.
+    std::shared_ptr<const Text> Intern(const Text& key) {
+        auto found = m_interned.find(key);
+        if (found != m_interned.end()) return found->second;
+        auto shared = std::make_shared<const Text>(key);
+        m_interned.emplace(key, shared);
+        return shared;
+    }
+
+    // A key that AddNew matched to an earlier one: the earlier one keeps its spelling.
     [[noreturn]] void RefuseRepeatedKey(const Dictionary& dictionary, const Text& key, size_t offset) const {
         Text earlier;
         for (int32_t i = 1; i <= dictionary.Count(); ++i) {
@@ -309,6 +325,7 @@ private:
     VectorRef ReadArray(const CborHead& head, int depth) {
         CheckContainer(head, depth);
         VectorRef vector = Vector::Create();
+        vector->Reserve(std::min<uint64_t>(head.argument, kReserveLimit));
         for (uint64_t i = 0; i < head.argument; ++i) vector->Add(ReadValue(depth));
         return vector;
     }
@@ -369,6 +386,7 @@ private:
     std::string_view m_bytes;
     CborReader m_reader;
     std::vector<Text> m_keys = std::vector<Text>(kMaxPacketDepth + 1);
+    std::unordered_map<Text, std::shared_ptr<const Text>> m_interned;
     Text m_text;
 };
 

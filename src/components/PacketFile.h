@@ -21,8 +21,10 @@ namespace orva::components {
 // hold) and then leaves an earlier file at path untouched and no temporary file behind.
 void SavePacketFile(const automation::Text& path, const Dictionary& root);
 
-// Reads the dictionary saved at path. Raises 53 for a missing file and 321 for a file that is not a
-// well-formed packet file of a known version (the description names the file and the byte offset).
+// Reads the dictionary saved at path. Raises 53 for a missing file, 76 for a missing folder, 70 for
+// a folder, device or other non-regular file, 7 when memory runs out, 5 for a path that is not
+// valid text, and 321 for a file that is not a well-formed packet file of a known version (the
+// description names the file and the byte offset).
 DictionaryRef LoadPacketFile(const automation::Text& path);
 
 // The bytes of a packet file holding root, and back. DecodePacket names sourceName in its errors.

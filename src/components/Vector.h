@@ -43,6 +43,8 @@ public:
     void Remove(int32_t index, int32_t count = 1);
 
     void Clear() { m_items.clear(); }
+    // Makes room for count items in advance.
+    void Reserve(size_t count) { m_items.reserve(count); }
 
     // A new vector with the same items in the same order (shallow: see above).
     std::shared_ptr<Vector> Copy() const;
