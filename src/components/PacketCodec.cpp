@@ -290,15 +290,34 @@ private:
             if (keyHead.major != CborMajor::Text) {
                 m_reader.Fail(u"a map key that is not a text string", keyHead.offset);
             }
-            // One key buffer per level: nested maps read their keys while this one is still needed.
-            Text& key = m_keys[static_cast<size_t>(depth)];
-            m_reader.ReadText(keyHead, key);
-            std::shared_ptr<const Text> shared = Intern(key);
+            std::shared_ptr<const Text> shared = ReadKey(keyHead, depth, i);
             if (!dictionary->AddNew(shared, ReadValue(depth))) {
                 RefuseRepeatedKey(*dictionary, *shared, keyHead.offset);
             }
         }
         return dictionary;
+    }
+
+    // The key at position `position` of a map at depth. The maps of a packet repeat the same keys in
+    // the same order, so the raw bytes of the key last seen at that place are compared first; only a
+    // different key is decoded (and checked) and interned.
+    std::shared_ptr<const Text> ReadKey(const CborHead& keyHead, int depth, uint64_t position) {
+        RecentKey* recent = nullptr;
+        if (position < kRecentKeys) {
+            std::vector<RecentKey>& level = m_recent[static_cast<size_t>(depth)];
+            if (level.size() <= position) level.resize(position + 1);
+            recent = &level[position];
+        }
+        size_t start = m_reader.Offset();
+        std::string_view raw = m_reader.ReadContent(keyHead);
+        if (recent && recent->key && recent->raw == raw) return recent->key;
+        m_reader.Seek(start);
+        // One key buffer per level: nested maps read their keys while this one is still needed.
+        Text& key = m_keys[static_cast<size_t>(depth)];
+        m_reader.ReadText(keyHead, key);
+        std::shared_ptr<const Text> shared = Intern(key);
+        if (recent) *recent = RecentKey{std::string(raw), shared};
+        return shared;
     }
 
     // One shared copy of every distinct key of the file: a packet repeats the same twelve keys in
@@ -387,6 +406,12 @@ private:
     CborReader m_reader;
     std::vector<Text> m_keys = std::vector<Text>(kMaxPacketDepth + 1);
     std::unordered_map<Text, std::shared_ptr<const Text>> m_interned;
+    struct RecentKey {
+        std::string raw;
+        std::shared_ptr<const Text> key;
+    };
+    static constexpr uint64_t kRecentKeys = 32;
+    std::vector<std::vector<RecentKey>> m_recent = std::vector<std::vector<RecentKey>>(kMaxPacketDepth + 1);
     Text m_text;
 };
 
