@@ -21,6 +21,18 @@ namespace {
 
 Text NameKey(const Variant& name) { return Trim(UCase(name.ToText())); }
 
+// True when a record's name matches a wanted name key (NameKey of the entry's name). Upper-casing keeps
+// the length and never makes or removes a blank, so a name whose trimmed length differs from the key
+// cannot match and is not upper-cased: the walks below visit every sibling of a node, and most of them
+// fail on length alone.
+bool MatchesKey(const Variant& name, const Text& wanted) {
+    Text text = name.ToText();
+    size_t first = text.find_first_not_of(u' ');
+    size_t length = first == Text::npos ? 0 : text.find_last_not_of(u' ') - first + 1;
+    if (length != wanted.size()) return false;
+    return length == 0 || UCase(TextView(text).substr(first, length)) == wanted;
+}
+
 // Walks a recordset (nothing counts as one without records) and returns the value of idField of the
 // first record whose nameField matches name; nothing when no record matches.
 std::optional<Variant> FindByName(const Variant& records, const char16_t* nameField, const char16_t* idField,
@@ -29,7 +41,7 @@ std::optional<Variant> FindByName(const Variant& records, const char16_t* nameFi
     if (!recordset) return std::nullopt;
     std::optional<Variant> found;
     while (!GetProperty(recordset, u"EOF").ToBool()) {
-        if (NameKey(GetProperty(recordset, u"Fields", {nameField})) == wanted) {
+        if (MatchesKey(GetProperty(recordset, u"Fields", {nameField}), wanted)) {
             found = GetProperty(recordset, u"Fields", {idField});
             break;
         }
@@ -46,7 +58,7 @@ bool DetailPresent(const Variant& records, const Text& wantedName, const Text& c
     while (!GetProperty(recordset, u"EOF").ToBool()) {
         // A record that matches by name only is passed over: the same function name may launch
         // another object.
-        if (NameKey(GetProperty(recordset, u"Fields", {u"FFuncName"})) == wantedName &&
+        if (MatchesKey(GetProperty(recordset, u"Fields", {u"FFuncName"}), wantedName) &&
             GetProperty(recordset, u"Fields", {u"FClassParam"}).ToText() == classParam) {
             present = true;
             break;
