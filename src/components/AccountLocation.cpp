@@ -94,7 +94,21 @@ AccountAddress HostAccount() {
         Raise(errors::kInvalidCall,
               u"no account database: the host has published no properties string (PropsString)");
     }
-    return AccountFromPropsString(propsString);
+    // The deployment engine asks for the account several times per entry, and parsing the string
+    // costs more than the look-ups it leads to: each thread remembers its last answer. A relative
+    // path depends on the current folder, so only an absolute one is remembered.
+    thread_local Text lastProps;
+    thread_local AccountAddress lastAddress;
+    if (propsString == lastProps) return lastAddress;
+    AccountAddress address = AccountFromPropsString(propsString);
+    Text location = Trim(*PropsEntry(propsString, u"ConnectString"));
+    TextView path = location;
+    if (StartsWithNoCase(path, u"sqlite:")) path.remove_prefix(7);
+    if (path.starts_with(u'/')) {
+        lastProps = propsString;
+        lastAddress = address;
+    }
+    return address;
 }
 
 }  // namespace orva::components

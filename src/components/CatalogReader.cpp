@@ -85,7 +85,16 @@ CatalogReader::CatalogReader(AccountAddress account, CatalogLanguage language)
 AccountAddress CatalogReader::Account() const { return m_account ? *m_account : HostAccount(); }
 
 CatalogLanguage CatalogReader::Language() const {
-    return m_language ? *m_language : LanguageFromPropsString(HostPropsString());
+    if (m_language) return *m_language;
+    // Read at every call, parsed only when the host's properties string changed.
+    thread_local Text lastProps;
+    thread_local CatalogLanguage lastLanguage = LanguageFromPropsString(Text());
+    Text props = HostPropsString();
+    if (props != lastProps) {
+        lastLanguage = LanguageFromPropsString(props);
+        lastProps = props;
+    }
+    return lastLanguage;
 }
 
 std::shared_ptr<Recordset> CatalogReader::Query(const std::string& sql, std::optional<int32_t> parentId) {

@@ -77,6 +77,17 @@ void SqliteDatabase::Execute(std::string_view sql) {
     }
 }
 
+void SqliteDatabase::ExecuteCached(std::string_view sql) {
+    sqlite3_stmt* statement = TakeStatement(sql);
+    int resultCode = sqlite3_step(statement);
+    if (resultCode != SQLITE_DONE && resultCode != SQLITE_ROW) {
+        std::string message = sqlite3_errmsg(m_handle);
+        GiveStatement(sql, statement);
+        Raise(kDatabaseError, DatabaseErrorText(m_fileName, message));
+    }
+    GiveStatement(sql, statement);
+}
+
 int64_t SqliteDatabase::QueryInteger(std::string_view sql) {
     std::vector<int64_t> row = QueryIntegers(sql);
     return row.empty() ? 0 : row.front();

@@ -55,6 +55,9 @@ public:
 
     // Runs one or more SQL statements that return nothing worth reading. Raises kDatabaseError.
     void Execute(std::string_view sql);
+    // Runs one statement through the statement cache, for statements run again and again
+    // (BEGIN IMMEDIATE, COMMIT). Raises kDatabaseError.
+    void ExecuteCached(std::string_view sql);
 
     // The first column of the first row of a query as an integer (0 when it returns no row); for
     // pragmas such as user_version. Raises kDatabaseError.

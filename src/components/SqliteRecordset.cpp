@@ -9,22 +9,33 @@ namespace orva::components {
 
 using namespace automation;
 
-SqliteRecordset::SqliteRecordset(std::unique_ptr<SqliteStatement> statement)
-    : m_statement(std::move(statement)) {
-    int count = m_statement->ColumnCount();
-    for (int column = 0; column < count; ++column) {
-        m_names.push_back(FromUtf8(m_statement->ColumnName(column)));
-        m_exactColumns.emplace(m_names.back(), column);
-        m_columns.emplace(UCase(m_names.back()), column);
+SqliteRecordset::SqliteRecordset(std::unique_ptr<SqliteStatement> statement) : m_statement(std::move(statement)) {
+    // The column names of a query depend on its SQL text only (the library's queries name their
+    // columns), and the services run the same few queries over and over: build the name maps once
+    // per query text and thread.
+    thread_local std::unordered_map<std::string, std::shared_ptr<const Columns>> cache;
+    auto& slot = cache[m_statement->Sql()];
+    if (!slot) {
+        auto columns = std::make_shared<Columns>();
+        int count = m_statement->ColumnCount();
+        for (int column = 0; column < count; ++column) {
+            columns->names.push_back(FromUtf8(m_statement->ColumnName(column)));
+            columns->exact.emplace(columns->names.back(), column);
+            columns->folded.emplace(UCase(columns->names.back()), column);
+        }
+        slot = columns;
     }
+    m_columns = slot;
     Advance();
 }
 
 Variant SqliteRecordset::Field(TextView name) const {
     // Callers nearly always spell a field as the query does; case folding is the fallback.
-    auto exact = m_exactColumns.find(Text(name));
-    auto folded = exact == m_exactColumns.end() ? m_columns.find(UCase(name)) : m_columns.end();
-    if (exact == m_exactColumns.end() && folded == m_columns.end()) {
+    const auto& exactMap = m_columns->exact;
+    const auto& foldedMap = m_columns->folded;
+    auto exact = exactMap.find(Text(name));
+    auto folded = exact == exactMap.end() ? foldedMap.find(UCase(name)) : foldedMap.end();
+    if (exact == exactMap.end() && folded == foldedMap.end()) {
         Raise(recordset_errors::kItemNotFound,
               u"Item cannot be found in the collection corresponding to the requested name or ordinal (" +
                   Text(name) + u")");
@@ -33,7 +44,7 @@ Variant SqliteRecordset::Field(TextView name) const {
         Raise(recordset_errors::kNoCurrentRecord,
               u"Either BOF or EOF is True, or the current record has been deleted");
     }
-    int index = exact != m_exactColumns.end() ? exact->second : folded->second;
+    int index = exact != exactMap.end() ? exact->second : folded->second;
     switch (m_statement->ColumnType(index)) {
         case SqliteColumnType::Integer: {
             int64_t value = m_statement->ColumnInteger(index);

@@ -27,16 +27,19 @@ public:
     void Close() override;
 
     // The field names, in the query's column order.
-    std::vector<Text> FieldNames() const { return m_names; }
+    std::vector<Text> FieldNames() const { return m_columns->names; }
 
 private:
     // Steps to the next row; at the end the statement goes back to its connection at once.
     void Advance();
 
     std::unique_ptr<SqliteStatement> m_statement;  // null at EOF and after Close
-    std::vector<Text> m_names;
-    std::unordered_map<Text, int> m_exactColumns;  // name as the query spells it -> column
-    std::unordered_map<Text, int> m_columns;       // upper-cased name -> column
+    struct Columns {
+        std::vector<Text> names;
+        std::unordered_map<Text, int> exact;   // name as the query spells it -> column
+        std::unordered_map<Text, int> folded;  // upper-cased name -> column
+    };
+    std::shared_ptr<const Columns> m_columns;  // shared by every recordset of the same query text
 };
 
 }  // namespace orva::components

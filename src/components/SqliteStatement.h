@@ -47,6 +47,7 @@ public:
     automation::Text ColumnText(int column) const;
 
     SqliteDatabase& Database() const { return *m_database; }
+    const std::string& Sql() const { return m_sql; }
 
 private:
     SqliteDatabaseRef m_database;

@@ -3,7 +3,7 @@
 namespace orva::components {
 
 SqliteTransaction::SqliteTransaction(SqliteDatabase& database) : m_database(database) {
-    m_database.Execute("BEGIN IMMEDIATE");
+    m_database.ExecuteCached("BEGIN IMMEDIATE");
 }
 
 SqliteTransaction::~SqliteTransaction() {
@@ -17,7 +17,7 @@ SqliteTransaction::~SqliteTransaction() {
 }
 
 void SqliteTransaction::Commit() {
-    m_database.Execute("COMMIT");
+    m_database.ExecuteCached("COMMIT");
     m_open = false;
 }
 
