@@ -1,5 +1,6 @@
 #include "components/SqliteRecordset.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "automation/AutomationError.h"
@@ -20,8 +21,6 @@ SqliteRecordset::SqliteRecordset(std::unique_ptr<SqliteStatement> statement) : m
         int count = m_statement->ColumnCount();
         for (int column = 0; column < count; ++column) {
             columns->names.push_back(FromUtf8(m_statement->ColumnName(column)));
-            columns->exact.emplace(columns->names.back(), column);
-            columns->folded.emplace(UCase(columns->names.back()), column);
         }
         slot = columns;
     }
@@ -30,12 +29,14 @@ SqliteRecordset::SqliteRecordset(std::unique_ptr<SqliteStatement> statement) : m
 }
 
 Variant SqliteRecordset::Field(TextView name) const {
-    // Callers nearly always spell a field as the query does; case folding is the fallback.
-    const auto& exactMap = m_columns->exact;
-    const auto& foldedMap = m_columns->folded;
-    auto exact = exactMap.find(Text(name));
-    auto folded = exact == exactMap.end() ? foldedMap.find(UCase(name)) : foldedMap.end();
-    if (exact == exactMap.end() && folded == foldedMap.end()) {
+    // A query has a dozen columns at most, so a linear search beats hashing. Callers nearly always
+    // spell a field as the query does; case folding is the fallback.
+    const std::vector<Text>& names = m_columns->names;
+    auto at = std::find(names.begin(), names.end(), name);
+    if (at == names.end()) {
+        at = std::find_if(names.begin(), names.end(), [&](const Text& column) { return EqualsNoCase(column, name); });
+    }
+    if (at == names.end()) {
         Raise(recordset_errors::kItemNotFound,
               u"Item cannot be found in the collection corresponding to the requested name or ordinal (" +
                   Text(name) + u")");
@@ -44,7 +45,7 @@ Variant SqliteRecordset::Field(TextView name) const {
         Raise(recordset_errors::kNoCurrentRecord,
               u"Either BOF or EOF is True, or the current record has been deleted");
     }
-    int index = exact != exactMap.end() ? exact->second : folded->second;
+    int index = static_cast<int>(at - names.begin());
     switch (m_statement->ColumnType(index)) {
         case SqliteColumnType::Integer: {
             int64_t value = m_statement->ColumnInteger(index);

@@ -35,9 +35,7 @@ private:
 
     std::unique_ptr<SqliteStatement> m_statement;  // null at EOF and after Close
     struct Columns {
-        std::vector<Text> names;
-        std::unordered_map<Text, int> exact;   // name as the query spells it -> column
-        std::unordered_map<Text, int> folded;  // upper-cased name -> column
+        std::vector<Text> names;  // in the query's column order
     };
     std::shared_ptr<const Columns> m_columns;  // shared by every recordset of the same query text
 };

@@ -7,6 +7,7 @@
 #include "automation/TextHelpers.h"
 #include "automation/PendingError.h"
 #include "components/Dictionary.h"
+#include "components/Recordset.h"
 #include "components/TextFormatter.h"
 #include "core/CatalogNames.h"
 #include "core/DeployPacket.h"
@@ -33,39 +34,58 @@ bool MatchesKey(const Variant& name, const Text& wanted) {
     return length == 0 || UCase(TextView(text).substr(first, length)) == wanted;
 }
 
-// Walks a recordset (nothing counts as one without records) and returns the value of idField of the
-// first record whose nameField matches name; nothing when no record matches.
-std::optional<Variant> FindByName(const Variant& records, const char16_t* nameField, const char16_t* idField,
+// A recordset as the engine reads it: through the typed interface when the reader returned one of
+// ours, by name otherwise (a reader registered by a host may return any object). Nothing counts as a
+// recordset without records.
+class Records {
+public:
+    explicit Records(const Variant& value)
+        : m_object(value.ToObject()), m_typed(dynamic_cast<Recordset*>(m_object.get())) {}
+
+    bool AtEnd() const {
+        if (!m_object) return true;
+        return m_typed ? m_typed->IsEOF() : GetProperty(m_object, u"EOF").ToBool();
+    }
+    Variant Field(const char16_t* name) const {
+        return m_typed ? m_typed->Field(name) : GetProperty(m_object, u"Fields", {name});
+    }
+    void MoveNext() { m_typed ? m_typed->MoveNext() : void(CallMethod(m_object, u"MoveNext")); }
+    void Close() {
+        if (m_object) m_typed ? m_typed->Close() : void(CallMethod(m_object, u"Close"));
+    }
+
+private:
+    ObjectRef m_object;
+    Recordset* m_typed;
+};
+
+// Walks the records from the first and returns the value of idField of the first one whose
+// nameField matches; nothing when none does.
+std::optional<Variant> FindByName(Records records, const char16_t* nameField, const char16_t* idField,
                                   const Text& wanted) {
-    ObjectRef recordset = records.ToObject();
-    if (!recordset) return std::nullopt;
     std::optional<Variant> found;
-    while (!GetProperty(recordset, u"EOF").ToBool()) {
-        if (MatchesKey(GetProperty(recordset, u"Fields", {nameField}), wanted)) {
-            found = GetProperty(recordset, u"Fields", {idField});
+    for (; !records.AtEnd(); records.MoveNext()) {
+        if (MatchesKey(records.Field(nameField), wanted)) {
+            found = records.Field(idField);
             break;
         }
-        CallMethod(recordset, u"MoveNext");
     }
-    CallMethod(recordset, u"Close");
+    records.Close();
     return found;
 }
 
-bool DetailPresent(const Variant& records, const Text& wantedName, const Text& classParam) {
-    ObjectRef recordset = records.ToObject();
-    if (!recordset) return false;
+bool DetailPresent(Records records, const Text& wantedName, const Text& classParam) {
     bool present = false;
-    while (!GetProperty(recordset, u"EOF").ToBool()) {
+    for (; !records.AtEnd(); records.MoveNext()) {
         // A record that matches by name only is passed over: the same function name may launch
         // another object.
-        if (MatchesKey(GetProperty(recordset, u"Fields", {u"FFuncName"}), wantedName) &&
-            GetProperty(recordset, u"Fields", {u"FClassParam"}).ToText() == classParam) {
+        if (MatchesKey(records.Field(u"FFuncName"), wantedName) &&
+            records.Field(u"FClassParam").ToText() == classParam) {
             present = true;
             break;
         }
-        CallMethod(recordset, u"MoveNext");
     }
-    CallMethod(recordset, u"Close");
+    records.Close();
     return present;
 }
 
@@ -73,75 +93,77 @@ Variant NextIndex(const ObjectRef& reader, short level, const Variant& parent) {
     return CallMethod(reader, u"GetNextIndex", {Variant(static_cast<int16_t>(level)), parent});
 }
 
-// Calls a writer's create member with the data dictionary passed by reference.
-Variant Create(const ObjectRef& writer, const char16_t* member, std::vector<Variant> args) {
-    return CallByName(writer, member, args);
-}
-
 void Append(Vector& messages, const char16_t* pattern, const Variant& value) {
     messages.Add(hostctx::FormatText(pattern, {value}));
+}
+
+const Variant kZero(static_cast<int16_t>(0));
+
+// One of the three levels above a function detail, as the engine finds or creates it.
+struct Level {
+    short level;
+    const char16_t* listMember;    // reader member listing the children of the parent
+    const char16_t* recordName;    // field of the records holding the name (host's language)
+    const char16_t* recordId;      // field of the records holding the identifier
+    const char16_t* entryName;     // deployment-entry field with the wanted name
+    const char16_t* entryId;       // deployment-entry field that receives the identifier
+    const char16_t* createMember;  // writer member creating a node
+    const char16_t* dataId;        // data fields of a new node: identifier (0), name, and whether
+    const char16_t* dataName;      // the runtime host's class name and the subsystem ID follow
+    bool withClassName;
+    bool withSubId;
+    const char16_t* createdPattern;
+};
+
+constexpr Level kTopClass{kLevelTopClass,        u"GetTopClass_All", u"FTopClassName",   u"FTopClassID",
+                          fields::kTopClassName, fields::kTopClassId, u"CreateTopClass", u"FTopClassID",
+                          u"FTopClassName",      false, false, patterns::kTopClassCreated};
+constexpr Level kSubSystem{kLevelSubSystem,        u"GetSubSystem_All", u"FName",        u"FSubSysID",
+                           fields::kSubSystemName, fields::kSubSystemId, u"CreateSubSys", u"FSubSysID",
+                           u"FSysName",            true, true, patterns::kSubSystemCreated};
+constexpr Level kSubFunc{kLevelSubFunc,        u"GetSubFunc_All", u"FFuncName",     u"FSubFuncID",
+                         fields::kSubFuncName, fields::kSubFuncId, u"CreateSubFunc", u"FSubFuncID",
+                         u"FFuncName",         true, false, patterns::kSubFuncCreated};
+
+// Finds the node of the entry's name under parent (the top level when parent is nothing), creates
+// it when missing, and stores its identifier in the entry. Returns the identifier.
+Variant FindOrCreate(const Level& level, Dictionary& entry, const std::optional<Variant>& parent,
+                     const ObjectRef& reader, const ObjectRef& writer, Vector& messages) {
+    Variant name = entry.Value(level.entryName);
+    Variant list = parent ? CallMethod(reader, level.listMember, {*parent}) : CallMethod(reader, level.listMember);
+    if (auto id = FindByName(Records(list), level.recordName, level.recordId, NameKey(name))) {
+        entry.SetValue(level.entryId, *id);
+        return *id;
+    }
+    DictionaryRef data = Dictionary::Create();
+    data->SetValue(level.dataId, kZero);
+    data->SetValue(level.dataName, name);
+    if (level.withClassName) data->SetValue(u"FClassName", kRuntimeHostClass);
+    if (level.withSubId) data->SetValue(u"FSubID", u"orvahost");
+    data->SetValue(u"FVisible", true);
+    Variant index = NextIndex(reader, level.level, parent.value_or(kZero));
+    // The data dictionary goes by reference; whatever the writer leaves in it is not read again.
+    std::vector<Variant> args;
+    if (parent) args.push_back(*parent);
+    args.insert(args.end(), {index, data, true});
+    Variant id = CallByName(writer, level.createMember, args);
+    entry.SetValue(level.entryId, id);
+    Append(messages, level.createdPattern, name);
+    return id;
 }
 
 void DeployEntry(Dictionary& entry, Vector& messages) {
     ObjectRef reader = CreateObject(kCatalogReaderProgId);
     ObjectRef writer = CreateObject(kCatalogWriterProgId);
-    const Variant kZero(static_cast<int16_t>(0));
 
-    // Top class.
-    Variant topClassName = entry.Value(fields::kTopClassName);
-    if (auto id = FindByName(CallMethod(reader, u"GetTopClass_All"), u"FTopClassName", u"FTopClassID",
-                             NameKey(topClassName))) {
-        entry.SetValue(fields::kTopClassId, *id);
-    } else {
-        DictionaryRef data = Dictionary::Create();
-        data->SetValue(u"FTopClassID", kZero);
-        data->SetValue(u"FTopClassName", topClassName);
-        data->SetValue(u"FVisible", true);
-        Variant index = NextIndex(reader, kLevelTopClass, kZero);
-        entry.SetValue(fields::kTopClassId, Create(writer, u"CreateTopClass", {index, data, true}));
-        Append(messages, patterns::kTopClassCreated, topClassName);
-    }
-    Variant topClassId = entry.Value(fields::kTopClassId);
+    Variant topClassId = FindOrCreate(kTopClass, entry, std::nullopt, reader, writer, messages);
+    Variant subSystemId = FindOrCreate(kSubSystem, entry, topClassId, reader, writer, messages);
+    Variant subFuncId = FindOrCreate(kSubFunc, entry, subSystemId, reader, writer, messages);
 
-    // Subsystem.
-    Variant subSystemName = entry.Value(fields::kSubSystemName);
-    if (auto id = FindByName(CallMethod(reader, u"GetSubSystem_All", {topClassId}), u"FName", u"FSubSysID",
-                             NameKey(subSystemName))) {
-        entry.SetValue(fields::kSubSystemId, *id);
-    } else {
-        DictionaryRef data = Dictionary::Create();
-        data->SetValue(u"FSubSysID", kZero);
-        data->SetValue(u"FSysName", subSystemName);
-        data->SetValue(u"FClassName", kRuntimeHostClass);
-        data->SetValue(u"FSubID", u"orvahost");
-        data->SetValue(u"FVisible", true);
-        Variant index = NextIndex(reader, kLevelSubSystem, topClassId);
-        entry.SetValue(fields::kSubSystemId, Create(writer, u"CreateSubSys", {topClassId, index, data, true}));
-        Append(messages, patterns::kSubSystemCreated, subSystemName);
-    }
-    Variant subSystemId = entry.Value(fields::kSubSystemId);
-
-    // Sub-function.
-    Variant subFuncName = entry.Value(fields::kSubFuncName);
-    if (auto id = FindByName(CallMethod(reader, u"GetSubFunc_All", {subSystemId}), u"FFuncName",
-                             u"FSubFuncID", NameKey(subFuncName))) {
-        entry.SetValue(fields::kSubFuncId, *id);
-    } else {
-        DictionaryRef data = Dictionary::Create();
-        data->SetValue(u"FSubFuncID", kZero);
-        data->SetValue(u"FFuncName", subFuncName);
-        data->SetValue(u"FClassName", kRuntimeHostClass);
-        data->SetValue(u"FVisible", true);
-        Variant index = NextIndex(reader, kLevelSubFunc, subSystemId);
-        entry.SetValue(fields::kSubFuncId, Create(writer, u"CreateSubFunc", {subSystemId, index, data, true}));
-        Append(messages, patterns::kSubFuncCreated, subFuncName);
-    }
-    Variant subFuncId = entry.Value(fields::kSubFuncId);
-
-    // Function detail.
     Variant funcName = entry.Value(fields::kFuncName);
     Text classParam = entry.Value(fields::kClassParam).ToText();
-    if (DetailPresent(CallMethod(reader, u"GetDetailFunc_All", {subFuncId}), NameKey(funcName), classParam)) {
+    if (DetailPresent(Records(CallMethod(reader, u"GetDetailFunc_All", {subFuncId})), NameKey(funcName),
+                      classParam)) {
         Append(messages, patterns::kDetailPresent, entry.Value(fields::kNo));
         return;
     }
@@ -153,7 +175,8 @@ void DeployEntry(Dictionary& entry, Vector& messages) {
     data->SetValue(u"FDetailFuncID", kZero);
     data->SetValue(u"FHelpCode", Text());
     Variant index = NextIndex(reader, kLevelDetailFunc, subFuncId);
-    Create(writer, u"CreateDetailFunc", {subFuncId, index, data, true});
+    std::vector<Variant> args{subFuncId, index, data, true};
+    CallByName(writer, u"CreateDetailFunc", args);  // its result is not needed
     Append(messages, patterns::kDetailCreated, entry.Value(fields::kNo));
 }
 
