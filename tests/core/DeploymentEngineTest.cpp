@@ -5,6 +5,7 @@
 
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
+#include "components/CatalogReader.h"
 #include "components/CatalogWriter.h"
 #include "core/PacketTestData.h"
 #include "support/CatalogueDump.h"
@@ -151,6 +152,49 @@ TEST_F(DeploymentEngine, AFaultInTheThirdEntryKeepsWhatTheFirstTwoDid) {
                                }));
     EXPECT_EQ(CataloguePaths(m_account.Path()),
               (std::multiset<Text>{u"T", u"T/S", u"T/S/F", u"T/S/F/A-New|Bill|1", u"T/S/F/B-New|Bill|2"}));
+}
+
+// A reader whose recordsets are plain automation objects, reachable by member name only, as a
+// reader registered by a host might return them.
+class LateBoundRecords : public Object {
+public:
+    explicit LateBoundRecords(ObjectRef inner) : m_inner(std::move(inner)) {}
+    Text TypeName() const override { return u"LateBoundRecords"; }
+    Variant Invoke(TextView name, CallKind kind, std::span<Variant> args) override {
+        return m_inner->Invoke(name, kind, args);
+    }
+
+private:
+    ObjectRef m_inner;
+};
+
+class LateBoundReader : public Object {
+public:
+    Text TypeName() const override { return u"LateBoundReader"; }
+    Variant Invoke(TextView name, CallKind kind, std::span<Variant> args) override {
+        Variant result = m_real.Invoke(name, kind, args);
+        if (result.IsObject() && result.ToObject()) return std::make_shared<LateBoundRecords>(result.ToObject());
+        return result;
+    }
+
+private:
+    CatalogReader m_real;
+};
+
+TEST_F(DeploymentEngine, ReadsRecordsetsByNameFromAForeignReader) {
+    VectorRef messages = Vector::Create();
+    ASSERT_TRUE(DeployPacketToCatalogue(Packet({Entry(u"T", u"S", u"F", u"A-New", u"Bill|1")}), messages));
+    ScopedClassOverride foreign(u"OrvaData.CatalogReader", [] { return std::make_shared<LateBoundReader>(); });
+    auto again = Entry(u"t", u"s", u"f", u"a-new", u"Bill|1");
+    auto other = Entry(u"T", u"S", u"F2", u"B-New", u"Bill|2");
+    messages->Clear();
+    ASSERT_TRUE(DeployPacketToCatalogue(Packet({again, other}), messages));
+    EXPECT_EQ(Lines(messages), (std::vector<Text>{
+                                   No(again) + u"失败，原因在于该功能已在主控台中存在！",
+                                   u"创建子系统功能F2成功!",
+                                   No(other) + u"成功！",
+                                   u"功能发布完毕！",
+                               }));
 }
 
 TEST_F(DeploymentEngine, AnUnusableAccountGivesOneClearErrorLine) {
