@@ -25,7 +25,7 @@ public:
     LeakCheckPause() { __lsan_disable(); }
     ~LeakCheckPause() { __lsan_enable(); }
 #else
-    LeakCheckPause() = default;
+    LeakCheckPause() {}  // user-provided, so that declaring one is not an unused variable
 #endif
     LeakCheckPause(const LeakCheckPause&) = delete;
     LeakCheckPause& operator=(const LeakCheckPause&) = delete;
