@@ -76,9 +76,13 @@ void Dictionary::SetValue(TextView key, Variant value) {
 
 bool Dictionary::AddNew(std::shared_ptr<const Text> key, Variant value) {
     if (Find(*key) != kNotFound) return false;
+    AppendUnique(std::move(key), std::move(value));
+    return true;
+}
+
+void Dictionary::AppendUnique(std::shared_ptr<const Text> key, Variant value) {
     m_entries.push_back(Entry{std::move(key), std::move(value)});
     IndexLast();
-    return true;
 }
 
 bool Dictionary::HasKey(TextView key) const { return Find(key) != kNotFound; }

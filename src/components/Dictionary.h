@@ -44,6 +44,10 @@ public:
     // same keys (a loaded packet) keeps one copy of each key.
     bool AddNew(std::shared_ptr<const Text> key, Variant value);
 
+    // Appends key and value without looking for a matching key: for readers that have checked that
+    // the key differs from every key already stored in more than letter case.
+    void AppendUnique(std::shared_ptr<const Text> key, Variant value);
+
     // Makes room for count keys in advance.
     void Reserve(size_t count) { m_entries.reserve(count); }
 

@@ -161,6 +161,12 @@ private:
 // that far before the items have actually been read.
 constexpr uint64_t kReserveLimit = 4096;
 
+// A map key as the decoder keeps it: one shared text per distinct key of the file.
+struct InternedKey {
+    std::shared_ptr<const Text> text;
+    uint32_t caseClass;  // the same for keys that differ only in letter case
+};
+
 class PacketDecoder {
 public:
     PacketDecoder(std::string_view bytes, const Text& sourceName)
@@ -285,15 +291,20 @@ private:
         CheckContainer(head, depth);
         DictionaryRef dictionary = Dictionary::Create();
         dictionary->Reserve(std::min<uint64_t>(head.argument, kReserveLimit));
+        const uint64_t map = ++m_maps;
         for (uint64_t i = 0; i < head.argument; ++i) {
             CborHead keyHead = m_reader.ReadHead();
             if (keyHead.major != CborMajor::Text) {
                 m_reader.Fail(u"a map key that is not a text string", keyHead.offset);
             }
-            std::shared_ptr<const Text> shared = ReadKey(keyHead, depth, i);
-            if (!dictionary->AddNew(shared, ReadValue(depth))) {
-                RefuseRepeatedKey(*dictionary, *shared, keyHead.offset);
-            }
+            const InternedKey& key = ReadKey(keyHead, depth, i);
+            // Keys that differ only in letter case share a case class; a class seen before in this
+            // map is a repeated key.
+            uint64_t& lastMap = m_lastMapOfClass[key.caseClass];
+            if (lastMap == map) RefuseRepeatedKey(*dictionary, *key.text, keyHead.offset);
+            lastMap = map;
+            std::shared_ptr<const Text> text = key.text;
+            dictionary->AppendUnique(std::move(text), ReadValue(depth));
         }
         return dictionary;
     }
@@ -301,7 +312,7 @@ private:
     // The key at position `position` of a map at depth. The maps of a packet repeat the same keys in
     // the same order, so the raw bytes of the key last seen at that place are compared first; only a
     // different key is decoded (and checked) and interned.
-    std::shared_ptr<const Text> ReadKey(const CborHead& keyHead, int depth, uint64_t position) {
+    const InternedKey& ReadKey(const CborHead& keyHead, int depth, uint64_t position) {
         RecentKey* recent = nullptr;
         if (position < kRecentKeys) {
             std::vector<RecentKey>& level = m_recent[static_cast<size_t>(depth)];
@@ -310,24 +321,26 @@ private:
         }
         size_t start = m_reader.Offset();
         std::string_view raw = m_reader.ReadContent(keyHead);
-        if (recent && recent->key && recent->raw == raw) return recent->key;
+        if (recent && recent->key && recent->raw == raw) return *recent->key;
         m_reader.Seek(start);
         // One key buffer per level: nested maps read their keys while this one is still needed.
         Text& key = m_keys[static_cast<size_t>(depth)];
         m_reader.ReadText(keyHead, key);
-        std::shared_ptr<const Text> shared = Intern(key);
-        if (recent) *recent = RecentKey{std::string(raw), shared};
-        return shared;
+        const InternedKey& interned = Intern(key);
+        if (recent) *recent = RecentKey{std::string(raw), &interned};
+        return interned;
     }
 
     // One shared copy of every distinct key of the file: a packet repeats the same twelve keys in
     // every entry.
-    std::shared_ptr<const Text> Intern(const Text& key) {
+    const InternedKey& Intern(const Text& key) {
         auto found = m_interned.find(key);
         if (found != m_interned.end()) return found->second;
-        auto shared = std::make_shared<const Text>(key);
-        m_interned.emplace(key, shared);
-        return shared;
+        auto caseClass = m_caseClasses.try_emplace(UCase(key), static_cast<uint32_t>(m_caseClasses.size())).first;
+        if (caseClass->second == m_lastMapOfClass.size()) m_lastMapOfClass.push_back(0);
+        // Elements of an unordered_map keep their address, so references to them stay valid.
+        return m_interned.emplace(key, InternedKey{std::make_shared<const Text>(key), caseClass->second})
+            .first->second;
     }
 
     // A key that AddNew matched to an earlier one: the earlier one keeps its spelling.
@@ -405,10 +418,13 @@ private:
     std::string_view m_bytes;
     CborReader m_reader;
     std::vector<Text> m_keys = std::vector<Text>(kMaxPacketDepth + 1);
-    std::unordered_map<Text, std::shared_ptr<const Text>> m_interned;
+    std::unordered_map<Text, InternedKey> m_interned;
+    std::unordered_map<Text, uint32_t> m_caseClasses;  // upper-cased key -> case class
+    std::vector<uint64_t> m_lastMapOfClass;            // case class -> number of the last map using it
+    uint64_t m_maps = 0;                               // maps read so far; numbers them from 1
     struct RecentKey {
         std::string raw;
-        std::shared_ptr<const Text> key;
+        const InternedKey* key = nullptr;
     };
     static constexpr uint64_t kRecentKeys = 32;
     std::vector<std::vector<RecentKey>> m_recent = std::vector<std::vector<RecentKey>>(kMaxPacketDepth + 1);

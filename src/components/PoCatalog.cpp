@@ -37,7 +37,10 @@ void NoteProblem(int severity, const char* filename, size_t line, const char* te
     if (severity == PO_SEVERITY_WARNING || g_problems == nullptr) return;
     if (!g_problems->failed) {
         std::string where = filename != nullptr ? filename : "";
-        if (filename != nullptr && line != static_cast<size_t>(-1)) where += ":" + std::to_string(line);
+        if (filename != nullptr && line != static_cast<size_t>(-1)) {
+            where += ':';
+            where += std::to_string(line);
+        }
         std::string message = text != nullptr ? text : "error";
         while (!message.empty() && message.back() == '\n') message.pop_back();
         g_problems->first = where.empty() ? message : where + ": " + message;
