@@ -41,22 +41,23 @@ size_t Dictionary::Find(TextView key) const {
         }
         return kNotFound;
     }
-    auto found = m_positions.find(UCase(key));
-    return found == m_positions.end() ? kNotFound : found->second;
+    auto found = m_positions->find(UCase(key));
+    return found == m_positions->end() ? kNotFound : found->second;
 }
 
 void Dictionary::IndexLast() {
     if (m_entries.size() == kLinearLimit + 1) {
         Reindex();
     } else if (m_entries.size() > kLinearLimit + 1) {
-        m_positions.emplace(UCase(*m_entries.back().key), m_entries.size() - 1);
+        m_positions->emplace(UCase(*m_entries.back().key), m_entries.size() - 1);
     }
 }
 
 void Dictionary::Reindex() {
-    m_positions.clear();
+    m_positions.reset();
     if (m_entries.size() <= kLinearLimit) return;
-    for (size_t i = 0; i < m_entries.size(); ++i) m_positions.emplace(UCase(*m_entries[i].key), i);
+    m_positions = std::make_unique<std::unordered_map<Text, size_t>>();
+    for (size_t i = 0; i < m_entries.size(); ++i) m_positions->emplace(UCase(*m_entries[i].key), i);
 }
 
 Variant Dictionary::Value(TextView key) const {

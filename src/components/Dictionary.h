@@ -80,7 +80,9 @@ private:
         Variant value;
     };
     std::vector<Entry> m_entries;
-    std::unordered_map<Text, size_t> m_positions;  // upper-cased key -> position; only above the limit
+    // Upper-cased key -> position; only above the limit, so small dictionaries do not carry an empty
+    // hash table.
+    std::unique_ptr<std::unordered_map<Text, size_t>> m_positions;
 };
 
 using DictionaryRef = std::shared_ptr<Dictionary>;

@@ -4,6 +4,7 @@
 
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
+#include "automation/TextHelpers.h"
 #include "components/Vector.h"
 
 namespace orva::components {
@@ -35,6 +36,24 @@ TEST(Dictionary, RemovingAKeyKeepsTheOrderOfTheOthers) {
     EXPECT_EQ(dictionary->Value(u"d"), Variant(u"d"));
     dictionary->SetValue(u"b", u"again");
     EXPECT_EQ(dictionary->Key(4), u"b");
+}
+
+TEST(Dictionary, LargeDictionariesFindKeysAcrossTheIndexLimit) {
+    // Small dictionaries search linearly, large ones through an index: both must agree, also while
+    // keys are removed below the limit and added above it again.
+    auto dictionary = Dictionary::Create();
+    for (int i = 0; i < 40; ++i) dictionary->SetValue(u"Key" + Int32ToText(i), int32_t(i));
+    EXPECT_EQ(dictionary->Value(u"KEY39").ToInt32(), 39);
+    dictionary->SetValue(u"key7", int32_t(700));
+    EXPECT_EQ(dictionary->Count(), 40);
+    for (int i = 0; i < 30; ++i) EXPECT_TRUE(dictionary->Remove(u"KEY" + Int32ToText(i)));
+    EXPECT_EQ(dictionary->Count(), 10);
+    EXPECT_EQ(dictionary->Key(1), u"Key30");
+    EXPECT_FALSE(dictionary->HasKey(u"key7"));
+    for (int i = 0; i < 30; ++i) dictionary->SetValue(u"new" + Int32ToText(i), int32_t(i));
+    EXPECT_EQ(dictionary->Value(u"NEW29").ToInt32(), 29);
+    EXPECT_EQ(dictionary->Value(u"key35").ToInt32(), 35);
+    EXPECT_EQ(dictionary->Key(40), u"new29");
 }
 
 TEST(Dictionary, StoredObjectsAreSharedNotCopied) {
