@@ -22,6 +22,10 @@ using automation::Variant;
 class clsDeploywizard : public automation::Object {
 public:
     static constexpr const char16_t* kProgId = u"OrvaClassDeploy.clsDeploywizard";
+    // Identifiers of the class and of its automation interface _clsDeploywizard. Fixed for good:
+    // hosts and registration files may record them.
+    static constexpr const char16_t* kClassId = u"{6F1C2A57-8D3E-4B9A-A0C4-3E52D7B81F06}";
+    static constexpr const char16_t* kInterfaceId = u"{0B84E3D2-5A7F-4C16-9E2B-71D4A9C3F5E8}";
     static constexpr const char16_t* kPacketFileName = u"DeployFunction.Dat";
 
     // Opens the deployment wizard for the chosen business-object types, optionally on the packet set
