@@ -1,5 +1,6 @@
 #include "components/CborReader.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -102,7 +103,70 @@ double HalfToDouble(uint16_t half) {
 }  // namespace
 
 CborReader::CborReader(std::string_view bytes, Text sourceName)
-    : m_bytes(bytes), m_source(std::move(sourceName)) {}
+    : m_data(bytes.data()),
+      m_available(bytes.size()),
+      m_size(bytes.size()),
+      m_source(std::move(sourceName)) {}
+
+CborReader::CborReader(ByteSource& source, Text sourceName, size_t windowBytes)
+    : m_size(source.Size()),
+      m_input(&source),
+      m_windowBytes(std::max<size_t>(windowBytes, 1)),
+      m_source(std::move(sourceName)) {}
+
+void CborReader::Refill(size_t count) {
+    // In memory the window is the whole input, and callers never ask beyond Remaining().
+    if (!m_input) Fail(u"truncated data: an item is cut short", Offset());
+    // Fewer bytes are kept than count asks for, so they always fit in the new capacity.
+    size_t kept = m_available - m_position;
+    // Grow for a long string; shrink back to the usual window once it has been read.
+    size_t capacity = count <= m_windowBytes ? m_windowBytes : std::max(count, m_capacity);
+    if (capacity != m_capacity) {
+        std::unique_ptr<char[]> buffer(new char[capacity]);
+        if (kept > 0) std::memcpy(buffer.get(), m_data + m_position, kept);
+        m_buffer = std::move(buffer);
+        m_capacity = capacity;
+    } else if (kept > 0) {
+        std::memmove(m_buffer.get(), m_data + m_position, kept);
+    }
+    m_windowStart += m_position;
+    m_position = 0;
+    m_data = m_buffer.get();
+    m_available = kept;
+    size_t wanted = std::min(m_capacity, m_size - m_windowStart);
+    while (m_available < wanted) {
+        size_t got =
+            m_input->ReadAt(m_windowStart + m_available, m_buffer.get() + m_available, wanted - m_available);
+        if (got == 0) break;
+        m_available += got;
+    }
+    if (m_available < count) {
+        Fail(u"truncated data: the input became shorter while it was read", m_windowStart + m_available);
+    }
+}
+
+bool CborReader::AtEnd() {
+    if (Offset() != m_size) return false;
+    char probe;
+    return !m_input || m_input->ReadAt(m_size, &probe, 1) == 0;
+}
+
+void CborReader::Seek(size_t offset) {
+    if (offset >= m_windowStart && offset - m_windowStart <= m_available) {
+        m_position = offset - m_windowStart;
+    } else {
+        // Only a source has bytes outside the window: the next read fetches them again from there.
+        m_windowStart = offset;
+        m_position = 0;
+        m_available = 0;
+    }
+}
+
+std::string_view CborReader::Peek(size_t count) {
+    count = std::min(count, Remaining());
+    Need(count);
+    return std::string_view(m_data + m_position, count);
+}
 
 void CborReader::Fail(TextView what, size_t offset) const {
     automation::Raise(automation::errors::kBadFileFormat,
@@ -110,19 +174,23 @@ void CborReader::Fail(TextView what, size_t offset) const {
 }
 
 CborHead CborReader::ReadHead() {
-    size_t start = m_offset;
-    if (m_offset >= m_bytes.size()) Fail(u"truncated data: an item is missing", start);
-    auto initial = static_cast<unsigned char>(m_bytes[m_offset++]);
+    size_t start = Offset();
+    if (m_position == m_available) {
+        if (Remaining() == 0) Fail(u"truncated data: an item is missing", start);
+        Refill(1);
+    }
+    auto initial = static_cast<unsigned char>(m_data[m_position++]);
     CborHead head{static_cast<CborMajor>(initial >> 5), static_cast<uint8_t>(initial & 0x1F), 0, start};
     if (head.info < 24) {
         head.argument = head.info;
     } else if (head.info <= 27) {
         size_t width = size_t{1} << (head.info - 24);
         if (Remaining() < width) Fail(u"truncated data: the head of an item is cut short", start);
+        Need(width);
         for (size_t i = 0; i < width; ++i) {
-            head.argument = (head.argument << 8) | static_cast<unsigned char>(m_bytes[m_offset + i]);
+            head.argument = (head.argument << 8) | static_cast<unsigned char>(m_data[m_position + i]);
         }
-        m_offset += width;
+        m_position += width;
     } else if (head.info == 31) {
         Fail(head.major == CborMajor::Simple ? u"a break code outside an indefinite-length item"
                                              : u"an indefinite-length item (only definite lengths are read)",
@@ -166,13 +234,16 @@ CborHead CborReader::ReadHead() {
 }
 
 std::string_view CborReader::ReadContent(const CborHead& head) {
-    std::string_view content = m_bytes.substr(m_offset, static_cast<size_t>(head.argument));
-    m_offset += content.size();
+    // The head was checked: the length is no more than the bytes left.
+    auto size = static_cast<size_t>(head.argument);
+    Need(size);
+    std::string_view content(m_data + m_position, size);
+    m_position += size;
     return content;
 }
 
 void CborReader::ReadText(const CborHead& head, Text& out) {
-    size_t start = m_offset;
+    size_t start = Offset();
     std::string_view content = ReadContent(head);
     out.resize(content.size());
     size_t written = 0;
@@ -209,7 +280,7 @@ void CborReader::SkipItemAt(int depthLeft) {
             ReadContent(head);
             break;
         case CborMajor::Text: {
-            size_t start = m_offset;
+            size_t start = Offset();
             std::string_view content = ReadContent(head);
             size_t written = 0;
             size_t fault = DecodeUtf8<false>(reinterpret_cast<const unsigned char*>(content.data()),

@@ -71,17 +71,17 @@ void Dictionary::SetValue(TextView key, Variant value) {
         m_entries[at].value = std::move(value);
         return;
     }
-    m_entries.push_back(Entry{std::make_shared<const Text>(key), std::move(value)});
+    m_entries.push_back(Entry{SharedText(Text(key)), std::move(value)});
     IndexLast();
 }
 
-bool Dictionary::AddNew(std::shared_ptr<const Text> key, Variant value) {
+bool Dictionary::AddNew(SharedText key, Variant value) {
     if (Find(*key) != kNotFound) return false;
     AppendUnique(std::move(key), std::move(value));
     return true;
 }
 
-void Dictionary::AppendUnique(std::shared_ptr<const Text> key, Variant value) {
+void Dictionary::AppendUnique(SharedText key, Variant value) {
     m_entries.push_back(Entry{std::move(key), std::move(value)});
     IndexLast();
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "automation/Object.h"
+#include "components/SharedText.h"
 
 namespace orva::components {
 
@@ -41,12 +42,12 @@ public:
 
     // Appends key and value unless a key matching key is already there (then returns false and
     // changes nothing). The key text is shared, not copied: a reader of many dictionaries with the
-    // same keys (a loaded packet) keeps one copy of each key.
-    bool AddNew(std::shared_ptr<const Text> key, Variant value);
+    // same keys (a loaded packet) keeps one copy of each key. key must hold a text.
+    bool AddNew(SharedText key, Variant value);
 
     // Appends key and value without looking for a matching key: for readers that have checked that
-    // the key differs from every key already stored in more than letter case.
-    void AppendUnique(std::shared_ptr<const Text> key, Variant value);
+    // the key differs from every key already stored in more than letter case. key must hold a text.
+    void AppendUnique(SharedText key, Variant value);
 
     // Makes room for count keys in advance.
     void Reserve(size_t count) { m_entries.reserve(count); }
@@ -75,8 +76,9 @@ private:
     void IndexLast();
     void Reindex();
 
+    // 48 bytes: a loaded packet holds one per key of every entry.
     struct Entry {
-        std::shared_ptr<const Text> key;
+        SharedText key;
         Variant value;
     };
     std::vector<Entry> m_entries;

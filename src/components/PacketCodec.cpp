@@ -13,6 +13,7 @@
 #include "components/CborReader.h"
 #include "components/CborWriter.h"
 #include "components/PacketFile.h"
+#include "components/SharedText.h"
 #include "components/Vector.h"
 
 namespace orva::components {
@@ -55,7 +56,14 @@ private:
     Text Path() const {
         Text path = u"$";
         for (const Step& step : m_path) {
-            path += step.key ? u"/" + *step.key : u"[" + Int32ToText(step.index) + u"]";
+            if (step.key) {
+                path += u'/';
+                path += *step.key;
+            } else {
+                path += u'[';
+                path += Int32ToText(step.index);
+                path += u']';
+            }
         }
         return path;
     }
@@ -158,24 +166,25 @@ private:
 
 // Builds the dictionary tree straight from the bytes, item by item.
 // Containers reserve room for at most this many items up front; a declared count can only be trusted
-// that far before the items have actually been read.
+// that far before the items have actually been read. Halfway through a longer vector the rest is
+// reserved: room for it costs no more than the items already read, and the vector ends at its exact
+// size rather than doubling past it (a packet of 10,000 entries would otherwise hold room for 16,384).
 constexpr uint64_t kReserveLimit = 4096;
 
 // A map key as the decoder keeps it: one shared text per distinct key of the file.
 struct InternedKey {
-    std::shared_ptr<const Text> text;
+    SharedText text;
     uint32_t caseClass;  // the same for keys that differ only in letter case
 };
 
 class PacketDecoder {
 public:
-    PacketDecoder(std::string_view bytes, const Text& sourceName)
-        : m_bytes(bytes), m_reader(bytes, sourceName) {}
+    explicit PacketDecoder(CborReader& reader) : m_reader(reader) {}
 
     DictionaryRef Decode() {
         static constexpr std::string_view kMagic = "\xD9\xD9\xF7";
-        if (m_bytes.empty()) m_reader.Fail(u"not a packet file: the file is empty", 0);
-        if (!m_bytes.starts_with(kMagic)) {
+        if (m_reader.Remaining() == 0) m_reader.Fail(u"not a packet file: the file is empty", 0);
+        if (m_reader.Peek(kMagic.size()) != kMagic) {
             m_reader.Fail(u"not a packet file: it does not start with the CBOR self-describe tag 55799", 0);
         }
         m_reader.Seek(kMagic.size());
@@ -238,6 +247,8 @@ private:
         }
         if (!haveRoot) m_reader.Fail(u"not a packet file: the envelope has no \"root\"", envelope.offset);
         if (!root) {
+            // Rare (only a tool that sorts the envelope writes the root first): from a file, the
+            // root's bytes are read a second time.
             size_t end = m_reader.Offset();
             m_reader.Seek(skippedRoot);
             root = ReadRoot();
@@ -303,8 +314,7 @@ private:
             uint64_t& lastMap = m_lastMapOfClass[key.caseClass];
             if (lastMap == map) RefuseRepeatedKey(*dictionary, *key.text, keyHead.offset);
             lastMap = map;
-            std::shared_ptr<const Text> text = key.text;
-            dictionary->AppendUnique(std::move(text), ReadValue(depth));
+            dictionary->AppendUnique(key.text, ReadValue(depth));
         }
         return dictionary;
     }
@@ -320,6 +330,8 @@ private:
             recent = &level[position];
         }
         size_t start = m_reader.Offset();
+        // raw stays valid while ReadText reads the same bytes again: they are in the reader's window
+        // already, so it does not refill.
         std::string_view raw = m_reader.ReadContent(keyHead);
         if (recent && recent->key && recent->raw == raw) return *recent->key;
         m_reader.Seek(start);
@@ -336,11 +348,11 @@ private:
     const InternedKey& Intern(const Text& key) {
         auto found = m_interned.find(key);
         if (found != m_interned.end()) return found->second;
-        auto caseClass = m_caseClasses.try_emplace(UCase(key), static_cast<uint32_t>(m_caseClasses.size())).first;
+        auto caseClass =
+            m_caseClasses.try_emplace(UCase(key), static_cast<uint32_t>(m_caseClasses.size())).first;
         if (caseClass->second == m_lastMapOfClass.size()) m_lastMapOfClass.push_back(0);
         // Elements of an unordered_map keep their address, so references to them stay valid.
-        return m_interned.emplace(key, InternedKey{std::make_shared<const Text>(key), caseClass->second})
-            .first->second;
+        return m_interned.emplace(key, InternedKey{SharedText(key), caseClass->second}).first->second;
     }
 
     // A key that AddNew matched to an earlier one: the earlier one keeps its spelling.
@@ -358,7 +370,10 @@ private:
         CheckContainer(head, depth);
         VectorRef vector = Vector::Create();
         vector->Reserve(std::min<uint64_t>(head.argument, kReserveLimit));
-        for (uint64_t i = 0; i < head.argument; ++i) vector->Add(ReadValue(depth));
+        for (uint64_t i = 0; i < head.argument; ++i) {
+            if (i == head.argument / 2 && head.argument > kReserveLimit) vector->Reserve(head.argument);
+            vector->Add(ReadValue(depth));
+        }
         return vector;
     }
 
@@ -415,8 +430,7 @@ private:
         }
     }
 
-    std::string_view m_bytes;
-    CborReader m_reader;
+    CborReader& m_reader;
     std::vector<Text> m_keys = std::vector<Text>(kMaxPacketDepth + 1);
     std::unordered_map<Text, InternedKey> m_interned;
     std::unordered_map<Text, uint32_t> m_caseClasses;  // upper-cased key -> case class
@@ -436,7 +450,13 @@ private:
 std::string EncodePacket(const Dictionary& root) { return PacketEncoder().Encode(root); }
 
 DictionaryRef DecodePacket(std::string_view bytes, const Text& sourceName) {
-    return PacketDecoder(bytes, sourceName).Decode();
+    CborReader reader(bytes, sourceName);
+    return PacketDecoder(reader).Decode();
+}
+
+DictionaryRef DecodePacket(ByteSource& source, const Text& sourceName, size_t windowBytes) {
+    CborReader reader(source, sourceName, windowBytes);
+    return PacketDecoder(reader).Decode();
 }
 
 }  // namespace orva::components

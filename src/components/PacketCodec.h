@@ -6,8 +6,9 @@
 // Envelope: the self-describe tag 55799 (the bytes D9 D9 F7), then a map of exactly three entries,
 // written in this order: "format" -> "OrvaPacket", "version" -> 1, "root" -> the root dictionary as a
 // map. Loading accepts the three envelope entries in any order (a CBOR tool that rewrites the file
-// may sort them) but no fourth one, and refuses another format name, another version and a root
-// that is not a map.
+// may sort them; a root before the version is checked, passed over and read again once the version is
+// known) but no fourth one, and refuses another format name, another version and a root that is not a
+// map.
 //
 // Values, as written:
 //   Dictionary       map, keys as text strings in insertion order, each key in its stored spelling
@@ -40,11 +41,22 @@
 #include <cstdint>
 #include <string_view>
 
+#include "automation/Text.h"
+#include "components/ByteSource.h"
+#include "components/CborReader.h"
+#include "components/Dictionary.h"
+
 namespace orva::components {
 
 inline constexpr uint64_t kCborSelfDescribeTag = 55799;
 inline constexpr std::string_view kPacketFormatName = "OrvaPacket";
 inline constexpr uint64_t kPacketVersion = 1;
 inline constexpr int kMaxPacketDepth = 64;
+
+// DecodePacket (PacketFile.h) over bytes read from source through a window of windowBytes rather than
+// held in memory: LoadPacketFile streams the file this way. Refuses exactly what DecodePacket refuses,
+// at the same offsets, and raises what source.ReadAt raises.
+DictionaryRef DecodePacket(ByteSource& source, const automation::Text& sourceName,
+                           size_t windowBytes = kCborWindowBytes);
 
 }  // namespace orva::components

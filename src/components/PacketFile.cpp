@@ -6,10 +6,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "automation/AutomationError.h"
 #include "components/AtomicFile.h"
+#include "components/ByteSource.h"
+#include "components/PacketCodec.h"
 
 namespace orva::components {
 
@@ -26,12 +29,44 @@ namespace {
     Raise(number, path + u": " + what);
 }
 
-std::string ReadWholeFile(const Text& path) {
+// The packet file as the decoder's byte source: read piece by piece where the decoder asks, so that
+// loading never holds the whole file besides the tree built from it. Owns the descriptor.
+class FileSource final : public ByteSource {
+public:
+    FileSource(int fd, size_t size, const Text& path) : m_fd(fd), m_size(size), m_path(path) {}
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+    ~FileSource() override { ::close(m_fd); }
+
+    size_t Size() const override { return m_size; }
+
+    size_t ReadAt(size_t offset, char* out, size_t size) override {
+        size_t filled = 0;
+        while (filled < size) {
+            ssize_t got = ::pread(m_fd, out + filled, size - filled, static_cast<off_t>(offset + filled));
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                RaiseRead(errno, m_path);
+            }
+            if (got == 0) break;
+            filled += static_cast<size_t>(got);
+        }
+        return filled;
+    }
+
+private:
+    int m_fd;
+    size_t m_size;
+    const Text& m_path;
+};
+
+// Opens path for reading. Its size is taken now; the reader holds the file to it (a file that grows
+// or shrinks while it is read is refused).
+std::unique_ptr<FileSource> OpenPacketFile(const Text& path) {
     if (path.empty()) Raise(errors::kInvalidCall, u"No file name was given");
     if (FindLoneSurrogate(path) != TextView::npos) RaiseRead(ENOENT, path);  // no such name can exist
     int fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) RaiseRead(errno, path);
-    std::string bytes;
     struct stat status {};
     int error = 0;
     if (::fstat(fd, &status) != 0) {
@@ -42,27 +77,18 @@ std::string ReadWholeFile(const Text& path) {
         // A device or a pipe could feed bytes without end.
         ::close(fd);
         Raise(errors::kPermissionDenied, path + u": not a regular file");
-    } else {
-        // The size is a hint only: the file may change while it is read. One byte more than the size
-        // lets the read that finds the end fit without growing (and copying) the buffer.
-        bytes.resize((status.st_size > 0 ? static_cast<size_t>(status.st_size) : 0) + 1);
-        size_t filled = 0;
-        for (;;) {
-            if (filled == bytes.size()) bytes.resize(bytes.size() + 4096);
-            ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
-            if (got < 0) {
-                if (errno == EINTR) continue;
-                error = errno;
-                break;
-            }
-            if (got == 0) break;
-            filled += static_cast<size_t>(got);
-        }
-        bytes.resize(filled);
     }
-    ::close(fd);
-    if (error != 0) RaiseRead(error, path);
-    return bytes;
+    if (error != 0) {
+        ::close(fd);
+        RaiseRead(error, path);
+    }
+    size_t size = status.st_size > 0 ? static_cast<size_t>(status.st_size) : 0;
+    try {
+        return std::make_unique<FileSource>(fd, size, path);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
 }
 
 }  // namespace
@@ -79,7 +105,8 @@ void SavePacketFile(const Text& path, const Dictionary& root) {
 
 DictionaryRef LoadPacketFile(const Text& path) {
     try {
-        return DecodePacket(ReadWholeFile(path), path);
+        std::unique_ptr<FileSource> file = OpenPacketFile(path);
+        return DecodePacket(*file, path);
     } catch (const std::bad_alloc&) {
         Raise(errors::kOutOfMemory, path + u": not enough memory to load the file");
     }
