@@ -2,14 +2,19 @@
 // Besides crashes and sanitizer reports, it stops on two faults of its own:
 //  - any error other than 321 (a format fault): loading must judge every input as a packet file
 //    or refuse it as one;
-//  - a loaded packet that does not save and load back to the same bytes.
+//  - a loaded packet that does not save and load back to the same bytes;
+//  - streaming the input through a small window judging it differently from reading it in memory
+//    (another outcome, another refusal message or another packet).
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "automation/AutomationError.h"
+#include "components/ByteSource.h"
+#include "components/PacketCodec.h"
 #include "components/PacketFile.h"
 
 using orva::automation::AutomationError;
@@ -17,13 +22,44 @@ using orva::components::DecodePacket;
 using orva::components::DictionaryRef;
 using orva::components::EncodePacket;
 
+namespace {
+
+class MemorySource : public orva::components::ByteSource {
+public:
+    explicit MemorySource(std::string_view bytes) : m_bytes(bytes) {}
+    size_t Size() const override { return m_bytes.size(); }
+    size_t ReadAt(size_t offset, char* out, size_t size) override {
+        if (offset >= m_bytes.size()) return 0;
+        return m_bytes.copy(out, size, offset);
+    }
+
+private:
+    std::string_view m_bytes;
+};
+
+// The outcome of loading: the saved bytes of the packet, or the refusal's description.
+std::string Outcome(const std::function<DictionaryRef()>& load) {
+    try {
+        return "packet " + EncodePacket(*load());
+    } catch (const AutomationError& error) {
+        if (error.Number() != orva::automation::errors::kBadFileFormat) std::abort();
+        return "refused " + orva::automation::ToUtf8Lossy(error.Description());
+    }
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    MemorySource source(bytes);
+    std::string inMemory = Outcome([&] { return DecodePacket(bytes, u"fuzz input"); });
+    std::string streamed = Outcome([&] { return DecodePacket(source, u"fuzz input", 7); });
+    if (inMemory != streamed) std::abort();
+
     DictionaryRef root;
     try {
         root = DecodePacket(bytes, u"fuzz input");
-    } catch (const AutomationError& error) {
-        if (error.Number() != orva::automation::errors::kBadFileFormat) std::abort();
+    } catch (const AutomationError&) {
         return 0;
     }
     // Whatever loads must save (no error at all is expected here) and come back unchanged.
