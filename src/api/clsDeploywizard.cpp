@@ -74,7 +74,6 @@ Variant clsDeploywizard::Invoke(TextView name, CallKind, std::span<Variant> args
         DictionaryRef info = args.size() > 1 && args[1].ToObject() ? AsDictionary(args[1]) : nullptr;
         VectorRef messages = args.size() > 2 && args[2].ToObject() ? AsVector(args[2]) : nullptr;
         bool result = DeployToLumoMain(args[0].ToText(), info, messages);
-        if (args.size() > 1) args[1] = info ? Variant(info) : args[1];
         if (args.size() > 2) args[2] = Variant(messages);
         return result;
     }

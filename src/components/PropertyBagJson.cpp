@@ -92,21 +92,17 @@ Json ToJson(const Variant& value) {
     return nullptr;
 }
 
-// Rejects depth before nlohmann's recursive parser can exhaust the stack.
-bool DepthWithinLimit(int depth, Json::parse_event_t event, Json&) {
-    (void)event;
-    return depth <= kMaxDepth + 1;
-}
-
 }  // namespace
 
 Variant ParsePropertyBagJson(std::string_view text, const Text& sourceName) {
     Json json;
     try {
+        // Values nested too deep are dropped while parsing, so a hostile document cannot build an
+        // unbounded tree before it is refused.
         bool tooDeep = false;
-        json = Json::parse(text, [&](int depth, Json::parse_event_t event, Json& parsed) {
-            if (!DepthWithinLimit(depth, event, parsed)) tooDeep = true;
-            return true;
+        json = Json::parse(text, [&](int depth, Json::parse_event_t, Json&) {
+            if (depth > kMaxDepth + 1) tooDeep = true;
+            return !tooDeep;
         });
         if (tooDeep) Refuse(sourceName, "nesting deeper than 64 levels");
     } catch (const nlohmann::json::exception& e) {

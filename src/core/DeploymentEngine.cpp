@@ -27,7 +27,10 @@ Text NameKey(const Variant& name) { return Trim(UCase(name.ToText())); }
 // cannot match and is not upper-cased: the walks below visit every sibling of a node, and most of them
 // fail on length alone.
 bool MatchesKey(const Variant& name, const Text& wanted) {
-    Text text = name.ToText();
+    Text converted;
+    const Text* held = name.TextIf();  // record names are texts: read them in place, uncopied
+    if (!held) held = &(converted = name.ToText());
+    const Text& text = *held;
     size_t first = text.find_first_not_of(u' ');
     size_t length = first == Text::npos ? 0 : text.find_last_not_of(u' ') - first + 1;
     if (length != wanted.size()) return false;
