@@ -1,13 +1,11 @@
 #include "components/AccountCreation.h"
 
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <random>
 
 #include "automation/AutomationError.h"
 #include "components/AccountConnections.h"
@@ -23,60 +21,35 @@ namespace fs = std::filesystem;
 
 namespace {
 
-inline constexpr int32_t kPathFileAccessError = 75;
-
-[[noreturn]] void RaiseSystemError(const std::string& fileName, int error) {
-    Raise(kDatabaseError, DatabaseErrorText(fileName, std::strerror(error)));
-}
-
 // The files SQLite keeps beside a database.
+constexpr const char* kCompanionSuffixes[] = {"-wal", "-shm", "-journal"};
+
 void RemoveCompanions(const std::string& fileName) {
-    for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+    for (const char* suffix : kCompanionSuffixes) {
         std::string companion = fileName + suffix;
-        if (unlink(companion.c_str()) != 0 && errno != ENOENT) RaiseSystemError(companion, errno);
+        if (unlink(companion.c_str()) == 0 || errno == ENOENT) continue;
+        int error = errno;
+        Text shown = DatabaseErrorText(companion, std::strerror(error));
+        Raise(FileErrorNumber(error, shown.substr(0, shown.rfind(u": "))), shown);
     }
 }
 
-// The temporary database and its companions, removed unless the build got through.
-class TemporaryDatabase {
-public:
-    // Created with O_EXCL under a random name and mode 0666 less the umask, like any new file (mkstemp
-    // would make it private to its owner, and the hosts of other users could not open the account).
-    explicit TemporaryDatabase(const fs::path& target) {
-        std::random_device random;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            char suffix[16];
-            std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
-            std::string candidate =
-                (target.parent_path() / ("." + target.filename().string() + ".new-" + suffix)).string();
-            int descriptor = open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (descriptor >= 0) {
-                close(descriptor);
-                m_fileName = candidate;
-                return;
-            }
-            if (errno != EEXIST) RaiseSystemError(candidate, errno);
-        }
-        RaiseSystemError(target.string(), EEXIST);
+// True when fileName has a companion with content: a journal that was not folded into the file.
+bool HasJournal(const std::string& fileName) {
+    for (const char* suffix : {"-wal", "-journal"}) {
+        struct stat status {};
+        if (stat((fileName + suffix).c_str(), &status) == 0 && status.st_size > 0) return true;
     }
-    ~TemporaryDatabase() {
-        if (m_fileName.empty()) return;
-        unlink(m_fileName.c_str());
-        for (const char* suffix : {"-wal", "-shm", "-journal"}) unlink((m_fileName + suffix).c_str());
-    }
-    TemporaryDatabase(const TemporaryDatabase&) = delete;
-    TemporaryDatabase& operator=(const TemporaryDatabase&) = delete;
+    return false;
+}
 
-    const std::string& FileName() const { return m_fileName; }
-    void Release() { m_fileName.clear(); }
-
-private:
-    std::string m_fileName;
-};
-
+// Builds with a rollback journal: in WAL mode the last commits would live in the "-wal" until a
+// checkpoint, and a checkpoint that fails (a full disk) is not reported by closing. Nothing is synced
+// while building: a crash leaves a temporary that the next save removes; the file is synced once,
+// when it is complete.
 void Build(const std::string& fileName, bool demo) {
     auto database = SqliteDatabase::Open(fileName, SqliteDatabase::OpenMode::ReadWrite);
-    database->Execute("PRAGMA journal_mode = WAL");
+    database->Execute("PRAGMA journal_mode = DELETE; PRAGMA synchronous = OFF");
     if (demo) {
         MigrateAccount(*database, kDemoSchemaVersion);
         SqliteTransaction transaction(*database);
@@ -84,63 +57,61 @@ void Build(const std::string& fileName, bool demo) {
         transaction.Commit();
     }
     MigrateAccount(*database);
-    // Closing the only connection checkpoints the WAL into the file and removes it.
+    // Only the header changes, through the rollback journal; the "-wal" stays empty.
+    database->Execute("PRAGMA journal_mode = WAL");
 }
 
-void SyncPath(const std::string& path, int flags) {
-    int descriptor = open(path.c_str(), flags | O_CLOEXEC);
-    if (descriptor < 0) RaiseSystemError(path, errno);
-    int result = fsync(descriptor);
-    int error = errno;
-    close(descriptor);
-    if (result != 0) RaiseSystemError(path, error);
+// Checks the closed file on a connection of its own, so that only what reached the file counts.
+void Verify(const std::string& fileName) {
+    auto fail = [&](const std::string& why) {
+        Raise(kDatabaseError, DatabaseErrorText(fileName, "the new account failed its check (" + why + ")"));
+    };
+    if (HasJournal(fileName)) fail("a journal was left behind");
+    auto database = SqliteDatabase::Open(fileName, SqliteDatabase::OpenMode::ReadWrite);
+    std::vector<int64_t> state = database->QueryIntegers(
+        "SELECT (SELECT count(*) FROM pragma_integrity_check WHERE integrity_check <> 'ok'), "
+        "(SELECT user_version FROM pragma_user_version), (SELECT application_id FROM pragma_application_id), "
+        "(SELECT count(*) FROM pragma_journal_mode WHERE journal_mode = 'wal')");
+    if (state.size() != 4 || state[0] != 0) fail("integrity check");
+    if (state[1] != LatestAccountSchemaVersion()) fail("schema version " + std::to_string(state[1]));
+    if (state[2] != kAccountApplicationId) fail("application id");
+    if (state[3] != 1) fail("journal mode");
 }
 
-// Moves the finished file into place. Without overwrite, link() refuses an existing target
-// atomically, so a file created meanwhile by somebody else is never replaced.
-void Publish(const std::string& temporary, const std::string& target, bool overwrite) {
-    if (!overwrite) {
-        if (link(temporary.c_str(), target.c_str()) == 0) {
-            unlink(temporary.c_str());
-            return;
-        }
-        int error = errno;
-        if (error == EEXIST) Raise(kFileAlreadyExists, DatabaseErrorText(target, "the file already exists"));
-        // A file system without hard links: check, then rename (not atomic, but the best it offers).
-        if (error != EPERM && error != ENOTSUP && error != ENOSYS) RaiseSystemError(target, error);
-        if (fs::exists(target))
-            Raise(kFileAlreadyExists, DatabaseErrorText(target, "the file already exists"));
+// SQLite's messages name the temporary file; the caller knows only the account's name.
+[[noreturn]] void RaiseNamingAccount(const AutomationError& error, const std::string& temporary, const Text& account) {
+    Text description = error.Description();
+    Text shownTemporary = DatabaseErrorText(temporary, "");
+    shownTemporary.resize(shownTemporary.size() - 2);  // without ": "
+    for (size_t at = description.find(shownTemporary); at != Text::npos;
+         at = description.find(shownTemporary, at + account.size())) {
+        description.replace(at, shownTemporary.size(), account);
     }
-    if (std::rename(temporary.c_str(), target.c_str()) != 0) RaiseSystemError(target, errno);
+    Raise(error.Number(), description);
 }
 
 }  // namespace
 
 void CreateAccountFile(const std::string& fileName, const AccountCreationOptions& options) {
-    fs::path target = fs::absolute(fs::path(fileName));
-    std::string targetName = target.string();
-    std::error_code error;
-    if (!options.overwrite && fs::exists(target, error)) {
-        Raise(kFileAlreadyExists, DatabaseErrorText(targetName, "the file already exists"));
+    std::string targetName = fs::absolute(fs::path(fileName)).string();
+    Text shownName = DatabaseErrorText(targetName, "");
+    shownName.resize(shownName.size() - 2);
+    AtomicFile file(targetName, shownName,
+                    options.overwrite ? AtomicFile::Publication::Replace : AtomicFile::Publication::CreateOnly);
+    try {
+        Build(file.TemporaryPath(), options.demo);
+        Verify(file.TemporaryPath());
+    } catch (const AutomationError& error) {
+        RaiseNamingAccount(error, file.TemporaryPath(), shownName);
     }
-    if (fs::is_directory(target, error))
-        Raise(kPathFileAccessError, DatabaseErrorText(targetName, "is a folder"));
-    if (!fs::is_directory(target.parent_path(), error)) {
-        Raise(errors::kPathNotFound, DatabaseErrorText(target.parent_path().string(), "no such folder"));
-    }
-
-    TemporaryDatabase temporary(target);
-    Build(temporary.FileName(), options.demo);
-    SyncPath(temporary.FileName(), O_RDONLY);
+    file.Finish();
     // A "-wal" left beside the target would be read as part of the new file: it belongs to the
     // account being replaced (or to one deleted without its companions). This process's idle
     // connections to the old file go first: closing one later would delete the new file's "-wal",
     // which SQLite removes by name.
     CloseIdleAccountConnections();
-    RemoveCompanions(targetName);
-    Publish(temporary.FileName(), targetName, options.overwrite);
-    temporary.Release();
-    SyncPath(target.parent_path().string(), O_RDONLY | O_DIRECTORY);
+    RemoveCompanions(file.TargetPath());
+    file.Publish();
 }
 
 }  // namespace orva::components

@@ -27,10 +27,12 @@ void CheckOwnership(SqliteDatabase& database) {
         "(SELECT count(*) FROM sqlite_schema)");
     auto applicationId = static_cast<int32_t>(state.at(0));
     auto version = static_cast<int32_t>(state.at(1));
-    if (applicationId != 0 && applicationId != kAccountApplicationId) {
+    // Every migrated account carries the id (the first migration writes it): a versioned database
+    // without it belongs to another program, however its version reads.
+    if ((applicationId != 0 || version != 0) && applicationId != kAccountApplicationId) {
         char hex[16];
         std::snprintf(hex, sizeof hex, "%08X", static_cast<uint32_t>(applicationId));
-        RaiseNotAnAccount(database, std::string("application id 0x") + hex);
+        RaiseNotAnAccount(database, std::string("application id 0x") + hex + ", not \"ORVA\"");
     }
     if (version == 0 && state.at(2) > 0) RaiseNotAnAccount(database, "it holds tables but no schema version");
     if (version > LatestAccountSchemaVersion()) {
