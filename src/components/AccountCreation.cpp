@@ -79,7 +79,8 @@ void Verify(const std::string& fileName) {
 }
 
 // SQLite's messages name the temporary file; the caller knows only the account's name.
-[[noreturn]] void RaiseNamingAccount(const AutomationError& error, const std::string& temporary, const Text& account) {
+[[noreturn]] void RaiseNamingAccount(const AutomationError& error, const std::string& temporary,
+                                     const Text& account) {
     Text description = error.Description();
     Text shownTemporary = DatabaseErrorText(temporary, "");
     shownTemporary.resize(shownTemporary.size() - 2);  // without ": "
@@ -96,8 +97,9 @@ void CreateAccountFile(const std::string& fileName, const AccountCreationOptions
     std::string targetName = fs::absolute(fs::path(fileName)).string();
     Text shownName = DatabaseErrorText(targetName, "");
     shownName.resize(shownName.size() - 2);
-    AtomicFile file(targetName, shownName,
-                    options.overwrite ? AtomicFile::Publication::Replace : AtomicFile::Publication::CreateOnly);
+    AtomicFile file(
+        targetName, shownName,
+        options.overwrite ? AtomicFile::Publication::Replace : AtomicFile::Publication::CreateOnly);
     try {
         Build(file.TemporaryPath(), options.demo);
         Verify(file.TemporaryPath());

@@ -28,8 +28,9 @@ int32_t AccountSchemaVersion(SqliteDatabase& database);
 
 // Brings a database to the latest version: an empty database (no tables, version 0) becomes an
 // empty account, an older account is migrated, a current one is left alone. Raises kNotAnAccount,
-// naming the file, for a database of another application (a foreign application_id, or tables
-// without a schema version) and for a version newer than this library knows; SQLite's failures as
+// naming the file, for a database of another application (a foreign application_id, a schema version
+// without the account's application_id, or tables without a schema version) and for a version newer
+// than this library knows, before anything in the file changes; SQLite's failures as
 // kDatabaseError. A failed migration leaves the database at the version before it.
 // With a target version, migrations stop there (creating an account fills in the demo data at the
 // version it was written for, then migrates on).
@@ -38,7 +39,8 @@ void MigrateAccount(SqliteDatabase& database, int32_t targetVersion);
 
 // The check a service makes before it reads or writes: like MigrateAccount, but a database that is
 // not an account yet (version 0) is refused with kNotAnAccount, since only creating an account
-// (AccountCreation.h) may turn a file into one. Also puts a writable account into WAL mode.
+// (AccountCreation.h) may turn a file into one. Then puts a writable account into WAL mode (only
+// a file that passed the checks: another program's database keeps its journal mode).
 void PrepareAccount(SqliteDatabase& database);
 
 }  // namespace orva::components

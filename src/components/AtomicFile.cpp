@@ -26,14 +26,16 @@ namespace {
 
 const FileSystemCalls kSystemCalls{
     .openFolder = [](const char* path, int flags) { return ::open(path, flags); },
-    .openAt = [](int folder, const char* name, int flags, mode_t mode) { return ::openat(folder, name, flags, mode); },
+    .openAt = [](int folder, const char* name, int flags,
+                 mode_t mode) { return ::openat(folder, name, flags, mode); },
     .write = [](int descriptor, const void* data, size_t size) { return ::write(descriptor, data, size); },
     .fchmod = [](int descriptor, mode_t mode) { return ::fchmod(descriptor, mode); },
     .fsync = [](int descriptor) { return ::fsync(descriptor); },
     .close = [](int descriptor) { return ::close(descriptor); },
     .renameAt = [](int folder, const char* from, const char* to,
                    unsigned flags) { return ::renameat2(folder, from, folder, to, flags); },
-    .linkAt = [](int folder, const char* from, const char* to) { return ::linkat(folder, from, folder, to, 0); },
+    .linkAt = [](int folder, const char* from,
+                 const char* to) { return ::linkat(folder, from, folder, to, 0); },
 };
 
 std::atomic<const FileSystemCalls*> g_calls{&kSystemCalls};
@@ -170,7 +172,9 @@ AtomicFile::AtomicFile(const std::string& nativePath, const Text& path, Publicat
         }
     }
     if (exists && !S_ISREG(status.st_mode)) {
-        Text through = m_targetPath == nativePath ? Text() : u" (the symbolic link leads to " + ShownName(m_targetPath) + u")";
+        Text through = m_targetPath == nativePath
+                           ? Text()
+                           : u" (the symbolic link leads to " + ShownName(m_targetPath) + u")";
         Raise(errors::kPermissionDenied,
               m_shownPath + u": cannot be replaced: it is " + FromUtf8(KindOf(status.st_mode)) + through);
     }
@@ -207,7 +211,8 @@ AtomicFile::~AtomicFile() {
     if (!m_temporaryName.empty() && !m_published) {
         // Removed before the lock goes with the descriptor, so no other writer takes it for stale.
         ::unlinkat(m_folder, m_temporaryName.c_str(), 0);
-        for (const char* suffix : kCompanionSuffixes) ::unlinkat(m_folder, (m_temporaryName + suffix).c_str(), 0);
+        for (const char* suffix : kCompanionSuffixes)
+            ::unlinkat(m_folder, (m_temporaryName + suffix).c_str(), 0);
     }
     if (m_temporary >= 0) ::close(m_temporary);
     if (m_folder >= 0) ::close(m_folder);
@@ -256,8 +261,8 @@ void AtomicFile::CreateTemporary() {
     std::string prefix = TemporaryPrefix(m_targetName) + std::to_string(::getpid()) + "-";
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = prefix + std::to_string(counter.fetch_add(1)) + ".tmp";
-        int descriptor =
-            Calls().openAt(m_folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        int descriptor = Calls().openAt(m_folder, name.c_str(),
+                                        O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (descriptor >= 0) {
             m_temporary = descriptor;
             m_temporaryName = name;
@@ -307,9 +312,10 @@ void AtomicFile::Publish() {
         int error = errno;
         // A file system without hard links: the rename that refuses an existing file instead.
         if (error == EPERM || error == ENOTSUP || error == ENOSYS || error == EMLINK) {
-            error = calls.renameAt(m_folder, m_temporaryName.c_str(), m_targetName.c_str(), RENAME_NOREPLACE) == 0
-                        ? 0
-                        : errno;
+            error =
+                calls.renameAt(m_folder, m_temporaryName.c_str(), m_targetName.c_str(), RENAME_NOREPLACE) == 0
+                    ? 0
+                    : errno;
         }
         if (error == EEXIST) Raise(kFileAlreadyExists, m_shownPath + u": the file already exists");
         if (error != 0) RaiseStep(error, "create the file");

@@ -63,8 +63,8 @@ int32_t FileErrorNumber(int errnoValue, const automation::Text& path);
 class AtomicFile {
 public:
     enum class Publication {
-        Replace,      // rename over an existing file
-        CreateOnly,   // refuse an existing file (kFileAlreadyExists), also one created meanwhile
+        Replace,     // rename over an existing file
+        CreateOnly,  // refuse an existing file (kFileAlreadyExists), also one created meanwhile
     };
 
     // path is what error messages name; nativePath, when given, is the file itself (bytes, which

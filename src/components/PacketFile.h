@@ -15,10 +15,12 @@
 
 namespace orva::components {
 
-// Writes root to path, crash-safely: a temporary file in the same folder is written, flushed and
-// synced, then renamed over path, and the folder synced. Raises (76 path not found, 70 permission
-// denied, 57 device I/O, 5 for a text with a lone surrogate, 13 for a value that a packet file cannot
-// hold) and then leaves an earlier file at path untouched and no temporary file behind.
+// Writes root to path, crash-safely (WriteFileAtomically, AtomicFile.h): a temporary file in the same
+// folder is written, flushed and synced, then renamed over path, and the folder synced; a symbolic
+// link is followed, a folder, device or FIFO at path is refused. Raises (76 path not found, 70
+// permission denied or not a regular file, 57 device I/O, 5 for a text with a lone surrogate, 13 for
+// a value that a packet file cannot hold) and then leaves an earlier file at path untouched and no
+// temporary file behind.
 void SavePacketFile(const automation::Text& path, const Dictionary& root);
 
 // Reads the dictionary saved at path. Raises 53 for a missing file, 76 for a missing folder, 70 for

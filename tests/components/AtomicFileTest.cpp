@@ -41,7 +41,8 @@ std::string ReadBytes(const fs::path& path) {
 
 std::vector<std::string> FolderContent(const fs::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -216,18 +217,26 @@ TEST(AtomicFile, SyncsTheTemporaryBeforeTheRenameAndTheFolderAfterItAndAFailedSt
         std::vector<std::string> calls;
     };
     const std::vector<Case> cases = {
-        {"new packet file", Saver::PacketFile, false,
-         {"open folder", "create temporary", "write temporary", "fsync temporary", "close temporary", "rename",
-          "fsync folder", "close folder"}},
-        {"packet file replaced", Saver::PacketFile, true,
+        {"new packet file",
+         Saver::PacketFile,
+         false,
+         {"open folder", "create temporary", "write temporary", "fsync temporary", "close temporary",
+          "rename", "fsync folder", "close folder"}},
+        {"packet file replaced",
+         Saver::PacketFile,
+         true,
          {"open folder", "create temporary", "write temporary", "fchmod temporary", "fsync temporary",
           "close temporary", "rename", "fsync folder", "close folder"}},
-        {"new account", Saver::Account, false,
+        {"new account",
+         Saver::Account,
+         false,
          {"open folder", "create temporary", "fsync temporary", "close temporary", "rename", "fsync folder",
           "close folder"}},
-        {"account replaced", Saver::Account, true,
-         {"open folder", "create temporary", "fchmod temporary", "fsync temporary", "close temporary", "rename",
-          "fsync folder", "close folder"}},
+        {"account replaced",
+         Saver::Account,
+         true,
+         {"open folder", "create temporary", "fchmod temporary", "fsync temporary", "close temporary",
+          "rename", "fsync folder", "close folder"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -330,7 +339,8 @@ TEST(AtomicFile, TheNextSaveRemovesTheTemporariesOfKilledWritersOnly) {
     std::string ofLiveProcess = prefix + "-1-0.tmp";
     std::string locked = prefix + "-" + std::to_string(dead) + "-99999.tmp";
     std::string ofOtherTarget = ".orva-0123456789abcdef-" + std::to_string(dead) + "-0.tmp";
-    for (const std::string& name : {ofLiveProcess, locked, ofOtherTarget}) std::ofstream(folder / name) << "x";
+    for (const std::string& name : {ofLiveProcess, locked, ofOtherTarget})
+        std::ofstream(folder / name) << "x";
     int lock = open((folder / locked).c_str(), O_RDONLY);
     ASSERT_EQ(flock(lock, LOCK_EX), 0);
 
