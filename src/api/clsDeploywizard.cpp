@@ -4,6 +4,7 @@
 #include "automation/AutomationError.h"
 #include "automation/PendingError.h"
 #include "automation/TextHelpers.h"
+#include "core/DeployPacket.h"
 #include "core/DeploymentEngine.h"
 #include "core/PacketRemapping.h"
 #include "hostctx/SharedProperties.h"
@@ -35,6 +36,77 @@ Text clsDeploywizard::DeployToFile(const ObjectRef& objResult, const Text& strPa
     }
 }
 
+namespace {
+
+// The fields of an entry that name its place and function, with the entry field holding each name.
+constexpr const char16_t* kNameFields[] = {core::fields::kTopClassName, core::fields::kSubSystemName,
+                                           core::fields::kSubFuncName, core::fields::kFuncName};
+constexpr const char16_t* kSameInEveryLanguage[] = {core::fields::kTopClassId, core::fields::kSubSystemId,
+                                                    core::fields::kSubFuncId, core::fields::kClassParam};
+
+// The packet file holds the same lines in its three packets: entry k of each describes the same
+// function and place. Where that holds (the same number of entries, and entry k of each with the same
+// identifiers and class parameter), every entry of the packet to deploy receives its names in all
+// three languages (FTopClassName_CHS, ..., FFuncName_EN), so that the nodes it creates are named in
+// each language. The other packets are remapped as the deployed one was, each with its own
+// language's new names. Where the packets are not parallel, or another packet cannot be read or
+// remapped, entries keep their one name: this is a refinement, never a reason to fail.
+void AddLanguageNames(components::Vector& packet, const Text& language, const Dictionary& packetSet,
+                      const DictionaryRef& info) {
+    std::vector<VectorRef> packets;
+    for (const char16_t* code : core::kPacketLanguages) {
+        if (code == language) {
+            packets.push_back(nullptr);  // the packet being deployed, already remapped
+            continue;
+        }
+        try {
+            Variant other = packetSet.Value(code);
+            if (!other.IsObject() || !other.ToObject()) return;
+            // A copy: the file's other packets are read, not changed.
+            VectorRef copy = Vector::Create();
+            VectorRef source = AsVector(other);
+            if (source->Count() != packet.Count()) return;
+            for (int32_t i = source->LowerBound(); i <= source->UpperBound(); ++i) {
+                DictionaryRef original = AsDictionary(source->Item(i));
+                DictionaryRef entry = Dictionary::Create();
+                for (int32_t k = 0; k < original->Count(); ++k) {
+                    const Text& key = original->Key(k);
+                    entry->SetValue(key, original->Value(key));
+                }
+                copy->Add(entry);
+            }
+            if (info) core::RemapPacket(*copy, *info, code);
+            packets.push_back(copy);
+        } catch (const AutomationError&) {
+            return;
+        }
+    }
+    for (int32_t i = packet.LowerBound(); i <= packet.UpperBound(); ++i) {
+        try {
+            DictionaryRef entry = AsDictionary(packet.Item(i));
+            std::vector<DictionaryRef> parallel;
+            bool same = true;
+            for (size_t p = 0; p < packets.size() && same; ++p) {
+                DictionaryRef other = packets[p] ? AsDictionary(packets[p]->Item(packets[p]->LowerBound() + (i - packet.LowerBound()))) : entry;
+                for (const char16_t* field : kSameInEveryLanguage) {
+                    same = same && other->Value(field).ToText() == entry->Value(field).ToText();
+                }
+                parallel.push_back(other);
+            }
+            if (!same) continue;
+            for (size_t p = 0; p < parallel.size(); ++p) {
+                for (const char16_t* field : kNameFields) {
+                    entry->SetValue(Text(field) + u"_" + core::kPacketLanguages[p], parallel[p]->Value(field));
+                }
+            }
+        } catch (const AutomationError&) {
+            // Skip: this entry keeps its one name.
+        }
+    }
+}
+
+}  // namespace
+
 bool clsDeploywizard::DeployToLumoMain(const Text& strFile, DictionaryRef& dctInfo, VectorRef& msgList,
                                        const core::DeployProgress& progress) {
     if (!msgList) msgList = Vector::Create();
@@ -50,10 +122,12 @@ bool clsDeploywizard::DeployToLumoMain(const Text& strFile, DictionaryRef& dctIn
                                               language + u"\"");
         }
         if (dctInfo) core::RemapPacket(*AsVector(packet), *dctInfo, language);
+        AddLanguageNames(*AsVector(packet), language, *packetSet, dctInfo);
     } catch (...) {
         AutomationError error = CurrentAsAutomationError();
-        RecordPending(error);
         msgList->Add(hostctx::FormatText(core::patterns::kDeployFailed, {error.Description()}));
+        // Reported in the list and handled: the handler's end leaves no pending error.
+        ClearPending();
         return false;
     }
     return core::DeployPacketToCatalogue(packet, msgList, progress);

@@ -94,7 +94,7 @@ TEST(CatalogWriter, CreatedNodesReadBackWithTheirNamesAndIdentifiers) {
     EXPECT_EQ(details->Field(u"FHelpCode"), Variant(Text()));
     EXPECT_EQ(details->Field(u"FIndex"), Variant(3));
     EXPECT_EQ(details->Field(u"FVisible"), Variant(1));
-    EXPECT_EQ(account.Count("SELECT FNameKey = '质检方案-维护' FROM t_DetailFunc"), 1);
+    EXPECT_EQ(account.Count("SELECT FNameKey_CHS = '质检方案-维护' AND FNameKey_EN = FNameKey_CHS FROM t_DetailFunc"), 1);
 }
 
 TEST(CatalogWriter, ANameThatIsAlreadyThereGivesTheExistingNode) {
