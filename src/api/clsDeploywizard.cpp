@@ -69,7 +69,7 @@ void AddLanguageNames(components::Vector& packet, const Text& language, const Di
             for (int32_t i = source->LowerBound(); i <= source->UpperBound(); ++i) {
                 DictionaryRef original = AsDictionary(source->Item(i));
                 DictionaryRef entry = Dictionary::Create();
-                for (int32_t k = 0; k < original->Count(); ++k) {
+                for (int32_t k = 1; k <= original->Count(); ++k) {
                     const Text& key = original->Key(k);
                     entry->SetValue(key, original->Value(key));
                 }
