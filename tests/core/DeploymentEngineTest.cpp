@@ -10,6 +10,7 @@
 #include "automation/PendingError.h"
 #include "components/CatalogReader.h"
 #include "components/CatalogWriter.h"
+#include "components/SqliteDatabase.h"
 #include "core/PacketTestData.h"
 #include "support/CatalogueDump.h"
 #include "support/TestAccount.h"
@@ -344,6 +345,65 @@ TEST_F(DeploymentEngine, NamesNewNodesInEveryLanguageTheEntryCarries) {
         auto detail = reader.GetDetailFunc_All(func->Field(u"FSubFuncID").ToInt32());
         EXPECT_EQ(detail->Field(u"FFuncName"), Variant(names[3].second[i])) << languages[i].first;
     }
+}
+
+
+// A reader that answers through the real one and records every GetNextIndex call (level, parent).
+class RecordingReader : public Object {
+public:
+    explicit RecordingReader(std::shared_ptr<std::vector<std::pair<int32_t, int32_t>>> calls)
+        : m_calls(std::move(calls)) {}
+    Text TypeName() const override { return u"RecordingReader"; }
+    Variant Invoke(TextView name, CallKind kind, std::span<Variant> args) override {
+        if (MemberIs(name, u"GetNextIndex")) m_calls->emplace_back(args[0].ToInt32(), args[1].ToInt32());
+        return m_real.Invoke(name, kind, args);
+    }
+
+private:
+    CatalogReader m_real;
+    std::shared_ptr<std::vector<std::pair<int32_t, int32_t>>> m_calls;
+};
+
+TEST_F(DeploymentEngine, AsksEachLevelsIndexUnderItsParentAndWritesTheSubsystemsCode) {
+    auto calls = std::make_shared<std::vector<std::pair<int32_t, int32_t>>>();
+    ScopedClassOverride recording(u"OrvaData.CatalogReader",
+                                  [calls] { return std::make_shared<RecordingReader>(calls); });
+    // A blank function name with a NewName: the writer names the function by NewName.
+    auto entry = Entry(u"T", u"S", u"F", u"A-New", u"Bill|1");
+    entry->SetValue(u"FFuncName", u"");
+    VectorRef messages = Vector::Create();
+    ASSERT_TRUE(DeployPacketToCatalogue(Packet({entry}), messages));
+    int32_t top = entry->Value(u"FTopClassID").ToInt32(), sub = entry->Value(u"FSubSystemID").ToInt32(),
+            func = entry->Value(u"FSubFuncID").ToInt32();
+    EXPECT_EQ(*calls, (std::vector<std::pair<int32_t, int32_t>>{{1, 0}, {2, top}, {3, sub}, {4, func}}));
+    CatalogReader reader(AccountAddress{m_account.Path()}, CatalogLanguage::CHS);
+    auto subsystems = reader.GetSubSystem_All(top);
+    EXPECT_EQ(subsystems->Field(u"FSubID"), Variant(u"orvahost"));
+    EXPECT_EQ(subsystems->Field(u"FClassName"), Variant(u"OrvaHost.Application"));
+    EXPECT_EQ(reader.GetDetailFunc_All(func)->Field(u"FFuncName"), Variant(u"A-New"));
+
+    // Again: the walk misses the blank name, the create finds "A-New" by NewName: already present.
+    messages->Clear();
+    ASSERT_TRUE(DeployPacketToCatalogue(Packet({entry}), messages));
+    EXPECT_EQ(Lines(messages), (std::vector<Text>{No(entry) + u"失败，原因在于该功能已在主控台中存在！", u"功能发布完毕！"}));
+}
+
+TEST_F(DeploymentEngine, ASubFunctionWhoseLastIndexIsTheLargestFailsTheEntryClearly) {
+    auto first = Entry(u"T", u"S", u"F", u"A-New", u"Bill|1");
+    VectorRef messages = Vector::Create();
+    ASSERT_TRUE(DeployPacketToCatalogue(Packet({first}), messages));
+    {
+        auto database = SqliteDatabase::Open(m_account.Path(), SqliteDatabase::OpenMode::ReadWrite);
+        database->Execute("UPDATE t_DetailFunc SET FIndex = 2147483647");
+    }
+    auto second = Entry(u"T", u"S", u"F", u"B-New", u"Bill|2");
+    messages->Clear();
+    EXPECT_FALSE(DeployPacketToCatalogue(Packet({second}), messages));
+    ASSERT_EQ(messages->Count(), 1);
+    Text line = messages->Item(1).ToText();
+    EXPECT_TRUE(line.starts_with(No(second) + u"失败(")) << ToUtf8(line);
+    EXPECT_NE(line.find(u"2147483647"), Text::npos) << ToUtf8(line);
+    EXPECT_EQ(CataloguePaths(m_account.Path()).count(u"T/S/F/B-New|Bill|2"), 0u) << "nothing stored at a wrapped index";
 }
 
 }  // namespace
