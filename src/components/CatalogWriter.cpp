@@ -52,14 +52,22 @@ struct LevelSql {
     explicit LevelSql(const Level& level) {
         std::string table = level.table;
         std::string underParent = level.parentColumn ? std::string(level.parentColumn) + " = ?1 AND " : "";
-        std::string order = std::string(" ORDER BY FIndex, ") + level.idColumn;
         if (level.parentColumn) {
             parentExists = std::string("SELECT 1 FROM ") + level.parentTable + " WHERE " + level.parentColumn +
                            " = ?1";
         }
-        find = "SELECT " + std::string(level.idColumn) + " FROM " + table + " WHERE " + underParent +
-               "(FNameKey_CHS IN (?6, ?7, ?8) OR FNameKey_CHT IN (?6, ?7, ?8) OR FNameKey_EN IN (?6, ?7, ?8))" +
-               (level.byClassParam ? " AND FClassParam = ?9" : "") + order + " LIMIT 1";
+        // One look-up per language column, each through its (parent, key) index, then the first in
+        // sibling order. (A single WHERE with OR would let SQLite walk the (parent, FIndex) index to
+        // spare the sort, visiting every sibling.)
+        std::string byParam = level.byClassParam ? " AND FClassParam = ?9" : "";
+        std::string id = level.idColumn;
+        std::string branches;
+        for (const char* column : {"FNameKey_CHS", "FNameKey_CHT", "FNameKey_EN"}) {
+            if (!branches.empty()) branches += " UNION ALL ";
+            branches += "SELECT " + id + ", FIndex FROM " + table + " WHERE " + underParent + column +
+                        " IN (?6, ?7, ?8)" + byParam;
+        }
+        find = "SELECT " + id + " FROM (" + branches + ") ORDER BY FIndex, " + id + " LIMIT 1";
         std::string whereParent = level.parentColumn ? std::string(" WHERE ") + level.parentColumn + " = ?1" : "";
         indexTaken = "SELECT 1 FROM " + table + " WHERE " + underParent + "FIndex = ?2";
         lastIndex = "SELECT FIndex FROM " + table + whereParent + " ORDER BY FIndex DESC LIMIT 1";
