@@ -79,16 +79,19 @@ public:
           m_insertSub(
               db,
               "INSERT INTO t_SubSystem (FTopClassID, FIndex, FName_CHS, FName_CHT, FName_EN, FNameKey_CHS, "
-              "FNameKey_CHT, FNameKey_EN, FClassName, FSubID, FVisible) VALUES (?1, ?2, ?3, ?3, ?3, ?4, ?4, ?4, 'OrvaHost.Application', "
+              "FNameKey_CHT, FNameKey_EN, FClassName, FSubID, FVisible) VALUES (?1, ?2, ?3, ?3, ?3, ?4, ?4, "
+              "?4, 'OrvaHost.Application', "
               "'orvahost', 1)"),
           m_findFunc(db, "SELECT FSubFuncID FROM t_SubFunc WHERE FSubSysID = ?1 AND FNameKey_CHS = ?2"),
           m_nextFunc(db, "SELECT FIndex FROM t_SubFunc WHERE FSubSysID = ?1 ORDER BY FIndex DESC LIMIT 1"),
           m_insertFunc(
               db,
               "INSERT INTO t_SubFunc (FSubSysID, FIndex, FFuncName_CHS, FFuncName_CHT, FFuncName_EN, "
-              "FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FClassName, FVisible) VALUES (?1, ?2, ?3, ?3, ?3, ?4, ?4, ?4, 'OrvaHost.Application', 1)"),
+              "FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FClassName, FVisible) VALUES (?1, ?2, ?3, ?3, ?3, "
+              "?4, ?4, ?4, 'OrvaHost.Application', 1)"),
           m_findDetail(
-              db, "SELECT 1 FROM t_DetailFunc WHERE FSubFuncID = ?1 AND FNameKey_CHS = ?2 AND FClassParam = ?3"),
+              db,
+              "SELECT 1 FROM t_DetailFunc WHERE FSubFuncID = ?1 AND FNameKey_CHS = ?2 AND FClassParam = ?3"),
           m_nextDetail(db,
                        "SELECT FIndex FROM t_DetailFunc WHERE FSubFuncID = ?1 ORDER BY FIndex DESC LIMIT 1"),
           m_insertDetail(

@@ -16,8 +16,9 @@ using namespace automation;
 using namespace components;
 
 ObjectRef clsDeploywizard::ShowWizard(const VectorRef&, const ObjectRef&) {
-    Raise(errors::kInvalidCall, u"ShowWizard is not available in this build: the deployment wizard dialog "
-                                u"has not been built yet");
+    Raise(errors::kInvalidCall,
+          u"ShowWizard is not available in this build: the deployment wizard dialog "
+          u"has not been built yet");
 }
 
 Text clsDeploywizard::DeployToFile(const ObjectRef& objResult, const Text& strPath) {
@@ -87,7 +88,10 @@ void AddLanguageNames(components::Vector& packet, const Text& language, const Di
             std::vector<DictionaryRef> parallel;
             bool same = true;
             for (size_t p = 0; p < packets.size() && same; ++p) {
-                DictionaryRef other = packets[p] ? AsDictionary(packets[p]->Item(packets[p]->LowerBound() + (i - packet.LowerBound()))) : entry;
+                DictionaryRef other =
+                    packets[p]
+                        ? AsDictionary(packets[p]->Item(packets[p]->LowerBound() + (i - packet.LowerBound())))
+                        : entry;
                 for (const char16_t* field : kSameInEveryLanguage) {
                     same = same && other->Value(field).ToText() == entry->Value(field).ToText();
                 }
@@ -96,7 +100,8 @@ void AddLanguageNames(components::Vector& packet, const Text& language, const Di
             if (!same) continue;
             for (size_t p = 0; p < parallel.size(); ++p) {
                 for (const char16_t* field : kNameFields) {
-                    entry->SetValue(Text(field) + u"_" + core::kPacketLanguages[p], parallel[p]->Value(field));
+                    entry->SetValue(Text(field) + u"_" + core::kPacketLanguages[p],
+                                    parallel[p]->Value(field));
                 }
             }
         } catch (const AutomationError&) {
@@ -118,8 +123,8 @@ bool clsDeploywizard::DeployToLumoMain(const Text& strFile, DictionaryRef& dctIn
         packetSet->Load(strFile);
         packet = packetSet->Value(language);
         if (!packet.IsObject() || !packet.ToObject()) {
-            Raise(errors::kBadFileFormat, strFile + u": the packet file holds no packet for the language \"" +
-                                              language + u"\"");
+            Raise(errors::kBadFileFormat,
+                  strFile + u": the packet file holds no packet for the language \"" + language + u"\"");
         }
         if (dctInfo) core::RemapPacket(*AsVector(packet), *dctInfo, language);
         AddLanguageNames(*AsVector(packet), language, *packetSet, dctInfo);

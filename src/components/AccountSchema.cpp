@@ -52,7 +52,8 @@ void FillNameKeys(SqliteDatabase& database) {
     // The statements below live only inside this call; the connection outlives them.
     SqliteDatabaseRef connection(&database, [](SqliteDatabase*) {});
     database.Execute(
-        "CREATE TEMP TABLE orva_name_keys (FLevel INTEGER NOT NULL, FID INTEGER NOT NULL, FKey_CHS TEXT NOT NULL, "
+        "CREATE TEMP TABLE orva_name_keys (FLevel INTEGER NOT NULL, FID INTEGER NOT NULL, FKey_CHS TEXT NOT "
+        "NULL, "
         "FKey_CHT TEXT NOT NULL, FKey_EN TEXT NOT NULL, PRIMARY KEY (FLevel, FID))");
     struct Table {
         int level;
@@ -142,10 +143,12 @@ std::string BackUpAccount(SqliteDatabase& database) {
             copy.Step();
         } catch (const AutomationError& failure) {
             if (attempt < 100 && std::filesystem::exists(target, error)) continue;
-            Raise(failure.Number(), failure.Description() + u" (the copy made before migrating the account to "
-                                                            u"schema version " +
-                                        Int32ToText(LatestAccountSchemaVersion()) + u" could not be written to " +
-                                        FromUtf8(target) + u"; the account was left as it is)");
+            Raise(failure.Number(), failure.Description() +
+                                        u" (the copy made before migrating the account to "
+                                        u"schema version " +
+                                        Int32ToText(LatestAccountSchemaVersion()) +
+                                        u" could not be written to " + FromUtf8(target) +
+                                        u"; the account was left as it is)");
         }
         std::fprintf(stderr, "orva: %s: copied to %s before migrating it from schema version %d to %d\n",
                      database.FileName().c_str(), target.c_str(), version, LatestAccountSchemaVersion());

@@ -137,8 +137,12 @@ int32_t CatalogReader::GetNextIndex(int32_t level, int32_t parentId) {
 // (parent, key) is unique in each language (schema version 2), so there is at most one such child, and
 // the look-up is one search of that index.
 std::optional<int32_t> CatalogReader::FindChildByKey(int32_t level, int32_t parentId, const Text& nameKey) {
-    const char* table = level == 1 ? "t_TopClass" : level == 2 ? "t_SubSystem" : level == 3 ? "t_SubFunc" : nullptr;
-    if (!table) Raise(errors::kInvalidCall, u"FindChildByKey: level " + Int32ToText(level) + u" is not 1 to 3");
+    const char* table = level == 1   ? "t_TopClass"
+                        : level == 2 ? "t_SubSystem"
+                        : level == 3 ? "t_SubFunc"
+                                     : nullptr;
+    if (!table)
+        Raise(errors::kInvalidCall, u"FindChildByKey: level " + Int32ToText(level) + u" is not 1 to 3");
     static const char* const kId[] = {"FTopClassID", "FSubSysID", "FSubFuncID"};
     static const char* const kParent[] = {nullptr, "FTopClassID", "FSubSysID"};
     const char* id = kId[level - 1];
@@ -153,8 +157,8 @@ std::optional<int32_t> CatalogReader::FindChildByKey(int32_t level, int32_t pare
 }
 
 bool CatalogReader::HasDetailByKey(int32_t subFuncId, const Text& nameKey, const Text& classParam) {
-    std::string sql = "SELECT 1 FROM t_DetailFunc WHERE FSubFuncID = ?1 AND " + NameColumn("FNameKey", Language()) +
-                      " = ?2 AND FClassParam = ?3 LIMIT 1";
+    std::string sql = "SELECT 1 FROM t_DetailFunc WHERE FSubFuncID = ?1 AND " +
+                      NameColumn("FNameKey", Language()) + " = ?2 AND FClassParam = ?3 LIMIT 1";
     SqliteStatement statement(OpenAccount(Account()), sql);
     statement.Bind(1, subFuncId).Bind(2, nameKey).Bind(3, classParam);
     return statement.Step();

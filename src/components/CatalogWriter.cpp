@@ -2,9 +2,9 @@
 
 #include <array>
 #include <limits>
+#include <string>
 #include <variant>
 #include <vector>
-#include <string>
 
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
@@ -24,25 +24,58 @@ constexpr std::array<const char16_t*, 3> kLanguages{u"_CHS", u"_CHT", u"_EN"};
 // One level of the catalogue as the writer stores it. The SQL is built once per level from these
 // names; nothing from a caller reaches it.
 struct Level {
+    int number;  // 1 top class .. 4 function detail
     const char* table;
     const char* idColumn;
     const char* parentColumn;  // nullptr for top classes
     const char* parentTable;
     const char16_t* parentKind;
-    const char* nameStem;     // FTopClassName, FName, FFuncName
+    const char* nameStem;      // FTopClassName, FName, FFuncName
     const char* extraColumns;  // columns after the names and keys, in binding order from ?9
     int extraCount;
     bool byClassParam;  // function details: equal only with an equal class parameter (the first extra)
 };
 
-constexpr Level kTopClass{"t_TopClass", "FTopClassID", nullptr, nullptr, nullptr, "FTopClassName", "FVisible", 1,
-                          false};
-constexpr Level kSubSystem{"t_SubSystem",      "FSubSysID", "FTopClassID", "t_TopClass", u"top class",
-                           "FName",            "FClassName, FSubID, FVisible", 3, false};
-constexpr Level kSubFunc{"t_SubFunc",  "FSubFuncID", "FSubSysID", "t_SubSystem", u"subsystem", "FFuncName",
-                         "FClassName, FVisible", 2, false};
-constexpr Level kDetailFunc{"t_DetailFunc", "FDetailFuncID", "FSubFuncID", "t_SubFunc", u"sub-function",
-                            "FFuncName", "FClassParam, FClassName, FHelpCode, FVisible", 4, true};
+constexpr Level kTopClass{.number = 1,
+                          .table = "t_TopClass",
+                          .idColumn = "FTopClassID",
+                          .parentColumn = nullptr,
+                          .parentTable = nullptr,
+                          .parentKind = nullptr,
+                          .nameStem = "FTopClassName",
+                          .extraColumns = "FVisible",
+                          .extraCount = 1,
+                          .byClassParam = false};
+constexpr Level kSubSystem{.number = 2,
+                           .table = "t_SubSystem",
+                           .idColumn = "FSubSysID",
+                           .parentColumn = "FTopClassID",
+                           .parentTable = "t_TopClass",
+                           .parentKind = u"top class",
+                           .nameStem = "FName",
+                           .extraColumns = "FClassName, FSubID, FVisible",
+                           .extraCount = 3,
+                           .byClassParam = false};
+constexpr Level kSubFunc{.number = 3,
+                         .table = "t_SubFunc",
+                         .idColumn = "FSubFuncID",
+                         .parentColumn = "FSubSysID",
+                         .parentTable = "t_SubSystem",
+                         .parentKind = u"subsystem",
+                         .nameStem = "FFuncName",
+                         .extraColumns = "FClassName, FVisible",
+                         .extraCount = 2,
+                         .byClassParam = false};
+constexpr Level kDetailFunc{.number = 4,
+                            .table = "t_DetailFunc",
+                            .idColumn = "FDetailFuncID",
+                            .parentColumn = "FSubFuncID",
+                            .parentTable = "t_SubFunc",
+                            .parentKind = u"sub-function",
+                            .nameStem = "FFuncName",
+                            .extraColumns = "FClassParam, FClassName, FHelpCode, FVisible",
+                            .extraCount = 4,
+                            .byClassParam = true};
 
 // The statements of one level. Parameters: ?1 parent (bound for every level; unused by top classes),
 // ?2 index, ?3..?5 names CHS/CHT/EN, ?6..?8 keys CHS/CHT/EN, ?9.. the extra columns.
@@ -53,8 +86,8 @@ struct LevelSql {
         std::string table = level.table;
         std::string underParent = level.parentColumn ? std::string(level.parentColumn) + " = ?1 AND " : "";
         if (level.parentColumn) {
-            parentExists = std::string("SELECT 1 FROM ") + level.parentTable + " WHERE " + level.parentColumn +
-                           " = ?1";
+            parentExists =
+                std::string("SELECT 1 FROM ") + level.parentTable + " WHERE " + level.parentColumn + " = ?1";
         }
         // One look-up per language column, each through its (parent, key) index, then the first in
         // sibling order. (A single WHERE with OR would let SQLite walk the (parent, FIndex) index to
@@ -68,16 +101,18 @@ struct LevelSql {
                         " IN (?6, ?7, ?8)" + byParam;
         }
         find = "SELECT " + id + " FROM (" + branches + ") ORDER BY FIndex, " + id + " LIMIT 1";
-        std::string whereParent = level.parentColumn ? std::string(" WHERE ") + level.parentColumn + " = ?1" : "";
+        std::string whereParent =
+            level.parentColumn ? std::string(" WHERE ") + level.parentColumn + " = ?1" : "";
         indexTaken = "SELECT 1 FROM " + table + " WHERE " + underParent + "FIndex = ?2";
         lastIndex = "SELECT FIndex FROM " + table + whereParent + " ORDER BY FIndex DESC LIMIT 1";
         std::string stem = level.nameStem;
         std::string values = level.parentColumn ? "?1, " : "";
         values += "?2, ?3, ?4, ?5, ?6, ?7, ?8";
         for (int i = 0; i < level.extraCount; ++i) values += ", ?" + std::to_string(9 + i);
-        insert = "INSERT INTO " + table + " (" + (level.parentColumn ? std::string(level.parentColumn) + ", " : "") +
-                 "FIndex, " + stem + "_CHS, " + stem + "_CHT, " + stem + "_EN, FNameKey_CHS, FNameKey_CHT, " +
-                 "FNameKey_EN, " + level.extraColumns + ") VALUES (" + values + ")";
+        insert = "INSERT INTO " + table + " (" +
+                 (level.parentColumn ? std::string(level.parentColumn) + ", " : "") + "FIndex, " + stem +
+                 "_CHS, " + stem + "_CHT, " + stem + "_EN, FNameKey_CHS, FNameKey_CHT, " + "FNameKey_EN, " +
+                 level.extraColumns + ") VALUES (" + values + ")";
     }
 };
 
@@ -91,8 +126,8 @@ std::array<Text, 3> Names(const Dictionary& data, const char16_t* field, const c
         Text own = data.Value(Text(field) + kLanguages[i]).ToText();
         names[i] = Trim(own).empty() ? plain : own;
         if (Trim(names[i]).empty()) {
-            Raise(errors::kInvalidCall, Text(u"the node's name (") + field + u" or " + field + kLanguages[i] +
-                                            u") is empty");
+            Raise(errors::kInvalidCall,
+                  Text(u"the node's name (") + field + u" or " + field + kLanguages[i] + u") is empty");
         }
     }
     return names;
@@ -122,7 +157,7 @@ int32_t CreateOnce(const AccountAddress& account, const Level& level, int32_t pa
                    const std::array<Text, 3>& names, const Extras& extras, bool* created) {
     static const LevelSql kSql[] = {LevelSql(kTopClass), LevelSql(kSubSystem), LevelSql(kSubFunc),
                                     LevelSql(kDetailFunc)};
-    const LevelSql& sql = kSql[&level == &kTopClass ? 0 : &level == &kSubSystem ? 1 : &level == &kSubFunc ? 2 : 3];
+    const LevelSql& sql = kSql[level.number - 1];
     CheckIndex(index);
     std::array<Text, 3> keys;
     for (size_t i = 0; i < keys.size(); ++i) keys[i] = CatalogNameKey(names[i]);
@@ -134,7 +169,8 @@ int32_t CreateOnce(const AccountAddress& account, const Level& level, int32_t pa
         exists.Bind(1, parentId);
         if (!exists.Step()) {
             Raise(errors::kInvalidCall, DatabaseErrorText(database->FileName(), "") + u"there is no " +
-                                            level.parentKind + u" with the identifier " + Int32ToText(parentId));
+                                            level.parentKind + u" with the identifier " +
+                                            Int32ToText(parentId));
         }
     }
     {
@@ -198,7 +234,8 @@ int32_t CatalogWriter::CreateTopClass(int32_t index, const Dictionary& data, boo
     return CreateOnce(Account(), kTopClass, 0, index, names, {Visible(data)}, created);
 }
 
-int32_t CatalogWriter::CreateSubSys(int32_t topClassId, int32_t index, const Dictionary& data, bool* created) {
+int32_t CatalogWriter::CreateSubSys(int32_t topClassId, int32_t index, const Dictionary& data,
+                                    bool* created) {
     auto names = Names(data, u"FSysName");
     Extras extras{OptionalText(data, u"FClassName", kRuntimeHost), OptionalText(data, u"FSubID", u""),
                   Visible(data)};
@@ -211,7 +248,8 @@ int32_t CatalogWriter::CreateSubFunc(int32_t subSysId, int32_t index, const Dict
     return CreateOnce(Account(), kSubFunc, subSysId, index, names, extras, created);
 }
 
-int32_t CatalogWriter::CreateDetailFunc(int32_t subFuncId, int32_t index, const Dictionary& data, bool* created) {
+int32_t CatalogWriter::CreateDetailFunc(int32_t subFuncId, int32_t index, const Dictionary& data,
+                                        bool* created) {
     auto names = Names(data, u"FFuncName", u"NewName");
     Extras extras{OptionalText(data, u"FClassParam", u""), OptionalText(data, u"FClassName", kRuntimeHost),
                   OptionalText(data, u"FHelpCode", u""), Visible(data)};

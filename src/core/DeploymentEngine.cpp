@@ -4,8 +4,8 @@
 
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
-#include "automation/TextHelpers.h"
 #include "automation/PendingError.h"
+#include "automation/TextHelpers.h"
 #include "components/CatalogReader.h"
 #include "components/CatalogWriter.h"
 #include "components/Dictionary.h"
@@ -22,7 +22,7 @@ using namespace components;
 
 namespace {
 
-Text NameKey(const Variant& name) { return Trim(UCase(name.ToText())); }
+Text NameKey(const Variant& name) { return components::CatalogNameKey(name.ToText()); }
 
 // True when a record's name matches a wanted name key (NameKey of the entry's name). Upper-casing keeps
 // the length and never makes or removes a blank, so a name whose trimmed length differs from the key
@@ -120,15 +120,42 @@ struct Level {
     const char16_t* createdPattern;
 };
 
-constexpr Level kTopClass{kLevelTopClass,        u"GetTopClass_All", u"FTopClassName",   u"FTopClassID",
-                          fields::kTopClassName, fields::kTopClassId, u"CreateTopClass", u"FTopClassID",
-                          u"FTopClassName",      false, false, patterns::kTopClassCreated};
-constexpr Level kSubSystem{kLevelSubSystem,        u"GetSubSystem_All", u"FName",        u"FSubSysID",
-                           fields::kSubSystemName, fields::kSubSystemId, u"CreateSubSys", u"FSubSysID",
-                           u"FSysName",            true, true, patterns::kSubSystemCreated};
-constexpr Level kSubFunc{kLevelSubFunc,        u"GetSubFunc_All", u"FFuncName",     u"FSubFuncID",
-                         fields::kSubFuncName, fields::kSubFuncId, u"CreateSubFunc", u"FSubFuncID",
-                         u"FFuncName",         true, false, patterns::kSubFuncCreated};
+constexpr Level kTopClass{kLevelTopClass,
+                          u"GetTopClass_All",
+                          u"FTopClassName",
+                          u"FTopClassID",
+                          fields::kTopClassName,
+                          fields::kTopClassId,
+                          u"CreateTopClass",
+                          u"FTopClassID",
+                          u"FTopClassName",
+                          false,
+                          false,
+                          patterns::kTopClassCreated};
+constexpr Level kSubSystem{kLevelSubSystem,
+                           u"GetSubSystem_All",
+                           u"FName",
+                           u"FSubSysID",
+                           fields::kSubSystemName,
+                           fields::kSubSystemId,
+                           u"CreateSubSys",
+                           u"FSubSysID",
+                           u"FSysName",
+                           true,
+                           true,
+                           patterns::kSubSystemCreated};
+constexpr Level kSubFunc{kLevelSubFunc,
+                         u"GetSubFunc_All",
+                         u"FFuncName",
+                         u"FSubFuncID",
+                         fields::kSubFuncName,
+                         fields::kSubFuncId,
+                         u"CreateSubFunc",
+                         u"FSubFuncID",
+                         u"FFuncName",
+                         true,
+                         false,
+                         patterns::kSubFuncCreated};
 
 // Copies the entry's names in the three languages, where it carries them (DeployToLumoMain adds them
 // from the packet file's parallel packets), into the create's data: a node created by a deployment is
@@ -155,13 +182,14 @@ components::CatalogReader* OwnReader(const ObjectRef& reader) {
     return dynamic_cast<components::CatalogReader*>(reader.get());
 }
 
-std::optional<Variant> FindChild(const Level& level, const std::optional<Variant>& parent, const ObjectRef& reader,
-                                 const Text& wanted) {
+std::optional<Variant> FindChild(const Level& level, const std::optional<Variant>& parent,
+                                 const ObjectRef& reader, const Text& wanted) {
     if (components::CatalogReader* own = OwnReader(reader)) {
         auto id = own->FindChildByKey(level.level, parent ? parent->ToInt32() : 0, wanted);
         return id ? std::optional<Variant>(Variant(*id)) : std::nullopt;
     }
-    Variant list = parent ? CallMethod(reader, level.listMember, {*parent}) : CallMethod(reader, level.listMember);
+    Variant list =
+        parent ? CallMethod(reader, level.listMember, {*parent}) : CallMethod(reader, level.listMember);
     return FindByName(Records(list), level.recordName, level.recordId, wanted);
 }
 
@@ -199,7 +227,8 @@ bool DetailPresent(const ObjectRef& reader, const Variant& subFuncId, const Text
     if (components::CatalogReader* own = OwnReader(reader)) {
         return own->HasDetailByKey(subFuncId.ToInt32(), wantedName, classParam);
     }
-    return DetailPresent(Records(CallMethod(reader, u"GetDetailFunc_All", {subFuncId})), wantedName, classParam);
+    return DetailPresent(Records(CallMethod(reader, u"GetDetailFunc_All", {subFuncId})), wantedName,
+                         classParam);
 }
 
 void DeployEntry(Dictionary& entry, Vector& messages) {

@@ -114,7 +114,7 @@ TEST_F(DeployToLumoMain, FailuresBeforeTheEngineAreOneLineAndFalse) {
     packetSet->Save(m_file);
     info = Dictionary::Create();
     messages->Clear();
-    PendingError() = ErrorRecord{5, u"left over"};
+    PendingError().number = 5;  // left over from an earlier failure
     EXPECT_FALSE(m_wizard.DeployToLumoMain(m_file, info, messages));
     ASSERT_EQ(messages->Count(), 1);
     EXPECT_TRUE(messages->Item(1).ToText().starts_with(u"功能发布失败("));

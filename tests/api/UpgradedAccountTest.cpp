@@ -33,12 +33,15 @@ const std::string kVersionOne = ORVA_SOURCE_DIR "/tests/data/account-v1.db";
 std::map<std::string, std::string> SiblingOrders(SqliteDatabase& database) {
     std::map<std::string, std::string> orders;
     const char* queries[] = {
-        "SELECT 'top', group_concat(FTopClassID) FROM (SELECT * FROM t_TopClass ORDER BY FIndex, FTopClassID)",
-        "SELECT 'sub' || FTopClassID, group_concat(FSubSysID) FROM (SELECT * FROM t_SubSystem ORDER BY FIndex, "
+        "SELECT 'top', group_concat(FTopClassID) FROM (SELECT * FROM t_TopClass ORDER BY FIndex, "
+        "FTopClassID)",
+        "SELECT 'sub' || FTopClassID, group_concat(FSubSysID) FROM (SELECT * FROM t_SubSystem ORDER BY "
+        "FIndex, "
         "FSubSysID) GROUP BY FTopClassID",
         "SELECT 'func' || FSubSysID, group_concat(FSubFuncID) FROM (SELECT * FROM t_SubFunc ORDER BY FIndex, "
         "FSubFuncID) GROUP BY FSubSysID",
-        "SELECT 'detail' || FSubFuncID, group_concat(FDetailFuncID) FROM (SELECT * FROM t_DetailFunc ORDER BY "
+        "SELECT 'detail' || FSubFuncID, group_concat(FDetailFuncID) FROM (SELECT * FROM t_DetailFunc ORDER "
+        "BY "
         "FIndex, FDetailFuncID) GROUP BY FSubFuncID",
     };
     auto shared = SqliteDatabaseRef(&database, [](SqliteDatabase*) {});
@@ -65,7 +68,8 @@ protected:
 
     void Publish(const std::string& language) {
         PublishOwnProperty(u"Language", FromUtf8(language));
-        PublishOwnProperty(u"PropsString", FromUtf8("Language=" + language + ";ConnectString=sqlite:" + m_path + ";"));
+        PublishOwnProperty(u"PropsString",
+                           FromUtf8("Language=" + language + ";ConnectString=sqlite:" + m_path + ";"));
         hostctx::ResetModuleState();
     }
 
@@ -109,8 +113,9 @@ TEST_F(UpgradedAccount, IsCopiedAsideThenMigratedWithKeysByTheLibrarysRuleAndUni
     };
     auto shared = SqliteDatabaseRef(database.get(), [](SqliteDatabase*) {});
     for (const Key& key : keys) {
-        SqliteStatement row(shared, std::string("SELECT FNameKey_CHS || '|' || FNameKey_CHT || '|' || FNameKey_EN FROM ") +
-                                        key.table + " WHERE " + key.condition);
+        SqliteStatement row(
+            shared, std::string("SELECT FNameKey_CHS || '|' || FNameKey_CHT || '|' || FNameKey_EN FROM ") +
+                        key.table + " WHERE " + key.condition);
         ASSERT_TRUE(row.Step()) << key.condition;
         EXPECT_EQ(ToUtf8(row.ColumnText(0)), key.keys) << key.condition;
     }
@@ -121,7 +126,8 @@ TEST_F(UpgradedAccount, IsCopiedAsideThenMigratedWithKeysByTheLibrarysRuleAndUni
         "SELECT count(*) FROM (SELECT 1 FROM t_DetailFunc GROUP BY FSubFuncID, FIndex HAVING count(*) > 1)",
     };
     for (const char* sql : ties) EXPECT_EQ(database->QueryInteger(sql), 0) << sql;
-    EXPECT_THROW(database->Execute("UPDATE t_SubSystem SET FIndex = 1 WHERE FTopClassID = 2"), AutomationError)
+    EXPECT_THROW(database->Execute("UPDATE t_SubSystem SET FIndex = 1 WHERE FTopClassID = 2"),
+                 AutomationError)
         << "sibling indexes are unique now";
 
     // Opened again: current, so neither copied nor migrated.
@@ -148,7 +154,8 @@ TEST_F(UpgradedAccount, DeployingItsPacketsAgainInAnyLanguageFindsEveryNodeAndFu
         Text present = hostctx::TranslateText(u"%1失败，原因在于该功能已在主控台中存在！");
         Text tail = present.substr(present.find(u"%1") + 2);
         for (int32_t i = 1; i <= 8; ++i) {
-            EXPECT_TRUE(messages->Item(i).ToText().ends_with(tail)) << language << ": " << ToUtf8(messages->Item(i).ToText());
+            EXPECT_TRUE(messages->Item(i).ToText().ends_with(tail))
+                << language << ": " << ToUtf8(messages->Item(i).ToText());
         }
     }
     EXPECT_EQ(orva::testing::CataloguePaths(m_path), before);
@@ -160,7 +167,8 @@ TEST(NewAccount, IsCreatedAtTheLatestVersionDirectly) {
     CreateAccountFile(path, {.demo = true});
     auto database = SqliteDatabase::Open(path, OpenMode::ReadOnly);
     EXPECT_EQ(AccountSchemaVersion(*database), LatestAccountSchemaVersion());
-    EXPECT_EQ(database->QueryInteger("SELECT count(*) FROM t_TopClass WHERE FNameKey_EN = 'SUPPLY CHAIN'"), 1);
+    EXPECT_EQ(database->QueryInteger("SELECT count(*) FROM t_TopClass WHERE FNameKey_EN = 'SUPPLY CHAIN'"),
+              1);
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
         EXPECT_EQ(entry.path().filename().string().find(".bak"), std::string::npos) << entry.path();
     }

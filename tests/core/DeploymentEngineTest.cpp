@@ -307,7 +307,7 @@ TEST_F(DeploymentEngine, AFailingItemIsNamedByItsOwnEntryOrByNone) {
         {"a failing entry after a good one", Packet({good, nameless}), No(nameless) + u"失败("},
     };
     for (const Case& c : cases) {
-        PendingError() = ErrorRecord{5, u"left over"};
+        PendingError().number = 5;  // left over from an earlier failure
         VectorRef messages = Vector::Create();
         EXPECT_FALSE(DeployPacketToCatalogue(c.packet, messages)) << c.what;
         Text last = messages->Item(messages->Count()).ToText();
