@@ -39,7 +39,8 @@ Text clsDeploywizard::DeployToFile(const ObjectRef& objResult, const Text& strPa
 
 namespace {
 
-// The fields of an entry that name its place and function, with the entry field holding each name.
+// The entry fields that name the entry's place and function, and those that must agree across the
+// three packets for their entries to be the same line.
 constexpr const char16_t* kNameFields[] = {core::fields::kTopClassName, core::fields::kSubSystemName,
                                            core::fields::kSubFuncName, core::fields::kFuncName};
 constexpr const char16_t* kSameInEveryLanguage[] = {core::fields::kTopClassId, core::fields::kSubSystemId,
@@ -79,7 +80,7 @@ void AddLanguageNames(components::Vector& packet, const Text& language, const Di
             if (info) core::RemapPacket(*copy, *info, code);
             packets.push_back(copy);
         } catch (const AutomationError&) {
-            return;
+            return;  // Skip: a packet that cannot be read or remapped gives no names; all keep one.
         }
     }
     for (int32_t i = packet.LowerBound(); i <= packet.UpperBound(); ++i) {
