@@ -127,9 +127,9 @@ if apply "$here/demo/demo_account.sql" 2>/dev/null; then fail "demo applied twic
 # SQLite's upper() gives the same keys, so the shell can stand in for it here.
 keys="CREATE TEMP TABLE orva_name_keys (FLevel INTEGER, FID INTEGER, FKey_CHS TEXT, FKey_CHT TEXT, FKey_EN TEXT,
                                         PRIMARY KEY (FLevel, FID));"
-for spec in "1 FTopClassID FTopClassName t_TopClass" "2 FSubSysID FName t_SubSystem" \
+for level_row in "1 FTopClassID FTopClassName t_TopClass" "2 FSubSysID FName t_SubSystem" \
             "3 FSubFuncID FFuncName t_SubFunc" "4 FDetailFuncID FFuncName t_DetailFunc"; do
-    read -r level id stem table <<<"$spec"
+    read -r level id stem table <<<"$level_row"
     keys+=" INSERT INTO temp.orva_name_keys SELECT $level, $id, upper(trim(${stem}_CHS, ' ')),
             upper(trim(${stem}_CHT, ' ')), upper(trim(${stem}_EN, ' ')) FROM $table;"
 done
