@@ -68,34 +68,37 @@ public:
         : m_db(db),
           m_begin(db, "BEGIN IMMEDIATE"),
           m_commit(db, "COMMIT"),
-          m_findTop(db, "SELECT FTopClassID FROM t_TopClass WHERE FNameKey = ?1"),
+          m_findTop(db, "SELECT FTopClassID FROM t_TopClass WHERE FNameKey_CHS = ?1"),
           m_nextTop(db, "SELECT FIndex FROM t_TopClass ORDER BY FIndex DESC LIMIT 1"),
           m_insertTop(
               db,
               "INSERT INTO t_TopClass (FIndex, FTopClassName_CHS, FTopClassName_CHT, FTopClassName_EN, "
-              "FNameKey, FVisible) VALUES (?1, ?2, ?2, ?2, ?3, 1)"),
-          m_findSub(db, "SELECT FSubSysID FROM t_SubSystem WHERE FTopClassID = ?1 AND FNameKey = ?2"),
+              "FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FVisible) VALUES (?1, ?2, ?2, ?2, ?3, ?3, ?3, 1)"),
+          m_findSub(db, "SELECT FSubSysID FROM t_SubSystem WHERE FTopClassID = ?1 AND FNameKey_CHS = ?2"),
           m_nextSub(db, "SELECT FIndex FROM t_SubSystem WHERE FTopClassID = ?1 ORDER BY FIndex DESC LIMIT 1"),
           m_insertSub(
               db,
-              "INSERT INTO t_SubSystem (FTopClassID, FIndex, FName_CHS, FName_CHT, FName_EN, FNameKey, "
-              "FClassName, FSubID, FVisible) VALUES (?1, ?2, ?3, ?3, ?3, ?4, 'OrvaHost.Application', "
+              "INSERT INTO t_SubSystem (FTopClassID, FIndex, FName_CHS, FName_CHT, FName_EN, FNameKey_CHS, "
+              "FNameKey_CHT, FNameKey_EN, FClassName, FSubID, FVisible) VALUES (?1, ?2, ?3, ?3, ?3, ?4, ?4, "
+              "?4, 'OrvaHost.Application', "
               "'orvahost', 1)"),
-          m_findFunc(db, "SELECT FSubFuncID FROM t_SubFunc WHERE FSubSysID = ?1 AND FNameKey = ?2"),
+          m_findFunc(db, "SELECT FSubFuncID FROM t_SubFunc WHERE FSubSysID = ?1 AND FNameKey_CHS = ?2"),
           m_nextFunc(db, "SELECT FIndex FROM t_SubFunc WHERE FSubSysID = ?1 ORDER BY FIndex DESC LIMIT 1"),
           m_insertFunc(
               db,
               "INSERT INTO t_SubFunc (FSubSysID, FIndex, FFuncName_CHS, FFuncName_CHT, FFuncName_EN, "
-              "FNameKey, FClassName, FVisible) VALUES (?1, ?2, ?3, ?3, ?3, ?4, 'OrvaHost.Application', 1)"),
+              "FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FClassName, FVisible) VALUES (?1, ?2, ?3, ?3, ?3, "
+              "?4, ?4, ?4, 'OrvaHost.Application', 1)"),
           m_findDetail(
-              db, "SELECT 1 FROM t_DetailFunc WHERE FSubFuncID = ?1 AND FNameKey = ?2 AND FClassParam = ?3"),
+              db,
+              "SELECT 1 FROM t_DetailFunc WHERE FSubFuncID = ?1 AND FNameKey_CHS = ?2 AND FClassParam = ?3"),
           m_nextDetail(db,
                        "SELECT FIndex FROM t_DetailFunc WHERE FSubFuncID = ?1 ORDER BY FIndex DESC LIMIT 1"),
           m_insertDetail(
               db,
               "INSERT INTO t_DetailFunc (FSubFuncID, FIndex, FFuncName_CHS, FFuncName_CHT, FFuncName_EN, "
-              "FNameKey, FClassName, FClassParam, FHelpCode, FVisible) "
-              "VALUES (?1, ?2, ?3, ?3, ?3, ?4, ?5, ?6, '', 1)") {}
+              "FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FClassName, FClassParam, FHelpCode, FVisible) "
+              "VALUES (?1, ?2, ?3, ?3, ?3, ?4, ?4, ?4, ?5, ?6, '', 1)") {}
 
     void Deploy(const WorkloadEntry& entry, FloorResult& result) {
         std::string topKey = AsciiNameKey(entry.topClass);

@@ -123,21 +123,24 @@ void GrowCatalogue(const std::string& path, int details) {
 
     sqlite3_stmt* top = Prepare(db,
                                 "INSERT INTO t_TopClass (FIndex, FTopClassName_CHS, FTopClassName_CHT, "
-                                "FTopClassName_EN, FNameKey, FVisible) VALUES (?1, ?2, ?2, ?2, ?3, 1)");
+                                "FTopClassName_EN, FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FVisible) VALUES "
+                                "(?1, ?2, ?2, ?2, ?3, ?3, ?3, 1)");
     sqlite3_stmt* sub =
         Prepare(db,
                 "INSERT INTO t_SubSystem (FTopClassID, FIndex, FName_CHS, FName_CHT, FName_EN, "
-                "FNameKey, FClassName, FSubID, FVisible) "
-                "VALUES (?1, ?2, ?3, ?3, ?3, ?4, 'OrvaHost.Application', 'orvahost', 1)");
-    sqlite3_stmt* func = Prepare(db,
-                                 "INSERT INTO t_SubFunc (FSubSysID, FIndex, FFuncName_CHS, FFuncName_CHT, "
-                                 "FFuncName_EN, FNameKey, FClassName, FVisible) "
-                                 "VALUES (?1, ?2, ?3, ?3, ?3, ?4, 'OrvaHost.Application', 1)");
+                "FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FClassName, FSubID, FVisible) "
+                "VALUES (?1, ?2, ?3, ?3, ?3, ?4, ?4, ?4, 'OrvaHost.Application', 'orvahost', 1)");
+    sqlite3_stmt* func =
+        Prepare(db,
+                "INSERT INTO t_SubFunc (FSubSysID, FIndex, FFuncName_CHS, FFuncName_CHT, "
+                "FFuncName_EN, FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FClassName, FVisible) "
+                "VALUES (?1, ?2, ?3, ?3, ?3, ?4, ?4, ?4, 'OrvaHost.Application', 1)");
     sqlite3_stmt* detail =
         Prepare(db,
                 "INSERT INTO t_DetailFunc (FSubFuncID, FIndex, FFuncName_CHS, FFuncName_CHT, "
-                "FFuncName_EN, FNameKey, FClassName, FClassParam, FHelpCode, FVisible) "
-                "VALUES (?1, ?2, ?3, ?3, ?3, ?4, 'OrvaHost.Application', ?5, '', 1)");
+                "FFuncName_EN, FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FClassName, FClassParam, FHelpCode, "
+                "FVisible) "
+                "VALUES (?1, ?2, ?3, ?3, ?3, ?4, ?4, ?4, 'OrvaHost.Application', ?5, '', 1)");
 
     int64_t topIndex = NextTopClassIndex(db);
     int detailNumber = 0;

@@ -4,6 +4,7 @@
 #include "automation/AutomationError.h"
 #include "automation/PendingError.h"
 #include "automation/TextHelpers.h"
+#include "core/DeployPacket.h"
 #include "core/DeploymentEngine.h"
 #include "core/PacketRemapping.h"
 #include "hostctx/SharedProperties.h"
@@ -15,8 +16,9 @@ using namespace automation;
 using namespace components;
 
 ObjectRef clsDeploywizard::ShowWizard(const VectorRef&, const ObjectRef&) {
-    Raise(errors::kInvalidCall, u"ShowWizard is not available in this build: the deployment wizard dialog "
-                                u"has not been built yet");
+    Raise(errors::kInvalidCall,
+          u"ShowWizard is not available in this build: the deployment wizard dialog "
+          u"has not been built yet");
 }
 
 Text clsDeploywizard::DeployToFile(const ObjectRef& objResult, const Text& strPath) {
@@ -35,6 +37,82 @@ Text clsDeploywizard::DeployToFile(const ObjectRef& objResult, const Text& strPa
     }
 }
 
+namespace {
+
+// The entry fields that name the entry's place and function, and those that must agree across the
+// three packets for their entries to be the same line.
+constexpr const char16_t* kNameFields[] = {core::fields::kTopClassName, core::fields::kSubSystemName,
+                                           core::fields::kSubFuncName, core::fields::kFuncName};
+constexpr const char16_t* kSameInEveryLanguage[] = {core::fields::kTopClassId, core::fields::kSubSystemId,
+                                                    core::fields::kSubFuncId, core::fields::kClassParam};
+
+// The packet file holds the same lines in its three packets: entry k of each describes the same
+// function and place. Where that holds (the same number of entries, and entry k of each with the same
+// identifiers and class parameter), every entry of the packet to deploy receives its names in all
+// three languages (FTopClassName_CHS, ..., FFuncName_EN), so that the nodes it creates are named in
+// each language. The other packets are remapped as the deployed one was, each with its own
+// language's new names. Where the packets are not parallel, or another packet cannot be read or
+// remapped, entries keep their one name: this is a refinement, never a reason to fail.
+void AddLanguageNames(components::Vector& packet, const Text& language, const Dictionary& packetSet,
+                      const DictionaryRef& info) {
+    std::vector<VectorRef> packets;
+    for (const char16_t* code : core::kPacketLanguages) {
+        if (code == language) {
+            packets.push_back(nullptr);  // the packet being deployed, already remapped
+            continue;
+        }
+        try {
+            Variant other = packetSet.Value(code);
+            if (!other.IsObject() || !other.ToObject()) return;
+            // A copy: the file's other packets are read, not changed.
+            VectorRef copy = Vector::Create();
+            VectorRef source = AsVector(other);
+            if (source->Count() != packet.Count()) return;
+            for (int32_t i = source->LowerBound(); i <= source->UpperBound(); ++i) {
+                DictionaryRef original = AsDictionary(source->Item(i));
+                DictionaryRef entry = Dictionary::Create();
+                for (int32_t k = 1; k <= original->Count(); ++k) {
+                    const Text& key = original->Key(k);
+                    entry->SetValue(key, original->Value(key));
+                }
+                copy->Add(entry);
+            }
+            if (info) core::RemapPacket(*copy, *info, code);
+            packets.push_back(copy);
+        } catch (const AutomationError&) {
+            return;  // Skip: a packet that cannot be read or remapped gives no names; all keep one.
+        }
+    }
+    for (int32_t i = packet.LowerBound(); i <= packet.UpperBound(); ++i) {
+        try {
+            DictionaryRef entry = AsDictionary(packet.Item(i));
+            std::vector<DictionaryRef> parallel;
+            bool same = true;
+            for (size_t p = 0; p < packets.size() && same; ++p) {
+                DictionaryRef other =
+                    packets[p]
+                        ? AsDictionary(packets[p]->Item(packets[p]->LowerBound() + (i - packet.LowerBound())))
+                        : entry;
+                for (const char16_t* field : kSameInEveryLanguage) {
+                    same = same && other->Value(field).ToText() == entry->Value(field).ToText();
+                }
+                parallel.push_back(other);
+            }
+            if (!same) continue;
+            for (size_t p = 0; p < parallel.size(); ++p) {
+                for (const char16_t* field : kNameFields) {
+                    entry->SetValue(Text(field) + u"_" + core::kPacketLanguages[p],
+                                    parallel[p]->Value(field));
+                }
+            }
+        } catch (const AutomationError&) {
+            // Skip: this entry keeps its one name.
+        }
+    }
+}
+
+}  // namespace
+
 bool clsDeploywizard::DeployToLumoMain(const Text& strFile, DictionaryRef& dctInfo, VectorRef& msgList,
                                        const core::DeployProgress& progress) {
     if (!msgList) msgList = Vector::Create();
@@ -46,14 +124,16 @@ bool clsDeploywizard::DeployToLumoMain(const Text& strFile, DictionaryRef& dctIn
         packetSet->Load(strFile);
         packet = packetSet->Value(language);
         if (!packet.IsObject() || !packet.ToObject()) {
-            Raise(errors::kBadFileFormat, strFile + u": the packet file holds no packet for the language \"" +
-                                              language + u"\"");
+            Raise(errors::kBadFileFormat,
+                  strFile + u": the packet file holds no packet for the language \"" + language + u"\"");
         }
         if (dctInfo) core::RemapPacket(*AsVector(packet), *dctInfo, language);
+        AddLanguageNames(*AsVector(packet), language, *packetSet, dctInfo);
     } catch (...) {
         AutomationError error = CurrentAsAutomationError();
-        RecordPending(error);
         msgList->Add(hostctx::FormatText(core::patterns::kDeployFailed, {error.Description()}));
+        // Reported in the list and handled: the handler's end leaves no pending error.
+        ClearPending();
         return false;
     }
     return core::DeployPacketToCatalogue(packet, msgList, progress);

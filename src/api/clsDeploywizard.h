@@ -45,7 +45,12 @@ public:
     // Loads the packet file strFile, takes the packet of the host's language, replaces class
     // identifiers and names as dctInfo says, and deploys it into the console catalogue. Every step is
     // reported in msgList, which is created when the caller passes nothing. True when the deployment
-    // ran to its end. Never raises: failures are lines of msgList and a false result.
+    // ran to its end. Never raises: failures are lines of msgList and a false result, and leave no
+    // pending error (the failure is handled here).
+    // Nodes the deployment creates are named in all three languages: the file's other two packets hold
+    // the same lines, so entry k of each gives the name in its language (remapped with dctInfo as the
+    // deployed packet is, each with its own language's new names). An entry whose counterparts differ
+    // in identifiers or class parameter, or a file whose packets differ in length, keeps its one name.
     // progress, when given, hears after each deployed entry how many of how many are done.
     bool DeployToLumoMain(const Text& strFile, components::DictionaryRef& dctInfo, components::VectorRef& msgList,
                           const core::DeployProgress& progress = nullptr);

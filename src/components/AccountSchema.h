@@ -8,6 +8,7 @@
 // second waits for the first one's write lock, then finds the new version and skips the file.
 
 #include <cstdint>
+#include <string>
 
 #include "components/SqliteDatabase.h"
 
@@ -41,6 +42,13 @@ void MigrateAccount(SqliteDatabase& database, int32_t targetVersion);
 // not an account yet (version 0) is refused with kNotAnAccount, since only creating an account
 // (AccountCreation.h) may turn a file into one. Then puts a writable account into WAL mode (only
 // a file that passed the checks: another program's database keeps its journal mode).
+// An existing account of an older version is first copied aside (BackUpAccount), and is not
+// migrated when the copy cannot be made.
 void PrepareAccount(SqliteDatabase& database);
+
+// Copies an account, consistently, to "<file>.v<version>.bak" beside it ("<file>.v<version>.bak.2" and
+// so on when that exists: no copy is overwritten), says so on stderr and returns the copy's path.
+// Raises kDatabaseError naming the copy when it cannot be written. Must not run inside a transaction.
+std::string BackUpAccount(SqliteDatabase& database);
 
 }  // namespace orva::components

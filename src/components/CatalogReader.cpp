@@ -134,6 +134,36 @@ int32_t CatalogReader::GetNextIndex(int32_t level, int32_t parentId) {
     return static_cast<int32_t>(last + 1);
 }
 
+// (parent, key) is unique in each language (schema version 2), so there is at most one such child, and
+// the look-up is one search of that index.
+std::optional<int32_t> CatalogReader::FindChildByKey(int32_t level, int32_t parentId, const Text& nameKey) {
+    const char* table = level == 1   ? "t_TopClass"
+                        : level == 2 ? "t_SubSystem"
+                        : level == 3 ? "t_SubFunc"
+                                     : nullptr;
+    if (!table)
+        Raise(errors::kInvalidCall, u"FindChildByKey: level " + Int32ToText(level) + u" is not 1 to 3");
+    static const char* const kId[] = {"FTopClassID", "FSubSysID", "FSubFuncID"};
+    static const char* const kParent[] = {nullptr, "FTopClassID", "FSubSysID"};
+    const char* id = kId[level - 1];
+    std::string sql = std::string("SELECT ") + id + " FROM " + table + " WHERE " +
+                      (kParent[level - 1] ? std::string(kParent[level - 1]) + " = ?1 AND " : "") +
+                      NameColumn("FNameKey", Language()) + " = ?2";
+    SqliteStatement statement(OpenAccount(Account()), sql);
+    if (level > 1) statement.Bind(1, parentId);
+    statement.Bind(2, nameKey);
+    if (!statement.Step()) return std::nullopt;
+    return static_cast<int32_t>(statement.ColumnInteger(0));
+}
+
+bool CatalogReader::HasDetailByKey(int32_t subFuncId, const Text& nameKey, const Text& classParam) {
+    std::string sql = "SELECT 1 FROM t_DetailFunc WHERE FSubFuncID = ?1 AND " +
+                      NameColumn("FNameKey", Language()) + " = ?2 AND FClassParam = ?3 LIMIT 1";
+    SqliteStatement statement(OpenAccount(Account()), sql);
+    statement.Bind(1, subFuncId).Bind(2, nameKey).Bind(3, classParam);
+    return statement.Step();
+}
+
 Variant CatalogReader::Invoke(TextView name, CallKind, std::span<Variant> args) {
     if (MemberIs(name, u"GetTopClass_All")) {
         RequireArgCount(args, 0, 0);

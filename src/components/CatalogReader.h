@@ -56,6 +56,16 @@ public:
     // first child. Raises 5 for another level, 6 when the largest index is already 2147483647.
     int32_t GetNextIndex(int32_t level, int32_t parentId);
 
+    // Finding a child by name without walking its siblings: the identifier of the first child of
+    // parentId at level (1 .. 3, as for GetNextIndex), in sibling order, whose name in the reader's
+    // language has the name key nameKey (CatalogNameKey, CatalogWriter.h); nothing when there is none.
+    // The same answer as walking the _All recordset and comparing the name field's key, through the
+    // stored per-language key and its index. Raises 5 for another level.
+    std::optional<int32_t> FindChildByKey(int32_t level, int32_t parentId, const Text& nameKey);
+    // True when the sub-function holds a function detail whose name in the reader's language has the
+    // key nameKey and whose class parameter equals classParam exactly.
+    bool HasDetailByKey(int32_t subFuncId, const Text& nameKey, const Text& classParam);
+
     Text TypeName() const override { return u"CatalogReader"; }
     Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;
 

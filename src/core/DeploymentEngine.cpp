@@ -4,8 +4,10 @@
 
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
-#include "automation/TextHelpers.h"
 #include "automation/PendingError.h"
+#include "automation/TextHelpers.h"
+#include "components/CatalogReader.h"
+#include "components/CatalogWriter.h"
 #include "components/Dictionary.h"
 #include "components/Recordset.h"
 #include "components/TextFormatter.h"
@@ -20,7 +22,7 @@ using namespace components;
 
 namespace {
 
-Text NameKey(const Variant& name) { return Trim(UCase(name.ToText())); }
+Text NameKey(const Variant& name) { return components::CatalogNameKey(name.ToText()); }
 
 // True when a record's name matches a wanted name key (NameKey of the entry's name). Upper-casing keeps
 // the length and never makes or removes a blank, so a name whose trimmed length differs from the key
@@ -118,41 +120,115 @@ struct Level {
     const char16_t* createdPattern;
 };
 
-constexpr Level kTopClass{kLevelTopClass,        u"GetTopClass_All", u"FTopClassName",   u"FTopClassID",
-                          fields::kTopClassName, fields::kTopClassId, u"CreateTopClass", u"FTopClassID",
-                          u"FTopClassName",      false, false, patterns::kTopClassCreated};
-constexpr Level kSubSystem{kLevelSubSystem,        u"GetSubSystem_All", u"FName",        u"FSubSysID",
-                           fields::kSubSystemName, fields::kSubSystemId, u"CreateSubSys", u"FSubSysID",
-                           u"FSysName",            true, true, patterns::kSubSystemCreated};
-constexpr Level kSubFunc{kLevelSubFunc,        u"GetSubFunc_All", u"FFuncName",     u"FSubFuncID",
-                         fields::kSubFuncName, fields::kSubFuncId, u"CreateSubFunc", u"FSubFuncID",
-                         u"FFuncName",         true, false, patterns::kSubFuncCreated};
+constexpr Level kTopClass{kLevelTopClass,
+                          u"GetTopClass_All",
+                          u"FTopClassName",
+                          u"FTopClassID",
+                          fields::kTopClassName,
+                          fields::kTopClassId,
+                          u"CreateTopClass",
+                          u"FTopClassID",
+                          u"FTopClassName",
+                          false,
+                          false,
+                          patterns::kTopClassCreated};
+constexpr Level kSubSystem{kLevelSubSystem,
+                           u"GetSubSystem_All",
+                           u"FName",
+                           u"FSubSysID",
+                           fields::kSubSystemName,
+                           fields::kSubSystemId,
+                           u"CreateSubSys",
+                           u"FSubSysID",
+                           u"FSysName",
+                           true,
+                           true,
+                           patterns::kSubSystemCreated};
+constexpr Level kSubFunc{kLevelSubFunc,
+                         u"GetSubFunc_All",
+                         u"FFuncName",
+                         u"FSubFuncID",
+                         fields::kSubFuncName,
+                         fields::kSubFuncId,
+                         u"CreateSubFunc",
+                         u"FSubFuncID",
+                         u"FFuncName",
+                         true,
+                         false,
+                         patterns::kSubFuncCreated};
+
+// Copies the entry's names in the three languages, where it carries them (DeployToLumoMain adds them
+// from the packet file's parallel packets), into the create's data: a node created by a deployment is
+// named in every language, so a later deployment in another language finds it.
+void CopyLanguageNames(const Dictionary& entry, const char16_t* entryName, Dictionary& data,
+                       const char16_t* dataName) {
+    for (const char16_t* language : kPacketLanguages) {
+        Text suffix = Text(u"_") + language;
+        Variant name = entry.Value(Text(entryName) + suffix);
+        if (!name.IsEmpty()) data.SetValue(Text(dataName) + suffix, name);
+    }
+}
+
+// Whether a create call made its node: our writer writes FCreated false into the data when it found
+// an equal sibling (a name in another language, another deployment's node) and handed that back. A
+// writer that says nothing is taken at its word: the node is new.
+bool WasCreated(const Dictionary& data) {
+    Variant created = data.Value(components::kCreatedField);
+    return created.IsEmpty() || created.ToBool();
+}
+
+// Our reader answers "the first child of this name" through an index; any other reader is walked.
+components::CatalogReader* OwnReader(const ObjectRef& reader) {
+    return dynamic_cast<components::CatalogReader*>(reader.get());
+}
+
+std::optional<Variant> FindChild(const Level& level, const std::optional<Variant>& parent,
+                                 const ObjectRef& reader, const Text& wanted) {
+    if (components::CatalogReader* own = OwnReader(reader)) {
+        auto id = own->FindChildByKey(level.level, parent ? parent->ToInt32() : 0, wanted);
+        return id ? std::optional<Variant>(Variant(*id)) : std::nullopt;
+    }
+    Variant list =
+        parent ? CallMethod(reader, level.listMember, {*parent}) : CallMethod(reader, level.listMember);
+    return FindByName(Records(list), level.recordName, level.recordId, wanted);
+}
 
 // Finds the node of the entry's name under parent (the top level when parent is nothing), creates
 // it when missing, and stores its identifier in the entry. Returns the identifier.
 Variant FindOrCreate(const Level& level, Dictionary& entry, const std::optional<Variant>& parent,
                      const ObjectRef& reader, const ObjectRef& writer, Vector& messages) {
     Variant name = entry.Value(level.entryName);
-    Variant list = parent ? CallMethod(reader, level.listMember, {*parent}) : CallMethod(reader, level.listMember);
-    if (auto id = FindByName(Records(list), level.recordName, level.recordId, NameKey(name))) {
+    if (auto id = FindChild(level, parent, reader, NameKey(name))) {
         entry.SetValue(level.entryId, *id);
         return *id;
     }
     DictionaryRef data = Dictionary::Create();
     data->SetValue(level.dataId, kZero);
     data->SetValue(level.dataName, name);
+    CopyLanguageNames(entry, level.entryName, *data, level.dataName);
     if (level.withClassName) data->SetValue(u"FClassName", kRuntimeHostClass);
     if (level.withSubId) data->SetValue(u"FSubID", u"orvahost");
     data->SetValue(u"FVisible", true);
     Variant index = NextIndex(reader, level.level, parent.value_or(kZero));
-    // The data dictionary goes by reference; whatever the writer leaves in it is not read again.
+    // The data dictionary goes by reference; of what the writer leaves in it, only FCreated is read.
     std::vector<Variant> args;
     if (parent) args.push_back(*parent);
     args.insert(args.end(), {index, data, true});
     Variant id = CallByName(writer, level.createMember, args);
     entry.SetValue(level.entryId, id);
-    Append(messages, level.createdPattern, name);
+    // A node found by the create (named in another language, or made by another deployment a moment
+    // ago) is reused silently, as a node the walk found.
+    if (WasCreated(*data)) Append(messages, level.createdPattern, name);
     return id;
+}
+
+bool DetailPresent(const ObjectRef& reader, const Variant& subFuncId, const Text& wantedName,
+                   const Text& classParam) {
+    if (components::CatalogReader* own = OwnReader(reader)) {
+        return own->HasDetailByKey(subFuncId.ToInt32(), wantedName, classParam);
+    }
+    return DetailPresent(Records(CallMethod(reader, u"GetDetailFunc_All", {subFuncId})), wantedName,
+                         classParam);
 }
 
 void DeployEntry(Dictionary& entry, Vector& messages) {
@@ -165,14 +241,14 @@ void DeployEntry(Dictionary& entry, Vector& messages) {
 
     Variant funcName = entry.Value(fields::kFuncName);
     Text classParam = entry.Value(fields::kClassParam).ToText();
-    if (DetailPresent(Records(CallMethod(reader, u"GetDetailFunc_All", {subFuncId})), NameKey(funcName),
-                      classParam)) {
+    if (DetailPresent(reader, subFuncId, NameKey(funcName), classParam)) {
         Append(messages, patterns::kDetailPresent, entry.Value(fields::kNo));
         return;
     }
     DictionaryRef data = Dictionary::Create();
     data->SetValue(u"NewName", entry.Value(fields::kNewName));
     data->SetValue(u"FFuncName", funcName);
+    CopyLanguageNames(entry, fields::kFuncName, *data, u"FFuncName");
     data->SetValue(u"FClassName", entry.Value(fields::kClassName));
     data->SetValue(u"FClassParam", classParam);
     data->SetValue(u"FDetailFuncID", kZero);
@@ -180,7 +256,10 @@ void DeployEntry(Dictionary& entry, Vector& messages) {
     Variant index = NextIndex(reader, kLevelDetailFunc, subFuncId);
     std::vector<Variant> args{subFuncId, index, data, true};
     CallByName(writer, u"CreateDetailFunc", args);  // its result is not needed
-    Append(messages, patterns::kDetailCreated, entry.Value(fields::kNo));
+    // Another deployment may have created the same function since the look-up above: the writer then
+    // finds it inside its transaction, and this entry is refused like any present function.
+    Append(messages, WasCreated(*data) ? patterns::kDetailCreated : patterns::kDetailPresent,
+           entry.Value(fields::kNo));
 }
 
 // The error line for a failure, with the entry's "No" when an entry was being processed. Formatting
@@ -213,6 +292,9 @@ bool DeployPacketToCatalogue(const Variant& packet, VectorRef& messages, const D
     try {
         VectorRef entries = AsVector(packet);
         for (int32_t i = entries->LowerBound(); i <= entries->UpperBound(); ++i) {
+            // An item that is not an entry has no "No": its failure must not be reported under the
+            // previous entry's line, which succeeded.
+            current.reset();
             current = AsDictionary(entries->Item(i));
             DeployEntry(*current, *messages);
             if (progress) progress(i, entries->UpperBound());
@@ -222,8 +304,10 @@ bool DeployPacketToCatalogue(const Variant& packet, VectorRef& messages, const D
         return true;
     } catch (...) {
         AutomationError error = CurrentAsAutomationError();
-        RecordPending(error);
         messages->Add(ErrorLine(error, current));
+        // The failure is reported in the list and handled here; like the end of any handler, that
+        // leaves no pending error behind.
+        ClearPending();
         return false;
     }
 }

@@ -5,6 +5,14 @@
 // one with a matching name and an identical class parameter is there. Every creation, every refusal
 // and the end of the run become lines of the message list.
 //
+// A create that finds an equal sibling instead (the writer reports FCreated false: a node named in
+// another language, or one another deployment made a moment ago) is reused silently, and a function
+// detail found that way gets the "already present" line. An entry may carry its names in the three
+// languages (FTopClassName_CHS, FSubSystemName_EN, FSubFuncName_CHT, FFuncName_EN, ...): nodes it
+// creates are then named in each language, not in the one name everywhere.
+// With our own reader the look-ups go through its per-language name-key index (the same rule,
+// without walking every sibling); a reader registered by a host is walked record by record.
+//
 // Each entry gets a new catalogue reader and writer (created by program ID), so it sees the catalogue
 // as the entries before it left it. Nodes created before an error stay; entries after it are skipped.
 
@@ -18,7 +26,8 @@ namespace orva::core {
 // Deploys packet (a vector of deployment entries, changed in place: FTopClassID, FSubSystemID and
 // FSubFuncID receive the identifiers found or created). messages is created when null and handed back.
 // Returns true when every entry was processed (an entry refused as already present counts), false
-// when an error ended the run; the error is then the last line of messages. Never raises.
+// when an error ended the run; the error is then the last line of messages, and no error is left
+// pending (PendingError.h). Never raises.
 // progress, when given, is called after each entry with the number of entries done and their total.
 using DeployProgress = std::function<void(int32_t done, int32_t total)>;
 bool DeployPacketToCatalogue(const automation::Variant& packet, components::VectorRef& messages,

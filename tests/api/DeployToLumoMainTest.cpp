@@ -5,6 +5,7 @@
 
 #include "api/clsDeploywizard.h"
 #include "automation/ClassRegistry.h"
+#include "automation/PendingError.h"
 #include "components/CatalogReader.h"
 #include "components/PacketFile.h"
 #include "components/PropertyBagJson.h"
@@ -113,9 +114,70 @@ TEST_F(DeployToLumoMain, FailuresBeforeTheEngineAreOneLineAndFalse) {
     packetSet->Save(m_file);
     info = Dictionary::Create();
     messages->Clear();
+    PendingError().number = 5;  // left over from an earlier failure
     EXPECT_FALSE(m_wizard.DeployToLumoMain(m_file, info, messages));
     ASSERT_EQ(messages->Count(), 1);
     EXPECT_TRUE(messages->Item(1).ToText().starts_with(u"功能发布失败("));
+    EXPECT_EQ(PendingError().number, 0) << "the failure was handled: nothing stays pending";
+}
+
+TEST_F(DeployToLumoMain, NodesItCreatesAreNamedInEveryLanguageSoAnotherLanguageFindsThem) {
+    struct Case {
+        const char* what;
+        const char* info;           // deployment information, or "" for none
+        bool parallel;              // false: the CHT packet's second entry launches another object
+        const char16_t* chsDetail;  // the CHS name of the second function afterwards
+        const char16_t* enDetail;   // and its English name
+    };
+    const Case cases[] = {
+        {"as packed", "", true, u"供应商评估单-新增", u"Supplier Evaluation-New"},
+        {"renamed in each language",
+         R"({"200000002": "200000102", "ChangeName": {"200000002": {"CHS": "评估单", "CHT": "評估單", "EN": "Rating"}}})",
+         true, u"评估单-新增", u"Rating-New"},
+        {"packets not parallel: the one name", "", false, u"", u"Supplier Evaluation-New"},
+    };
+    for (const Case& c : cases) {
+        orva::testing::TestAccount account(true, "EN");
+        Text file = FromUtf8((account.Folder() / "DeployFunction.Dat").string());
+        auto packetSet = SamplePacketSet();
+        if (!c.parallel) AsDictionary(AsVector(packetSet->Value(u"CHT"))->Item(2))->SetValue(u"FClassParam", u"Bill|9");
+        packetSet->Save(file);
+        auto Info = [&] { return *c.info ? AsDictionary(ParsePropertyBagJson(c.info, u"info")) : DictionaryRef(); };
+
+        DictionaryRef info = Info();
+        VectorRef english;
+        ASSERT_TRUE(m_wizard.DeployToLumoMain(file, info, english)) << c.what;
+        EXPECT_EQ(english->Item(2), Variant(u"Created sub-function Supplier Management.")) << c.what;
+
+        auto chs = DetailsUnder(account.Path(), CatalogLanguage::CHS, u"供应链", u"采购管理", u"供应商管理");
+        auto en = DetailsUnder(account.Path(), CatalogLanguage::EN, u"Supply Chain", u"Purchasing",
+                               u"Supplier Management");
+        if (c.parallel) {
+            ASSERT_EQ(chs.size(), 2u) << c.what;
+            EXPECT_TRUE(chs[0].starts_with(Text(c.chsDetail) + u"|")) << c.what << ": " << ToUtf8(chs[0]);
+        }
+        ASSERT_EQ(en.size(), 2u) << c.what;
+        EXPECT_TRUE(en[0].starts_with(Text(c.enDetail) + u"|")) << c.what << ": " << ToUtf8(en[0]);
+        if (!c.parallel) {
+            // The sub-function was created by the entry whose packets differ: one name everywhere.
+            EXPECT_EQ(DetailsUnder(account.Path(), CatalogLanguage::CHS, u"供应链", u"采购管理", u"Supplier Management")
+                          .front(),
+                      en.front())
+                << c.what;
+            continue;
+        }
+
+        account.Publish("CHS");
+        info = Info();
+        VectorRef chinese;
+        ASSERT_TRUE(m_wizard.DeployToLumoMain(file, info, chinese)) << c.what;
+        int refusals = 0;
+        for (const Variant& line : *chinese) refusals += line.ToText().ends_with(u"失败，原因在于该功能已在主控台中存在！");
+        EXPECT_EQ(refusals, 8) << c.what << ": the Chinese packet finds every node and function";
+        EXPECT_EQ(chinese->Count(), 9) << c.what << ": and creates nothing";
+        EXPECT_EQ(DetailsUnder(account.Path(), CatalogLanguage::CHS, u"供应链", u"采购管理", u"供应商管理"), chs)
+            << c.what;
+    }
 }
 
 TEST_F(DeployToLumoMain, ByNameCallsHandTheMessageListBack) {

@@ -6,11 +6,13 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <fstream>
 #include <map>
 
 #include "automation/TextHelpers.h"
 #include "components/AccountCreation.h"
 #include "components/Dictionary.h"
+#include "components/SqliteDatabase.h"
 #include "components/Vector.h"
 #include "core/DeployPacket.h"
 #include "core/KeyedEntry.h"
@@ -44,7 +46,7 @@ DictionaryRef OverlappingPacketSet(int first, int last) {
     return packetSet;
 }
 
-pid_t StartDeploy(const std::string& packet, const std::string& account) {
+pid_t StartDeploy(const std::string& packet, const std::string& account, const std::string& output = "/dev/null") {
     std::string tool = ORVA_BINARY_DIR "/bin/orva-deploy";
     std::vector<std::string> args{tool, "deploy", packet, "--catalog", account, "--language", "CHS"};
     std::vector<char*> argv;
@@ -52,7 +54,7 @@ pid_t StartDeploy(const std::string& packet, const std::string& account) {
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
     EXPECT_EQ(posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ), 0);
     posix_spawn_file_actions_destroy(&actions);
@@ -88,6 +90,59 @@ TEST(ConcurrentDeploy, OverlappingDeploymentsBothFinishAndCreateEveryNodeOnce) {
     EXPECT_EQ(details, 450);
     // 2 top classes, 6 subsystems, 12 sub-functions (i % 4 fixes i % 2), 450 function details.
     EXPECT_EQ(counts.size(), 470u);
+}
+
+
+TEST(ConcurrentDeploy, EightDeployersReportEachFunctionSucceededOnceAndKeepSiblingIndexesUnique) {
+    orva::testing::TempDir dir;
+    std::string account = (dir / "account.db").string();
+    CreateAccountFile(account, {});
+    constexpr int kProcesses = 8;
+    // Process p deploys functions 20p+1 .. 20p+120: every function lies in up to six packets.
+    std::vector<std::pair<int, int>> ranges;
+    std::vector<pid_t> pids;
+    for (int p = 0; p < kProcesses; ++p) {
+        ranges.emplace_back(20 * p + 1, 20 * p + 120);
+        std::string packet = (dir / ("p" + std::to_string(p) + ".Dat")).string();
+        OverlappingPacketSet(ranges.back().first, ranges.back().second)->Save(FromUtf8(packet));
+    }
+    for (int p = 0; p < kProcesses; ++p) {
+        pids.push_back(StartDeploy((dir / ("p" + std::to_string(p) + ".Dat")).string(), account,
+                                   (dir / ("p" + std::to_string(p) + ".out")).string()));
+    }
+    for (pid_t pid : pids) EXPECT_EQ(ExitStatusOf(pid), 0);
+
+    const std::string succeeded = "]成功！", present = "]失败，原因在于该功能已在主控台中存在！";
+    std::map<std::string, std::pair<int, int>> reports;  // "[对象N-维护" -> (succeeded, already present)
+    for (int p = 0; p < kProcesses; ++p) {
+        std::ifstream out(dir / ("p" + std::to_string(p) + ".out"));
+        for (std::string line; std::getline(out, line);) {
+            if (line.ends_with(succeeded)) ++reports[line.substr(0, line.size() - succeeded.size())].first;
+            if (line.ends_with(present)) ++reports[line.substr(0, line.size() - present.size())].second;
+        }
+    }
+    const int last = ranges.back().second;
+    ASSERT_EQ(reports.size(), static_cast<size_t>(last));
+    for (int i = 1; i <= last; ++i) {
+        int packets = 0;
+        for (const auto& [first, end] : ranges) packets += first <= i && i <= end;
+        auto [ok, refused] = reports[ToUtf8(u"[对象" + Int32ToText(i) + u"-维护")];
+        EXPECT_EQ(ok, 1) << "function " << i << " reported succeeded " << ok << " times";
+        EXPECT_EQ(ok + refused, packets) << "function " << i;
+    }
+
+    std::map<Text, int> counts;
+    for (const Text& path : orva::testing::CataloguePaths(account)) ++counts[path];
+    for (const auto& [path, count] : counts) EXPECT_EQ(count, 1) << ToUtf8(path) << " exists " << count << " times";
+    EXPECT_EQ(counts.size(), static_cast<size_t>(2 + 6 + 12 + last));
+    auto database = SqliteDatabase::Open(account, SqliteDatabase::OpenMode::ReadOnly);
+    EXPECT_EQ(database->QueryInteger(
+                  "SELECT (SELECT count(*) FROM (SELECT 1 FROM t_TopClass GROUP BY FIndex HAVING count(*) > 1)) + "
+                  "(SELECT count(*) FROM (SELECT 1 FROM t_SubSystem GROUP BY FTopClassID, FIndex HAVING count(*) > 1)) + "
+                  "(SELECT count(*) FROM (SELECT 1 FROM t_SubFunc GROUP BY FSubSysID, FIndex HAVING count(*) > 1)) + "
+                  "(SELECT count(*) FROM (SELECT 1 FROM t_DetailFunc GROUP BY FSubFuncID, FIndex HAVING count(*) > 1))"),
+              0)
+        << "sibling indexes are unique";
 }
 
 }  // namespace

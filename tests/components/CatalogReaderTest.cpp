@@ -159,5 +159,40 @@ TEST(CatalogReader, AnOpenRecordsetDoesNotHideLaterCreates) {
     EXPECT_EQ(held->Field(u"FTopClassID"), Variant(1));
 }
 
+
+TEST(CatalogReader, AKeyLookUpFindsWhatWalkingTheSiblingsFinds) {
+    // The demo's subsystems of Supply Chain (3), plus one named with letters beyond ASCII.
+    TestAccount account;
+    CatalogWriter writer(account.Address());
+    auto data = Dictionary::Create();
+    data->SetValue(u"FSysName", u"Ärger ");
+    data->SetValue(u"FSysName_EN", u"Äpfel-Übersicht");
+    writer.CreateSubSys(3, 50, *data);
+    struct Case {
+        CatalogLanguage language;
+        const char16_t* wanted;
+    };
+    const Case cases[] = {
+        {CatalogLanguage::CHS, u"销售管理"},       {CatalogLanguage::CHS, u" 销售管理  "},
+        {CatalogLanguage::EN, u"sales"},           {CatalogLanguage::EN, u"SALES "},
+        {CatalogLanguage::EN, u"销售管理"},        {CatalogLanguage::CHT, u"銷售管理"},
+        {CatalogLanguage::CHS, u"ärger"},          {CatalogLanguage::EN, u"äpfel-übersicht"},
+        {CatalogLanguage::EN, u"ärger"},           {CatalogLanguage::CHS, u""},
+        {CatalogLanguage::CHS, u"销售"},
+    };
+    for (const Case& c : cases) {
+        CatalogReader reader(account.Address(), c.language);
+        Text key = CatalogNameKey(c.wanted);
+        std::optional<int32_t> walked;
+        for (auto records = reader.GetSubSystem_All(3); !records->IsEOF(); records->MoveNext()) {
+            if (CatalogNameKey(records->Field(u"FName").ToText()) == key) {
+                walked = records->Field(u"FSubSysID").ToInt32();
+                break;
+            }
+        }
+        EXPECT_EQ(reader.FindChildByKey(2, 3, key), walked) << automation::ToUtf8(c.wanted);
+    }
+}
+
 }  // namespace
 }  // namespace orva::components

@@ -94,7 +94,7 @@ TEST(CatalogWriter, CreatedNodesReadBackWithTheirNamesAndIdentifiers) {
     EXPECT_EQ(details->Field(u"FHelpCode"), Variant(Text()));
     EXPECT_EQ(details->Field(u"FIndex"), Variant(3));
     EXPECT_EQ(details->Field(u"FVisible"), Variant(1));
-    EXPECT_EQ(account.Count("SELECT FNameKey = '质检方案-维护' FROM t_DetailFunc"), 1);
+    EXPECT_EQ(account.Count("SELECT FNameKey_CHS = '质检方案-维护' AND FNameKey_EN = FNameKey_CHS FROM t_DetailFunc"), 1);
 }
 
 TEST(CatalogWriter, ANameThatIsAlreadyThereGivesTheExistingNode) {
@@ -229,6 +229,116 @@ TEST(CatalogWriter, ProcessesCreatingTheSameNodesAtOnceMakeEachOnce) {
     EXPECT_EQ(account.Count("SELECT count(*) FROM t_SubSystem"), kNodes);
     EXPECT_EQ(account.Count("SELECT count(*) FROM t_SubFunc"), kNodes);
     EXPECT_EQ(account.Count("SELECT count(*) FROM t_DetailFunc"), kNodes);
+}
+
+
+TEST(CatalogWriter, ACreateFindsASiblingByItsNameInAnyLanguageAndSaysWhetherItCreated) {
+    TestAccount account(false);
+    ScopedPropsString props("ConnectString=sqlite:" + account.FileName() + ";");
+    ObjectRef writer = automation::CreateObject(CatalogWriter::kProgId);
+    auto create = [&](std::initializer_list<std::pair<const char16_t*, Variant>> fields) {
+        DictionaryRef data = Data(fields);
+        Variant id = Create(writer, u"CreateTopClass", {Variant(1), data});
+        return std::pair{id.ToInt32(), data->Value(kCreatedField)};
+    };
+    auto [first, made] = create({{u"FTopClassName", u"供应链"},
+                                 {u"FTopClassName_CHT", u"供應鏈"},
+                                 {u"FTopClassName_EN", u"Supply Chain"}});
+    EXPECT_EQ(made, Variant(true));
+    struct Case {
+        const char* what;
+        std::initializer_list<std::pair<const char16_t*, Variant>> data;
+        bool found;
+    };
+    const Case cases[] = {
+        {"its Chinese name", {{u"FTopClassName", u"供应链"}}, true},
+        {"its English name, other case and blanks, as the plain name", {{u"FTopClassName", u" supply CHAIN "}}, true},
+        {"its traditional name given as the English one", {{u"FTopClassName", u"x"}, {u"FTopClassName_EN", u"供應鏈"}},
+         true},
+        {"one name of three matching is enough",
+         {{u"FTopClassName", u"新"}, {u"FTopClassName_CHT", u"新"}, {u"FTopClassName_EN", u"SUPPLY chain"}},
+         true},
+        {"a name no sibling has in any language", {{u"FTopClassName", u"Supply"}}, false},
+    };
+    for (const Case& c : cases) {
+        auto [id, created] = create(c.data);
+        EXPECT_EQ(created, Variant(!c.found)) << c.what;
+        EXPECT_EQ(id == first, c.found) << c.what;
+    }
+    EXPECT_EQ(account.Count("SELECT count(*) FROM t_TopClass"), 2);
+    EXPECT_EQ(account.Count("SELECT count(DISTINCT FIndex) FROM t_TopClass"), 2) << "the index given twice, taken once";
+    EXPECT_EQ(account.Count("SELECT FNameKey_EN = 'SUPPLY CHAIN' AND FNameKey_CHT = '供應鏈' FROM t_TopClass "
+                            "WHERE FTopClassID = " + std::to_string(first)),
+              1);
+}
+
+TEST(CatalogWriter, AFunctionDetailIsFoundOnlyWithAnEqualClassParameter) {
+    TestAccount account(false);
+    CatalogWriter writer(account.Address());
+    int32_t func = writer.CreateSubFunc(
+        writer.CreateSubSys(writer.CreateTopClass(1, *Data({{u"FTopClassName", u"T"}})), 1, *Data({{u"FSysName", u"S"}})),
+        1, *Data({{u"FFuncName", u"F"}}));
+    int32_t detail = writer.CreateDetailFunc(
+        func, 1, *Data({{u"FFuncName", u"报价单-新增"}, {u"FFuncName_EN", u"Quote-New"}, {u"FClassParam", u"Bill|7"}}));
+    struct Case {
+        const char* what;
+        const char16_t* name;
+        const char16_t* classParam;
+        bool found;
+    };
+    const Case cases[] = {
+        {"same Chinese name, same parameter", u"报价单-新增", u"Bill|7", true},
+        {"English name in other case", u"quote-new ", u"Bill|7", true},
+        {"same name, parameter in other case", u"报价单-新增", u"bill|7", false},
+        {"same name, parameter with a blank", u"Quote-New", u"Bill|7 ", false},
+    };
+    for (const Case& c : cases) {
+        bool created = false;
+        int32_t id = writer.CreateDetailFunc(func, 1, *Data({{u"FFuncName", c.name}, {u"FClassParam", c.classParam}}),
+                                             &created);
+        EXPECT_EQ(created, !c.found) << c.what;
+        EXPECT_EQ(id == detail, c.found) << c.what;
+    }
+    // A blank FFuncName takes NewName, in every language.
+    bool created = true;
+    EXPECT_EQ(writer.CreateDetailFunc(func, 1, *Data({{u"FFuncName", u"  "}, {u"NewName", u"QUOTE-NEW"},
+                                                      {u"FClassParam", u"Bill|7"}}),
+                                      &created),
+              detail);
+    EXPECT_FALSE(created);
+    EXPECT_EQ(account.Count("SELECT count(*) FROM t_DetailFunc"), 3);
+    EXPECT_EQ(account.Count("SELECT count(*) FROM (SELECT DISTINCT FIndex FROM t_DetailFunc)"), 3);
+}
+
+TEST(CatalogWriter, ATakenSiblingIndexGivesTheNextFreeOneAndTheTopOfTheRangeIsAClearError) {
+    TestAccount account(false);
+    CatalogWriter writer(account.Address());
+    CatalogReader reader(account.Address(), CatalogLanguage::CHS);
+    int32_t top = writer.CreateTopClass(5, *Data({{u"FTopClassName", u"T"}}));
+    struct Step {
+        int32_t given;
+        int32_t stored;  // 0: the create fails with 6
+    };
+    const Step steps[] = {{3, 3}, {3, 4}, {1, 1}, {1, 5}, {2147483646, 2147483646}, {3, 2147483647}, {1, 0}};
+    int n = 0;
+    for (const Step& step : steps) {
+        Text name = u"S" + automation::Int32ToText(++n);
+        if (step.stored == 0) {
+            Text description;
+            EXPECT_EQ(ErrorNumberOf([&] { writer.CreateSubSys(top, step.given, *Data({{u"FSysName", name}})); },
+                                    &description),
+                      automation::errors::kOverflow);
+            EXPECT_NE(description.find(u"2147483647"), Text::npos) << automation::ToUtf8(description);
+            continue;
+        }
+        int32_t id = writer.CreateSubSys(top, step.given, *Data({{u"FSysName", name}}));
+        EXPECT_EQ(account.Count("SELECT FIndex FROM t_SubSystem WHERE FSubSysID = " + std::to_string(id)), step.stored)
+            << "given " << step.given;
+    }
+    EXPECT_EQ(ErrorNumberOf([&] { reader.GetNextIndex(2, top); }), automation::errors::kOverflow)
+        << "the next index past 2147483647 is an error, not a wrap";
+    EXPECT_EQ(reader.GetNextIndex(1, 0), 6);
+    EXPECT_EQ(account.Count("SELECT count(*) FROM t_SubSystem"), 6);
 }
 
 }  // namespace

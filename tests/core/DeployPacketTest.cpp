@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "automation/AutomationError.h"
+#include "core/KeyedEntry.h"
 #include "core/PacketTestData.h"
 
 namespace orva::core {
@@ -60,6 +61,37 @@ TEST(BuildDeployPacket, ANonNumericTopClassKeyFailsTheWholeCall) {
         } catch (const AutomationError& error) {
             EXPECT_EQ(error.Number(), Text(badKey) == u"99999999999" ? 6 : 13);
         }
+    }
+}
+
+
+TEST(BuildDeployPacket, ReadsEveryFieldFromItsOwnPartOfTheSelection) {
+    // Every display and key is distinct, so a field read from the wrong entry or the wrong part shows.
+    auto selection = Dictionary::Create();
+    selection->SetValue(selection::kTopClass, ComposeKeyedEntry(u" top name ", u"7"));
+    selection->SetValue(selection::kSubSystem, ComposeKeyedEntry(u"sub name", u"subsystem key"));
+    selection->SetValue(selection::kSubFunc, ComposeKeyedEntry(u"func name ", u"sub-function key"));
+    selection->SetValue(selection::kFuncDetail, ComposeKeyedEntry(u"  detail-name", u"Kind|detail key"));
+    selection->SetValue(selection::kNo, u" line ");
+    auto selections = Vector::Create();
+    selections->Add(selection);
+    DictionaryRef entry = AsDictionary(BuildDeployPacket(*selections)->Item(1));
+    const std::pair<const char16_t*, const char16_t*> expected[] = {
+        {u"FTopClassID", u"7"},
+        {u"FTopClassName", u"top name"},
+        {u"FSubSystemID", u"subsystem key"},
+        {u"FSubSystemName", u"sub name"},
+        {u"FSubFuncID", u"sub-function key"},
+        {u"FSubFuncName", u"func name"},
+        {u"NewName", u"detail-name"},
+        {u"FFuncName", u"detail-name"},
+        {u"FClassName", u"OrvaHost.Application"},
+        {u"FClassParam", u"Kind|detail key"},
+        {u"FHelpCode", u""},
+        {u"No", u" line "},  // unchanged, blanks included
+    };
+    for (const auto& [field, value] : expected) {
+        EXPECT_EQ(entry->Value(field), Variant(value)) << automation::ToUtf8(field);
     }
 }
 

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
+#include "automation/PendingError.h"
 #include "components/CatalogReader.h"
 #include "components/CatalogWriter.h"
+#include "components/SqliteDatabase.h"
 #include "core/PacketTestData.h"
 #include "support/CatalogueDump.h"
 #include "support/TestAccount.h"
@@ -226,6 +230,180 @@ TEST_F(DeploymentEngine, MessagesFollowTheHostLanguage) {
     EXPECT_EQ(lines.front(), u"Created system T.");
     EXPECT_EQ(lines[3], No(entry) + u" succeeded.");
     EXPECT_EQ(lines.back(), u"Publishing of functions completed.");
+}
+
+
+// The lines of a run, without the end line, for runs over the demo catalogue.
+std::vector<Text> LinesBeforeTheEnd(const VectorRef& messages) {
+    std::vector<Text> lines = Lines(messages);
+    if (!lines.empty()) lines.pop_back();
+    return lines;
+}
+
+TEST(DeploymentEngineReports, OnlyNodesItCreatedAndReusesNodesNamedInAnotherLanguageSilently) {
+    // The demo names its nodes differently per language ("供应链" / "Supply Chain"). An English host
+    // deploying an entry that names them in Chinese misses in English; the writer then finds each node
+    // by its Chinese name, and nothing may be reported as created, on the first run or any later one.
+    orva::testing::TestAccount account(true, "EN");
+    auto before = CataloguePaths(account.Path());
+    auto entry = Entry(u"供应链", u"采购管理", u"基础资料", u"质检方案-维护", u"Base|200000001");
+    struct Run {
+        const char* what;
+        std::vector<Text> lines;
+    };
+    const Run runs[] = {
+        {"first run: only the function is new", {No(entry) + u" succeeded."}},
+        {"second run: nothing is new", {No(entry) + u" failed, because the function already exists in the main console."}},
+    };
+    for (const Run& run : runs) {
+        VectorRef messages = Vector::Create();
+        ASSERT_TRUE(DeployPacketToCatalogue(Packet({entry}), messages)) << run.what;
+        EXPECT_EQ(LinesBeforeTheEnd(messages), run.lines) << run.what;
+        EXPECT_EQ(entry->Value(u"FTopClassID"), Variant(3)) << run.what;  // the demo's 供应链
+        EXPECT_EQ(entry->Value(u"FSubSystemID"), Variant(301)) << run.what;
+        EXPECT_EQ(entry->Value(u"FSubFuncID"), Variant(1061)) << run.what;
+    }
+    auto after = CataloguePaths(account.Path());
+    EXPECT_EQ(after.size(), before.size() + 1) << "one function detail, no further node";
+}
+
+// A writer that creates through the real one, after another deployer has created the same nodes
+// and function between this engine's look-up and its create (the race of concurrent deployments).
+class RacedWriter : public Object {
+public:
+    Text TypeName() const override { return u"RacedWriter"; }
+    Variant Invoke(TextView name, CallKind kind, std::span<Variant> args) override {
+        std::vector<Variant> copy(args.begin(), args.end());
+        m_real.Invoke(name, kind, copy);  // the other deployer
+        return m_real.Invoke(name, kind, args);
+    }
+
+private:
+    CatalogWriter m_real;
+};
+
+TEST_F(DeploymentEngine, AFunctionAnotherDeployerCreatedFirstIsReportedAsPresent) {
+    ScopedClassOverride raced(u"OrvaData.CatalogWriter", [] { return std::make_shared<RacedWriter>(); });
+    auto entry = Entry(u"T", u"S", u"F", u"A-New", u"Bill|1");
+    VectorRef messages = Vector::Create();
+    ASSERT_TRUE(DeployPacketToCatalogue(Packet({entry}), messages));
+    EXPECT_EQ(Lines(messages), (std::vector<Text>{No(entry) + u"失败，原因在于该功能已在主控台中存在！", u"功能发布完毕！"}));
+    EXPECT_EQ(CataloguePaths(m_account.Path()),
+              (std::multiset<Text>{u"T", u"T/S", u"T/S/F", u"T/S/F/A-New|Bill|1"}));
+}
+
+TEST_F(DeploymentEngine, AFailingItemIsNamedByItsOwnEntryOrByNone) {
+    auto good = Entry(u"T", u"S", u"F", u"A-New", u"Bill|1");
+    auto nameless = Entry(u"T", u"S", u"F", u" ", u"Bill|2");  // a blank name: the writer refuses it
+    struct Case {
+        const char* what;
+        VectorRef packet;
+        Text lastLineStart;
+    };
+    auto withJunk = Packet({good});
+    withJunk->Add(u"junk");
+    const Case cases[] = {
+        {"an item that is not an entry has no No", withJunk, u"功能发布失败("},
+        {"a failing entry after a good one", Packet({good, nameless}), No(nameless) + u"失败("},
+    };
+    for (const Case& c : cases) {
+        PendingError().number = 5;  // left over from an earlier failure
+        VectorRef messages = Vector::Create();
+        EXPECT_FALSE(DeployPacketToCatalogue(c.packet, messages)) << c.what;
+        Text last = messages->Item(messages->Count()).ToText();
+        EXPECT_TRUE(last.starts_with(c.lastLineStart)) << c.what << ": " << ToUtf8(last);
+        EXPECT_FALSE(last.starts_with(No(good))) << c.what;
+        EXPECT_EQ(PendingError().number, 0) << c.what << ": the trapped failure is handled, not left pending";
+    }
+}
+
+TEST_F(DeploymentEngine, NamesNewNodesInEveryLanguageTheEntryCarries) {
+    auto entry = Entry(u"供应链", u"采购", u"资料", u"方案-维护", u"Base|1");
+    const std::pair<const char16_t*, std::array<const char16_t*, 3>> names[] = {
+        {u"FTopClassName", {u"供应链", u"供應鏈", u"Supply Chain"}},
+        {u"FSubSystemName", {u"采购", u"採購", u"Purchasing"}},
+        {u"FSubFuncName", {u"资料", u"資料", u"Data"}},
+        {u"FFuncName", {u"方案-维护", u"方案-維護", u"Plan-Maintain"}},
+    };
+    for (const auto& [field, perLanguage] : names) {
+        for (size_t i = 0; i < 3; ++i) entry->SetValue(Text(field) + u"_" + kPacketLanguages[i], perLanguage[i]);
+    }
+    VectorRef messages = Vector::Create();
+    ASSERT_TRUE(DeployPacketToCatalogue(Packet({entry}), messages));
+    EXPECT_EQ(messages->Item(1), Variant(u"创建主系统供应链成功!"));  // the line names the host's name
+
+    const std::pair<const char*, CatalogLanguage> languages[] = {
+        {"CHS", CatalogLanguage::CHS}, {"CHT", CatalogLanguage::CHT}, {"EN", CatalogLanguage::EN}};
+    for (size_t i = 0; i < 3; ++i) {
+        CatalogReader reader(AccountAddress{m_account.Path()}, languages[i].second);
+        auto top = reader.GetTopClass_All();
+        EXPECT_EQ(top->Field(u"FTopClassName"), Variant(names[0].second[i])) << languages[i].first;
+        auto sub = reader.GetSubSystem_All(top->Field(u"FTopClassID").ToInt32());
+        EXPECT_EQ(sub->Field(u"FName"), Variant(names[1].second[i])) << languages[i].first;
+        auto func = reader.GetSubFunc_All(sub->Field(u"FSubSysID").ToInt32());
+        EXPECT_EQ(func->Field(u"FFuncName"), Variant(names[2].second[i])) << languages[i].first;
+        auto detail = reader.GetDetailFunc_All(func->Field(u"FSubFuncID").ToInt32());
+        EXPECT_EQ(detail->Field(u"FFuncName"), Variant(names[3].second[i])) << languages[i].first;
+    }
+}
+
+
+// A reader that answers through the real one and records every GetNextIndex call (level, parent).
+class RecordingReader : public Object {
+public:
+    explicit RecordingReader(std::shared_ptr<std::vector<std::pair<int32_t, int32_t>>> calls)
+        : m_calls(std::move(calls)) {}
+    Text TypeName() const override { return u"RecordingReader"; }
+    Variant Invoke(TextView name, CallKind kind, std::span<Variant> args) override {
+        if (MemberIs(name, u"GetNextIndex")) m_calls->emplace_back(args[0].ToInt32(), args[1].ToInt32());
+        return m_real.Invoke(name, kind, args);
+    }
+
+private:
+    CatalogReader m_real;
+    std::shared_ptr<std::vector<std::pair<int32_t, int32_t>>> m_calls;
+};
+
+TEST_F(DeploymentEngine, AsksEachLevelsIndexUnderItsParentAndWritesTheSubsystemsCode) {
+    auto calls = std::make_shared<std::vector<std::pair<int32_t, int32_t>>>();
+    ScopedClassOverride recording(u"OrvaData.CatalogReader",
+                                  [calls] { return std::make_shared<RecordingReader>(calls); });
+    // A blank function name with a NewName: the writer names the function by NewName.
+    auto entry = Entry(u"T", u"S", u"F", u"A-New", u"Bill|1");
+    entry->SetValue(u"FFuncName", u"");
+    VectorRef messages = Vector::Create();
+    ASSERT_TRUE(DeployPacketToCatalogue(Packet({entry}), messages));
+    int32_t top = entry->Value(u"FTopClassID").ToInt32(), sub = entry->Value(u"FSubSystemID").ToInt32(),
+            func = entry->Value(u"FSubFuncID").ToInt32();
+    EXPECT_EQ(*calls, (std::vector<std::pair<int32_t, int32_t>>{{1, 0}, {2, top}, {3, sub}, {4, func}}));
+    CatalogReader reader(AccountAddress{m_account.Path()}, CatalogLanguage::CHS);
+    auto subsystems = reader.GetSubSystem_All(top);
+    EXPECT_EQ(subsystems->Field(u"FSubID"), Variant(u"orvahost"));
+    EXPECT_EQ(subsystems->Field(u"FClassName"), Variant(u"OrvaHost.Application"));
+    EXPECT_EQ(reader.GetDetailFunc_All(func)->Field(u"FFuncName"), Variant(u"A-New"));
+
+    // Again: the walk misses the blank name, the create finds "A-New" by NewName: already present.
+    messages->Clear();
+    ASSERT_TRUE(DeployPacketToCatalogue(Packet({entry}), messages));
+    EXPECT_EQ(Lines(messages), (std::vector<Text>{No(entry) + u"失败，原因在于该功能已在主控台中存在！", u"功能发布完毕！"}));
+}
+
+TEST_F(DeploymentEngine, ASubFunctionWhoseLastIndexIsTheLargestFailsTheEntryClearly) {
+    auto first = Entry(u"T", u"S", u"F", u"A-New", u"Bill|1");
+    VectorRef messages = Vector::Create();
+    ASSERT_TRUE(DeployPacketToCatalogue(Packet({first}), messages));
+    {
+        auto database = SqliteDatabase::Open(m_account.Path(), SqliteDatabase::OpenMode::ReadWrite);
+        database->Execute("UPDATE t_DetailFunc SET FIndex = 2147483647");
+    }
+    auto second = Entry(u"T", u"S", u"F", u"B-New", u"Bill|2");
+    messages->Clear();
+    EXPECT_FALSE(DeployPacketToCatalogue(Packet({second}), messages));
+    ASSERT_EQ(messages->Count(), 1);
+    Text line = messages->Item(1).ToText();
+    EXPECT_TRUE(line.starts_with(No(second) + u"失败(")) << ToUtf8(line);
+    EXPECT_NE(line.find(u"2147483647"), Text::npos) << ToUtf8(line);
+    EXPECT_EQ(CataloguePaths(m_account.Path()).count(u"T/S/F/B-New|Bill|2"), 0u) << "nothing stored at a wrapped index";
 }
 
 }  // namespace

@@ -1,0 +1,178 @@
+// An account made by the first release (schema version 1: the demo suite plus the English sample
+// packet and a function with non-ASCII lower-case names, deployed by that release's orva-deploy; see
+// tests/data/README.md) opened by this one: copied aside, migrated, and deployed into again.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+
+#include "api/clsDeploywizard.h"
+#include "automation/AutomationError.h"
+#include "automation/TextHelpers.h"
+#include "components/AccountCreation.h"
+#include "components/AccountSchema.h"
+#include "components/PropertyStore.h"
+#include "components/SqliteDatabase.h"
+#include "components/SqliteStatement.h"
+#include "hostctx/Texts.h"
+#include "support/CatalogueDump.h"
+#include "support/TempDir.h"
+
+namespace orva::api {
+namespace {
+
+using namespace automation;
+using namespace components;
+using OpenMode = SqliteDatabase::OpenMode;
+
+const std::string kVersionOne = ORVA_SOURCE_DIR "/tests/data/account-v1.db";
+
+// Each parent's children in sibling order, as "parent:id,id,..", for every level.
+std::map<std::string, std::string> SiblingOrders(SqliteDatabase& database) {
+    std::map<std::string, std::string> orders;
+    const char* queries[] = {
+        "SELECT 'top', group_concat(FTopClassID) FROM (SELECT * FROM t_TopClass ORDER BY FIndex, "
+        "FTopClassID)",
+        "SELECT 'sub' || FTopClassID, group_concat(FSubSysID) FROM (SELECT * FROM t_SubSystem ORDER BY "
+        "FIndex, "
+        "FSubSysID) GROUP BY FTopClassID",
+        "SELECT 'func' || FSubSysID, group_concat(FSubFuncID) FROM (SELECT * FROM t_SubFunc ORDER BY FIndex, "
+        "FSubFuncID) GROUP BY FSubSysID",
+        "SELECT 'detail' || FSubFuncID, group_concat(FDetailFuncID) FROM (SELECT * FROM t_DetailFunc ORDER "
+        "BY "
+        "FIndex, FDetailFuncID) GROUP BY FSubFuncID",
+    };
+    auto shared = SqliteDatabaseRef(&database, [](SqliteDatabase*) {});
+    for (const char* sql : queries) {
+        SqliteStatement rows(shared, sql);
+        while (rows.Step()) orders[ToUtf8(rows.ColumnText(0))] = ToUtf8(rows.ColumnText(1));
+    }
+    return orders;
+}
+
+class UpgradedAccount : public ::testing::Test {
+protected:
+    UpgradedAccount() : m_path((m_dir / "account.db").string()) {
+        std::filesystem::copy_file(kVersionOne, m_path);
+        // Siblings of version 1 could share an index (two deployments at once): give the demo's
+        // subsystem 203 the index of its sibling 202.
+        auto database = SqliteDatabase::Open(m_path, OpenMode::ReadWrite);
+        database->Execute(
+            "UPDATE t_SubSystem SET FIndex = (SELECT FIndex FROM t_SubSystem WHERE FSubSysID = 202) "
+            "WHERE FSubSysID = 203");
+        m_ordersBefore = SiblingOrders(*database);
+    }
+    ~UpgradedAccount() override { SharedPropertyTable::Instance().Withdraw(static_cast<int32_t>(getpid())); }
+
+    void Publish(const std::string& language) {
+        PublishOwnProperty(u"Language", FromUtf8(language));
+        PublishOwnProperty(u"PropsString",
+                           FromUtf8("Language=" + language + ";ConnectString=sqlite:" + m_path + ";"));
+        hostctx::ResetModuleState();
+    }
+
+    orva::testing::TempDir m_dir;
+    std::string m_path;
+    std::map<std::string, std::string> m_ordersBefore;
+};
+
+TEST_F(UpgradedAccount, IsCopiedAsideThenMigratedWithKeysByTheLibrarysRuleAndUniqueIndexes) {
+    ASSERT_EQ(SqliteDatabase::Open(kVersionOne, OpenMode::ReadOnly)->QueryInteger("PRAGMA user_version"), 1);
+    std::filesystem::copy_file(m_path, m_path + ".v1.bak");  // a copy from an earlier attempt: kept
+    auto database = SqliteDatabase::Open(m_path, OpenMode::ReadWrite);
+    ::testing::internal::CaptureStderr();
+    PrepareAccount(*database);
+    std::string said = ::testing::internal::GetCapturedStderr();
+    std::string copy = m_path + ".v1.bak.2";
+    EXPECT_NE(said.find(copy), std::string::npos) << said;
+    EXPECT_NE(said.find("from schema version 1 to 2"), std::string::npos) << said;
+
+    auto backup = SqliteDatabase::Open(copy, OpenMode::ReadOnly);
+    EXPECT_EQ(backup->QueryInteger("PRAGMA user_version"), 1);
+    EXPECT_EQ(backup->QueryInteger("SELECT count(*) FROM t_DetailFunc"), 68);
+    EXPECT_EQ(SiblingOrders(*backup), m_ordersBefore) << "the copy is the account as it was";
+
+    EXPECT_EQ(AccountSchemaVersion(*database), 2);
+    EXPECT_EQ(database->QueryInteger("SELECT count(*) FROM t_DetailFunc"), 68);
+    EXPECT_EQ(database->QueryInteger("PRAGMA foreign_key_check"), 0);
+    EXPECT_EQ(SiblingOrders(*database), m_ordersBefore) << "ties are renumbered in their order";
+    struct Key {
+        const char* table;
+        const char* condition;
+        const char* keys;  // CHS|CHT|EN
+    };
+    const Key keys[] = {
+        {"t_TopClass", "FTopClassName_CHS = 'Ärger'", "ÄRGER|ÄRGER|ÄRGER"},
+        {"t_SubSystem", "FName_CHS = 'straße '", "STRAßE|STRAßE|STRAßE"},  // simple mapping keeps ß
+        {"t_SubFunc", "FFuncName_CHS = ' ölfeld'", "ÖLFELD|ÖLFELD|ÖLFELD"},
+        {"t_DetailFunc", "FFuncName_CHS = 'ébène-Ändern'", "ÉBÈNE-ÄNDERN|ÉBÈNE-ÄNDERN|ÉBÈNE-ÄNDERN"},
+        {"t_TopClass", "FTopClassID = 3", "供应链|供應鏈|SUPPLY CHAIN"},
+        {"t_SubSystem", "FSubSysID = 301", "采购管理|採購管理|PURCHASING"},
+    };
+    auto shared = SqliteDatabaseRef(database.get(), [](SqliteDatabase*) {});
+    for (const Key& key : keys) {
+        SqliteStatement row(
+            shared, std::string("SELECT FNameKey_CHS || '|' || FNameKey_CHT || '|' || FNameKey_EN FROM ") +
+                        key.table + " WHERE " + key.condition);
+        ASSERT_TRUE(row.Step()) << key.condition;
+        EXPECT_EQ(ToUtf8(row.ColumnText(0)), key.keys) << key.condition;
+    }
+    const char* ties[] = {
+        "SELECT count(*) FROM (SELECT 1 FROM t_TopClass GROUP BY FIndex HAVING count(*) > 1)",
+        "SELECT count(*) FROM (SELECT 1 FROM t_SubSystem GROUP BY FTopClassID, FIndex HAVING count(*) > 1)",
+        "SELECT count(*) FROM (SELECT 1 FROM t_SubFunc GROUP BY FSubSysID, FIndex HAVING count(*) > 1)",
+        "SELECT count(*) FROM (SELECT 1 FROM t_DetailFunc GROUP BY FSubFuncID, FIndex HAVING count(*) > 1)",
+    };
+    for (const char* sql : ties) EXPECT_EQ(database->QueryInteger(sql), 0) << sql;
+    EXPECT_THROW(database->Execute("UPDATE t_SubSystem SET FIndex = 1 WHERE FTopClassID = 2"),
+                 AutomationError)
+        << "sibling indexes are unique now";
+
+    // Opened again: current, so neither copied nor migrated.
+    ::testing::internal::CaptureStderr();
+    PrepareAccount(*database);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_FALSE(std::filesystem::exists(m_path + ".v1.bak.3"));
+}
+
+TEST_F(UpgradedAccount, DeployingItsPacketsAgainInAnyLanguageFindsEveryNodeAndFunction) {
+    // Version 1 named the English deployment's nodes in English in every column; the Chinese packet
+    // still finds them, through the English names its entries carry beside their own.
+    Text file = FromUtf8(ORVA_SOURCE_DIR "/data/samples/DeployFunction.Dat");
+    auto before = orva::testing::CataloguePaths(m_path);
+    for (const char* language : {"EN", "CHS", "CHT"}) {
+        Publish(language);
+        ::testing::internal::CaptureStderr();  // the copy made at the first open says so
+        clsDeploywizard wizard;
+        DictionaryRef info;
+        VectorRef messages;
+        EXPECT_TRUE(wizard.DeployToLumoMain(file, info, messages)) << language;
+        ::testing::internal::GetCapturedStderr();
+        ASSERT_EQ(messages->Count(), 9) << language << ": eight refusals and the end";
+        Text present = hostctx::TranslateText(u"%1失败，原因在于该功能已在主控台中存在！");
+        Text tail = present.substr(present.find(u"%1") + 2);
+        for (int32_t i = 1; i <= 8; ++i) {
+            EXPECT_TRUE(messages->Item(i).ToText().ends_with(tail))
+                << language << ": " << ToUtf8(messages->Item(i).ToText());
+        }
+    }
+    EXPECT_EQ(orva::testing::CataloguePaths(m_path), before);
+}
+
+TEST(NewAccount, IsCreatedAtTheLatestVersionDirectly) {
+    orva::testing::TempDir dir;
+    std::string path = (dir / "new.db").string();
+    CreateAccountFile(path, {.demo = true});
+    auto database = SqliteDatabase::Open(path, OpenMode::ReadOnly);
+    EXPECT_EQ(AccountSchemaVersion(*database), LatestAccountSchemaVersion());
+    EXPECT_EQ(database->QueryInteger("SELECT count(*) FROM t_TopClass WHERE FNameKey_EN = 'SUPPLY CHAIN'"),
+              1);
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        EXPECT_EQ(entry.path().filename().string().find(".bak"), std::string::npos) << entry.path();
+    }
+}
+
+}  // namespace
+}  // namespace orva::api
