@@ -2,7 +2,9 @@
 // Besides crashes and sanitizer reports, it stops on two faults of its own:
 //  - any error other than 321 (a format fault): loading must judge every input as a packet file
 //    or refuse it as one;
-//  - a loaded packet that does not save and load back to the same bytes;
+//  - a loaded packet that does not save and load back to the same bytes (its saved form may be
+//    shorter than the input, and is then allowed to pass the memory bound of loading, which is
+//    proportional to the file's size; that refusal, and no other, is taken as an answer);
 //  - streaming the input through a small window judging it differently from reading it in memory
 //    (another outcome, another refusal message or another packet).
 
@@ -64,7 +66,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // Whatever loads must save (no error at all is expected here) and come back unchanged.
     std::string saved = EncodePacket(*root);
-    std::string again = EncodePacket(*DecodePacket(saved, u"saved fuzz input"));
+    DictionaryRef reloaded;
+    try {
+        reloaded = DecodePacket(saved, u"saved fuzz input");
+    } catch (const AutomationError& error) {
+        bool overBound = orva::automation::ToUtf8Lossy(error.Description()).find("too many small items") !=
+                         std::string::npos;
+        if (saved.size() < size && overBound) return 0;
+        std::abort();
+    }
+    std::string again = EncodePacket(*reloaded);
     if (saved != again) std::abort();
     return 0;
 }

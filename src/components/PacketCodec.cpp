@@ -171,6 +171,25 @@ private:
 // size rather than doubling past it (a packet of 10,000 entries would otherwise hold room for 16,384).
 constexpr uint64_t kReserveLimit = 4096;
 
+// What decoded items occupy in memory, near enough to bound it (see kPacketMemoryPerByte). Heap
+// blocks carry a header besides what they hold; objects made by make_shared a control block as well.
+constexpr uint64_t kBlockOverhead = 16;
+constexpr uint64_t kVectorCost = sizeof(Vector) + 2 * kBlockOverhead;
+constexpr uint64_t kDictionaryCost = sizeof(Dictionary) + 2 * kBlockOverhead;
+constexpr uint64_t kItemCost = sizeof(Variant);
+constexpr uint64_t kEntryCost = sizeof(Variant) + sizeof(SharedText);
+// A key of a dictionary above the linear-search limit also has a node in its index: an upper-cased
+// copy of the key, its position, hash, link and bucket.
+constexpr uint64_t kIndexedKeyCost = sizeof(Text) + 4 * sizeof(size_t) + kBlockOverhead;
+// A distinct key of the file: its shared block and the decoder's two tables (the key and its
+// upper-cased form, with their nodes).
+constexpr uint64_t kInternedKeyCost = 3 * (sizeof(Text) + 4 * sizeof(size_t) + kBlockOverhead);
+const size_t kShortTextUnits = Text().capacity();  // held inside the text itself, without a block
+
+uint64_t TextCost(size_t units) {
+    return units <= kShortTextUnits ? 0 : (units + 1) * sizeof(char16_t) + kBlockOverhead;
+}
+
 // A map key as the decoder keeps it: one shared text per distinct key of the file.
 struct InternedKey {
     SharedText text;
@@ -179,7 +198,8 @@ struct InternedKey {
 
 class PacketDecoder {
 public:
-    explicit PacketDecoder(CborReader& reader) : m_reader(reader) {}
+    explicit PacketDecoder(CborReader& reader)
+        : m_reader(reader), m_memoryLimit(kPacketMemoryPerByte * reader.Remaining() + kPacketMemoryAllowance) {}
 
     DictionaryRef Decode() {
         static constexpr std::string_view kMagic = "\xD9\xD9\xF7";
@@ -298,8 +318,23 @@ private:
         }
     }
 
+    // Counts bytes of memory that the item at offset is about to take, and refuses the file once
+    // the total passes its bound: the tree is never built beyond it. A container is charged for all
+    // its slots at its head (the count was checked against the bytes left), before it reserves any.
+    void Charge(uint64_t bytes, size_t offset) {
+        m_memoryUsed += bytes;
+        if (m_memoryUsed > m_memoryLimit) {
+            m_reader.Fail(u"too many small items for the file's size: loaded, they would take more than " +
+                              Decimal(m_memoryLimit) + u" bytes of memory (" + Decimal(kPacketMemoryPerByte) +
+                              u" times the file size, and " + Decimal(kPacketMemoryAllowance) + u" bytes)",
+                          offset);
+        }
+    }
+
     DictionaryRef ReadMap(const CborHead& head, int depth) {
         CheckContainer(head, depth);
+        Charge(kDictionaryCost + head.argument * kEntryCost, head.offset);
+        const bool indexed = head.argument > Dictionary::kLinearLimit;
         DictionaryRef dictionary = Dictionary::Create();
         dictionary->Reserve(std::min<uint64_t>(head.argument, kReserveLimit));
         const uint64_t map = ++m_maps;
@@ -309,6 +344,7 @@ private:
                 m_reader.Fail(u"a map key that is not a text string", keyHead.offset);
             }
             const InternedKey& key = ReadKey(keyHead, depth, i);
+            if (indexed) Charge(kIndexedKeyCost + TextCost(key.text->size()), keyHead.offset);
             // Keys that differ only in letter case share a case class; a class seen before in this
             // map is a repeated key.
             uint64_t& lastMap = m_lastMapOfClass[key.caseClass];
@@ -338,16 +374,17 @@ private:
         // One key buffer per level: nested maps read their keys while this one is still needed.
         Text& key = m_keys[static_cast<size_t>(depth)];
         m_reader.ReadText(keyHead, key);
-        const InternedKey& interned = Intern(key);
+        const InternedKey& interned = Intern(key, keyHead.offset);
         if (recent) *recent = RecentKey{std::string(raw), &interned};
         return interned;
     }
 
     // One shared copy of every distinct key of the file: a packet repeats the same twelve keys in
     // every entry.
-    const InternedKey& Intern(const Text& key) {
+    const InternedKey& Intern(const Text& key, size_t offset) {
         auto found = m_interned.find(key);
         if (found != m_interned.end()) return found->second;
+        Charge(kInternedKeyCost + 3 * TextCost(key.size()), offset);
         auto caseClass =
             m_caseClasses.try_emplace(UCase(key), static_cast<uint32_t>(m_caseClasses.size())).first;
         if (caseClass->second == m_lastMapOfClass.size()) m_lastMapOfClass.push_back(0);
@@ -368,6 +405,7 @@ private:
 
     VectorRef ReadArray(const CborHead& head, int depth) {
         CheckContainer(head, depth);
+        Charge(kVectorCost + head.argument * kItemCost, head.offset);
         VectorRef vector = Vector::Create();
         vector->Reserve(std::min<uint64_t>(head.argument, kReserveLimit));
         for (uint64_t i = 0; i < head.argument; ++i) {
@@ -402,6 +440,7 @@ private:
                 // Decoded in a reused buffer sized by the UTF-8 length, then copied to a text of its
                 // exact length: Chinese text takes a third as many UTF-16 units as UTF-8 bytes.
                 m_reader.ReadText(head, m_text);
+                Charge(TextCost(m_text.size()), head.offset);
                 return Variant(Text(m_text));
             case CborMajor::Array:
                 return ReadArray(head, depth + 1);
@@ -443,6 +482,8 @@ private:
     static constexpr uint64_t kRecentKeys = 32;
     std::vector<std::vector<RecentKey>> m_recent = std::vector<std::vector<RecentKey>>(kMaxPacketDepth + 1);
     Text m_text;
+    const uint64_t m_memoryLimit;
+    uint64_t m_memoryUsed = 0;
 };
 
 }  // namespace
