@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "automation/AutomationError.h"
@@ -31,6 +32,26 @@ Text Decimal(uint64_t value) {
 
 Text Ascii(std::string_view ascii) { return Text(ascii.begin(), ascii.end()); }
 
+// What decoded items occupy in memory, near enough to bound it (see kPacketMemoryPerByte). The
+// encoder adds up the same charges as the decoder, so that whatever saves also loads. Heap
+// blocks carry a header besides what they hold; objects made by make_shared a control block as well.
+constexpr uint64_t kBlockOverhead = 16;
+constexpr uint64_t kVectorCost = sizeof(Vector) + 2 * kBlockOverhead;
+constexpr uint64_t kDictionaryCost = sizeof(Dictionary) + 2 * kBlockOverhead;
+constexpr uint64_t kItemCost = sizeof(Variant);
+constexpr uint64_t kEntryCost = sizeof(Variant) + sizeof(SharedText);
+// A key of a dictionary above the linear-search limit also has a node in its index: an upper-cased
+// copy of the key, its position, hash, link and bucket.
+constexpr uint64_t kIndexedKeyCost = sizeof(Text) + 4 * sizeof(size_t) + kBlockOverhead;
+// A distinct key of the file: its shared block and the decoder's two tables (the key and its
+// upper-cased form, with their nodes).
+constexpr uint64_t kInternedKeyCost = 3 * (sizeof(Text) + 4 * sizeof(size_t) + kBlockOverhead);
+const size_t kShortTextUnits = Text().capacity();  // held inside the text itself, without a block
+
+uint64_t TextCost(size_t units) {
+    return units <= kShortTextUnits ? 0 : (units + 1) * sizeof(char16_t) + kBlockOverhead;
+}
+
 // Writes a dictionary tree, keeping the key path of the value being written for error messages.
 class PacketEncoder {
 public:
@@ -43,7 +64,18 @@ public:
         m_writer.WriteInteger(static_cast<int64_t>(kPacketVersion));
         m_writer.WriteUtf8("root");
         WriteDictionary(root, 0);
-        return m_writer.TakeBytes();
+        std::string bytes = m_writer.TakeBytes();
+        // A file that loading would refuse is not written: it would replace a good file by one that
+        // cannot be read back.
+        uint64_t limit = kPacketMemoryPerByte * bytes.size() + kPacketMemoryAllowance;
+        if (m_memory > limit) {
+            Raise(errors::kInvalidCall,
+                  u"too many small items for the file's size: loaded, they would take " + Decimal(m_memory) +
+                      u" bytes of memory, more than " + Decimal(limit) + u" (" + Decimal(kPacketMemoryPerByte) +
+                      u" times the file size, and " + Decimal(kPacketMemoryAllowance) +
+                      u" bytes), so the file could not be loaded again");
+        }
+        return bytes;
     }
 
 private:
@@ -96,9 +128,13 @@ private:
 
     void WriteDictionary(const Dictionary& dictionary, int depth) {
         Enter(&dictionary, depth);
-        m_writer.BeginMap(static_cast<uint64_t>(dictionary.Count()));
+        const auto count = static_cast<uint64_t>(dictionary.Count());
+        m_writer.BeginMap(count);
+        m_memory += kDictionaryCost + count * kEntryCost;
         for (int32_t i = 1; i <= dictionary.Count(); ++i) {
             const Text& key = dictionary.Key(i);
+            if (count > Dictionary::kLinearLimit) m_memory += kIndexedKeyCost + TextCost(key.size());
+            CountKey(key, depth, static_cast<size_t>(i - 1));
             m_path.push_back(Step{&key, 0});
             WriteText(key, u"key");
             WriteValue(dictionary.Value(key), depth);
@@ -110,6 +146,7 @@ private:
     void WriteVector(const Vector& vector, int depth) {
         Enter(&vector, depth);
         m_writer.BeginArray(static_cast<uint64_t>(vector.Count()));
+        m_memory += kVectorCost + static_cast<uint64_t>(vector.Count()) * kItemCost;
         int32_t index = 0;
         for (const Variant& item : vector) {
             m_path.push_back(Step{nullptr, ++index});
@@ -140,6 +177,7 @@ private:
                 return;
             case VariantType::Text:
                 WriteText(*value.TextIf(), u"text");
+                m_memory += TextCost(value.TextIf()->size());
                 return;
             case VariantType::Array:
                 Refuse(errors::kTypeMismatch, u"is an array of variants, which a packet file cannot hold");
@@ -159,9 +197,29 @@ private:
         }
     }
 
+    // Charges a key the first time the file holds it, as the decoder's interning does. The maps of a
+    // packet repeat the same keys in the same order, so the key last seen at the same place is
+    // compared first.
+    void CountKey(const Text& key, int depth, size_t position) {
+        const Text** recent = nullptr;
+        if (position < kRecentKeys) {
+            std::vector<const Text*>& level = m_recentKeys[static_cast<size_t>(depth)];
+            if (level.size() <= position) level.resize(position + 1, nullptr);
+            recent = &level[position];
+            if (*recent && **recent == key) return;
+        }
+        if (m_keys.insert(key).second) m_memory += kInternedKeyCost + 3 * TextCost(key.size());
+        if (recent) *recent = &key;
+    }
+
+    static constexpr size_t kRecentKeys = 32;
     CborWriter m_writer;
     std::vector<Step> m_path;
     std::vector<const Object*> m_open;
+    uint64_t m_memory = 0;  // what the tree will take once loaded, charged as the decoder does
+    std::unordered_set<TextView> m_keys;
+    std::vector<std::vector<const Text*>> m_recentKeys =
+        std::vector<std::vector<const Text*>>(kMaxPacketDepth + 2);
 };
 
 // Builds the dictionary tree straight from the bytes, item by item.
@@ -171,24 +229,6 @@ private:
 // size rather than doubling past it (a packet of 10,000 entries would otherwise hold room for 16,384).
 constexpr uint64_t kReserveLimit = 4096;
 
-// What decoded items occupy in memory, near enough to bound it (see kPacketMemoryPerByte). Heap
-// blocks carry a header besides what they hold; objects made by make_shared a control block as well.
-constexpr uint64_t kBlockOverhead = 16;
-constexpr uint64_t kVectorCost = sizeof(Vector) + 2 * kBlockOverhead;
-constexpr uint64_t kDictionaryCost = sizeof(Dictionary) + 2 * kBlockOverhead;
-constexpr uint64_t kItemCost = sizeof(Variant);
-constexpr uint64_t kEntryCost = sizeof(Variant) + sizeof(SharedText);
-// A key of a dictionary above the linear-search limit also has a node in its index: an upper-cased
-// copy of the key, its position, hash, link and bucket.
-constexpr uint64_t kIndexedKeyCost = sizeof(Text) + 4 * sizeof(size_t) + kBlockOverhead;
-// A distinct key of the file: its shared block and the decoder's two tables (the key and its
-// upper-cased form, with their nodes).
-constexpr uint64_t kInternedKeyCost = 3 * (sizeof(Text) + 4 * sizeof(size_t) + kBlockOverhead);
-const size_t kShortTextUnits = Text().capacity();  // held inside the text itself, without a block
-
-uint64_t TextCost(size_t units) {
-    return units <= kShortTextUnits ? 0 : (units + 1) * sizeof(char16_t) + kBlockOverhead;
-}
 
 // A map key as the decoder keeps it: one shared text per distinct key of the file.
 struct InternedKey {

@@ -39,8 +39,9 @@
 // once per distinct key, its shared copy) and refuses the file once the total would pass
 // kPacketMemoryPerByte times the file's size plus kPacketMemoryAllowance, before building further.
 // Deployment packets take about 2.5 times their size; what comes near the bound is a file packed with
-// tiny items (an empty array is one byte in the file and about 150 in memory). Saving does not check
-// it: a tree of that kind (say, a vector of half a million Booleans) saves but is refused on loading.
+// tiny items (an empty array is one byte in the file and about 150 in memory). Saving adds up the
+// same charges and refuses (error 5) a tree that loading would refuse, say a vector of half a million
+// Booleans, so that no file is written, nor a good one replaced, that could not be loaded again.
 //
 // Depth: the root dictionary is level 0 and each dictionary or vector inside a container is one
 // level deeper; a container below level 64 is refused, on saving and on loading alike (the JSON form

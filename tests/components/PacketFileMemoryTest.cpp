@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "automation/AutomationError.h"
@@ -131,6 +132,65 @@ TEST(PacketFileMemory, LoadsRealPacketsAndSmallFilesOfTinyItems) {
     EXPECT_NO_THROW(DecodePacket(PacketOf(100'000, "\xF5"), u"small.Dat"));
     // Long texts cost about what their bytes do, and numbers in a vector of such texts too.
     EXPECT_NO_THROW(DecodePacket(PacketOf(200'000, "\x69" "abcdefghi"), u"texts.Dat"));
+}
+
+// Saving adds up what loading charges: the largest tree of a shape that saves loads again, and one
+// item more is refused by both, so no file is written that cannot be read back.
+TEST(PacketFileMemory, SavesExactlyWhatLoadingAccepts) {
+    struct Shape {
+        const char* what;
+        std::string item;  // the CBOR of one item, as the encoder writes it
+        std::function<Variant()> make;
+    };
+    const Shape shapes[] = {
+        {"empty vectors", "\x80", [] { return Variant(Vector::Create()); }},
+        {"empty dictionaries", "\xA0", [] { return Variant(Dictionary::Create()); }},
+        {"Booleans", "\xF5", [] { return Variant(true); }},
+    };
+    auto treeOf = [](const Shape& shape, size_t count) {
+        auto items = Vector::Create();
+        for (size_t i = 0; i < count; ++i) items->Add(shape.make());
+        auto root = Dictionary::Create();
+        root->SetValue(u"a", items);
+        return root;
+    };
+    auto saves = [](const Dictionary& root) {
+        try {
+            EncodePacket(root);
+            return true;
+        } catch (const AutomationError& error) {
+            EXPECT_EQ(error.Number(), errors::kInvalidCall);
+            EXPECT_NE(ToUtf8(error.Description()).find("too many small items"), std::string::npos);
+            return false;
+        }
+    };
+    for (const Shape& shape : shapes) {
+        SCOPED_TRACE(shape.what);
+        size_t saved = 1000, refused = 400'000;
+        ASSERT_TRUE(saves(*treeOf(shape, saved)));
+        ASSERT_FALSE(saves(*treeOf(shape, refused)));
+        while (refused - saved > 1) {
+            size_t middle = (saved + refused) / 2;
+            (saves(*treeOf(shape, middle)) ? saved : refused) = middle;
+        }
+        std::string bytes = EncodePacket(*treeOf(shape, saved));
+        EXPECT_EQ(bytes, PacketOf(saved, shape.item));
+        EXPECT_EQ(AsVector(DecodePacket(bytes, u"largest.Dat")->Value(u"a"))->Count(), int32_t(saved));
+        EXPECT_THROW(DecodePacket(PacketOf(refused, shape.item), u"larger.Dat"), AutomationError);
+    }
+
+    // A refused save leaves the earlier file as it was.
+    testing::TempDir folder;
+    const Text path = FromUtf8((folder / "kept.Dat").string());
+    SavePacketFile(path, *treeOf(shapes[0], 3));
+    Text description;
+    try {
+        SavePacketFile(path, *treeOf(shapes[0], 400'000));
+    } catch (const AutomationError& error) {
+        description = error.Description();
+    }
+    EXPECT_EQ(description.rfind(path + u": too many small items", 0), 0u) << ToUtf8(description);
+    EXPECT_EQ(AsVector(LoadPacketFile(path)->Value(u"a"))->Count(), 3);
 }
 
 }  // namespace
