@@ -51,7 +51,8 @@ T ParseDecimal(TextView text) {
     }
     if (digits == 0 || i != body.size()) NotANumber(text);
     T value{};
-    auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value, std::chars_format::fixed);
+    auto [end, error] =
+        std::from_chars(ascii.data(), ascii.data() + ascii.size(), value, std::chars_format::fixed);
     if (error == std::errc::result_out_of_range) {
         if (wholePart) {
             Raise(errors::kOverflow, u"Overflow: \"" + Text(text) + u"\" lies outside the range of numbers");

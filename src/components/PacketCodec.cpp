@@ -71,9 +71,9 @@ public:
         if (m_memory > limit) {
             Raise(errors::kInvalidCall,
                   u"too many small items for the file's size: loaded, they would take " + Decimal(m_memory) +
-                      u" bytes of memory, more than " + Decimal(limit) + u" (" + Decimal(kPacketMemoryPerByte) +
-                      u" times the file size, and " + Decimal(kPacketMemoryAllowance) +
-                      u" bytes), so the file could not be loaded again");
+                      u" bytes of memory, more than " + Decimal(limit) + u" (" +
+                      Decimal(kPacketMemoryPerByte) + u" times the file size, and " +
+                      Decimal(kPacketMemoryAllowance) + u" bytes), so the file could not be loaded again");
         }
         return bytes;
     }
@@ -229,7 +229,6 @@ private:
 // size rather than doubling past it (a packet of 10,000 entries would otherwise hold room for 16,384).
 constexpr uint64_t kReserveLimit = 4096;
 
-
 // A map key as the decoder keeps it: one shared text per distinct key of the file.
 struct InternedKey {
     SharedText text;
@@ -239,7 +238,8 @@ struct InternedKey {
 class PacketDecoder {
 public:
     explicit PacketDecoder(CborReader& reader)
-        : m_reader(reader), m_memoryLimit(kPacketMemoryPerByte * reader.Remaining() + kPacketMemoryAllowance) {}
+        : m_reader(reader),
+          m_memoryLimit(kPacketMemoryPerByte * reader.Remaining() + kPacketMemoryAllowance) {}
 
     DictionaryRef Decode() {
         static constexpr std::string_view kMagic = "\xD9\xD9\xF7";
