@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "support/ErrorNumber.h"
 #include "support/TempDir.h"
 
 #include "automation/AutomationError.h"
@@ -15,6 +16,7 @@ namespace orva::components {
 namespace {
 
 using namespace automation;
+using orva::testing::ErrorNumberOf;
 
 TEST(Dictionary, KeysMatchWithoutCaseKeepFirstSpellingAndOrder) {
     auto dictionary = Dictionary::Create();
@@ -142,6 +144,16 @@ TEST(Dictionary, KeysMatchByUnicodeSimpleUpperCasingEverywhere) {
             EXPECT_EQ(loadedFirst->Value(c.stored).ToInt32(), 1);
         }
     }
+}
+
+TEST(Dictionary, KeyPositionsOutside1ToCountAreOutOfRange) {
+    auto dictionary = Dictionary::Create();
+    dictionary->SetValue(u"a", 1);
+    for (int32_t index : {0, 2, -1, INT32_MAX, INT32_MIN}) {
+        EXPECT_EQ(ErrorNumberOf([&] { dictionary->Key(index); }), errors::kSubscriptOutOfRange) << index;
+    }
+    std::vector<Variant> args{Variant(u"2147483648")};
+    EXPECT_EQ(ErrorNumberOf([&] { dictionary->Invoke(u"Key", CallKind::Method, args); }), errors::kOverflow);
 }
 
 }  // namespace

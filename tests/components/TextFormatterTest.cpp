@@ -75,6 +75,12 @@ TEST(TextFormatter, PlaceholdersFromTheNinthValueOn) {
     }
     EXPECT_EQ(Format(u"%10", {}), u"%10");
     EXPECT_EQ(Format(u"%2", {Variant(u"only")}), u"%2");
+    // By name, from an array with another lower bound and as separate values alike.
+    auto formatter = TextFormatter::Create();
+    EXPECT_EQ(CallMethod(formatter, u"Format", {u"%9|%10", Variant::Array(nine, 5)}), Variant(u"i|a0"));
+    std::vector<Variant> args{Variant(u"%9|%10")};
+    args.insert(args.end(), ten.begin(), ten.end());
+    EXPECT_EQ(formatter->Invoke(u"FormatValues", CallKind::Method, args), Variant(u"i|j"));
 }
 
 }  // namespace
