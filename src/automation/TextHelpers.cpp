@@ -4,8 +4,10 @@
 #include <unicode/utf16.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "automation/AutomationError.h"
 
@@ -19,30 +21,46 @@ constexpr char16_t kSpace = u' ';
     Raise(errors::kTypeMismatch, u"Type mismatch: \"" + Text(text) + u"\" is not a number");
 }
 
-// Parses [sign] digits [. digits] between optional spaces; returns the value as long double.
-long double ParseDecimal(TextView text) {
+// Parses [sign] digits [. digits] between optional spaces into the nearest value of type T (digit by
+// digit sums would drift: "1234567.891" must give the double that literal gives). A magnitude too
+// large for T raises 6; one too small reads as zero.
+template <typename T>
+T ParseDecimal(TextView text) {
     Text body = Trim(text);
+    std::string ascii;
+    ascii.reserve(body.size());
     size_t i = 0;
-    bool negative = false;
     if (i < body.size() && (body[i] == u'-' || body[i] == u'+')) {
-        negative = body[i] == u'-';
+        if (body[i] == u'-') ascii += '-';
         ++i;
     }
-    long double value = 0;
     size_t digits = 0;
-    for (; i < body.size() && body[i] >= u'0' && body[i] <= u'9'; ++i, ++digits) {
-        value = value * 10 + (body[i] - u'0');
-    }
-    if (i < body.size() && body[i] == u'.') {
-        ++i;
-        long double scale = 0.1L;
-        for (; i < body.size() && body[i] >= u'0' && body[i] <= u'9'; ++i, ++digits) {
-            value += (body[i] - u'0') * scale;
-            scale /= 10;
+    bool point = false;
+    bool wholePart = false;  // a non-zero digit before the point
+    for (; i < body.size(); ++i) {
+        char16_t c = body[i];
+        if (c >= u'0' && c <= u'9') {
+            ++digits;
+            if (!point && c != u'0') wholePart = true;
+        } else if (c != u'.' || point) {
+            break;
+        } else {
+            point = true;
         }
+        ascii += static_cast<char>(c);
     }
     if (digits == 0 || i != body.size()) NotANumber(text);
-    return negative ? -value : value;
+    T value{};
+    auto [end, error] =
+        std::from_chars(ascii.data(), ascii.data() + ascii.size(), value, std::chars_format::fixed);
+    if (error == std::errc::result_out_of_range) {
+        if (wholePart) {
+            Raise(errors::kOverflow, u"Overflow: \"" + Text(text) + u"\" lies outside the range of numbers");
+        }
+        return T{};
+    }
+    if (error != std::errc() || end != ascii.data() + ascii.size()) NotANumber(text);
+    return value;
 }
 
 }  // namespace
@@ -93,7 +111,7 @@ bool EqualsNoCase(TextView a, TextView b) { return a.size() == b.size() && UCase
 size_t FindNoCase(TextView text, TextView needle) { return UCase(text).find(UCase(needle)); }
 
 int32_t TextToInt32(TextView text) {
-    long double value = ParseDecimal(text);
+    long double value = ParseDecimal<long double>(text);
     long double rounded = std::nearbyint(value);
     if (rounded < std::numeric_limits<int32_t>::min() || rounded > std::numeric_limits<int32_t>::max()) {
         Raise(errors::kOverflow, u"Overflow: \"" + Text(text) + u"\" lies outside the 32-bit integer range");
@@ -101,7 +119,7 @@ int32_t TextToInt32(TextView text) {
     return static_cast<int32_t>(rounded);
 }
 
-double TextToDouble(TextView text) { return static_cast<double>(ParseDecimal(text)); }
+double TextToDouble(TextView text) { return ParseDecimal<double>(text); }
 
 Text Int32ToText(int32_t value) {
     std::string digits = std::to_string(value);

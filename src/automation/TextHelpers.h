@@ -31,7 +31,8 @@ size_t FindNoCase(TextView text, TextView needle);
 // number outside the 32-bit range.
 int32_t TextToInt32(TextView text);
 
-// Reads a text as a double with the same rules (no exponent). Raises 13 for a non-number.
+// Reads a text as the nearest double with the same rules (no exponent). Raises 13 for a non-number
+// and 6 for a magnitude beyond the double range.
 double TextToDouble(TextView text);
 
 // Decimal text of a 32-bit integer.

@@ -45,8 +45,14 @@ Text Variant::ToText() const {
         case VariantType::Integer: return Ascii(std::to_string(std::get<int16_t>(m_value)).c_str());
         case VariantType::Long: return Ascii(std::to_string(std::get<int32_t>(m_value)).c_str());
         case VariantType::Double: {
+            // Up to 15 significant digits, E notation from 1E+15 and below 0.0001, as Basic shows a
+            // double: "1234567.891", "1E+16", "1E-05"; a minus zero reads as "0".
+            double value = std::get<double>(m_value);
             char buffer[32];
-            std::snprintf(buffer, sizeof buffer, "%.15g", std::get<double>(m_value));
+            std::snprintf(buffer, sizeof buffer, "%.15g", value == 0 ? 0.0 : value);
+            for (char* c = buffer; *c; ++c) {
+                if (*c == 'e') *c = 'E';
+            }
             return Ascii(buffer);
         }
         case VariantType::Text: return std::get<Text>(m_value);

@@ -64,7 +64,9 @@ public:
 
     // Conversions with the automation semantics; each raises 13 (type mismatch) when the value cannot
     // be read as the type, 6 (overflow) when a number does not fit, 94 when the value is null.
-    Text ToText() const;          // empty -> "", true -> "True", numbers in decimal
+    // empty -> "", true -> "True", integers in decimal, doubles with up to 15 significant digits
+    // ("1234567.891", "1E+16", "0.0001", "1E-05", never "-0")
+    Text ToText() const;
     int32_t ToInt32() const;      // texts through TextToInt32; doubles round half to even
     int16_t ToInt16() const;
     double ToDouble() const;

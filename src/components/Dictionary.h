@@ -66,10 +66,11 @@ public:
     Text TypeName() const override { return u"Dictionary"; }
     Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;
 
-private:
     // Dictionaries are mostly small (a deployment entry has twelve keys): up to kLinearLimit keys a
     // linear search is faster and smaller than a hash index; above it the index is built.
     static constexpr size_t kLinearLimit = 16;
+
+private:
     static constexpr size_t kNotFound = SIZE_MAX;
 
     size_t Find(TextView key) const;

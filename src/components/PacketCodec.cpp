@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "automation/AutomationError.h"
@@ -31,6 +32,26 @@ Text Decimal(uint64_t value) {
 
 Text Ascii(std::string_view ascii) { return Text(ascii.begin(), ascii.end()); }
 
+// What decoded items occupy in memory, near enough to bound it (see kPacketMemoryPerByte). The
+// encoder adds up the same charges as the decoder, so that whatever saves also loads. Heap
+// blocks carry a header besides what they hold; objects made by make_shared a control block as well.
+constexpr uint64_t kBlockOverhead = 16;
+constexpr uint64_t kVectorCost = sizeof(Vector) + 2 * kBlockOverhead;
+constexpr uint64_t kDictionaryCost = sizeof(Dictionary) + 2 * kBlockOverhead;
+constexpr uint64_t kItemCost = sizeof(Variant);
+constexpr uint64_t kEntryCost = sizeof(Variant) + sizeof(SharedText);
+// A key of a dictionary above the linear-search limit also has a node in its index: an upper-cased
+// copy of the key, its position, hash, link and bucket.
+constexpr uint64_t kIndexedKeyCost = sizeof(Text) + 4 * sizeof(size_t) + kBlockOverhead;
+// A distinct key of the file: its shared block and the decoder's two tables (the key and its
+// upper-cased form, with their nodes).
+constexpr uint64_t kInternedKeyCost = 3 * (sizeof(Text) + 4 * sizeof(size_t) + kBlockOverhead);
+const size_t kShortTextUnits = Text().capacity();  // held inside the text itself, without a block
+
+uint64_t TextCost(size_t units) {
+    return units <= kShortTextUnits ? 0 : (units + 1) * sizeof(char16_t) + kBlockOverhead;
+}
+
 // Writes a dictionary tree, keeping the key path of the value being written for error messages.
 class PacketEncoder {
 public:
@@ -43,7 +64,18 @@ public:
         m_writer.WriteInteger(static_cast<int64_t>(kPacketVersion));
         m_writer.WriteUtf8("root");
         WriteDictionary(root, 0);
-        return m_writer.TakeBytes();
+        std::string bytes = m_writer.TakeBytes();
+        // A file that loading would refuse is not written: it would replace a good file by one that
+        // cannot be read back.
+        uint64_t limit = kPacketMemoryPerByte * bytes.size() + kPacketMemoryAllowance;
+        if (m_memory > limit) {
+            Raise(errors::kInvalidCall,
+                  u"too many small items for the file's size: loaded, they would take " + Decimal(m_memory) +
+                      u" bytes of memory, more than " + Decimal(limit) + u" (" +
+                      Decimal(kPacketMemoryPerByte) + u" times the file size, and " +
+                      Decimal(kPacketMemoryAllowance) + u" bytes), so the file could not be loaded again");
+        }
+        return bytes;
     }
 
 private:
@@ -96,9 +128,13 @@ private:
 
     void WriteDictionary(const Dictionary& dictionary, int depth) {
         Enter(&dictionary, depth);
-        m_writer.BeginMap(static_cast<uint64_t>(dictionary.Count()));
+        const auto count = static_cast<uint64_t>(dictionary.Count());
+        m_writer.BeginMap(count);
+        m_memory += kDictionaryCost + count * kEntryCost;
         for (int32_t i = 1; i <= dictionary.Count(); ++i) {
             const Text& key = dictionary.Key(i);
+            if (count > Dictionary::kLinearLimit) m_memory += kIndexedKeyCost + TextCost(key.size());
+            CountKey(key, depth, static_cast<size_t>(i - 1));
             m_path.push_back(Step{&key, 0});
             WriteText(key, u"key");
             WriteValue(dictionary.Value(key), depth);
@@ -110,6 +146,7 @@ private:
     void WriteVector(const Vector& vector, int depth) {
         Enter(&vector, depth);
         m_writer.BeginArray(static_cast<uint64_t>(vector.Count()));
+        m_memory += kVectorCost + static_cast<uint64_t>(vector.Count()) * kItemCost;
         int32_t index = 0;
         for (const Variant& item : vector) {
             m_path.push_back(Step{nullptr, ++index});
@@ -140,6 +177,7 @@ private:
                 return;
             case VariantType::Text:
                 WriteText(*value.TextIf(), u"text");
+                m_memory += TextCost(value.TextIf()->size());
                 return;
             case VariantType::Array:
                 Refuse(errors::kTypeMismatch, u"is an array of variants, which a packet file cannot hold");
@@ -159,9 +197,29 @@ private:
         }
     }
 
+    // Charges a key the first time the file holds it, as the decoder's interning does. The maps of a
+    // packet repeat the same keys in the same order, so the key last seen at the same place is
+    // compared first.
+    void CountKey(const Text& key, int depth, size_t position) {
+        const Text** recent = nullptr;
+        if (position < kRecentKeys) {
+            std::vector<const Text*>& level = m_recentKeys[static_cast<size_t>(depth)];
+            if (level.size() <= position) level.resize(position + 1, nullptr);
+            recent = &level[position];
+            if (*recent && **recent == key) return;
+        }
+        if (m_keys.insert(key).second) m_memory += kInternedKeyCost + 3 * TextCost(key.size());
+        if (recent) *recent = &key;
+    }
+
+    static constexpr size_t kRecentKeys = 32;
     CborWriter m_writer;
     std::vector<Step> m_path;
     std::vector<const Object*> m_open;
+    uint64_t m_memory = 0;  // what the tree will take once loaded, charged as the decoder does
+    std::unordered_set<TextView> m_keys;
+    std::vector<std::vector<const Text*>> m_recentKeys =
+        std::vector<std::vector<const Text*>>(kMaxPacketDepth + 2);
 };
 
 // Builds the dictionary tree straight from the bytes, item by item.
@@ -179,7 +237,9 @@ struct InternedKey {
 
 class PacketDecoder {
 public:
-    explicit PacketDecoder(CborReader& reader) : m_reader(reader) {}
+    explicit PacketDecoder(CborReader& reader)
+        : m_reader(reader),
+          m_memoryLimit(kPacketMemoryPerByte * reader.Remaining() + kPacketMemoryAllowance) {}
 
     DictionaryRef Decode() {
         static constexpr std::string_view kMagic = "\xD9\xD9\xF7";
@@ -298,8 +358,23 @@ private:
         }
     }
 
+    // Counts bytes of memory that the item at offset is about to take, and refuses the file once
+    // the total passes its bound: the tree is never built beyond it. A container is charged for all
+    // its slots at its head (the count was checked against the bytes left), before it reserves any.
+    void Charge(uint64_t bytes, size_t offset) {
+        m_memoryUsed += bytes;
+        if (m_memoryUsed > m_memoryLimit) {
+            m_reader.Fail(u"too many small items for the file's size: loaded, they would take more than " +
+                              Decimal(m_memoryLimit) + u" bytes of memory (" + Decimal(kPacketMemoryPerByte) +
+                              u" times the file size, and " + Decimal(kPacketMemoryAllowance) + u" bytes)",
+                          offset);
+        }
+    }
+
     DictionaryRef ReadMap(const CborHead& head, int depth) {
         CheckContainer(head, depth);
+        Charge(kDictionaryCost + head.argument * kEntryCost, head.offset);
+        const bool indexed = head.argument > Dictionary::kLinearLimit;
         DictionaryRef dictionary = Dictionary::Create();
         dictionary->Reserve(std::min<uint64_t>(head.argument, kReserveLimit));
         const uint64_t map = ++m_maps;
@@ -309,6 +384,7 @@ private:
                 m_reader.Fail(u"a map key that is not a text string", keyHead.offset);
             }
             const InternedKey& key = ReadKey(keyHead, depth, i);
+            if (indexed) Charge(kIndexedKeyCost + TextCost(key.text->size()), keyHead.offset);
             // Keys that differ only in letter case share a case class; a class seen before in this
             // map is a repeated key.
             uint64_t& lastMap = m_lastMapOfClass[key.caseClass];
@@ -338,16 +414,17 @@ private:
         // One key buffer per level: nested maps read their keys while this one is still needed.
         Text& key = m_keys[static_cast<size_t>(depth)];
         m_reader.ReadText(keyHead, key);
-        const InternedKey& interned = Intern(key);
+        const InternedKey& interned = Intern(key, keyHead.offset);
         if (recent) *recent = RecentKey{std::string(raw), &interned};
         return interned;
     }
 
     // One shared copy of every distinct key of the file: a packet repeats the same twelve keys in
     // every entry.
-    const InternedKey& Intern(const Text& key) {
+    const InternedKey& Intern(const Text& key, size_t offset) {
         auto found = m_interned.find(key);
         if (found != m_interned.end()) return found->second;
+        Charge(kInternedKeyCost + 3 * TextCost(key.size()), offset);
         auto caseClass =
             m_caseClasses.try_emplace(UCase(key), static_cast<uint32_t>(m_caseClasses.size())).first;
         if (caseClass->second == m_lastMapOfClass.size()) m_lastMapOfClass.push_back(0);
@@ -368,6 +445,7 @@ private:
 
     VectorRef ReadArray(const CborHead& head, int depth) {
         CheckContainer(head, depth);
+        Charge(kVectorCost + head.argument * kItemCost, head.offset);
         VectorRef vector = Vector::Create();
         vector->Reserve(std::min<uint64_t>(head.argument, kReserveLimit));
         for (uint64_t i = 0; i < head.argument; ++i) {
@@ -402,6 +480,7 @@ private:
                 // Decoded in a reused buffer sized by the UTF-8 length, then copied to a text of its
                 // exact length: Chinese text takes a third as many UTF-16 units as UTF-8 bytes.
                 m_reader.ReadText(head, m_text);
+                Charge(TextCost(m_text.size()), head.offset);
                 return Variant(Text(m_text));
             case CborMajor::Array:
                 return ReadArray(head, depth + 1);
@@ -443,6 +522,8 @@ private:
     static constexpr uint64_t kRecentKeys = 32;
     std::vector<std::vector<RecentKey>> m_recent = std::vector<std::vector<RecentKey>>(kMaxPacketDepth + 1);
     Text m_text;
+    const uint64_t m_memoryLimit;
+    uint64_t m_memoryUsed = 0;
 };
 
 }  // namespace

@@ -34,6 +34,15 @@
 // Integers outside the 32-bit range load as Double while they are exact in a double (magnitude up
 // to 2^53); larger ones are refused rather than rounded.
 //
+// Memory: loading charges every decoded item about what it occupies in memory (a container its object
+// and a slot per item, a text its characters beyond the few held in place, a key its index node and,
+// once per distinct key, its shared copy) and refuses the file once the total would pass
+// kPacketMemoryPerByte times the file's size plus kPacketMemoryAllowance, before building further.
+// Deployment packets take about 2.5 times their size; what comes near the bound is a file packed with
+// tiny items (an empty array is one byte in the file and about 150 in memory). Saving adds up the
+// same charges and refuses (error 5) a tree that loading would refuse, say a vector of half a million
+// Booleans, so that no file is written, nor a good one replaced, that could not be loaded again.
+//
 // Depth: the root dictionary is level 0 and each dictionary or vector inside a container is one
 // level deeper; a container below level 64 is refused, on saving and on loading alike (the JSON form
 // has the same limit).
@@ -52,6 +61,8 @@ inline constexpr uint64_t kCborSelfDescribeTag = 55799;
 inline constexpr std::string_view kPacketFormatName = "OrvaPacket";
 inline constexpr uint64_t kPacketVersion = 1;
 inline constexpr int kMaxPacketDepth = 64;
+inline constexpr uint64_t kPacketMemoryPerByte = 16;
+inline constexpr uint64_t kPacketMemoryAllowance = uint64_t{4} << 20;
 
 // DecodePacket (PacketFile.h) over bytes read from source through a window of windowBytes rather than
 // held in memory: LoadPacketFile streams the file this way. Refuses exactly what DecodePacket refuses,

@@ -18,9 +18,9 @@ namespace orva::components {
 // Writes root to path, crash-safely (WriteFileAtomically, AtomicFile.h): a temporary file in the same
 // folder is written, flushed and synced, then renamed over path, and the folder synced; a symbolic
 // link is followed, a folder, device or FIFO at path is refused. Raises (76 path not found, 70
-// permission denied or not a regular file, 57 device I/O, 5 for a text with a lone surrogate, 13 for
-// a value that a packet file cannot hold) and then leaves an earlier file at path untouched and no
-// temporary file behind.
+// permission denied or not a regular file, 57 device I/O, 5 for a text with a lone surrogate or a
+// tree that loading would refuse for its memory (PacketCodec.h), 13 for a value that a packet file
+// cannot hold) and then leaves an earlier file at path untouched and no temporary file behind.
 void SavePacketFile(const automation::Text& path, const Dictionary& root);
 
 // Reads the dictionary saved at path. Raises 53 for a missing file, 76 for a missing folder, 70 for
@@ -29,7 +29,8 @@ void SavePacketFile(const automation::Text& path, const Dictionary& root);
 // description names the file and the byte offset).
 DictionaryRef LoadPacketFile(const automation::Text& path);
 
-// The bytes of a packet file holding root, and back. DecodePacket names sourceName in its errors.
+// The bytes of a packet file holding root, and back (raising as SavePacketFile and LoadPacketFile
+// do). DecodePacket names sourceName in its errors.
 std::string EncodePacket(const Dictionary& root);
 DictionaryRef DecodePacket(std::string_view bytes, const automation::Text& sourceName);
 

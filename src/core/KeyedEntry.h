@@ -11,7 +11,9 @@ using automation::Text;
 
 inline constexpr size_t kKeyedDisplayWidth = 255;
 
-// The display cut or filled with spaces to 255 units, followed by the key. Never fails.
+// The display cut or filled with spaces to 255 units, followed by the key. A surrogate pair that the
+// cut would split is left out whole and the display filled with one more space, so the key still
+// starts at unit 256. Never fails.
 Text ComposeKeyedEntry(Text display, Text key);
 
 // wantKey true: everything after position 255, untrimmed (empty for shorter texts).

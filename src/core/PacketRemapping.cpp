@@ -31,9 +31,13 @@ void RemapPacket(Vector& packet, const Dictionary& info, const Text& language) {
             entry->SetValue(fields::kClassParam, paramParts[0] + u"|" + info.Value(identifier).ToText());
         }
         if (renames->HasKey(identifier)) {
+            // A rename table without a name for this language leaves the name alone: renaming would
+            // keep only the action ("-新增").
+            Text objectName = AsDictionary(renames->Value(identifier))->Value(language).ToText();
+            if (objectName.empty()) continue;
             std::vector<Text> nameParts = Split(funcName, u"-");
             Text action = nameParts.empty() ? Text() : nameParts.back();
-            Text newName = AsDictionary(renames->Value(identifier))->Value(language).ToText() + u"-" + action;
+            Text newName = objectName + u"-" + action;
             entry->SetValue(fields::kFuncName, newName);
             entry->SetValue(fields::kNewName, newName);
         }

@@ -19,7 +19,8 @@ inline constexpr const char16_t* kChangeNameKey = u"ChangeName";
 // identifier is the second "|"-separated part of FClassParam; when info has it as a key, FClassParam
 // becomes the first part, "|" and the new identifier; when the rename table has it, FFuncName
 // becomes the new name, "-" and the part after the last "-" of the old name (the whole old name when
-// it has no "-"), and NewName follows FFuncName.
+// it has no "-"), and NewName follows FFuncName; a rename table with no name (or an empty one) for the
+// language leaves both names as they are.
 // Raises 9 for a class parameter without "|", 13/91 for malformed tables; entries before the
 // failing one stay rewritten.
 void RemapPacket(components::Vector& packet, const components::Dictionary& info, const automation::Text& language);

@@ -64,5 +64,49 @@ TEST(TextConversion, Utf8RoundTripsAndRefusesMalformedInput) {
     EXPECT_EQ(FindLoneSurrogate(u"ab\U0001F600"), TextView::npos);
 }
 
+TEST(TextHelpers, NumbersAtTheEndsOfThe32BitRange) {
+    struct Case {
+        const char16_t* text;
+        int32_t value;  // when error is 0
+        int32_t error;
+    };
+    const Case cases[] = {
+        {u"2147483647", INT32_MAX, 0},        {u" +2147483647 ", INT32_MAX, 0},
+        {u"2147483647.4", INT32_MAX, 0},      {u"2147483646.5", 2147483646, 0},
+        {u"-2147483648", INT32_MIN, 0},       {u"-2147483648.5", INT32_MIN, 0},
+        {u"0002147483647", INT32_MAX, 0},     {u"-0", 0, 0},
+        {u"2147483648", 0, errors::kOverflow}, {u"2147483647.5", 0, errors::kOverflow},
+        {u"-2147483649", 0, errors::kOverflow}, {u"-2147483648.6", 0, errors::kOverflow},
+        {u"4294967296", 0, errors::kOverflow}, {u"1e3", 0, errors::kTypeMismatch},
+        {u"1 000", 0, errors::kTypeMismatch}, {u"\t5", 0, errors::kTypeMismatch},
+        {u"+-1", 0, errors::kTypeMismatch},   {u".", 0, errors::kTypeMismatch},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.text));
+        int32_t value = 0;
+        EXPECT_EQ(ErrorNumberOf([&] { value = TextToInt32(c.text); }), c.error);
+        if (c.error == 0) {
+            EXPECT_EQ(value, c.value);
+        }
+    }
+}
+
+TEST(TextHelpers, TextToDoubleGivesTheNearestDouble) {
+    struct Case {
+        const char16_t* text;
+        double value;
+    };
+    const Case cases[] = {
+        {u"1234567.891", 1234567.891}, {u"0.1", 0.1},       {u"-0.3", -0.3},
+        {u"123456789012345.6", 123456789012345.6},           {u" 2.675 ", 2.675},
+        {u"0.0001", 0.0001},           {u"9007199254740993", 9007199254740992.0},
+        {u".5", 0.5},                  {u"7.", 7.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.text));
+        EXPECT_EQ(TextToDouble(c.text), c.value);
+    }
+}
+
 }  // namespace
 }  // namespace orva::automation

@@ -5,6 +5,7 @@
 #include "support/ErrorNumber.h"
 
 #include "automation/AutomationError.h"
+#include "automation/TextHelpers.h"
 #include "components/Dictionary.h"
 
 namespace orva::automation {
@@ -42,6 +43,57 @@ TEST(Variant, CopiesShareObjectsAndCompareThemByIdentity) {
     EXPECT_EQ(dictionary->Value(u"k"), Variant(u"v"));
     EXPECT_EQ(a, b);
     EXPECT_NE(a, Variant(components::Dictionary::Create()));
+}
+
+// A double reads as text with up to 15 significant digits; E notation from 1E+15 and below 0.0001
+// with a capital E and a sign, as a Basic program shows it, and never a minus zero.
+TEST(Variant, DoublesReadAsTextWithFifteenSignificantDigits) {
+    struct Case {
+        double value;
+        const char16_t* text;
+    };
+    const Case cases[] = {
+        {1234567.891, u"1234567.891"},      {-1234567.891, u"-1234567.891"},
+        {0.1 + 0.2, u"0.3"},                {1.0 / 3, u"0.333333333333333"},
+        {123456789012345.0, u"123456789012345"}, {1e15, u"1E+15"},
+        {1e16, u"1E+16"},                   {1.5e300, u"1.5E+300"},
+        {0.0001, u"0.0001"},                {0.00001, u"1E-05"},
+        {-2.5e-7, u"-2.5E-07"},             {100.0, u"100"},
+        {-0.0, u"0"},                       {2147483648.0, u"2147483648"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.text));
+        EXPECT_EQ(Variant(c.value).ToText(), c.text);
+    }
+}
+
+// A text reads as a Boolean when it is "True" or "False" in any letter case between blanks (U+0020
+// only), or a number; anything else is a type mismatch.
+TEST(Variant, TextsReadAsBooleans) {
+    struct Case {
+        const char16_t* text;
+        bool value;
+        int32_t error;
+    };
+    const Case cases[] = {
+        {u"True", true, 0},        {u" True ", true, 0},   {u"tRUE", true, 0},
+        {u"  FALSE", false, 0},    {u"false ", false, 0},  {u"1", true, 0},
+        {u" -1 ", true, 0},        {u"0", false, 0},       {u"0.0", false, 0},
+        {u"0.4", true, 0},         {u"", false, errors::kTypeMismatch},
+        {u"Yes", false, errors::kTypeMismatch},           {u"\tTrue", false, errors::kTypeMismatch},
+        {u"Tru e", false, errors::kTypeMismatch},         {u"TrueFalse", false, errors::kTypeMismatch},
+        {u"\u00A0True", false, errors::kTypeMismatch},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.text));
+        bool value = !c.value;
+        EXPECT_EQ(ErrorNumberOf([&] { value = Variant(c.text).ToBool(); }), c.error);
+        if (c.error == 0) {
+            EXPECT_EQ(value, c.value);
+        }
+    }
+    EXPECT_FALSE(Variant().ToBool());
+    EXPECT_EQ(ErrorNumberOf([] { Variant(NullValue{}).ToBool(); }), errors::kInvalidUseOfNull);
 }
 
 }  // namespace

@@ -93,5 +93,70 @@ TEST(CborReader, SkipsWholeItemsWithinTheDepthGiven) {
     }
 }
 
+// One strict UTF-8 rule for text conversion and for the CBOR reader's text strings (read and
+// skipped): overlong forms, surrogates, values above U+10FFFF and cut sequences are refused at the
+// byte where the faulty sequence starts; the edges of every valid range are accepted.
+TEST(CborReader, TextStringsAndTextConversionShareOneStrictUtf8Rule) {
+    struct Case {
+        const char* bytes;  // after the two ASCII bytes "ab"
+        const char16_t* text;  // nullptr: refused
+    };
+    const Case cases[] = {
+        {"\xC0\x80", nullptr},          {"\xC1\xBF", nullptr},          {"\xE0\x9F\xBF", nullptr},
+        {"\xE0\x80\x80", nullptr},      {"\xF0\x8F\xBF\xBF", nullptr},  {"\xF0\x80\x80\x80", nullptr},
+        {"\xED\xA0\x80", nullptr},      {"\xED\xBF\xBF", nullptr},      {"\xF4\x90\x80\x80", nullptr},
+        {"\xF5\x80\x80\x80", nullptr},  {"\xF8\x88\x80\x80\x80", nullptr}, {"\xFF", nullptr},
+        {"\x80", nullptr},              {"\xC3", nullptr},              {"\xC3\x41", nullptr},
+        {"\xE6\x96", nullptr},          {"\xF0\x9F\x98", nullptr},      {"\xE6\x96\xC0", nullptr},
+        {"\xC2\x80", u"\u0080"},        {"\xDF\xBF", u"\u07FF"},        {"\xE0\xA0\x80", u"\u0800"},
+        {"\xED\x9F\xBF", u"\uD7FF"},    {"\xEE\x80\x80", u"\uE000"},    {"\xEF\xBF\xBF", u"\uFFFF"},
+        {"\xF0\x90\x80\x80", u"\U00010000"}, {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
+    };
+    for (const Case& c : cases) {
+        std::string content = std::string("ab") + c.bytes;
+        SCOPED_TRACE(::testing::PrintToString(content));
+        // Text conversion.
+        Text converted;
+        int32_t number = 0;
+        try {
+            converted = automation::FromUtf8(content);
+        } catch (const AutomationError& error) {
+            number = error.Number();
+            EXPECT_NE(automation::ToUtf8(error.Description()).find("byte offset 2"), std::string::npos);
+        }
+        EXPECT_EQ(number, c.text ? 0 : automation::errors::kInvalidCall);
+        if (c.text) {
+            EXPECT_EQ(converted, Text(u"ab") + c.text);
+        }
+
+        // The reader, reading and skipping a text string of that content after one other byte.
+        CborWriter writer;
+        writer.WriteInteger(0);
+        writer.WriteUtf8(content);
+        std::string item = writer.TakeBytes();
+        for (bool skip : {false, true}) {
+            CborReader reader(item, u"t.Dat");
+            reader.ReadHead();
+            std::string refusal;
+            try {
+                if (skip) {
+                    reader.SkipItem(1);
+                } else {
+                    Text text;
+                    reader.ReadText(reader.ReadHead(), text);
+                    if (c.text) {
+                        EXPECT_EQ(text, Text(u"ab") + c.text);
+                    }
+                }
+            } catch (const AutomationError& error) {
+                EXPECT_EQ(error.Number(), automation::errors::kBadFileFormat);
+                refusal = automation::ToUtf8(error.Description());
+            }
+            // Content starts after the integer (1 byte) and the string's head (1 byte).
+            EXPECT_EQ(refusal, c.text ? "" : "t.Dat: invalid UTF-8 in a text string at byte 4");
+        }
+    }
+}
+
 }  // namespace
 }  // namespace orva::components

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "support/ErrorNumber.h"
+#include "support/TempDir.h"
+
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
 #include "automation/TextHelpers.h"
@@ -11,6 +16,7 @@ namespace orva::components {
 namespace {
 
 using namespace automation;
+using orva::testing::ErrorNumberOf;
 
 TEST(Dictionary, KeysMatchWithoutCaseKeepFirstSpellingAndOrder) {
     auto dictionary = Dictionary::Create();
@@ -78,6 +84,76 @@ TEST(Dictionary, ByNameCallsReachEveryMember) {
     } catch (const AutomationError& error) {
         EXPECT_EQ(error.Number(), errors::kSubscriptOutOfRange);
     }
+}
+
+// Keys that differ only in letter case match; what upper-casing (the simple mapping, one code point
+// for one) does not join stays apart. Checked in a small dictionary (linear search), in one past the
+// index limit, and in both kinds loaded from a packet file, whose keys the reader shares between maps.
+TEST(Dictionary, KeysMatchByUnicodeSimpleUpperCasingEverywhere) {
+    struct Case {
+        const char16_t* stored;
+        const char16_t* asked;
+        bool match;
+    };
+    const Case cases[] = {
+        {u"z", u"Z", true},          {u"FFuncName", u"ffuncnamE", true},
+        {u"Ä", u"ä", true},          {u"straße", u"STRAßE", true},
+        {u"Σίσυφος", u"ΣΊΣΥΦΟΣ", true}, {u"ς", u"σ", true},
+        {u"Жар", u"жАР", true},      {u"\U00010428", u"\U00010400", true},
+        // '@' and '`', '[' and '{' differ by the same bit as letters do, but are no letters.
+        {u"@", u"`", false},         {u"[", u"{", false},
+        {u"ß", u"SS", false},        {u"ß", u"ẞ", false},
+        {u"i", u"İ", false},         {u"财", u"財", false},
+        {u"a1", u"a１", false},      {u"Ä", u"A\u0308", false},
+    };
+    auto fresh = [](size_t fillers) {
+        auto dictionary = Dictionary::Create();
+        for (size_t i = 0; i < fillers; ++i) dictionary->SetValue(u"filler" + Int32ToText(int32_t(i)), 0);
+        return dictionary;
+    };
+    testing::TempDir folder;
+    const Text path = FromUtf8((folder / "keys.Dat").string());
+    for (size_t fillers : {size_t{0}, size_t{3}, Dictionary::kLinearLimit, size_t{40}}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(ToUtf8(Text(c.stored) + u" / " + c.asked) + ", fillers " + std::to_string(fillers));
+            DictionaryRef dictionary = fresh(fillers);
+            dictionary->SetValue(c.stored, u"stored");
+            EXPECT_EQ(dictionary->HasKey(c.asked), c.match);
+            dictionary->SetValue(c.asked, u"set again");
+            EXPECT_EQ(dictionary->Count(), int32_t(fillers) + (c.match ? 1 : 2));
+            EXPECT_EQ(dictionary->Key(int32_t(fillers) + 1), c.stored);
+
+            // Loaded: the first map holds the stored spelling, a second map the asked one; each map
+            // keeps its own spelling and finds the other.
+            auto set = Dictionary::Create();
+            DictionaryRef first = fresh(fillers);
+            first->SetValue(c.stored, 1);
+            DictionaryRef second = fresh(fillers);
+            second->SetValue(c.asked, 2);
+            set->SetValue(u"first", first);
+            set->SetValue(u"second", second);
+            set->Save(path);
+            auto loaded = Dictionary::Create();
+            loaded->Load(path);
+            DictionaryRef loadedFirst = AsDictionary(loaded->Value(u"first"));
+            DictionaryRef loadedSecond = AsDictionary(loaded->Value(u"second"));
+            EXPECT_EQ(loadedFirst->Key(int32_t(fillers) + 1), c.stored);
+            EXPECT_EQ(loadedSecond->Key(int32_t(fillers) + 1), c.asked);
+            EXPECT_EQ(loadedFirst->HasKey(c.asked), c.match);
+            EXPECT_EQ(loadedSecond->HasKey(c.stored), c.match);
+            EXPECT_EQ(loadedFirst->Value(c.stored).ToInt32(), 1);
+        }
+    }
+}
+
+TEST(Dictionary, KeyPositionsOutside1ToCountAreOutOfRange) {
+    auto dictionary = Dictionary::Create();
+    dictionary->SetValue(u"a", 1);
+    for (int32_t index : {0, 2, -1, INT32_MAX, INT32_MIN}) {
+        EXPECT_EQ(ErrorNumberOf([&] { dictionary->Key(index); }), errors::kSubscriptOutOfRange) << index;
+    }
+    std::vector<Variant> args{Variant(u"2147483648")};
+    EXPECT_EQ(ErrorNumberOf([&] { dictionary->Invoke(u"Key", CallKind::Method, args); }), errors::kOverflow);
 }
 
 }  // namespace

@@ -200,6 +200,41 @@ TEST(PacketFileDecode, RefusesKeysOfOneMapThatDifferOnlyInLetterCase) {
     EXPECT_NO_THROW(DecodePacket(Envelope(Hex("a2 6161 a1 6161 01 6162 a1 6141 01")), kSource));
 }
 
+// Within one map, keys that upper-case alike repeat each other, also past the first map of the file
+// (the reader shares keys between maps by their upper-cased class); keys that upper-casing keeps
+// apart are two keys.
+TEST(PacketFileDecode, KeysOfOneMapRepeatWhenTheyUpperCaseAlike) {
+    struct Case {
+        const char* first;
+        const char* second;
+        bool repeats;
+    };
+    const Case cases[] = {
+        {"z", "Z", true},   {"Ä", "ä", true},    {"Σ", "ς", true},   {"ЖАР", "жар", true},
+        {"ß", "SS", false}, {"ß", "ẞ", false},   {"i", "İ", false},  {"@", "`", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.first) + " / " + c.second);
+        // {"x": {first: 1}, "y": {filler, second: 2, first: 3}}: the first map sees each key alone.
+        std::string root = Hex("a2") + TextItem("x") + Hex("a1") + TextItem(c.first) + Hex("01") +
+                           TextItem("y") + Hex("a3") + TextItem("filler") + Hex("00") + TextItem(c.second) +
+                           Hex("02") + TextItem(c.first) + Hex("03");
+        std::string bytes = Envelope(root);
+        if (c.repeats) {
+            std::string refusal = Refusal(bytes);
+            EXPECT_NE(refusal.find(std::string("the key \"") + c.first + "\" repeats the key \"" + c.second +
+                                   "\""),
+                      std::string::npos)
+                << refusal;
+        } else {
+            DictionaryRef y = AsDictionary(DecodePacket(bytes, kSource)->Value(u"y"));
+            EXPECT_EQ(y->Count(), 3);
+            EXPECT_EQ(y->Value(FromUtf8(c.second)).ToInt32(), 2);
+            EXPECT_EQ(y->Value(FromUtf8(c.first)).ToInt32(), 3);
+        }
+    }
+}
+
 TEST(PacketFileDecode, RefusesItemsAPacketCannotHold) {
     EXPECT_NE(Refusal(Envelope(Hex("a1 6161 4100"))).find("a byte string"), std::string::npos);
     EXPECT_NE(Refusal(Envelope(Hex("a1 6161 c1 00"))).find("a tag (1)"), std::string::npos);

@@ -49,5 +49,39 @@ TEST(TextFormatter, ArrayFormByNameAndRefusalOfObjects) {
     }
 }
 
+// Placeholder numbers name the longest run of digits that has a value: the ninth value, the tenth
+// only when there are ten, otherwise the first followed by the digit.
+TEST(TextFormatter, PlaceholdersFromTheNinthValueOn) {
+    std::vector<Variant> ten;
+    for (char16_t letter = u'a'; letter <= u'j'; ++letter) ten.emplace_back(Text(1, letter));
+    std::vector<Variant> nine(ten.begin(), ten.begin() + 9);
+    struct Case {
+        const char16_t* pattern;
+        const std::vector<Variant>* values;
+        const char16_t* expected;
+    };
+    const Case cases[] = {
+        {u"%9", &nine, u"i"},            {u"%9", &ten, u"i"},
+        {u"%10", &ten, u"j"},            {u"%10", &nine, u"a0"},
+        {u"[%1%10%9]", &nine, u"[aa0i]"}, {u"[%1%10%9]", &ten, u"[aji]"},
+        {u"%11", &ten, u"a1"},           {u"%100", &ten, u"j0"},
+        {u"%19", &ten, u"a9"},           {u"%0", &ten, u"%0"},
+        {u"%%9", &nine, u"%i"},          {u"9%", &nine, u"9%"},
+        {u"%99999999999", &ten, u"i9999999999"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.pattern));
+        EXPECT_EQ(Format(c.pattern, *c.values), c.expected);
+    }
+    EXPECT_EQ(Format(u"%10", {}), u"%10");
+    EXPECT_EQ(Format(u"%2", {Variant(u"only")}), u"%2");
+    // By name, from an array with another lower bound and as separate values alike.
+    auto formatter = TextFormatter::Create();
+    EXPECT_EQ(CallMethod(formatter, u"Format", {u"%9|%10", Variant::Array(nine, 5)}), Variant(u"i|a0"));
+    std::vector<Variant> args{Variant(u"%9|%10")};
+    args.insert(args.end(), ten.begin(), ten.end());
+    EXPECT_EQ(formatter->Invoke(u"FormatValues", CallKind::Method, args), Variant(u"i|j"));
+}
+
 }  // namespace
 }  // namespace orva::components

@@ -83,5 +83,34 @@ TEST(Vector, ByNameCallsMatchTheTypedOnes) {
     EXPECT_EQ(GetProperty(copy, u"Count").ToInt32(), 1);
 }
 
+TEST(Vector, IndexesAtTheEndsOfThe32BitRangeAreOutOfRange) {
+    VectorRef vector = Numbers(3);
+    struct Case {
+        int32_t index;
+        int32_t count;
+    };
+    for (const Case& c : {Case{INT32_MAX, 1}, Case{INT32_MIN, 1}, Case{0, 1}, Case{4, 0}, Case{1, INT32_MAX},
+                          Case{3, INT32_MAX}, Case{2, INT32_MIN}, Case{INT32_MAX, INT32_MAX}}) {
+        SCOPED_TRACE(std::to_string(c.index) + " " + std::to_string(c.count));
+        if (c.count == 1 || c.index < 1 || c.index > 3) {
+            EXPECT_EQ(ErrorNumberOf([&] { vector->Item(c.index); }), errors::kSubscriptOutOfRange);
+            EXPECT_EQ(ErrorNumberOf([&] { vector->SetItem(c.index, 0); }), errors::kSubscriptOutOfRange);
+        }
+        EXPECT_EQ(ErrorNumberOf([&] { vector->Remove(c.index, c.count); }), errors::kSubscriptOutOfRange);
+        EXPECT_EQ(Contents(*vector), (std::vector<int32_t>{1, 2, 3}));
+    }
+    // By name, an index beyond the 32-bit range overflows while it is read.
+    std::vector<Variant> args{Variant(u"2147483648")};
+    EXPECT_EQ(ErrorNumberOf([&] { vector->Invoke(u"Item", CallKind::Method, args); }), errors::kOverflow);
+    args = {Variant(u"2147483647")};
+    EXPECT_EQ(ErrorNumberOf([&] { vector->Invoke(u"Item", CallKind::Method, args); }),
+              errors::kSubscriptOutOfRange);
+    args = {Variant(1), Variant(2147483647.0)};
+    EXPECT_EQ(ErrorNumberOf([&] { vector->Invoke(u"Remove", CallKind::Method, args); }),
+              errors::kSubscriptOutOfRange);
+    vector->Remove(3, 1);
+    EXPECT_EQ(Contents(*vector), (std::vector<int32_t>{1, 2}));
+}
+
 }  // namespace
 }  // namespace orva::components

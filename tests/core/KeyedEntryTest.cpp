@@ -38,5 +38,31 @@ TEST(KeyedEntry, ComposingThePartsAgainGivesTheSameEntry) {
     EXPECT_EQ(ComposeKeyedEntry(KeyedEntryDisplay(entry), KeyedEntryKey(entry)), entry);
 }
 
+// A character outside the 16-bit range takes two units; a cut between them would leave half a
+// character that cannot be saved. The pair goes whole, a blank takes its place, the key stays at 256.
+TEST(KeyedEntry, NeverCutsASurrogatePairInTwo) {
+    const Text smile = u"\U0001F600";
+    struct Case {
+        Text display;
+        Text shown;  // the display part as composed
+    };
+    const Case cases[] = {
+        {Text(254, u'x') + smile + u"tail", Text(254, u'x') + u" "},
+        {Text(254, u'x') + smile, Text(254, u'x') + u" "},
+        {Text(253, u'x') + smile + u"tail", Text(253, u'x') + smile},
+        {Text(255, u'x') + smile, Text(255, u'x')},
+        {Text(252, u'x') + smile + smile, Text(252, u'x') + smile + u" "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.display.size());
+        Text entry = ComposeKeyedEntry(c.display, u"K" + smile);
+        ASSERT_EQ(entry.size(), kKeyedDisplayWidth + 3);
+        EXPECT_EQ(entry.substr(0, kKeyedDisplayWidth), c.shown);
+        EXPECT_EQ(KeyedEntryKey(entry), u"K" + smile);
+        EXPECT_EQ(automation::FindLoneSurrogate(entry), Text::npos);
+        EXPECT_NO_THROW(automation::ToUtf8(entry));
+    }
+}
+
 }  // namespace
 }  // namespace orva::core

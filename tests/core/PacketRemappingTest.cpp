@@ -69,5 +69,32 @@ TEST(RemapPacket, AClassParameterWithoutSeparatorFails) {
     }
 }
 
+// "报价单-新增" must not become "-新增": a rename table with no name for the host's language (no
+// entry, an empty one, an empty variant) leaves the name, while identifiers are still replaced.
+TEST(RemapPacket, KeepsTheNameWhenTheRenameTableHasNoneForTheLanguage) {
+    for (Variant chs : {Variant(), Variant(u""), Variant(u"报价")}) {
+        SCOPED_TRACE(automation::ToUtf8(chs.ToText()));
+        VectorRef packet = PacketOf({{u"报价单-新增", u"Bill|200000002"}});
+        Text newNameBefore = FieldOf(packet, 1, u"NewName");
+        auto info = Dictionary::Create();
+        info->SetValue(u"200000002", u"300000002");
+        auto renames = Dictionary::Create();
+        DictionaryRef byLanguage = RenameTo({{u"EN", u"Quotation"}});
+        if (!chs.IsEmpty()) byLanguage->SetValue(u"CHS", chs);
+        renames->SetValue(u"200000002", byLanguage);
+        info->SetValue(u"ChangeName", renames);
+
+        RemapPacket(*packet, *info, u"CHS");
+        EXPECT_EQ(FieldOf(packet, 1, u"FClassParam"), u"Bill|300000002");
+        if (chs.ToText().empty()) {
+            EXPECT_EQ(FieldOf(packet, 1, u"FFuncName"), u"报价单-新增");
+            EXPECT_EQ(FieldOf(packet, 1, u"NewName"), newNameBefore);
+        } else {
+            EXPECT_EQ(FieldOf(packet, 1, u"FFuncName"), u"报价-新增");
+            EXPECT_EQ(FieldOf(packet, 1, u"NewName"), u"报价-新增");
+        }
+    }
+}
+
 }  // namespace
 }  // namespace orva::core
