@@ -89,7 +89,6 @@ void CheckDeploymentInfoShape(const Dictionary& info, const Text& file) {
             if (!IsTextOrNumber(value)) RefuseShape(file, place, value, u"a text or a number (the new class identifier)");
             continue;
         }
-        if (value.IsEmpty() || value.IsNull() || (value.IsObject() && !value.ToObject())) continue;
         DictionaryRef renames = As<Dictionary>(value);
         if (!renames) RefuseShape(file, place, value, u"an object of class identifiers");
         for (int32_t j = 1; j <= renames->Count(); ++j) {

@@ -14,7 +14,7 @@ namespace orva::cli {
 void CheckPacketSetShape(const components::Dictionary& root, const automation::Text& file);
 
 // Deployment information given to deploy --info: every value but "ChangeName" a text or number (the
-// new class identifier); "ChangeName" absent, null or an object whose values are objects of texts or
+// new class identifier); "ChangeName" absent or an object whose values are objects of texts or
 // numbers (a name per language). Raises 13 naming file and place.
 void CheckDeploymentInfoShape(const components::Dictionary& info, const automation::Text& file);
 
