@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "automation/ClassRegistry.h"
 #include "cli/CliRunner.h"
 #include "support/CatalogueDump.h"
 #include "support/TempDir.h"
@@ -124,6 +125,22 @@ TEST_F(HostOptions, ALanguageInsideALongerEntryNameDoesNotDecideTheDeployment) {
         << first.out;
     auto again = RunTool({"--language", "CHT", "deploy", kPacket, "--catalog", "acct"});
     EXPECT_EQ(again.out.find("成功"), std::string::npos) << "the first run deployed another language:\n" << again.out;
+}
+
+}  // namespace
+}  // namespace orva::cli
+
+namespace orva::cli {
+namespace {
+
+// The last resort: a failure no command reports itself still ends in a message and status 1.
+TEST(CliGuard, AnUnexpectedFailureEndsInAMessageNotAnAbort) {
+    automation::ScopedClassOverride failing(u"Nexo.TextFormatter", []() -> automation::ObjectRef {
+        throw std::runtime_error("the formatter \x1b[2J broke");
+    });
+    auto result = testing::RunTool({"format", "%1", "x"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "orva-deploy: format: unexpected failure: the formatter \\x1b[2J broke\n");
 }
 
 }  // namespace
