@@ -141,7 +141,8 @@ public:
             "\nThe tree shows every node, hidden ones marked, in the order the console lists them, with\n"
             "names in the language of --language: top classes, subsystems and sub-functions with their\n"
             "ids, function details with their class parameters. Control and bidirectional characters in\n"
-            "names are shown escaped (\"\\x1b\", \"\\u202e\", a backslash as \"\\\\\"); --json keeps them exact.\n\n"
+            "names are shown escaped (\"\\x1b\", \"\\u202e\", a backslash as \"\\\\\"); --json keeps them "
+            "exact.\n\n"
             "Example:\n  orva-deploy catalog --catalog /srv/orva/account.db --language EN");
     }
 

@@ -67,9 +67,10 @@ int RunCli(int argc, const char* const* argv, Streams& streams) {
 int RunCli(const std::vector<std::string>& args, Streams& streams) {
     api::RegisterLibraryClasses();
 
-    CLI::App app{"orva-deploy: publish business objects into the console catalogue, and inspect packet "
-                 "files and catalogues.",
-                 "orva-deploy"};
+    CLI::App app{
+        "orva-deploy: publish business objects into the console catalogue, and inspect packet "
+        "files and catalogues.",
+        "orva-deploy"};
     app.footer(kFooter);
     app.require_subcommand(1);
     app.fallthrough();
@@ -109,14 +110,22 @@ int RunCli(const std::vector<std::string>& args, Streams& streams) {
             for (const CLI::Option* option : owner->get_options()) {
                 for (const std::string& value : option->results()) {
                     if (std::string problem = Utf8Problem(value); !problem.empty()) {
-                        streams.err << "orva-deploy: " << OptionLabel(*owner, *option) << ": " << problem << "\n";
+                        streams.err << "orva-deploy: " << OptionLabel(*owner, *option) << ": " << problem
+                                    << "\n";
                         return kExitUsage;
                     }
                 }
             }
         }
         host.languageGiven = languageOption->count() > 0;
-        if (std::string problem = CheckHostOptions(host); !problem.empty()) {
+        std::string problem;
+        try {
+            problem = CheckHostOptions(host);
+        } catch (const std::exception& error) {
+            problem =
+                std::string("the host options cannot be used: ") + error.what();  // e.g. no current folder
+        }
+        if (!problem.empty()) {
             streams.err << "orva-deploy: " << TerminalText(problem) << "\n";
             return kExitUsage;
         }

@@ -4,10 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
 #include <iostream>
 
 namespace orva::cli {
@@ -73,15 +73,18 @@ std::string ReadInputFile(const std::string& path) {
     // O_NONBLOCK: opening a FIFO must not wait for a writer before the file's kind is known.
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        RefuseInput(errors::kFileNotFound, path, std::string("cannot read the file: ") + std::strerror(errno));
+        RefuseInput(errors::kFileNotFound, path,
+                    std::string("cannot read the file: ") + std::strerror(errno));
     }
     Descriptor file{fd};
     struct stat status {};
     if (::fstat(fd, &status) != 0) {
-        RefuseInput(errors::kFileNotFound, path, std::string("cannot read the file: ") + std::strerror(errno));
+        RefuseInput(errors::kFileNotFound, path,
+                    std::string("cannot read the file: ") + std::strerror(errno));
     }
     if (!S_ISREG(status.st_mode)) {
-        RefuseInput(errors::kPermissionDenied, path, std::string(KindOfFile(status.st_mode)) + ", not a regular file");
+        RefuseInput(errors::kPermissionDenied, path,
+                    std::string(KindOfFile(status.st_mode)) + ", not a regular file");
     }
     const std::string tooLarge = "is larger than " + std::to_string(kMaxInputFileBytes >> 20) + " MiB";
     if (static_cast<uint64_t>(status.st_size) > kMaxInputFileBytes) {
@@ -97,7 +100,8 @@ std::string ReadInputFile(const std::string& path) {
         ssize_t got = ::read(fd, content.data() + filled, content.size() - filled);
         if (got < 0) {
             if (errno == EINTR) continue;
-            RefuseInput(errors::kFileNotFound, path, std::string("cannot read the file: ") + std::strerror(errno));
+            RefuseInput(errors::kFileNotFound, path,
+                        std::string("cannot read the file: ") + std::strerror(errno));
         }
         if (got == 0) break;
         filled += static_cast<size_t>(got);

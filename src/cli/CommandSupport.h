@@ -18,7 +18,7 @@ inline constexpr size_t kMaxInputFileBytes = size_t{64} << 20;
 // The whole content of the regular file at path. Raises 53 naming the file when it cannot be opened
 // or read, and 70 naming it and what it is when it is not a regular file ("is a FIFO", "is a
 // character device", "is a directory", ...) or holds more than kMaxInputFileBytes. A FIFO is refused
-// without waiting for a writer, and a file that grows while it is read is cut off at the bound.
+// without waiting for a writer; a file that grows past the bound while it is read is refused too.
 std::string ReadInputFile(const std::string& path);
 
 // Prints "orva-deploy: <context>: <description>" to err (made safe for a terminal) and returns

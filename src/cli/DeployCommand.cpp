@@ -64,7 +64,9 @@ public:
                 Variant parsed = ParsePropertyBagJson(ReadInputFile(m_info), FromUtf8(m_info));
                 ObjectRef object = parsed.IsObject() ? parsed.ToObject() : nullptr;
                 info = std::dynamic_pointer_cast<Dictionary>(object);
-                if (!info) Raise(errors::kBadFileFormat, FromUtf8(m_info) + u": the deployment information must be a JSON object");
+                if (!info)
+                    Raise(errors::kBadFileFormat,
+                          FromUtf8(m_info) + u": the deployment information must be a JSON object");
                 CheckDeploymentInfoShape(*info, FromUtf8(m_info));
             }
             if (m_dryRun) {

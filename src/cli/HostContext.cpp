@@ -1,8 +1,8 @@
 #include "cli/HostContext.h"
 
 #include <optional>
-#include <string_view>
 #include <ostream>
+#include <string_view>
 
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
@@ -16,9 +16,7 @@ namespace orva::cli {
 
 namespace {
 
-bool IsHostLanguage(automation::TextView code) {
-    return code == u"CHS" || code == u"CHT" || code == u"EN";
-}
+bool IsHostLanguage(automation::TextView code) { return code == u"CHS" || code == u"CHT" || code == u"EN"; }
 
 bool EndsWithNoCase(const std::string& text, std::string_view suffix) {
     if (text.size() < suffix.size()) return false;

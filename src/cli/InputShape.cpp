@@ -15,14 +15,20 @@ namespace {
 Text KindOf(const Variant& value) {
     switch (value.Type()) {
         case VariantType::Empty:
-        case VariantType::Null: return u"null";
-        case VariantType::Boolean: return u"a Boolean";
+        case VariantType::Null:
+            return u"null";
+        case VariantType::Boolean:
+            return u"a Boolean";
         case VariantType::Integer:
         case VariantType::Long:
-        case VariantType::Double: return u"a number";
-        case VariantType::Text: return u"a text";
-        case VariantType::Array: return u"an array";
-        case VariantType::Object: break;
+        case VariantType::Double:
+            return u"a number";
+        case VariantType::Text:
+            return u"a text";
+        case VariantType::Array:
+            return u"an array";
+        case VariantType::Object:
+            break;
     }
     ObjectRef object = value.ToObject();
     if (std::dynamic_pointer_cast<Dictionary>(object)) return u"an object";
@@ -35,8 +41,10 @@ bool IsTextOrNumber(const Variant& value) {
         case VariantType::Integer:
         case VariantType::Long:
         case VariantType::Double:
-        case VariantType::Text: return true;
-        default: return false;
+        case VariantType::Text:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -46,18 +54,17 @@ std::shared_ptr<T> As(const Variant& value) {
 }
 
 [[noreturn]] void RefuseShape(const Text& file, const Text& place, const Variant& value, const Text& wanted) {
-    Raise(errors::kTypeMismatch,
-          file + u": " + place + u" is " + KindOf(value) + u", not " + wanted);
+    Raise(errors::kTypeMismatch, file + u": " + place + u" is " + KindOf(value) + u", not " + wanted);
 }
 
 }  // namespace
 
 void CheckPacketSetShape(const Dictionary& root, const Text& file) {
     const char16_t* entryFields[] = {
-        core::fields::kTopClassId, core::fields::kTopClassName, core::fields::kSubSystemId,
-        core::fields::kSubSystemName, core::fields::kSubFuncId, core::fields::kSubFuncName,
-        core::fields::kNewName, core::fields::kFuncName, core::fields::kClassName,
-        core::fields::kClassParam, core::fields::kHelpCode, core::fields::kNo};
+        core::fields::kTopClassId,    core::fields::kTopClassName, core::fields::kSubSystemId,
+        core::fields::kSubSystemName, core::fields::kSubFuncId,    core::fields::kSubFuncName,
+        core::fields::kNewName,       core::fields::kFuncName,     core::fields::kClassName,
+        core::fields::kClassParam,    core::fields::kHelpCode,     core::fields::kNo};
     for (const char16_t* language : core::kPacketLanguages) {
         if (!root.HasKey(language)) continue;
         Text place = Text(u"$/") + language;
@@ -86,7 +93,8 @@ void CheckDeploymentInfoShape(const Dictionary& info, const Text& file) {
         Variant value = info.Value(key);
         Text place = u"$/" + key;
         if (!EqualsNoCase(key, core::kChangeNameKey)) {
-            if (!IsTextOrNumber(value)) RefuseShape(file, place, value, u"a text or a number (the new class identifier)");
+            if (!IsTextOrNumber(value))
+                RefuseShape(file, place, value, u"a text or a number (the new class identifier)");
             continue;
         }
         DictionaryRef renames = As<Dictionary>(value);
@@ -95,12 +103,14 @@ void CheckDeploymentInfoShape(const Dictionary& info, const Text& file) {
             const Text& identifier = renames->Key(j);
             Variant namesValue = renames->Value(identifier);
             DictionaryRef names = As<Dictionary>(namesValue);
-            if (!names) RefuseShape(file, place + u"/" + identifier, namesValue, u"an object of names per language");
+            if (!names)
+                RefuseShape(file, place + u"/" + identifier, namesValue, u"an object of names per language");
             for (int32_t k = 1; k <= names->Count(); ++k) {
                 const Text& language = names->Key(k);
                 Variant name = names->Value(language);
                 if (!IsTextOrNumber(name)) {
-                    RefuseShape(file, place + u"/" + identifier + u"/" + language, name, u"a text or a number");
+                    RefuseShape(file, place + u"/" + identifier + u"/" + language, name,
+                                u"a text or a number");
                 }
             }
         }

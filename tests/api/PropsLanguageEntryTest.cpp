@@ -35,7 +35,8 @@ TEST(PropsLanguageEntry, ChoosesThePacketByTheWholeEntryAndNamesAMalformedValue)
         orva::testing::TestAccount account(true);
         const Text file = FromUtf8((account.Folder() / "DeployFunction.Dat").string());
         std::filesystem::copy_file(ORVA_SOURCE_DIR "/data/samples/DeployFunction.Dat", ToUtf8(file));
-        PublishOwnProperty(u"PropsString", FromUtf8(c.props + "ConnectString=sqlite:" + account.Path() + ";"));
+        PublishOwnProperty(u"PropsString",
+                           FromUtf8(c.props + "ConnectString=sqlite:" + account.Path() + ";"));
         hostctx::ResetModuleState();
 
         DictionaryRef info;
@@ -43,7 +44,8 @@ TEST(PropsLanguageEntry, ChoosesThePacketByTheWholeEntryAndNamesAMalformedValue)
         clsDeploywizard wizard;
         EXPECT_EQ(wizard.DeployToLumoMain(file, info, messages), c.ok) << c.props;
         bool found = false;
-        for (int32_t i = 1; i <= messages->Count(); ++i) found |= messages->Item(i).ToText().find(c.expected) != Text::npos;
+        for (int32_t i = 1; i <= messages->Count(); ++i)
+            found |= messages->Item(i).ToText().find(c.expected) != Text::npos;
         EXPECT_TRUE(found) << c.props << ": " << ToUtf8(messages->Item(1).ToText());
     }
 }

@@ -46,7 +46,8 @@ TEST_F(HostOptions, ValuesTheyCannotCarryOrThatContradictAreRefusedWithStatusTwo
     const std::string absoluteAcct = (m_dir / "acct").string();
     const Case cases[] = {
         // A ";" would start an entry of its own: another account, another language.
-        {{"init", "--catalog", "important;new.db", "--force"}, "--catalog \"important;new.db\": a file name holding \";\""},
+        {{"init", "--catalog", "important;new.db", "--force"},
+         "--catalog \"important;new.db\": a file name holding \";\""},
         {{"deploy", kPacket, "--catalog", "acct;v2.db"}, "--catalog \"acct;v2.db\""},
         {{"--language", "CHS;ConnectString=sqlite:/other.db", "deploy", kPacket, "--catalog", "acct"},
          "--language \"CHS;ConnectString=sqlite:/other.db\": the language must be CHS, CHT or EN"},
@@ -59,8 +60,10 @@ TEST_F(HostOptions, ValuesTheyCannotCarryOrThatContradictAreRefusedWithStatusTwo
         {{"--language", "FR", "catalog", "--catalog", "acct"}, "--language \"FR\": the language must be"},
         {{"--language", "", "catalog", "--catalog", "acct"}, "--language \"\""},
         {{"--language", " EN", "catalog", "--catalog", "acct"}, "--language \" EN\""},
-        {{"--props", "Language=FR;", "catalog", "--catalog", "acct"}, "--props: the Language \"FR\" is not CHS"},
-        {{"--props", "Language= EN ;", "deploy", kPacket, "--catalog", "acct"}, "the Language \" EN \" is not"},
+        {{"--props", "Language=FR;", "catalog", "--catalog", "acct"},
+         "--props: the Language \"FR\" is not CHS"},
+        {{"--props", "Language= EN ;", "deploy", kPacket, "--catalog", "acct"},
+         "the Language \" EN \" is not"},
         // --props against explicit options.
         {{"--props", "ConnectString=sqlite:important", "deploy", kPacket, "--catalog", "acct"},
          "--props has a ConnectString that names another account than --catalog \"acct\""},
@@ -70,7 +73,8 @@ TEST_F(HostOptions, ValuesTheyCannotCarryOrThatContradictAreRefusedWithStatusTwo
          "--props sets Language=EN but --language is CHT"},
         // Arguments that are not UTF-8 cannot reach the library as given.
         {{"--catalog", "a\xff.db", "catalog"}, "--catalog: Invalid UTF-8 at byte offset 1"},
-        {{"--props", "Language=EN;x=\xc3", "init", "--catalog", "new.db"}, "--props: Invalid UTF-8 at byte offset 14"},
+        {{"--props", "Language=EN;x=\xc3", "init", "--catalog", "new.db"},
+         "--props: Invalid UTF-8 at byte offset 14"},
         {{"--language", "\xe4\xb8", "deploy", kPacket, "--catalog", "acct"}, "--language: Invalid UTF-8"},
         {{"deploy", "p\xff.Dat", "--catalog", "acct"}, "deploy file: Invalid UTF-8 at byte offset 1"},
         {{"pack", "in.json", "-o", "out\x80.Dat"}, "--output: Invalid UTF-8"},
@@ -101,9 +105,10 @@ TEST_F(HostOptions, AgreeingValuesAndAnyLetterCaseOfTheLanguageAreAccepted) {
     const Case cases[] = {
         {{"--language", "en", "catalog", "--catalog", "acct"}, "My Orva (1)"},
         {{"--language", "Cht", "catalog", "--catalog", "acct"}, "我的Orva (1)"},
-        {{"--props", "Language=cht", "catalog", "--catalog", "acct"}, "我的Orva (1)"},  // --props over the default
-        {{"--props", "language=en;ConnectString=" + absolute + ";", "--language", "EN", "catalog", "--catalog",
-          "./sub/../acct"},
+        {{"--props", "Language=cht", "catalog", "--catalog", "acct"},
+         "我的Orva (1)"},  // --props over the default
+        {{"--props", "language=en;ConnectString=" + absolute + ";", "--language", "EN", "catalog",
+          "--catalog", "./sub/../acct"},
          "My Orva (1)"},
         {{"--props", "ConnectString=" + absolute, "catalog"}, "我的Orva (1)"},
         {{"--props", "DefLanguage=EN;Language=CHT", "catalog", "--catalog", "acct"}, "我的Orva (1)"},
@@ -124,7 +129,8 @@ TEST_F(HostOptions, ALanguageInsideALongerEntryNameDoesNotDecideTheDeployment) {
     EXPECT_NE(first.out.find("[品檢方案-維護] 發佈到: [品質管理.檢驗管理.檢驗標準]成功！"), std::string::npos)
         << first.out;
     auto again = RunTool({"--language", "CHT", "deploy", kPacket, "--catalog", "acct"});
-    EXPECT_EQ(again.out.find("成功"), std::string::npos) << "the first run deployed another language:\n" << again.out;
+    EXPECT_EQ(again.out.find("成功"), std::string::npos) << "the first run deployed another language:\n"
+                                                         << again.out;
 }
 
 }  // namespace

@@ -84,7 +84,8 @@ TEST_F(InputFiles, AFifoIsRefusedWithoutWaitingForAWriter) {
 TEST_F(InputFiles, InvalidUtf8IsReportedAtItsOffsetInTheFile) {
     const std::string content = "{\"CHS\": [{\"FFuncName\": \"ab\xff\"}]}";
     std::string path = Write("bad.json", content);
-    const std::string expected = path + ": Invalid UTF-8 at byte offset " + std::to_string(content.find('\xff'));
+    const std::string expected =
+        path + ": Invalid UTF-8 at byte offset " + std::to_string(content.find('\xff'));
     for (const CliResult& result : ReadBoth(path)) {
         EXPECT_EQ(result.status, 1);
         EXPECT_NE(result.err.find(expected), std::string::npos) << result.err;
@@ -100,13 +101,16 @@ TEST_F(InputFiles, ValuesOfTheWrongKindAreNamedByTheirPlace) {
     const Case cases[] = {
         {false, R"({"CHS": {}})", "$/CHS is an object, not an array of deployment entries"},
         {false, R"({"EN": [{"No": "x"}, 1]})", "$/EN[2] is a number, not an object (a deployment entry)"},
-        {false, R"({"CHS": [{"FFuncName": {"a": 1}}]})", "$/CHS[1]/FFuncName is an object, not a text or a number"},
+        {false, R"({"CHS": [{"FFuncName": {"a": 1}}]})",
+         "$/CHS[1]/FFuncName is an object, not a text or a number"},
         {false, R"({"CHT": [{"no": null}]})", "$/CHT[1]/No is null, not a text or a number"},
         {false, R"({"CHS": [{"FClassParam": true}]})", "$/CHS[1]/FClassParam is a Boolean"},
-        {true, R"({"200000001": [1]})", "$/200000001 is an array, not a text or a number (the new class identifier)"},
+        {true, R"({"200000001": [1]})",
+         "$/200000001 is an array, not a text or a number (the new class identifier)"},
         {true, R"({"ChangeName": 5})", "$/ChangeName is a number, not an object of class identifiers"},
         {true, R"({"ChangeName": null})", "$/ChangeName is null, not an object of class identifiers"},
-        {true, R"({"changename": {"200000003": "x"}})", "$/changename/200000003 is a text, not an object of names"},
+        {true, R"({"changename": {"200000003": "x"}})",
+         "$/changename/200000003 is a text, not an object of names"},
         {true, R"({"ChangeName": {"200000003": {"EN": true}}})", "$/ChangeName/200000003/EN is a Boolean"},
     };
     for (const Case& c : cases) {
@@ -118,7 +122,8 @@ TEST_F(InputFiles, ValuesOfTheWrongKindAreNamedByTheirPlace) {
         EXPECT_EQ(result.out, "") << "refused before anything is deployed";
     }
     // What the remapping reads as a text is accepted: numbers too.
-    std::string numbers = Write("numbers.json", R"({"200000001": 200000101, "ChangeName": {"1": {"EN": 2}}})");
+    std::string numbers =
+        Write("numbers.json", R"({"200000001": 200000101, "ChangeName": {"1": {"EN": 2}}})");
     EXPECT_EQ(RunTool({"deploy", kPacket, "--catalog", m_account, "--info", numbers}).status, 0);
 }
 

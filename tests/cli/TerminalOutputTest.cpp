@@ -3,9 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
 #include <fstream>
+#include <nlohmann/json.hpp>
 
 #include "automation/Text.h"
 #include "cli/CliRunner.h"
@@ -33,7 +32,9 @@ TEST(TerminalText, EscapesControlAndBidiCharactersAndTheBackslash) {
         EXPECT_EQ(TerminalText(text), shown) << automation::ToUtf8Lossy(text);
         EXPECT_EQ(TerminalText(automation::ToUtf8Lossy(text)), shown);
     }
-    EXPECT_EQ(TerminalText(std::string_view("a\xff\xe4\xb8" "b")), "a\uFFFD\uFFFD\uFFFDb");
+    EXPECT_EQ(TerminalText(std::string_view("a\xff\xe4\xb8"
+                                            "b")),
+              "a\uFFFD\uFFFD\uFFFDb");
 }
 
 // True when text holds a byte sequence a terminal acts on: a C0 control other than the line end, DEL,
@@ -52,7 +53,8 @@ TEST(TerminalText, DeployCatalogAndShowEscapeNamesWhileJsonKeepsThem) {
     const std::string account = (dir / "account.db").string();
     const std::string packet = (dir / "hostile.Dat").string();
     const std::string hostile = "质量\x1b[2J\a\r\b\x7f\xc2\x9b管理\u202e\u2066";
-    nlohmann::ordered_json set = nlohmann::json::parse(std::ifstream(ORVA_SOURCE_DIR "/data/samples/packet-set.json"));
+    nlohmann::ordered_json set =
+        nlohmann::json::parse(std::ifstream(ORVA_SOURCE_DIR "/data/samples/packet-set.json"));
     nlohmann::ordered_json& entry = set["CHS"].back();
     entry["FTopClassName"] = hostile;
     entry["FFuncName"] = entry["NewName"] = "方案" + hostile;

@@ -67,7 +67,8 @@ TEST_F(SharedPropertiesTest, PropsValueReadsTheFirstWholeEntryUpperCasedAndUntri
     };
     const Case cases[] = {
         {u"Language=chs;ConnectString=sqlite:/srv/a.db", u"Language", u"CHS"},
-        {u"Language=chs;ConnectString=sqlite:/srv/a.db", u"connectstring", u"SQLITE:/SRV/A.DB"},  // no final ";"
+        {u"Language=chs;ConnectString=sqlite:/srv/a.db", u"connectstring",
+         u"SQLITE:/SRV/A.DB"},  // no final ";"
         {u"Language=chs;ConnectString=sqlite:/srv/a.db", u"UserName", u""},
         {u"Language=chs;", u"", u""},  // an empty name is no entry's name
         {u"DefLanguage=EN;Language=CHT", u"Language", u"CHT"},
