@@ -92,14 +92,20 @@ private:
         }
     }
 
+    // A name or class parameter for the tree: made safe for a terminal; a missing one (NULL) is blank.
+    static std::string Shown(const Json& value) {
+        if (value.is_string()) return TerminalText(value.get_ref<const std::string&>());
+        return value.is_null() ? std::string() : value.dump();
+    }
+
     // "name (id)" for the three upper levels, "name  [class parameter]" for a function detail.
     void Print(size_t level, const Json& node, const Level& shape) {
         if (!m_tree) return;
-        *m_tree << std::string(level * 2, ' ') << node[ToUtf8(shape.nameField)].get<std::string>();
+        *m_tree << std::string(level * 2, ' ') << Shown(node[ToUtf8(shape.nameField)]);
         if (shape.childrenKey) {
             *m_tree << " (" << node[ToUtf8(shape.idField)].get<int32_t>() << ")";
         } else {
-            *m_tree << "  [" << node["FClassParam"].get<std::string>() << "]";
+            *m_tree << "  [" << Shown(node["FClassParam"]) << "]";
         }
         if (!node["FVisible"].get<bool>()) *m_tree << "  (hidden)";
         *m_tree << "\n";
@@ -134,7 +140,9 @@ public:
         sub.footer(
             "\nThe tree shows every node, hidden ones marked, in the order the console lists them, with\n"
             "names in the language of --language: top classes, subsystems and sub-functions with their\n"
-            "ids, function details with their class parameters.\n\n"
+            "ids, function details with their class parameters. Control and bidirectional characters in\n"
+            "names are shown escaped (\"\\x1b\", \"\\u202e\", a backslash as \"\\\\\"); --json keeps them "
+            "exact.\n\n"
             "Example:\n  orva-deploy catalog --catalog /srv/orva/account.db --language EN");
     }
 

@@ -1,8 +1,11 @@
 #include "cli/Cli.h"
 
 #include <iostream>
+#include <new>
 
 #include "api/Registration.h"
+#include "automation/AutomationError.h"
+#include "cli/CommandSupport.h"
 #include "cli/HostContext.h"
 
 namespace orva::cli {
@@ -17,6 +20,42 @@ options of one command.
 
 Exit status: 0 success, 1 the operation failed, 2 the command line was wrong.)";
 
+// "--catalog" for an option, "deploy file" for a positional argument.
+std::string OptionLabel(const CLI::App& owner, const CLI::Option& option) {
+    std::string name = option.get_name();
+    if (name.starts_with('-')) return name;
+    return owner.get_parent() ? owner.get_name() + " " + name : name;
+}
+
+// "" for valid UTF-8, else where it is not.
+std::string Utf8Problem(const std::string& value) {
+    try {
+        automation::FromUtf8(value);
+        return {};
+    } catch (const automation::AutomationError& error) {
+        return automation::ToUtf8Lossy(error.Description());
+    }
+}
+
+// Runs the command after publishing the host context. A failure that the command did not report
+// itself still ends in a message and status 1, never in an uncaught exception.
+int ExecuteGuarded(Command& command, const HostOptions& host, Streams& streams) {
+    const std::string context = "orva-deploy: " + command.Name() + ": ";
+    try {
+        PublishHostContext(host, streams);
+        return command.Execute(host, streams);
+    } catch (const automation::AutomationError& error) {
+        streams.err << context << TerminalText(error.Description()) << "\n";
+    } catch (const std::bad_alloc&) {
+        streams.err << context << "not enough memory\n";
+    } catch (const std::exception& error) {
+        streams.err << context << "unexpected failure: " << TerminalText(error.what()) << "\n";
+    } catch (...) {
+        streams.err << context << "unexpected failure\n";
+    }
+    return kExitFailure;
+}
+
 }  // namespace
 
 int RunCli(int argc, const char* const* argv, Streams& streams) {
@@ -28,16 +67,18 @@ int RunCli(int argc, const char* const* argv, Streams& streams) {
 int RunCli(const std::vector<std::string>& args, Streams& streams) {
     api::RegisterLibraryClasses();
 
-    CLI::App app{"orva-deploy: publish business objects into the console catalogue, and inspect packet "
-                 "files and catalogues.",
-                 "orva-deploy"};
+    CLI::App app{
+        "orva-deploy: publish business objects into the console catalogue, and inspect packet "
+        "files and catalogues.",
+        "orva-deploy"};
     app.footer(kFooter);
     app.require_subcommand(1);
     app.fallthrough();
 
     HostOptions host;
-    app.add_option("--language", host.language, "Language of the host's login: CHS, CHT or EN")
-        ->capture_default_str();
+    CLI::Option* languageOption =
+        app.add_option("--language", host.language, "Language of the host's login: CHS, CHT or EN (any case)")
+            ->capture_default_str();
     app.add_option("--catalog", host.catalog, "Account database (SQLite file) of the console catalogue");
     app.add_option("--props", host.props, "Whole properties string of the host's login");
 
@@ -63,10 +104,32 @@ int RunCli(const std::vector<std::string>& args, Streams& streams) {
     }
 
     for (auto& [sub, command] : subs) {
-        if (sub->parsed()) {
-            PublishHostContext(host, streams);
-            return command->Execute(host, streams);
+        if (!sub->parsed()) continue;
+        // The library holds texts as UTF-16: a value that is not UTF-8 cannot reach it as given.
+        for (CLI::App* owner : {&app, sub}) {
+            for (const CLI::Option* option : owner->get_options()) {
+                for (const std::string& value : option->results()) {
+                    if (std::string problem = Utf8Problem(value); !problem.empty()) {
+                        streams.err << "orva-deploy: " << OptionLabel(*owner, *option) << ": " << problem
+                                    << "\n";
+                        return kExitUsage;
+                    }
+                }
+            }
         }
+        host.languageGiven = languageOption->count() > 0;
+        std::string problem;
+        try {
+            problem = CheckHostOptions(host);
+        } catch (const std::exception& error) {
+            problem =
+                std::string("the host options cannot be used: ") + error.what();  // e.g. no current folder
+        }
+        if (!problem.empty()) {
+            streams.err << "orva-deploy: " << TerminalText(problem) << "\n";
+            return kExitUsage;
+        }
+        return ExecuteGuarded(*command, host, streams);
     }
     return kExitUsage;
 }

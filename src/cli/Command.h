@@ -21,8 +21,9 @@ struct Streams {
 // Options every command accepts: they describe the host context the command runs in.
 struct HostOptions {
     std::string language = "CHS";
-    std::string catalog;  // path of the account database
-    std::string props;    // a whole properties string; overrides the two above where it sets them
+    bool languageGiven = false;  // --language was on the command line (not just the default)
+    std::string catalog;         // path of the account database
+    std::string props;           // a whole properties string; must agree with the two above
 };
 
 // Exit status of a command.

@@ -1,32 +1,138 @@
 #include "cli/CommandSupport.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 namespace orva::cli {
 
 using namespace automation;
 
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        Raise(errors::kFileNotFound,
-              FromUtf8("cannot read file \"" + path + "\": " + std::strerror(errno)));
+namespace {
+
+// The text of UTF-8 bytes, each byte that starts no valid sequence read as U+FFFD.
+Text DecodeLossy(std::string_view utf8) {
+    try {
+        return FromUtf8(utf8);
+    } catch (const AutomationError&) {
+        // Decoded piece by piece below (rare: messages and names are checked UTF-8 almost always).
     }
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
+    Text out;
+    for (size_t i = 0; i < utf8.size();) {
+        size_t length = 1;
+        for (; length <= 4 && i + length <= utf8.size(); ++length) {
+            try {
+                out += FromUtf8(utf8.substr(i, length));
+                break;
+            } catch (const AutomationError&) {
+                // Not a whole character yet: try one byte more.
+            }
+        }
+        if (length > 4 || i + length > utf8.size()) {
+            out += u'\uFFFD';
+            length = 1;
+        }
+        i += length;
+    }
+    return out;
+}
+
+[[noreturn]] void RefuseInput(int32_t number, const std::string& path, const std::string& what) {
+    Raise(number, DecodeLossy(path) + u": " + FromUtf8(what));
+}
+
+const char* KindOfFile(mode_t mode) {
+    if (S_ISDIR(mode)) return "is a directory";
+    if (S_ISFIFO(mode)) return "is a FIFO";
+    if (S_ISCHR(mode)) return "is a character device";
+    if (S_ISBLK(mode)) return "is a block device";
+    if (S_ISSOCK(mode)) return "is a socket";
+    return "is not a regular file";
+}
+
+// Closes the descriptor when the read ends, however it ends.
+struct Descriptor {
+    int fd;
+    ~Descriptor() { ::close(fd); }
+};
+
+bool NeedsEscape(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
+           (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x2028 || c == 0x2029;
+}
+
+}  // namespace
+
+std::string ReadInputFile(const std::string& path) {
+    // O_NONBLOCK: opening a FIFO must not wait for a writer before the file's kind is known.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        RefuseInput(errors::kFileNotFound, path,
+                    std::string("cannot read the file: ") + std::strerror(errno));
+    }
+    Descriptor file{fd};
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        RefuseInput(errors::kFileNotFound, path,
+                    std::string("cannot read the file: ") + std::strerror(errno));
+    }
+    if (!S_ISREG(status.st_mode)) {
+        RefuseInput(errors::kPermissionDenied, path,
+                    std::string(KindOfFile(status.st_mode)) + ", not a regular file");
+    }
+    const std::string tooLarge = "is larger than " + std::to_string(kMaxInputFileBytes >> 20) + " MiB";
+    if (static_cast<uint64_t>(status.st_size) > kMaxInputFileBytes) {
+        RefuseInput(errors::kPermissionDenied, path, tooLarge);
+    }
+    std::string content(static_cast<size_t>(status.st_size) + 1, '\0');
+    size_t filled = 0;
+    while (true) {
+        if (filled == content.size()) {
+            if (content.size() > kMaxInputFileBytes) RefuseInput(errors::kPermissionDenied, path, tooLarge);
+            content.resize(std::min(content.size() * 2, kMaxInputFileBytes + 1));
+        }
+        ssize_t got = ::read(fd, content.data() + filled, content.size() - filled);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            RefuseInput(errors::kFileNotFound, path,
+                        std::string("cannot read the file: ") + std::strerror(errno));
+        }
+        if (got == 0) break;
+        filled += static_cast<size_t>(got);
+    }
+    content.resize(filled);
+    return content;
 }
 
 int ReportFailure(Streams& streams, const std::string& context, const AutomationError& error) {
-    streams.err << "orva-deploy: " << context << ": " << ToUtf8Lossy(error.Description()) << "\n";
+    streams.err << "orva-deploy: " << context << ": " << TerminalText(error.Description()) << "\n";
     return kExitFailure;
 }
+
+std::string TerminalText(TextView text) {
+    std::u16string safe;
+    safe.reserve(text.size());
+    for (char16_t c : text) {
+        if (c == u'\\') {
+            safe += u"\\\\";
+        } else if (NeedsEscape(c)) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, c <= 0xFF ? "\\x%02x" : "\\u%04x", static_cast<unsigned>(c));
+            for (const char* p = escape; *p; ++p) safe += static_cast<char16_t>(*p);
+        } else {
+            safe += c;
+        }
+    }
+    return ToUtf8Lossy(safe);
+}
+
+std::string TerminalText(std::string_view utf8) { return TerminalText(DecodeLossy(utf8)); }
 
 bool IsTerminal(const std::ostream& stream) {
     if (&stream == &std::cout) return isatty(STDOUT_FILENO) != 0;

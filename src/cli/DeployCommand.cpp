@@ -8,6 +8,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/HostContext.h"
+#include "cli/InputShape.h"
 #include "components/AccountLocation.h"
 #include "components/AccountSnapshot.h"
 #include "components/PropertyBagJson.h"
@@ -47,7 +48,9 @@ public:
         sub.footer(
             "\nThe packet of the host's language (--language, or Language= in --props) is deployed into the\n"
             "account given by --catalog (or ConnectString= in --props). Each line of the message list is\n"
-            "printed as it is written; on a terminal, progress goes to stderr.\n"
+            "printed as it is written, with control and bidirectional characters of names shown escaped\n"
+            "(\"\\x1b\", \"\\u202e\", a backslash as \"\\\\\"); on a terminal, progress goes to stderr.\n"
+            "The --info file must be a regular file of at most 64 MiB.\n"
             "Exit status: 0 when the deployment ran to its end (functions already present included), 1 when\n"
             "an error ended it, 2 for a wrong command line.\n\n"
             "Example:\n  orva-deploy deploy DeployFunction.Dat --catalog account.db --language EN --dry-run");
@@ -58,10 +61,13 @@ public:
         std::unique_ptr<AccountSnapshot> snapshot;
         try {
             if (!m_info.empty()) {
-                Variant parsed = ParsePropertyBagJson(ReadWholeFile(m_info), FromUtf8(m_info));
+                Variant parsed = ParsePropertyBagJson(ReadInputFile(m_info), FromUtf8(m_info));
                 ObjectRef object = parsed.IsObject() ? parsed.ToObject() : nullptr;
                 info = std::dynamic_pointer_cast<Dictionary>(object);
-                if (!info) Raise(errors::kBadFileFormat, FromUtf8(m_info) + u": the deployment information must be a JSON object");
+                if (!info)
+                    Raise(errors::kBadFileFormat,
+                          FromUtf8(m_info) + u": the deployment information must be a JSON object");
+                CheckDeploymentInfoShape(*info, FromUtf8(m_info));
             }
             if (m_dryRun) {
                 std::string account = AccountFromPropsString(FromUtf8(ComposePropsString(host))).fileName;
@@ -77,7 +83,7 @@ public:
         messages->SetAppendObserver([&](const Variant& line) {
             if (m_progressShown) streams.err << "\r\033[K";
             m_progressShown = false;
-            streams.out << ToUtf8Lossy(line.ToText()) << std::endl;
+            streams.out << TerminalText(line.ToText()) << std::endl;
         });
         core::DeployProgress progress;
         if (IsTerminal(streams.err)) {

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <ostream>
+#include <string_view>
 
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
@@ -12,6 +13,79 @@
 #include "hostctx/Texts.h"
 
 namespace orva::cli {
+
+namespace {
+
+bool IsHostLanguage(automation::TextView code) { return code == u"CHS" || code == u"CHT" || code == u"EN"; }
+
+bool EndsWithNoCase(const std::string& text, std::string_view suffix) {
+    if (text.size() < suffix.size()) return false;
+    return automation::EqualsNoCase(automation::FromUtf8(text.substr(text.size() - suffix.size())),
+                                    automation::FromUtf8(suffix));
+}
+
+std::string CheckCatalog(const std::string& catalog) {
+    const std::string named = "--catalog \"" + catalog + "\": ";
+    if (catalog.find(';') != std::string::npos) {
+        return named + "a file name holding \";\" cannot be passed on: in the properties string it would " +
+               "start another entry";
+    }
+    if (catalog.front() == ' ' || catalog.back() == ' ') {
+        return named + "blanks at the start or end of a file name are lost in the properties string";
+    }
+    for (std::string_view suffix : {"?mode=ro", "?mode=rw"}) {
+        if (EndsWithNoCase(catalog, suffix)) {
+            return named + "a file name ending in \"" + std::string(suffix) +
+                   "\" would be read as an access mode of another file";
+        }
+    }
+    return {};
+}
+
+std::string CheckProps(const HostOptions& host) {
+    using namespace automation;
+    Text props = FromUtf8(host.props);
+    if (std::optional<Text> language = components::PropsEntry(props, u"Language")) {
+        if (!IsHostLanguage(UCase(*language))) {
+            return "--props: the Language \"" + ToUtf8(*language) + "\" is not CHS, CHT or EN";
+        }
+        if (host.languageGiven && UCase(*language) != FromUtf8(host.language)) {
+            return "--props sets Language=" + ToUtf8(*language) + " but --language is " + host.language +
+                   ": give one of them, or the same value";
+        }
+    }
+    std::optional<Text> connectString = components::PropsEntry(props, u"ConnectString");
+    if (connectString && !host.catalog.empty()) {
+        std::optional<std::string> propsFile;
+        try {
+            propsFile = components::ParseConnectString(*connectString).fileName;
+        } catch (const AutomationError&) {
+            propsFile.reset();  // another kind of database, or no file: certainly not the one --catalog names
+        }
+        std::string catalogFile = components::ParseConnectString(FromUtf8("sqlite:" + host.catalog)).fileName;
+        if (propsFile != catalogFile) {
+            // The ConnectString itself is not repeated: a server's connect string may carry a password.
+            return "--props has a ConnectString that names another account than --catalog \"" + host.catalog +
+                   "\": give one of them";
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string CheckHostOptions(HostOptions& host) {
+    using namespace automation;
+    Text language = UCase(FromUtf8(host.language));
+    if (!IsHostLanguage(language)) {
+        return "--language \"" + host.language + "\": the language must be CHS, CHT or EN";
+    }
+    host.language = ToUtf8(language);
+    if (!host.catalog.empty()) {
+        if (std::string problem = CheckCatalog(host.catalog); !problem.empty()) return problem;
+    }
+    return CheckProps(host);
+}
 
 std::string ComposePropsString(const HostOptions& host) {
     std::string props = host.props;

@@ -16,6 +16,12 @@ using namespace components;
 
 namespace {
 
+// A value on one line of the outline: texts quoted and made safe for a terminal, others as in JSON.
+std::string Scalar(const Variant& value) {
+    if (const Text* text = value.TextIf()) return "\"" + TerminalText(*text) + "\"";
+    return WritePropertyBagJson(value, -1);
+}
+
 // Readable outline: dictionaries as "key: value" lines, vectors as numbered items.
 void PrintOutline(std::ostream& out, const Variant& value, int indent) {
     std::string pad(static_cast<size_t>(indent) * 2, ' ');
@@ -25,10 +31,10 @@ void PrintOutline(std::ostream& out, const Variant& value, int indent) {
             const Text& key = dictionary->Key(i);
             Variant item = dictionary->Value(key);
             if (item.IsObject() && item.ToObject()) {
-                out << pad << ToUtf8Lossy(key) << ":\n";
+                out << pad << TerminalText(key) << ":\n";
                 PrintOutline(out, item, indent + 1);
             } else {
-                out << pad << ToUtf8Lossy(key) << ": " << WritePropertyBagJson(item, -1) << "\n";
+                out << pad << TerminalText(key) << ": " << Scalar(item) << "\n";
             }
         }
     } else if (auto vector = std::dynamic_pointer_cast<Vector>(object)) {
@@ -39,11 +45,11 @@ void PrintOutline(std::ostream& out, const Variant& value, int indent) {
                 out << pad << "[" << i << "]\n";
                 PrintOutline(out, item, indent + 1);
             } else {
-                out << pad << "[" << i << "] " << WritePropertyBagJson(item, -1) << "\n";
+                out << pad << "[" << i << "] " << Scalar(item) << "\n";
             }
         }
     } else {
-        out << pad << WritePropertyBagJson(value, -1) << "\n";
+        out << pad << Scalar(value) << "\n";
     }
 }
 

@@ -16,7 +16,14 @@ namespace {
 constexpr int kMaxDepth = 64;
 
 [[noreturn]] void Refuse(const Text& source, const std::string& what) {
-    Raise(errors::kBadFileFormat, source + u": " + FromUtf8(what));
+    Text description;
+    try {
+        description = FromUtf8(what);
+    } catch (const AutomationError&) {
+        // The parser quotes the bytes it last read, which may end inside a character: keep them visible.
+        for (char c : what) description += static_cast<unsigned char>(c) < 0x80 ? char16_t(c) : u'\uFFFD';
+    }
+    Raise(errors::kBadFileFormat, source + u": " + description);
 }
 
 Variant FromJson(const Json& json, const Text& source, int depth, const std::string& where) {
@@ -95,6 +102,13 @@ Json ToJson(const Variant& value) {
 }  // namespace
 
 Variant ParsePropertyBagJson(std::string_view text, const Text& sourceName) {
+    // Checked before parsing so that the offset is the one in the input (the parser's own message
+    // would quote the broken bytes).
+    try {
+        FromUtf8(text);
+    } catch (const AutomationError& error) {
+        Raise(errors::kBadFileFormat, sourceName + u": " + error.Description());
+    }
     Json json;
     try {
         // Values nested too deep are dropped while parsing, so a hostile document cannot build an

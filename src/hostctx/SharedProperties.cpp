@@ -2,11 +2,13 @@
 
 #include <unistd.h>
 
+#include <optional>
 #include <vector>
 
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
 #include "automation/TextHelpers.h"
+#include "components/AccountLocation.h"
 
 namespace orva::hostctx {
 
@@ -41,17 +43,10 @@ Text GetPropsValue(const Text& name) {
     } catch (...) {
         props.clear();
     }
-    if (props.empty() || props.back() != u';') props += u';';
-
-    // The first occurrence of name followed by "=" wins, wherever it stands: inside a longer name
-    // (DefLanguage=) or inside a value as well as at the start of an entry.
-    Text wanted = name + u"=";
-    size_t at = FindNoCase(props, wanted);
-    if (at == Text::npos) return {};
-    size_t end = props.find(u';', at);
-    size_t valueStart = at + wanted.size();
-    if (end == Text::npos || end < valueStart) return {};  // only when name itself holds a ";"
-    return UCase(TextView(props).substr(valueStart, end - valueStart));
+    // Whole entries only, the same rule as the components' reader: a match inside a longer name
+    // ("DefLanguage=") or inside a value would make the two read different languages or accounts.
+    std::optional<Text> value = components::PropsEntry(props, name);
+    return value ? UCase(*value) : Text();
 }
 
 }  // namespace orva::hostctx

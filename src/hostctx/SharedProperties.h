@@ -19,8 +19,10 @@ Variant GetSharedProperty(const Text& name);
 Text GetPropsString();
 
 // The value of name in the properties string, upper-cased and untrimmed, or the empty text. The
-// search finds the first occurrence of name followed by "=" anywhere in the string, without regard to
-// letter case; the value runs to the next ";". Never fails: an unreadable store gives the empty text.
+// value is that of the first entry called name, matched whole and without regard to letter case
+// (blanks around it ignored), as the account reader matches it: "Language" is not found inside
+// "DefLanguage=EN". The value runs to the next ";" or the end of the string. Never fails: an
+// unreadable store gives the empty text.
 Text GetPropsValue(const Text& name);
 
 }  // namespace orva::hostctx

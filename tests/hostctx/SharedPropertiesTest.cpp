@@ -57,26 +57,37 @@ TEST_F(SharedPropertiesTest, AsksTheStoreTwicePerReadWithTheProcessIdAndTheName)
     EXPECT_EQ(installed.Creations(), 2) << "a new store for every read";
 }
 
-TEST_F(SharedPropertiesTest, PropsValueFindsNamesWithoutRegardToCaseAndUpperCasesValues) {
-    SetProps(u"Language=chs;ConnectString=sqlite:/srv/a.db");
-    EXPECT_EQ(GetPropsValue(u"Language"), u"CHS");
-    EXPECT_EQ(GetPropsValue(u"connectstring"), u"SQLITE:/SRV/A.DB") << "the last entry needs no \";\"";
-    EXPECT_EQ(GetPropsValue(u"UserName"), u"");
-    EXPECT_EQ(GetPropsValue(u""), u"CHS") << "an empty name finds the first \"=\"";
-}
-
-TEST_F(SharedPropertiesTest, PropsValueTakesTheFirstOccurrenceOfTheNameFollowedByEquals) {
-    SetProps(u"DefLanguage=en;Language=CHT;");
-    EXPECT_EQ(GetPropsValue(u"Language"), u"EN");
-    SetProps(u"Note=Language=cht;Language=EN;");
-    EXPECT_EQ(GetPropsValue(u"Language"), u"CHT") << "an occurrence inside a value counts too";
-}
-
-TEST_F(SharedPropertiesTest, PropsValueKeepsEqualsSignsAndBlanksOfTheValue) {
-    SetProps(u"Filter=a=b;Title=  Main Console ;");
-    EXPECT_EQ(GetPropsValue(u"Filter"), u"A=B");
-    EXPECT_EQ(GetPropsValue(u"Title"), u"  MAIN CONSOLE ");
-    EXPECT_EQ(GetPropsValue(u"Title "), u"") << "names are not trimmed";
+// Entry names are matched whole: a name inside a longer name or inside a value once made the library
+// deploy one language while the catalogue reader listed another.
+TEST_F(SharedPropertiesTest, PropsValueReadsTheFirstWholeEntryUpperCasedAndUntrimmed) {
+    struct Case {
+        const char16_t* props;
+        const char16_t* name;
+        const char16_t* value;
+    };
+    const Case cases[] = {
+        {u"Language=chs;ConnectString=sqlite:/srv/a.db", u"Language", u"CHS"},
+        {u"Language=chs;ConnectString=sqlite:/srv/a.db", u"connectstring",
+         u"SQLITE:/SRV/A.DB"},  // no final ";"
+        {u"Language=chs;ConnectString=sqlite:/srv/a.db", u"UserName", u""},
+        {u"Language=chs;", u"", u""},  // an empty name is no entry's name
+        {u"DefLanguage=EN;Language=CHT", u"Language", u"CHT"},
+        {u"DefLanguage=en;Language=CHT;", u"Language", u"CHT"},
+        {u"DefLanguage=en;", u"Language", u""},
+        {u"Note=Language=cht;Language=EN;", u"Language", u"EN"},
+        {u"LANGUAGE=cht;Language=EN;", u"language", u"CHT"},  // the first entry of the name wins
+        {u"Language= EN ;", u"Language", u" EN "},
+        {u" Language =en;", u"Language", u"EN"},  // blanks around a name, as the account reader reads it
+        {u"Filter=a=b;Title=  Main Console ;", u"Filter", u"A=B"},
+        {u"Filter=a=b;Title=  Main Console ;", u"Title", u"  MAIN CONSOLE "},
+        {u"Language=;", u"Language", u""},
+        {u";;Language=cht;;", u"Language", u"CHT"},
+        {u"", u"Language", u""},
+    };
+    for (const Case& c : cases) {
+        SetProps(c.props);
+        EXPECT_EQ(GetPropsValue(c.name), c.value) << ToUtf8(c.props) << " / " << ToUtf8(c.name);
+    }
 }
 
 TEST_F(SharedPropertiesTest, WithoutAStorePropsValueIsEmptyAndTheOthersFail) {
