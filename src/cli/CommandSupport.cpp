@@ -10,6 +10,8 @@
 #include <cstring>
 #include <iostream>
 
+#include "components/AtomicFile.h"
+
 namespace orva::cli {
 
 using namespace automation;
@@ -47,15 +49,6 @@ Text DecodeLossy(std::string_view utf8) {
     Raise(number, DecodeLossy(path) + u": " + FromUtf8(what));
 }
 
-const char* KindOfFile(mode_t mode) {
-    if (S_ISDIR(mode)) return "is a directory";
-    if (S_ISFIFO(mode)) return "is a FIFO";
-    if (S_ISCHR(mode)) return "is a character device";
-    if (S_ISBLK(mode)) return "is a block device";
-    if (S_ISSOCK(mode)) return "is a socket";
-    return "is not a regular file";
-}
-
 // Closes the descriptor when the read ends, however it ends.
 struct Descriptor {
     int fd;
@@ -84,7 +77,7 @@ std::string ReadInputFile(const std::string& path) {
     }
     if (!S_ISREG(status.st_mode)) {
         RefuseInput(errors::kPermissionDenied, path,
-                    std::string(KindOfFile(status.st_mode)) + ", not a regular file");
+                    "is " + std::string(components::FileKindName(status.st_mode)) + ", not a regular file");
     }
     const std::string tooLarge = "is larger than " + std::to_string(kMaxInputFileBytes >> 20) + " MiB";
     if (static_cast<uint64_t>(status.st_size) > kMaxInputFileBytes) {

@@ -17,7 +17,7 @@ inline constexpr size_t kMaxInputFileBytes = size_t{64} << 20;
 
 // The whole content of the regular file at path. Raises 53 naming the file when it cannot be opened
 // or read, and 70 naming it and what it is when it is not a regular file ("is a FIFO", "is a
-// character device", "is a directory", ...) or holds more than kMaxInputFileBytes. A FIFO is refused
+// character device", "is a folder", ...) or holds more than kMaxInputFileBytes. A FIFO is refused
 // without waiting for a writer; a file that grows past the bound while it is read is refused too.
 std::string ReadInputFile(const std::string& path);
 

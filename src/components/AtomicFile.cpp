@@ -65,7 +65,9 @@ std::string NativePath(const Text& path) {
     return ToUtf8(path);
 }
 
-const char* KindOf(mode_t mode) {
+}  // namespace
+
+const char* FileKindName(mode_t mode) {
     if (S_ISDIR(mode)) return "a folder";
     if (S_ISCHR(mode)) return "a character device";
     if (S_ISBLK(mode)) return "a block device";
@@ -73,6 +75,8 @@ const char* KindOf(mode_t mode) {
     if (S_ISSOCK(mode)) return "a socket";
     return "not a regular file";
 }
+
+namespace {
 
 // FNV-1a: a short, stable stand-in for the target's name in its temporaries' names.
 std::string NameHash(std::string_view name) {
@@ -176,7 +180,7 @@ AtomicFile::AtomicFile(const std::string& nativePath, const Text& path, Publicat
                            ? Text()
                            : u" (the symbolic link leads to " + ShownName(m_targetPath) + u")";
         Raise(errors::kPermissionDenied,
-              m_shownPath + u": cannot be replaced: it is " + FromUtf8(KindOf(status.st_mode)) + through);
+              m_shownPath + u": cannot be replaced: it is " + FromUtf8(FileKindName(status.st_mode)) + through);
     }
     if (exists && publication == Publication::CreateOnly) {
         Raise(kFileAlreadyExists, m_shownPath + u": the file already exists");

@@ -58,6 +58,10 @@ void WriteFileAtomically(const automation::Text& path, std::string_view bytes);
 // 57 for anything else.
 int32_t FileErrorNumber(int errnoValue, const automation::Text& path);
 
+// What a file of this mode is, for messages: "a folder", "a character device", "a block device",
+// "a FIFO", "a socket", or "not a regular file" for any other kind.
+const char* FileKindName(mode_t mode);
+
 // A save in progress: the temporary beside its target, published by Publish() or removed with the
 // object. Steps 1-4 happen in the constructor, 6-8 in Finish(), 9-10 in Publish().
 class AtomicFile {

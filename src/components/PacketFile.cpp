@@ -65,7 +65,9 @@ private:
 std::unique_ptr<FileSource> OpenPacketFile(const Text& path) {
     if (path.empty()) Raise(errors::kInvalidCall, u"No file name was given");
     if (FindLoneSurrogate(path) != TextView::npos) RaiseRead(ENOENT, path);  // no such name can exist
-    int fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO must not wait for a writer before the file's kind is known; reads
+    // of a regular file are not affected by it.
+    int fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) RaiseRead(errno, path);
     struct stat status {};
     int error = 0;
@@ -76,7 +78,8 @@ std::unique_ptr<FileSource> OpenPacketFile(const Text& path) {
     } else if (!S_ISREG(status.st_mode)) {
         // A device or a pipe could feed bytes without end.
         ::close(fd);
-        Raise(errors::kPermissionDenied, path + u": not a regular file");
+        Raise(errors::kPermissionDenied,
+              path + u": it is " + FromUtf8(FileKindName(status.st_mode)) + u", not a regular file");
     }
     if (error != 0) {
         ::close(fd);

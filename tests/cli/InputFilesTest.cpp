@@ -47,7 +47,7 @@ TEST_F(InputFiles, OnlyRegularFilesWithinTheBoundAreRead) {
     std::string large = Write("large.json", "{}");
     std::filesystem::resize_file(large, kMaxInputFileBytes + 1);  // sparse: nothing is written
     std::vector<std::pair<std::string, std::string>> cases = {
-        {(m_dir / "folder").string(), ": is a directory, not a regular file"},
+        {(m_dir / "folder").string(), ": is a folder, not a regular file"},
         {large, ": is larger than 64 MiB"},
         {(m_dir / "missing.json").string(), ": cannot read the file: No such file or directory"},
     };
@@ -69,15 +69,22 @@ TEST_F(InputFiles, OnlyRegularFilesWithinTheBoundAreRead) {
 TEST_F(InputFiles, AFifoIsRefusedWithoutWaitingForAWriter) {
     std::string fifo = (m_dir / "fifo").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (int which = 0; which < 2; ++which) {
-        auto running = std::async(std::launch::async, [&] { return ReadBoth(fifo)[which]; });
+    // JSON inputs (pack, deploy --info) and packet files (show) alike.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> kReads = {
+        {{"pack", fifo, "-o", (m_dir / "out.Dat").string()}, ": is a FIFO, not a regular file"},
+        {{"deploy", kPacket, "--catalog", m_account, "--info", fifo, "--dry-run"},
+         ": is a FIFO, not a regular file"},
+        {{"show", fifo}, ": it is a FIFO, not a regular file"},
+    };
+    for (const auto& [args, message] : kReads) {
+        auto running = std::async(std::launch::async, [&] { return RunTool(args); });
         if (running.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
-            ADD_FAILURE() << "the command waits for a writer";
+            ADD_FAILURE() << "the command waits for a writer: " << args[0];
             ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // lets it see the end of the file
         }
         CliResult result = running.get();
-        EXPECT_EQ(result.status, 1);
-        EXPECT_NE(result.err.find(fifo + ": is a FIFO, not a regular file"), std::string::npos) << result.err;
+        EXPECT_EQ(result.status, 1) << args[0];
+        EXPECT_NE(result.err.find(fifo + message), std::string::npos) << result.err;
     }
 }
 
