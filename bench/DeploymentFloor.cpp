@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "components/SqliteDatabase.h"
+#include "storage/SqliteDatabase.h"
 
 namespace orva::bench {
 

@@ -16,9 +16,9 @@
 #include <string_view>
 
 #include "automation/AutomationError.h"
-#include "components/ByteSource.h"
-#include "components/PacketCodec.h"
-#include "components/PacketFile.h"
+#include "cbor/ByteSource.h"
+#include "bag/PacketCodec.h"
+#include "bag/PacketFile.h"
 
 using orva::automation::AutomationError;
 using orva::components::DecodePacket;

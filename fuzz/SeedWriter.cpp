@@ -11,10 +11,10 @@
 #include <string>
 
 #include "automation/AutomationError.h"
-#include "components/Dictionary.h"
-#include "components/PacketFile.h"
-#include "components/PropertyBagJson.h"
-#include "components/Vector.h"
+#include "bag/Dictionary.h"
+#include "bag/PacketFile.h"
+#include "bag/PropertyBagJson.h"
+#include "bag/Vector.h"
 
 using namespace orva::automation;
 using namespace orva::components;

@@ -8,8 +8,8 @@
 // ShowWizard, DeployToFile, DeployToLumoMain (in this interface order).
 
 #include "automation/Object.h"
-#include "components/Dictionary.h"
-#include "components/Vector.h"
+#include "bag/Dictionary.h"
+#include "bag/Vector.h"
 #include "core/DeploymentEngine.h"
 
 namespace orva::api {

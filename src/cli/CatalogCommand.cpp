@@ -7,7 +7,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/HostContext.h"
-#include "components/CatalogReader.h"
+#include "catalog/CatalogReader.h"
 
 namespace orva::cli {
 

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "components/AtomicFile.h"
+#include "storage/AtomicFile.h"
 
 namespace orva::cli {
 

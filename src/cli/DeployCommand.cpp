@@ -9,9 +9,9 @@
 #include "cli/Commands.h"
 #include "cli/HostContext.h"
 #include "cli/InputShape.h"
-#include "components/AccountLocation.h"
-#include "components/AccountSnapshot.h"
-#include "components/PropertyBagJson.h"
+#include "account/AccountLocation.h"
+#include "account/AccountSnapshot.h"
+#include "bag/PropertyBagJson.h"
 
 namespace orva::cli {
 

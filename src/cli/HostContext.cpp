@@ -6,9 +6,9 @@
 
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
-#include "components/AccountLocation.h"
-#include "components/PoCatalog.h"
-#include "components/PropertyStore.h"
+#include "account/AccountLocation.h"
+#include "services/PoCatalog.h"
+#include "services/PropertyStore.h"
 #include "hostctx/ModuleState.h"
 #include "hostctx/Texts.h"
 

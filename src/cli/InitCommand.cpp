@@ -6,9 +6,9 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/HostContext.h"
-#include "components/AccountCreation.h"
-#include "components/AccountLocation.h"
-#include "components/AccountSchema.h"
+#include "account/AccountCreation.h"
+#include "account/AccountLocation.h"
+#include "account/AccountSchema.h"
 
 namespace orva::cli {
 

@@ -4,7 +4,7 @@
 // ParsePropertyBagJson names places), instead of a bare "Type mismatch" from deep inside a deployment.
 
 #include "automation/Text.h"
-#include "components/Dictionary.h"
+#include "bag/Dictionary.h"
 
 namespace orva::cli {
 

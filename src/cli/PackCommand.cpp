@@ -4,8 +4,8 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/InputShape.h"
-#include "components/Dictionary.h"
-#include "components/PropertyBagJson.h"
+#include "bag/Dictionary.h"
+#include "bag/PropertyBagJson.h"
 
 namespace orva::cli {
 

@@ -5,9 +5,9 @@
 #include "automation/TextHelpers.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "components/Dictionary.h"
-#include "components/PropertyBagJson.h"
-#include "components/Vector.h"
+#include "bag/Dictionary.h"
+#include "bag/PropertyBagJson.h"
+#include "bag/Vector.h"
 
 namespace orva::cli {
 

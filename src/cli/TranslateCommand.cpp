@@ -5,7 +5,7 @@
 #include "automation/TextHelpers.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "components/PoCatalog.h"
+#include "services/PoCatalog.h"
 #include "hostctx/ModuleState.h"
 #include "hostctx/Texts.h"
 

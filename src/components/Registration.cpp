@@ -3,14 +3,14 @@
 #include <mutex>
 
 #include "automation/ClassRegistry.h"
-#include "components/CatalogReader.h"
-#include "components/CatalogWriter.h"
-#include "components/Dictionary.h"
-#include "components/FormLoader.h"
-#include "components/PropertyStore.h"
-#include "components/StringLoader.h"
-#include "components/TextFormatter.h"
-#include "components/Vector.h"
+#include "catalog/CatalogReader.h"
+#include "catalog/CatalogWriter.h"
+#include "bag/Dictionary.h"
+#include "services/FormLoader.h"
+#include "services/PropertyStore.h"
+#include "services/StringLoader.h"
+#include "bag/TextFormatter.h"
+#include "bag/Vector.h"
 
 namespace orva::components {
 

@@ -6,8 +6,8 @@
 // entry is the flat dictionary the engine reads, with the fields below in this order. A packet is a
 // vector of deployment entries; a packet set a dictionary "CHS", "CHT", "EN" -> packet.
 
-#include "components/Dictionary.h"
-#include "components/Vector.h"
+#include "bag/Dictionary.h"
+#include "bag/Vector.h"
 
 namespace orva::core {
 

@@ -19,7 +19,7 @@
 #include <functional>
 
 #include "automation/Variant.h"
-#include "components/Vector.h"
+#include "bag/Vector.h"
 
 namespace orva::core {
 

@@ -8,8 +8,8 @@
 //   "ChangeName": old class identifier -> dictionary language code -> new object name.
 
 #include "automation/Text.h"
-#include "components/Dictionary.h"
-#include "components/Vector.h"
+#include "bag/Dictionary.h"
+#include "bag/Vector.h"
 
 namespace orva::core {
 

@@ -8,7 +8,7 @@
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
 #include "automation/TextHelpers.h"
-#include "components/AccountLocation.h"
+#include "account/AccountLocation.h"
 
 namespace orva::hostctx {
 

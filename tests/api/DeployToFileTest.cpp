@@ -6,8 +6,8 @@
 #include "api/clsDeploywizard.h"
 #include "automation/ClassRegistry.h"
 #include "automation/PendingError.h"
-#include "components/Dictionary.h"
-#include "components/Vector.h"
+#include "bag/Dictionary.h"
+#include "bag/Vector.h"
 #include "support/TempDir.h"
 
 namespace orva::api {

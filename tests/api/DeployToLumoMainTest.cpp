@@ -6,9 +6,9 @@
 #include "api/clsDeploywizard.h"
 #include "automation/ClassRegistry.h"
 #include "automation/PendingError.h"
-#include "components/CatalogReader.h"
-#include "components/PacketFile.h"
-#include "components/PropertyBagJson.h"
+#include "catalog/CatalogReader.h"
+#include "bag/PacketFile.h"
+#include "bag/PropertyBagJson.h"
 #include "support/TestAccount.h"
 
 namespace orva::api {

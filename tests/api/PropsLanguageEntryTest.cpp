@@ -8,7 +8,7 @@
 
 #include "api/clsDeploywizard.h"
 #include "automation/TextHelpers.h"
-#include "components/PropertyStore.h"
+#include "services/PropertyStore.h"
 #include "hostctx/Texts.h"
 #include "support/TestAccount.h"
 

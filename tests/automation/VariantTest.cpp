@@ -6,7 +6,7 @@
 
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
-#include "components/Dictionary.h"
+#include "bag/Dictionary.h"
 
 namespace orva::automation {
 namespace {

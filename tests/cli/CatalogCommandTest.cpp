@@ -3,8 +3,8 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/CliRunner.h"
-#include "components/AccountFixture.h"
-#include "components/CatalogWriter.h"
+#include "support/AccountFixture.h"
+#include "catalog/CatalogWriter.h"
 
 namespace orva::cli {
 namespace {

@@ -10,10 +10,10 @@
 #include <map>
 
 #include "automation/TextHelpers.h"
-#include "components/AccountCreation.h"
-#include "components/Dictionary.h"
-#include "components/SqliteDatabase.h"
-#include "components/Vector.h"
+#include "account/AccountCreation.h"
+#include "bag/Dictionary.h"
+#include "storage/SqliteDatabase.h"
+#include "bag/Vector.h"
 #include "core/DeployPacket.h"
 #include "core/KeyedEntry.h"
 #include "support/CatalogueDump.h"

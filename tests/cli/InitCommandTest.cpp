@@ -3,8 +3,8 @@
 #include <fstream>
 
 #include "cli/CliRunner.h"
-#include "components/AccountSchema.h"
-#include "components/SqliteDatabase.h"
+#include "account/AccountSchema.h"
+#include "storage/SqliteDatabase.h"
 #include "support/TempDir.h"
 
 namespace orva::cli {

@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "cli/CliRunner.h"
-#include "components/PoCatalog.h"
-#include "components/PropertyStore.h"
+#include "services/PoCatalog.h"
+#include "services/PropertyStore.h"
 #include "hostctx/SharedProperties.h"
 
 namespace orva::cli {

@@ -1,8 +1,8 @@
 #pragma once
 // Selection entries and packets as the dialogs build them, for the core tests.
 
-#include "components/Dictionary.h"
-#include "components/Vector.h"
+#include "bag/Dictionary.h"
+#include "bag/Vector.h"
 #include "core/DeployPacket.h"
 #include "core/KeyedEntry.h"
 

@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include "automation/PendingError.h"
-#include "components/Dictionary.h"
-#include "components/PropertyStore.h"
+#include "bag/Dictionary.h"
+#include "services/PropertyStore.h"
 #include "hostctx/FakeComponents.h"
 #include "hostctx/SharedProperties.h"
 

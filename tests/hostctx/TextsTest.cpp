@@ -7,9 +7,9 @@
 #include <thread>
 
 #include "automation/PendingError.h"
-#include "components/PropertyStore.h"
-#include "components/StringLoader.h"
-#include "components/TextFormatter.h"
+#include "services/PropertyStore.h"
+#include "services/StringLoader.h"
+#include "bag/TextFormatter.h"
 #include "hostctx/FakeComponents.h"
 #include "hostctx/ModuleState.h"
 #include "hostctx/Texts.h"

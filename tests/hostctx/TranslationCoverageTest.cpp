@@ -15,7 +15,7 @@
 #include <string>
 
 #include "automation/Text.h"
-#include "components/PoCatalog.h"
+#include "services/PoCatalog.h"
 
 namespace orva::hostctx {
 namespace {

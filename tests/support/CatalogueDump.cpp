@@ -1,6 +1,6 @@
 #include "support/CatalogueDump.h"
 
-#include "components/CatalogReader.h"
+#include "catalog/CatalogReader.h"
 
 namespace orva::testing {
 

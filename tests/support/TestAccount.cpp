@@ -3,8 +3,8 @@
 #include <unistd.h>
 
 #include "automation/TextHelpers.h"
-#include "components/AccountCreation.h"
-#include "components/PropertyStore.h"
+#include "account/AccountCreation.h"
+#include "services/PropertyStore.h"
 #include "hostctx/Texts.h"
 
 namespace orva::testing {

@@ -1,0 +1,119 @@
+#include "account/AccountCreation.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "automation/AutomationError.h"
+#include "account/AccountConnections.h"
+#include "account/AccountSchema.h"
+#include "account/AccountSql.h"
+#include "storage/SqliteDatabase.h"
+#include "storage/SqliteTransaction.h"
+
+namespace orva::components {
+
+using namespace automation;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The files SQLite keeps beside a database.
+constexpr const char* kCompanionSuffixes[] = {"-wal", "-shm", "-journal"};
+
+void RemoveCompanions(const std::string& fileName) {
+    for (const char* suffix : kCompanionSuffixes) {
+        std::string companion = fileName + suffix;
+        if (unlink(companion.c_str()) == 0 || errno == ENOENT) continue;
+        int error = errno;
+        Text shown = DatabaseErrorText(companion, std::strerror(error));
+        Raise(FileErrorNumber(error, shown.substr(0, shown.rfind(u": "))), shown);
+    }
+}
+
+// True when fileName has a companion with content: a journal that was not folded into the file.
+bool HasJournal(const std::string& fileName) {
+    for (const char* suffix : {"-wal", "-journal"}) {
+        struct stat status {};
+        if (stat((fileName + suffix).c_str(), &status) == 0 && status.st_size > 0) return true;
+    }
+    return false;
+}
+
+// Builds with a rollback journal: in WAL mode the last commits would live in the "-wal" until a
+// checkpoint, and a checkpoint that fails (a full disk) is not reported by closing. Nothing is synced
+// while building: a crash leaves a temporary that the next save removes; the file is synced once,
+// when it is complete.
+void Build(const std::string& fileName, bool demo) {
+    auto database = SqliteDatabase::Open(fileName, SqliteDatabase::OpenMode::ReadWrite);
+    database->Execute("PRAGMA journal_mode = DELETE; PRAGMA synchronous = OFF");
+    if (demo) {
+        MigrateAccount(*database, kDemoSchemaVersion);
+        SqliteTransaction transaction(*database);
+        database->Execute(DemoAccountSql());
+        transaction.Commit();
+    }
+    MigrateAccount(*database);
+    // Only the header changes, through the rollback journal; the "-wal" stays empty.
+    database->Execute("PRAGMA journal_mode = WAL");
+}
+
+// Checks the closed file on a connection of its own, so that only what reached the file counts.
+void Verify(const std::string& fileName) {
+    auto fail = [&](const std::string& why) {
+        Raise(kDatabaseError, DatabaseErrorText(fileName, "the new account failed its check (" + why + ")"));
+    };
+    if (HasJournal(fileName)) fail("a journal was left behind");
+    auto database = SqliteDatabase::Open(fileName, SqliteDatabase::OpenMode::ReadWrite);
+    std::vector<int64_t> state = database->QueryIntegers(
+        "SELECT (SELECT count(*) FROM pragma_integrity_check WHERE integrity_check <> 'ok'), "
+        "(SELECT user_version FROM pragma_user_version), (SELECT application_id FROM pragma_application_id), "
+        "(SELECT count(*) FROM pragma_journal_mode WHERE journal_mode = 'wal')");
+    if (state.size() != 4 || state[0] != 0) fail("integrity check");
+    if (state[1] != LatestAccountSchemaVersion()) fail("schema version " + std::to_string(state[1]));
+    if (state[2] != kAccountApplicationId) fail("application id");
+    if (state[3] != 1) fail("journal mode");
+}
+
+// SQLite's messages name the temporary file; the caller knows only the account's name.
+[[noreturn]] void RaiseNamingAccount(const AutomationError& error, const std::string& temporary,
+                                     const Text& account) {
+    Text description = error.Description();
+    Text shownTemporary = DatabaseErrorText(temporary, "");
+    shownTemporary.resize(shownTemporary.size() - 2);  // without ": "
+    for (size_t at = description.find(shownTemporary); at != Text::npos;
+         at = description.find(shownTemporary, at + account.size())) {
+        description.replace(at, shownTemporary.size(), account);
+    }
+    Raise(error.Number(), description);
+}
+
+}  // namespace
+
+void CreateAccountFile(const std::string& fileName, const AccountCreationOptions& options) {
+    std::string targetName = fs::absolute(fs::path(fileName)).string();
+    Text shownName = DatabaseErrorText(targetName, "");
+    shownName.resize(shownName.size() - 2);
+    AtomicFile file(
+        targetName, shownName,
+        options.overwrite ? AtomicFile::Publication::Replace : AtomicFile::Publication::CreateOnly);
+    try {
+        Build(file.TemporaryPath(), options.demo);
+        Verify(file.TemporaryPath());
+    } catch (const AutomationError& error) {
+        RaiseNamingAccount(error, file.TemporaryPath(), shownName);
+    }
+    file.Finish();
+    // A "-wal" left beside the target would be read as part of the new file: it belongs to the
+    // account being replaced (or to one deleted without its companions). This process's idle
+    // connections to the old file go first: closing one later would delete the new file's "-wal",
+    // which SQLite removes by name.
+    CloseIdleAccountConnections();
+    RemoveCompanions(file.TargetPath());
+    file.Publish();
+}
+
+}  // namespace orva::components

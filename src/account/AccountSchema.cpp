@@ -1,0 +1,173 @@
+#include "account/AccountSchema.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "automation/AutomationError.h"
+#include "automation/TextHelpers.h"
+#include "account/AccountSql.h"
+#include "catalog/CatalogWriter.h"
+#include "storage/SqliteStatement.h"
+#include "storage/SqliteTransaction.h"
+
+namespace orva::components {
+
+using namespace automation;
+
+namespace {
+
+[[noreturn]] void RaiseNotAnAccount(const SqliteDatabase& database, const std::string& why) {
+    Raise(kNotAnAccount, DatabaseErrorText(database.FileName(), "not an account database (" + why + ")"));
+}
+
+// Refuses what no migration may touch: somebody else's database, or a newer schema. The header values
+// and the table count are read in one statement, from one snapshot: read one by one, a migration
+// committed in between by another connection would make a fresh account look like tables without
+// a version.
+void CheckOwnership(SqliteDatabase& database) {
+    std::vector<int64_t> state = database.QueryIntegers(
+        "SELECT (SELECT application_id FROM pragma_application_id), (SELECT user_version FROM "
+        "pragma_user_version), "
+        "(SELECT count(*) FROM sqlite_schema)");
+    auto applicationId = static_cast<int32_t>(state.at(0));
+    auto version = static_cast<int32_t>(state.at(1));
+    // Every migrated account carries the id (the first migration writes it): a versioned database
+    // without it belongs to another program, however its version reads.
+    if ((applicationId != 0 || version != 0) && applicationId != kAccountApplicationId) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%08X", static_cast<uint32_t>(applicationId));
+        RaiseNotAnAccount(database, std::string("application id 0x") + hex + ", not \"ORVA\"");
+    }
+    if (version == 0 && state.at(2) > 0) RaiseNotAnAccount(database, "it holds tables but no schema version");
+    if (version > LatestAccountSchemaVersion()) {
+        Raise(kNotAnAccount,
+              DatabaseErrorText(database.FileName(), "schema version " + std::to_string(version) +
+                                                         " is newer than this library knows (" +
+                                                         std::to_string(LatestAccountSchemaVersion()) + ")"));
+    }
+}
+
+// Migration 2 moves name keys into per-language columns. The keys follow the library's own rule
+// (CatalogNameKey: Unicode simple upper-casing, then trimming), which SQLite's ASCII-only upper()
+// cannot compute, so they are computed here and handed to the file in a temporary table.
+void FillNameKeys(SqliteDatabase& database) {
+    // The statements below live only inside this call; the connection outlives them.
+    SqliteDatabaseRef connection(&database, [](SqliteDatabase*) {});
+    database.Execute(
+        "CREATE TEMP TABLE orva_name_keys (FLevel INTEGER NOT NULL, FID INTEGER NOT NULL, FKey_CHS TEXT NOT "
+        "NULL, "
+        "FKey_CHT TEXT NOT NULL, FKey_EN TEXT NOT NULL, PRIMARY KEY (FLevel, FID))");
+    struct Table {
+        int level;
+        const char* select;
+    };
+    static constexpr Table kTables[] = {
+        {1, "SELECT FTopClassID, FTopClassName_CHS, FTopClassName_CHT, FTopClassName_EN FROM t_TopClass"},
+        {2, "SELECT FSubSysID, FName_CHS, FName_CHT, FName_EN FROM t_SubSystem"},
+        {3, "SELECT FSubFuncID, FFuncName_CHS, FFuncName_CHT, FFuncName_EN FROM t_SubFunc"},
+        {4, "SELECT FDetailFuncID, FFuncName_CHS, FFuncName_CHT, FFuncName_EN FROM t_DetailFunc"},
+    };
+    SqliteStatement insert(connection, "INSERT INTO temp.orva_name_keys VALUES (?1, ?2, ?3, ?4, ?5)");
+    for (const Table& table : kTables) {
+        SqliteStatement select(connection, table.select);
+        while (select.Step()) {
+            insert.Bind(1, table.level).Bind(2, select.ColumnInteger(0));
+            for (int language = 0; language < 3; ++language) {
+                insert.Bind(3 + language, CatalogNameKey(select.ColumnText(1 + language)));
+            }
+            insert.Step();
+            insert.Reset();
+        }
+    }
+}
+
+// C++ steps that a migration needs before its file runs, in the same transaction.
+void PrepareMigration(SqliteDatabase& database, int32_t version) {
+    if (version == 2) FillNameKeys(database);
+}
+
+void ApplyMigration(SqliteDatabase& database, const AccountMigration& migration) {
+    SqliteTransaction transaction(database);
+    // Another process may have applied it while this one waited for the lock.
+    CheckOwnership(database);
+    int32_t version = AccountSchemaVersion(database);
+    if (version >= migration.version) return;
+    if (version != migration.version - 1) {
+        RaiseNotAnAccount(database, "schema version " + std::to_string(version) + " cannot take " +
+                                        std::string(migration.name));
+    }
+    try {
+        PrepareMigration(database, migration.version);
+        database.Execute(migration.sql);
+    } catch (const AutomationError& error) {
+        Raise(error.Number(), error.Description() + u" (" + FromUtf8(migration.name) + u")");
+    }
+    if (AccountSchemaVersion(database) != migration.version) {
+        RaiseNotAnAccount(database, std::string(migration.name) + " did not set its schema version");
+    }
+    transaction.Commit();
+}
+
+}  // namespace
+
+int32_t LatestAccountSchemaVersion() { return AccountMigrations().back().version; }
+
+int32_t AccountSchemaVersion(SqliteDatabase& database) {
+    return static_cast<int32_t>(database.QueryInteger("PRAGMA user_version"));
+}
+
+void MigrateAccount(SqliteDatabase& database) { MigrateAccount(database, LatestAccountSchemaVersion()); }
+
+void MigrateAccount(SqliteDatabase& database, int32_t targetVersion) {
+    CheckOwnership(database);
+    if (AccountSchemaVersion(database) >= targetVersion) return;
+    for (const AccountMigration& migration : AccountMigrations()) {
+        if (migration.version > targetVersion) break;
+        if (AccountSchemaVersion(database) < migration.version) ApplyMigration(database, migration);
+    }
+}
+
+std::string BackUpAccount(SqliteDatabase& database) {
+    int32_t version = AccountSchemaVersion(database);
+    std::string stem = database.FileName() + ".v" + std::to_string(version) + ".bak";
+    SqliteDatabaseRef connection(&database, [](SqliteDatabase*) {});
+    // An older copy is never overwritten; another process that migrates the same account at the same
+    // moment may take a name first, hence the retry on the next one.
+    for (int attempt = 1;; ++attempt) {
+        std::string target = attempt == 1 ? stem : stem + "." + std::to_string(attempt);
+        std::error_code error;
+        if (std::filesystem::exists(target, error) || error) {
+            if (attempt < 100) continue;
+        }
+        try {
+            SqliteStatement copy(connection, "VACUUM INTO ?1");
+            copy.Bind(1, FromUtf8(target));
+            copy.Step();
+        } catch (const AutomationError& failure) {
+            if (attempt < 100 && std::filesystem::exists(target, error)) continue;
+            Raise(failure.Number(), failure.Description() +
+                                        u" (the copy made before migrating the account to "
+                                        u"schema version " +
+                                        Int32ToText(LatestAccountSchemaVersion()) +
+                                        u" could not be written to " + FromUtf8(target) +
+                                        u"; the account was left as it is)");
+        }
+        std::fprintf(stderr, "orva: %s: copied to %s before migrating it from schema version %d to %d\n",
+                     database.FileName().c_str(), target.c_str(), version, LatestAccountSchemaVersion());
+        return target;
+    }
+}
+
+void PrepareAccount(SqliteDatabase& database) {
+    CheckOwnership(database);
+    if (AccountSchemaVersion(database) == 0) RaiseNotAnAccount(database, "it has no account schema");
+    if (AccountSchemaVersion(database) < LatestAccountSchemaVersion() && !database.IsReadOnly()) {
+        BackUpAccount(database);
+    }
+    MigrateAccount(database);
+    // Accounts are created in WAL mode; a file made by other means is switched once, so that readers
+    // never block a deployment. A read-only connection cannot switch and reads as it is.
+    if (!database.IsReadOnly()) database.Execute("PRAGMA journal_mode = WAL");
+}
+
+}  // namespace orva::components

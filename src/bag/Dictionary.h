@@ -1,0 +1,96 @@
+#pragma once
+// Dictionary: the property bag's keyed collection of variants. Keys match without regard to letter
+// case, keep the spelling they were first stored with, and keep their insertion order (Key(i) walks
+// them in that order). Values that are objects are held by reference: storing a vector in a dictionary
+// stores that very vector, not a copy.
+//
+// By name: Count, Key(i), Value(key) get/let/set (also as Item and as the default member, so calling
+// the dictionary with a key reads the value), HasKey(key[, ignored]), Remove(key), Save(file), Load(file).
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "automation/Object.h"
+#include "bag/SharedText.h"
+
+namespace orva::components {
+
+using automation::ObjectRef;
+using automation::Text;
+using automation::TextView;
+using automation::Variant;
+
+class Dictionary : public automation::Object {
+public:
+    static constexpr const char16_t* kProgId = u"Nexo.Dictionary";
+
+    static std::shared_ptr<Dictionary> Create() { return std::make_shared<Dictionary>(); }
+
+    int32_t Count() const { return static_cast<int32_t>(m_entries.size()); }
+
+    // The i-th key (1-based, insertion order) in its first spelling. Raises 9 outside 1..Count.
+    const Text& Key(int32_t index) const;
+
+    // The value stored under key, or an empty variant when the key was never stored.
+    Variant Value(TextView key) const;
+
+    // Stores value under key, replacing an earlier value; a new key goes to the end of the order.
+    void SetValue(TextView key, Variant value);
+
+    bool HasKey(TextView key) const;
+
+    // Appends key and value unless a key matching key is already there (then returns false and
+    // changes nothing). The key text is shared, not copied: a reader of many dictionaries with the
+    // same keys (a loaded packet) keeps one copy of each key. key must hold a text.
+    bool AddNew(SharedText key, Variant value);
+
+    // Appends key and value without looking for a matching key: for readers that have checked that
+    // the key differs from every key already stored in more than letter case. key must hold a text.
+    void AppendUnique(SharedText key, Variant value);
+
+    // Makes room for count keys in advance.
+    void Reserve(size_t count) { m_entries.reserve(count); }
+
+    // Removes key and its value; returns false when the key was not there.
+    bool Remove(TextView key);
+
+    // Writes the dictionary with everything it holds to a packet file (PacketFile.h). Raises as
+    // SavePacketFile does; an earlier file at that path stays untouched on failure.
+    void Save(const Text& path) const;
+
+    // Replaces the content with the dictionary stored in a packet file. Raises as LoadPacketFile does;
+    // on failure the content stays as it was.
+    void Load(const Text& path);
+
+    Text TypeName() const override { return u"Dictionary"; }
+    Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;
+
+    // Dictionaries are mostly small (a deployment entry has twelve keys): up to kLinearLimit keys a
+    // linear search is faster and smaller than a hash index; above it the index is built.
+    static constexpr size_t kLinearLimit = 16;
+
+private:
+    static constexpr size_t kNotFound = SIZE_MAX;
+
+    size_t Find(TextView key) const;
+    void IndexLast();
+    void Reindex();
+
+    // 48 bytes: a loaded packet holds one per key of every entry.
+    struct Entry {
+        SharedText key;
+        Variant value;
+    };
+    std::vector<Entry> m_entries;
+    // Upper-cased key -> position; only above the limit, so small dictionaries do not carry an empty
+    // hash table.
+    std::unique_ptr<std::unordered_map<Text, size_t>> m_positions;
+};
+
+using DictionaryRef = std::shared_ptr<Dictionary>;
+
+// The object in a variant as a dictionary. Raises 91 for nothing or empty, 13 for another class.
+DictionaryRef AsDictionary(const Variant& value);
+
+}  // namespace orva::components

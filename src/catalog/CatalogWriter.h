@@ -1,0 +1,86 @@
+#pragma once
+// OrvaData.CatalogWriter: creates nodes of the console catalogue in an account database.
+//
+// Every create call is one BEGIN IMMEDIATE transaction and returns the identifier (Long) of the node.
+// A node has a name in each language (…_CHS, …_CHT, …_EN) and a name key per language
+// (FNameKey_CHS, ...): CatalogNameKey of that name, the rule by which deployments find nodes by name.
+//
+// Creates are idempotent, and say whether they created. Deployments find a node by name through a
+// reader and create it when it is missing; the reader matches in one language only, and two
+// deployments running at once (two administrators, two processes) can both miss the same node. So
+// inside its transaction each create first looks for a sibling whose name key in any language equals
+// one of the new node's keys (a function detail: and whose class parameter is exactly equal) and,
+// when there is one, returns that node's identifier and changes nothing. The write lock taken at
+// BEGIN IMMEDIATE makes the look-up and the insert one step: the second of two concurrent creates
+// waits (busy timeout), then finds the first one's node. Under one parent no two siblings share a
+// name key in any language (function details: with an equal class parameter).
+// Called by name, a create writes "FCreated" into the data dictionary it was given: true when it
+// inserted the node, false when it found one and returned its identifier. (Callers that read nothing
+// back from the dictionary lose nothing; the deployment engine reads it to report only what it made.)
+//
+// Arguments, in order: [parent identifier,] index, data, flag.
+//   - parent: the identifier of the parent node (not for a top class). Raises 5 when there is none.
+//   - index: the sibling index stored in FIndex (GetNextIndex of the reader gives the next one);
+//     0 .. 2147483647, otherwise 5. When a sibling already holds it (another deployment took it
+//     between GetNextIndex and this call), the node takes 1 + the largest index under the parent;
+//     6 when that would pass 2147483647. Sibling indexes are unique under a parent.
+//   - data: a Dictionary (by reference; the writer reads it and adds only "FCreated"):
+//       top class     FTopClassName; FVisible (default true)
+//       subsystem     FSysName; FClassName (default "OrvaHost.Application"), FSubID (default ""),
+//                     FVisible
+//       sub-function  FFuncName; FClassName (default "OrvaHost.Application"), FVisible
+//       detail        FFuncName (NewName when FFuncName is absent or blank); FClassParam, FClassName
+//                     (default "OrvaHost.Application"), FHelpCode (default ""), FVisible
+//     The name field with a language suffix (FTopClassName_CHS, FSysName_EN, FFuncName_CHT, ...), when
+//     not blank, names the node in that language; the plain name field names it in the others.
+//     The identifier fields (FTopClassID, ...) are ignored: the database assigns identifiers. A name
+//     that is empty after trimming, in any language, raises 5.
+//   - flag: the trailing Boolean callers pass (always true). It is accepted and has no effect;
+//     visibility comes from the data's FVisible. It may be left out.
+//
+// Errors: those of OpenAccount (5, 53, 321, see AccountConnections.h), 5 for bad arguments, 6 for
+// no free sibling index, 13 for a data value that cannot be read as text or Boolean, and SQLite's
+// (kDatabaseError, "<file>: <message>", e.g. "attempt to write a readonly database"). A failed
+// create writes nothing.
+
+#include <optional>
+
+#include "automation/Object.h"
+#include "account/AccountLocation.h"
+#include "bag/Dictionary.h"
+
+namespace orva::components {
+
+// The name key of a catalogue name: Unicode simple upper-casing, then trimming of U+0020. Two names
+// are the same node's name when their keys are equal. Stored per language beside each name.
+automation::Text CatalogNameKey(automation::TextView name);
+
+// Field written back into a create's data dictionary: whether the node was created (see above).
+inline constexpr const char16_t* kCreatedField = u"FCreated";
+
+class CatalogWriter : public automation::Object {
+public:
+    static constexpr const char16_t* kProgId = u"OrvaData.CatalogWriter";
+
+    // A writer of the host's account (its properties string's ConnectString, read at every call).
+    CatalogWriter() = default;
+    // A writer of a given account.
+    explicit CatalogWriter(AccountAddress account);
+
+    // Each returns the node's identifier; *created (when given) is true when the node was inserted,
+    // false when an equal sibling was found and returned.
+    int32_t CreateTopClass(int32_t index, const Dictionary& data, bool* created = nullptr);
+    int32_t CreateSubSys(int32_t topClassId, int32_t index, const Dictionary& data, bool* created = nullptr);
+    int32_t CreateSubFunc(int32_t subSysId, int32_t index, const Dictionary& data, bool* created = nullptr);
+    int32_t CreateDetailFunc(int32_t subFuncId, int32_t index, const Dictionary& data, bool* created = nullptr);
+
+    Text TypeName() const override { return u"CatalogWriter"; }
+    Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;
+
+private:
+    AccountAddress Account() const;
+
+    std::optional<AccountAddress> m_account;
+};
+
+}  // namespace orva::components

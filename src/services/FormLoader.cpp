@@ -1,0 +1,149 @@
+#include "services/FormLoader.h"
+
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "automation/AutomationError.h"
+#include "automation/TextHelpers.h"
+#include "services/LeakCheckPause.h"
+
+namespace orva::components {
+
+using namespace automation;
+
+namespace {
+
+constexpr const char16_t* kGenericFamily = u"Sans Serif";
+
+// fontconfig's language tag for the characters of a script.
+const char* LanguageTag(FontScript script) {
+    switch (script) {
+        case FontScript::SimplifiedChinese:
+            return "zh-cn";
+        case FontScript::TraditionalChinese:
+            return "zh-tw";
+        case FontScript::Latin:
+            break;
+    }
+    return "en";
+}
+
+// Every family name of the fonts matching pattern, as fontconfig gives them (a font may have several,
+// e.g. a Latin and a Chinese name).
+std::set<Text> ListFamilies(FcPattern* pattern) {
+    std::set<Text> families;
+    FcObjectSet* wanted = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* fonts = FcFontList(nullptr, pattern, wanted);
+    FcObjectSetDestroy(wanted);
+    if (fonts == nullptr) return families;
+    for (int i = 0; i < fonts->nfont; ++i) {
+        FcChar8* name = nullptr;
+        for (int n = 0; FcPatternGetString(fonts->fonts[i], FC_FAMILY, n, &name) == FcResultMatch; ++n) {
+            try {
+                families.insert(FromUtf8(reinterpret_cast<const char*>(name)));
+            } catch (const AutomationError&) {
+                // A family name that is not UTF-8 cannot be chosen anyway.
+            }
+        }
+    }
+    FcFontSetDestroy(fonts);
+    return families;
+}
+
+class FontconfigInventory : public FontInventory {
+public:
+    FontconfigInventory() {
+        LeakCheckPause pause;  // fontconfig keeps its configuration for the life of the process
+        FcPattern* all = FcPatternCreate();
+        for (const Text& family : ListFamilies(all)) m_upperFamilies.insert(UCase(family));
+        FcPatternDestroy(all);
+        for (FontScript script :
+             {FontScript::SimplifiedChinese, FontScript::TraditionalChinese, FontScript::Latin}) {
+            FcPattern* pattern = FcPatternCreate();
+            FcLangSet* languages = FcLangSetCreate();
+            FcLangSetAdd(languages, reinterpret_cast<const FcChar8*>(LanguageTag(script)));
+            FcPatternAddLangSet(pattern, FC_LANG, languages);
+            FcLangSetDestroy(languages);
+            std::set<Text> covering = ListFamilies(pattern);
+            FcPatternDestroy(pattern);
+            m_covering[script] = std::vector<Text>(covering.begin(), covering.end());
+        }
+    }
+
+    bool HasFamily(TextView family) const override { return m_upperFamilies.contains(UCase(family)); }
+
+    std::vector<Text> FamiliesCovering(FontScript script) const override {
+        auto found = m_covering.find(script);
+        return found == m_covering.end() ? std::vector<Text>() : found->second;
+    }
+
+private:
+    std::set<Text> m_upperFamilies;
+    std::map<FontScript, std::vector<Text>> m_covering;
+};
+
+}  // namespace
+
+std::shared_ptr<const FontInventory> SystemFonts() {
+    // Listing the fonts takes a few milliseconds; the machine's fonts do not change under a dialog.
+    static const std::shared_ptr<const FontInventory> fonts = std::make_shared<FontconfigInventory>();
+    return fonts;
+}
+
+FontScript ScriptForLanguage(TextView language) {
+    Text upper = UCase(language);
+    if (upper == u"CHT") return FontScript::TraditionalChinese;
+    if (upper == u"EN") return FontScript::Latin;
+    return FontScript::SimplifiedChinese;
+}
+
+const std::vector<Text>& PreferredFamilies(FontScript script) {
+    static const std::vector<Text> simplified{u"Noto Sans CJK SC", u"Source Han Sans SC",
+                                              u"WenQuanYi Micro Hei", u"WenQuanYi Zen Hei",
+                                              u"AR PL UMing CN"};
+    static const std::vector<Text> traditional{u"Noto Sans CJK TC", u"Source Han Sans TC", u"AR PL UMing TW",
+                                               u"WenQuanYi Micro Hei", u"WenQuanYi Zen Hei"};
+    static const std::vector<Text> latin{u"DejaVu Sans", u"Liberation Sans", u"Noto Sans"};
+    switch (script) {
+        case FontScript::SimplifiedChinese:
+            return simplified;
+        case FontScript::TraditionalChinese:
+            return traditional;
+        case FontScript::Latin:
+            break;
+    }
+    return latin;
+}
+
+DialogFont ChooseDialogFont(FontScript script, const FontInventory& fonts) {
+    double size = script == FontScript::Latin ? 8 : 9;
+    for (const Text& family : PreferredFamilies(script)) {
+        if (fonts.HasFamily(family)) return {family, size};
+    }
+    std::vector<Text> covering = fonts.FamiliesCovering(script);
+    if (!covering.empty()) return {covering.front(), size};
+    return {kGenericFamily, size};
+}
+
+FormLoader::FormLoader(std::shared_ptr<const FontInventory> fonts) : m_fonts(std::move(fonts)) {}
+
+void FormLoader::SetFrmFont(const ObjectRef& dialog, TextView language) const {
+    if (!dialog) RaiseObjectNotSet(u"a dialog");
+    DialogFont font = ChooseDialogFont(ScriptForLanguage(language), *m_fonts);
+    LetProperty(dialog, u"FontName", font.family);
+    LetProperty(dialog, u"FontSize", font.pointSize);
+}
+
+Variant FormLoader::Invoke(TextView name, CallKind kind, std::span<Variant> args) {
+    if (MemberIs(name, u"SetFrmFont") && kind == CallKind::Method) {
+        RequireArgCount(args, 2, 2);
+        SetFrmFont(args[0].ToObject(), args[1].ToText());
+        return {};
+    }
+    RaiseNoSuchMember(*this, name);
+}
+
+}  // namespace orva::components

@@ -1,0 +1,50 @@
+#include "services/PropertyStore.h"
+
+#include <unistd.h>
+
+#include "automation/TextHelpers.h"
+
+namespace orva::components {
+
+using namespace automation;
+
+SharedPropertyTable& SharedPropertyTable::Instance() {
+    static SharedPropertyTable table;
+    return table;
+}
+
+void SharedPropertyTable::Publish(int32_t processId, TextView name, Variant value) {
+    std::lock_guard lock(m_mutex);
+    m_values[processId][UCase(name)] = std::move(value);
+}
+
+void SharedPropertyTable::Withdraw(int32_t processId) {
+    std::lock_guard lock(m_mutex);
+    m_values.erase(processId);
+}
+
+Variant SharedPropertyTable::Get(int32_t processId, TextView name) const {
+    std::lock_guard lock(m_mutex);
+    auto process = m_values.find(processId);
+    if (process == m_values.end()) return {};
+    auto value = process->second.find(UCase(name));
+    return value == process->second.end() ? Variant() : value->second;
+}
+
+void PublishOwnProperty(TextView name, Variant value) {
+    SharedPropertyTable::Instance().Publish(static_cast<int32_t>(getpid()), name, std::move(value));
+}
+
+Variant PropertyStore::GetProperty(int32_t processId, TextView name) const {
+    return SharedPropertyTable::Instance().Get(processId, name);
+}
+
+Variant PropertyStore::Invoke(TextView name, CallKind, std::span<Variant> args) {
+    if (MemberIs(name, u"GetProperty")) {
+        RequireArgCount(args, 2, 2);
+        return GetProperty(args[0].ToInt32(), args[1].ToText());
+    }
+    RaiseNoSuchMember(*this, name);
+}
+
+}  // namespace orva::components

@@ -1,0 +1,83 @@
+#include "storage/SqliteStatement.h"
+
+#include <sqlite3.h>
+
+namespace orva::components {
+
+using namespace automation;
+
+SqliteStatement::SqliteStatement(SqliteDatabaseRef database, std::string_view sql)
+    : m_database(std::move(database)), m_sql(sql), m_statement(m_database->TakeStatement(m_sql)) {}
+
+SqliteStatement::~SqliteStatement() { m_database->GiveStatement(m_sql, m_statement); }
+
+SqliteStatement& SqliteStatement::Bind(int index, int64_t value) {
+    int resultCode = sqlite3_bind_int64(m_statement, index, value);
+    if (resultCode != SQLITE_OK) m_database->RaiseError(resultCode);
+    return *this;
+}
+
+SqliteStatement& SqliteStatement::Bind(int index, TextView value) {
+    std::string utf8 = ToUtf8(value);
+    int resultCode =
+        sqlite3_bind_text(m_statement, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    if (resultCode != SQLITE_OK) m_database->RaiseError(resultCode);
+    return *this;
+}
+
+SqliteStatement& SqliteStatement::BindNull(int index) {
+    int resultCode = sqlite3_bind_null(m_statement, index);
+    if (resultCode != SQLITE_OK) m_database->RaiseError(resultCode);
+    return *this;
+}
+
+bool SqliteStatement::Step() {
+    int resultCode = sqlite3_step(m_statement);
+    if (resultCode == SQLITE_ROW) return true;
+    if (resultCode == SQLITE_DONE) return false;
+    // The message must be taken before the reset that a failed step needs.
+    try {
+        m_database->RaiseError(resultCode);
+    } catch (...) {
+        sqlite3_reset(m_statement);
+        throw;
+    }
+}
+
+void SqliteStatement::Reset() { sqlite3_reset(m_statement); }
+
+int SqliteStatement::ColumnCount() const { return sqlite3_column_count(m_statement); }
+
+std::string SqliteStatement::ColumnName(int column) const {
+    const char* name = sqlite3_column_name(m_statement, column);
+    return name ? name : std::string();
+}
+
+SqliteColumnType SqliteStatement::ColumnType(int column) const {
+    switch (sqlite3_column_type(m_statement, column)) {
+        case SQLITE_INTEGER:
+            return SqliteColumnType::Integer;
+        case SQLITE_FLOAT:
+            return SqliteColumnType::Real;
+        case SQLITE_TEXT:
+            return SqliteColumnType::Text;
+        case SQLITE_BLOB:
+            return SqliteColumnType::Blob;
+        default:
+            return SqliteColumnType::Null;
+    }
+}
+
+int64_t SqliteStatement::ColumnInteger(int column) const { return sqlite3_column_int64(m_statement, column); }
+
+double SqliteStatement::ColumnDouble(int column) const { return sqlite3_column_double(m_statement, column); }
+
+Text SqliteStatement::ColumnText(int column) const {
+    // SQLite converts to the machine's UTF-16 and substitutes U+FFFD for bytes that are not UTF-8.
+    const void* text = sqlite3_column_text16(m_statement, column);
+    if (!text) return Text();
+    int bytes = sqlite3_column_bytes16(m_statement, column);
+    return Text(static_cast<const char16_t*>(text), static_cast<size_t>(bytes) / sizeof(char16_t));
+}
+
+}  // namespace orva::components

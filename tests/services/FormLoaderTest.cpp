@@ -1,0 +1,126 @@
+// The form loader: which font a language gets, and how it reaches a dialog.
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "automation/AutomationError.h"
+#include "automation/ClassRegistry.h"
+#include "automation/TextHelpers.h"
+#include "services/FormLoader.h"
+
+namespace orva::components {
+namespace {
+
+using namespace automation;
+
+// A machine with the given fonts.
+class FakeFonts : public FontInventory {
+public:
+    FakeFonts(std::set<Text> families, std::vector<Text> chinese)
+        : m_families(std::move(families)), m_chinese(std::move(chinese)) {}
+    bool HasFamily(TextView family) const override {
+        for (const Text& installed : m_families) {
+            if (EqualsNoCase(installed, family)) return true;
+        }
+        return false;
+    }
+    std::vector<Text> FamiliesCovering(FontScript script) const override {
+        return script == FontScript::Latin ? std::vector<Text>() : m_chinese;
+    }
+
+private:
+    std::set<Text> m_families;
+    std::vector<Text> m_chinese;
+};
+
+// The dialog contract: FontName and FontSize, let by name.
+class FakeDialog : public Object {
+public:
+    Text fontName = u"宋体";
+    double fontSize = 9;
+    std::vector<Text> lets;
+
+    Text TypeName() const override { return u"FakeDialog"; }
+    Variant Invoke(TextView name, CallKind kind, std::span<Variant> args) override {
+        if (kind == CallKind::PropertyLet && MemberIs(name, u"FontName")) {
+            fontName = args[0].ToText();
+        } else if (kind == CallKind::PropertyLet && MemberIs(name, u"FontSize")) {
+            fontSize = args[0].ToDouble();
+        } else {
+            RaiseNoSuchMember(*this, name);
+        }
+        lets.emplace_back(name);
+        return {};
+    }
+};
+
+TEST(FormLoader, ChoosesTheFirstInstalledPreferredFamilyOfTheLanguage) {
+    auto fonts = std::make_shared<FakeFonts>(
+        std::set<Text>{u"wenquanyi micro hei", u"AR PL UMing TW", u"Liberation Sans"}, std::vector<Text>{});
+    EXPECT_EQ(ChooseDialogFont(FontScript::SimplifiedChinese, *fonts),
+              (DialogFont{u"WenQuanYi Micro Hei", 9}));
+    EXPECT_EQ(ChooseDialogFont(FontScript::TraditionalChinese, *fonts), (DialogFont{u"AR PL UMing TW", 9}));
+    EXPECT_EQ(ChooseDialogFont(FontScript::Latin, *fonts), (DialogFont{u"Liberation Sans", 8}));
+}
+
+TEST(FormLoader, FallsBackToACoveringFamilyAndThenToTheGenericOne) {
+    FakeFonts someChinese({u"Zhuque Fangsong"}, {u"Zhuque Fangsong"});
+    EXPECT_EQ(ChooseDialogFont(FontScript::TraditionalChinese, someChinese).family, u"Zhuque Fangsong");
+    EXPECT_EQ(ChooseDialogFont(FontScript::Latin, someChinese).family, u"Sans Serif");
+    FakeFonts none({}, {});
+    EXPECT_EQ(ChooseDialogFont(FontScript::SimplifiedChinese, none), (DialogFont{u"Sans Serif", 9}));
+}
+
+TEST(FormLoader, MapsLanguagesToScripts) {
+    EXPECT_EQ(ScriptForLanguage(u"cht"), FontScript::TraditionalChinese);
+    EXPECT_EQ(ScriptForLanguage(u"En"), FontScript::Latin);
+    EXPECT_EQ(ScriptForLanguage(u"CHS"), FontScript::SimplifiedChinese);
+    EXPECT_EQ(ScriptForLanguage(u""), FontScript::SimplifiedChinese) << "texts are then shown as written";
+    EXPECT_EQ(ScriptForLanguage(u"FR"), FontScript::SimplifiedChinese);
+}
+
+TEST(FormLoader, SetFrmFontLetsFontNameAndFontSizeByName) {
+    auto loader = std::make_shared<FormLoader>(std::make_shared<FakeFonts>(
+        std::set<Text>{u"Noto Sans CJK TC", u"DejaVu Sans"}, std::vector<Text>{}));
+    auto dialog = std::make_shared<FakeDialog>();
+    std::vector<Variant> args{Variant(dialog), Variant(u"cht")};
+    CallByName(loader, u"SetFrmFont", args);
+    EXPECT_EQ(dialog->fontName, u"Noto Sans CJK TC");
+    EXPECT_EQ(dialog->lets, (std::vector<Text>{u"FontName", u"FontSize"}));
+    EXPECT_EQ(args[1], Variant(u"cht"));
+    loader->SetFrmFont(dialog, u"EN");
+    EXPECT_EQ(dialog->fontName, u"DejaVu Sans");
+    EXPECT_EQ(dialog->fontSize, 8);
+}
+
+TEST(FormLoader, SetFrmFontFailsOnNothingAndOnObjectsWithoutAFont) {
+    ObjectRef loader = CreateObject(u"OrvaFormText.FormLoader");
+    try {
+        CallMethod(loader, u"SetFrmFont", {Variant(nullptr), Variant(u"CHS")});
+        FAIL();
+    } catch (const AutomationError& error) {
+        EXPECT_EQ(error.Number(), errors::kObjectNotSet);
+    }
+    try {
+        CallMethod(loader, u"SetFrmFont", {Variant(CreateObject(u"Nexo.Vector")), Variant(u"CHS")});
+        FAIL();
+    } catch (const AutomationError& error) {
+        EXPECT_EQ(error.Number(), errors::kNoSuchMember);
+    }
+}
+
+TEST(FormLoader, TheMachinesFontsGiveAnInstalledOrTheGenericFamily) {
+    auto fonts = SystemFonts();
+    for (FontScript script :
+         {FontScript::SimplifiedChinese, FontScript::TraditionalChinese, FontScript::Latin}) {
+        DialogFont font = ChooseDialogFont(script, *fonts);
+        EXPECT_TRUE(font.family == u"Sans Serif" || fonts->HasFamily(font.family)) << ToUtf8(font.family);
+    }
+    if (fonts->HasFamily(u"DejaVu Sans")) {
+        EXPECT_EQ(ChooseDialogFont(FontScript::Latin, *fonts).family, u"DejaVu Sans");
+    }
+}
+
+}  // namespace
+}  // namespace orva::components

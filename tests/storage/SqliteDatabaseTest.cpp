@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "automation/AutomationError.h"
+#include "storage/SqliteDatabase.h"
+#include "storage/SqliteStatement.h"
+#include "storage/SqliteTransaction.h"
+#include "support/TempDir.h"
+
+namespace orva::components {
+namespace {
+
+using automation::AutomationError;
+using automation::FromUtf8;
+using automation::Text;
+using OpenMode = SqliteDatabase::OpenMode;
+
+SqliteDatabaseRef NewDatabase(const orva::testing::TempDir& dir) {
+    SqliteDatabaseRef database = SqliteDatabase::Open((dir / "test.db").string(), OpenMode::Create);
+    database->Execute("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE)");
+    return database;
+}
+
+TEST(SqliteDatabase, ErrorsNameTheFileAndKeepSQLitesMessage) {
+    orva::testing::TempDir dir;
+    SqliteDatabaseRef database = NewDatabase(dir);
+    SqliteStatement insert(database, "INSERT INTO t (name) VALUES (?1)");
+    insert.Bind(1, Text(u"a"));
+    insert.Step();
+    insert.Reset();
+    try {
+        insert.Step();
+        FAIL() << "a duplicate was stored";
+    } catch (const AutomationError& error) {
+        EXPECT_EQ(error.Number(), kDatabaseError);
+        EXPECT_EQ(error.Description(),
+                  FromUtf8((dir / "test.db").string() + ": UNIQUE constraint failed: t.name"));
+    }
+    // The cached statement is usable again after the failure.
+    insert.Reset();
+    insert.Bind(1, Text(u"b"));
+    EXPECT_FALSE(insert.Step());
+    EXPECT_EQ(database->QueryInteger("SELECT count(*) FROM t"), 2);
+}
+
+TEST(SqliteDatabase, OpeningAMissingFileFailsWithoutCreatingIt) {
+    orva::testing::TempDir dir;
+    for (OpenMode mode : {OpenMode::ReadWrite, OpenMode::ReadOnly}) {
+        EXPECT_THROW(SqliteDatabase::Open((dir / "missing.db").string(), mode), AutomationError);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing.db"));
+}
+
+TEST(SqliteDatabase, TransactionRollsBackUnlessCommitted) {
+    orva::testing::TempDir dir;
+    SqliteDatabaseRef database = NewDatabase(dir);
+    {
+        SqliteTransaction transaction(*database);
+        database->Execute("INSERT INTO t (name) VALUES ('dropped')");
+    }
+    EXPECT_FALSE(database->InTransaction());
+    {
+        SqliteTransaction transaction(*database);
+        database->Execute("INSERT INTO t (name) VALUES ('kept')");
+        transaction.Commit();
+    }
+    EXPECT_EQ(database->QueryInteger("SELECT count(*) FROM t WHERE name = 'kept'"), 1);
+    EXPECT_EQ(database->QueryInteger("SELECT count(*) FROM t"), 1);
+}
+
+TEST(SqliteDatabase, TextsRoundTripAndLoneSurrogatesAreRefused) {
+    orva::testing::TempDir dir;
+    SqliteDatabaseRef database = NewDatabase(dir);
+    const Text name = u"財務會計 \U0001F4B0 Finance";
+    SqliteStatement(database, "INSERT INTO t (name) VALUES (?1)").Bind(1, name).Step();
+    SqliteStatement select(database, "SELECT name, length(name) FROM t");
+    ASSERT_TRUE(select.Step());
+    EXPECT_EQ(select.ColumnText(0), name);
+    EXPECT_EQ(select.ColumnInteger(1), 14);  // SQLite counts code points: the emoji is one
+
+    SqliteStatement insert(database, "INSERT INTO t (name) VALUES (?1)");
+    try {
+        insert.Bind(1, Text(u"broken \xD800"));
+        FAIL() << "a lone surrogate was bound";
+    } catch (const AutomationError& error) {
+        EXPECT_EQ(error.Number(), automation::errors::kInvalidCall);
+    }
+}
+
+}  // namespace
+}  // namespace orva::components
