@@ -81,7 +81,9 @@ TEST(MemberTable, FindsTheRowByNameKindAndArgumentCount) {
         std::vector<Variant> args(c.argCount, Variant(1));
         Variant answer;
         EXPECT_EQ(ErrorNumberOf([&] { answer = till.Invoke(c.name, c.kind, args); }), c.error);
-        if (c.error == 0) EXPECT_EQ(answer.ToText(), c.answer);
+        if (c.error == 0) {
+            EXPECT_EQ(answer.ToText(), c.answer);
+        }
     }
 
     Text description;
