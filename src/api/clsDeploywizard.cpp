@@ -2,6 +2,7 @@
 
 #include "api/LibraryLocation.h"
 #include "automation/AutomationError.h"
+#include "automation/MemberTable.h"
 #include "automation/PendingError.h"
 #include "automation/TextHelpers.h"
 #include "core/DeployPacket.h"
@@ -139,25 +140,35 @@ bool clsDeploywizard::DeployToLumoMain(const Text& strFile, DictionaryRef& dctIn
     return core::DeployPacketToCatalogue(packet, msgList, progress);
 }
 
-Variant clsDeploywizard::Invoke(TextView name, CallKind, std::span<Variant> args) {
-    if (MemberIs(name, u"ShowWizard")) {
-        RequireArgCount(args, 1, 2);
-        VectorRef selected = args[0].ToObject() ? AsVector(args[0]) : nullptr;
-        return ShowWizard(selected, args.size() > 1 ? args[1].ToObject() : nullptr);
-    }
-    if (MemberIs(name, u"DeployToFile")) {
-        RequireArgCount(args, 2, 2);
-        return DeployToFile(args[0].ToObject(), args[1].ToText());
-    }
-    if (MemberIs(name, u"DeployToLumoMain")) {
-        RequireArgCount(args, 1, 3);
-        DictionaryRef info = args.size() > 1 && args[1].ToObject() ? AsDictionary(args[1]) : nullptr;
-        VectorRef messages = args.size() > 2 && args[2].ToObject() ? AsVector(args[2]) : nullptr;
-        bool result = DeployToLumoMain(args[0].ToText(), info, messages);
-        if (args.size() > 2) args[2] = Variant(messages);
-        return result;
-    }
-    RaiseNoSuchMember(*this, name);
+namespace {
+
+// The message list is passed by reference: one the call creates reaches the caller's argument.
+Variant DeployToLumoMainByName(clsDeploywizard& wizard, Args args) {
+    DictionaryRef info = args.size() > 1 && args[1].ToObject() ? AsDictionary(args[1]) : nullptr;
+    VectorRef messages = args.size() > 2 && args[2].ToObject() ? AsVector(args[2]) : nullptr;
+    bool result = wizard.DeployToLumoMain(args[0].ToText(), info, messages);
+    if (args.size() > 2) args[2] = Variant(messages);
+    return result;
+}
+
+}  // namespace
+
+Variant clsDeploywizard::Invoke(TextView name, CallKind kind, std::span<Variant> args) {
+    // clang-format off
+    static constexpr Member<clsDeploywizard> kMembers[] = {
+        {.name = u"ShowWizard", .minArgs = 1, .maxArgs = 2,
+         .call = [](clsDeploywizard& w, Args a) -> Variant {
+             VectorRef selected = a[0].ToObject() ? AsVector(a[0]) : nullptr;
+             return w.ShowWizard(selected, a.size() > 1 ? a[1].ToObject() : nullptr);
+         }},
+        {.name = u"DeployToFile", .minArgs = 2, .maxArgs = 2,
+         .call = [](clsDeploywizard& w, Args a) -> Variant {
+             return w.DeployToFile(a[0].ToObject(), a[1].ToText());
+         }},
+        {.name = u"DeployToLumoMain", .minArgs = 1, .maxArgs = 3, .call = DeployToLumoMainByName},
+    };
+    // clang-format on
+    return InvokeMember(*this, kMembers, name, kind, args);
 }
 
 }  // namespace orva::api

@@ -4,19 +4,24 @@
 // (method, property get, let, set), how many arguments it takes and the C++ callable behind it:
 //
 //     Variant Vector::Invoke(TextView name, CallKind kind, std::span<Variant> args) {
+//         // clang-format off
 //         static constexpr Member<Vector> kMembers[] = {
-//             {.name = u"Count", .minArgs = 0, .maxArgs = 0, .call = [](Vector& v, Args) -> Variant {
-//                  return v.Count(); }},
-//             {.name = u"Item", .kinds = kAssign, .minArgs = 2, .maxArgs = 2, .call = ...},
+//             {.name = u"Count", .call = [](Vector& v, Args) -> Variant { return v.Count(); }},
+//             {.name = u"Item", .kinds = kAssign, .isDefault = true, .minArgs = 2, .maxArgs = 2,
+//              .call = [](Vector& v, Args a) -> Variant { v.SetItem(a[0].ToInt32(), a[1]); return {}; }},
 //             {.name = u"Item", .isDefault = true, .minArgs = 1, .maxArgs = 1, .call = ...},
 //         };
+//         // clang-format on
 //         return InvokeMember(*this, kMembers, name, kind, args);
 //     }
 //
-// Rows are searched in order; the first whose name matches (ASCII letters without regard to case, or
-// the empty name for a row marked isDefault) and whose kinds include the call's kind is called, so a
-// property's let row goes before its get row only when both accept the same kinds.
+// Rows are searched in order. A row answers when its name matches (ASCII letters without regard to
+// case; the empty name matches the rows marked isDefault) and its kinds include the call's kind, so one
+// name may have a row for reading and another for assigning. Several names for one member (an alias)
+// are several rows sharing a callable. Tables sit between `// clang-format off` and `on`: the
+// formatter would give every field of a row a line of its own, and a table reads best a row a member.
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -26,7 +31,8 @@
 
 namespace orva::automation {
 
-// The arguments a member receives, by reference: a member may write back into them.
+// The arguments a member receives, by reference: a member may write back into them, and the caller's
+// variables see what it wrote.
 using Args = std::span<Variant>;
 
 // Bit masks of CallKind, for Member::kinds.
@@ -41,29 +47,33 @@ inline constexpr CallKinds kRead = kMethodCall | kGet;
 inline constexpr CallKinds kAssign = kLet | kSet;
 inline constexpr CallKinds kAnyCall = kRead | kAssign;
 
+// Member::maxArgs for a member that takes any number of trailing arguments.
+inline constexpr std::size_t kNoArgLimit = SIZE_MAX;
+
 template <typename T>
 struct Member {
     TextView name;
     CallKinds kinds = kRead;
     // Also reached under the empty name (the object's default member).
     bool isDefault = false;
-    std::uint8_t minArgs = 0;
-    std::uint8_t maxArgs = 0;
+    std::size_t minArgs = 0;
+    std::size_t maxArgs = 0;
+    // Called with the object and every argument (for an assignment, the value last); never null.
     Variant (*call)(T& self, Args args) = nullptr;
 };
 
-namespace detail {
-bool KindAccepted(CallKinds kinds, CallKind kind);
+constexpr bool KindAccepted(CallKinds kinds, CallKind kind) {
+    return (kinds & (1u << static_cast<unsigned>(kind))) != 0;
 }
 
-// Calls the first row of `members` that answers to name and kind. Raises 438 naming the member when
-// no row does, 450 when the row's argument range does not hold args.size(); whatever the callable
-// raises passes through.
+// Calls the first row of `members` that answers to name and kind. Raises 438 naming the member and
+// the object's type when no row does, 450 when args.size() is outside the row's argument range;
+// whatever the callable raises passes through.
 template <typename T, std::size_t N>
 Variant InvokeMember(T& self, const Member<T> (&members)[N], TextView name, CallKind kind, Args args) {
     for (const Member<T>& member : members) {
         bool named = name.empty() ? member.isDefault : MemberIs(name, member.name);
-        if (!named || !detail::KindAccepted(member.kinds, kind)) continue;
+        if (!named || !KindAccepted(member.kinds, kind)) continue;
         RequireArgCount(args, member.minArgs, member.maxArgs);
         return member.call(self, args);
     }

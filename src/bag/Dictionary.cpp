@@ -1,6 +1,7 @@
 #include "bag/Dictionary.h"
 
 #include "automation/AutomationError.h"
+#include "automation/MemberTable.h"
 #include "automation/TextHelpers.h"
 #include "bag/PacketFile.h"
 
@@ -107,42 +108,32 @@ void Dictionary::Load(const Text& path) {
 }
 
 Variant Dictionary::Invoke(TextView name, CallKind kind, std::span<Variant> args) {
-    if (MemberIs(name, u"Count")) {
-        RequireArgCount(args, 0, 0);
-        return Count();
-    }
-    if (MemberIs(name, u"Key")) {
-        RequireArgCount(args, 1, 1);
-        return Key(args[0].ToInt32());
-    }
-    if (name.empty() || MemberIs(name, u"Value") || MemberIs(name, u"Item")) {
-        if (kind == CallKind::PropertyLet || kind == CallKind::PropertySet) {
-            RequireArgCount(args, 2, 2);
-            SetValue(args[0].ToText(), args[1]);
-            return {};
-        }
-        RequireArgCount(args, 1, 1);
-        return Value(args[0].ToText());
-    }
-    if (MemberIs(name, u"HasKey")) {
-        RequireArgCount(args, 1, 2);
-        return HasKey(args[0].ToText());
-    }
-    if (MemberIs(name, u"Remove")) {
-        RequireArgCount(args, 1, 1);
-        return Remove(args[0].ToText());
-    }
-    if (MemberIs(name, u"Save")) {
-        RequireArgCount(args, 1, 1);
-        Save(args[0].ToText());
+    static constexpr auto kGetValue = [](Dictionary& d, Args a) -> Variant { return d.Value(a[0].ToText()); };
+    static constexpr auto kSetValue = [](Dictionary& d, Args a) -> Variant {
+        d.SetValue(a[0].ToText(), a[1]);
         return {};
-    }
-    if (MemberIs(name, u"Load")) {
-        RequireArgCount(args, 1, 1);
-        Load(args[0].ToText());
-        return {};
-    }
-    RaiseNoSuchMember(*this, name);
+    };
+    // clang-format off
+    static constexpr Member<Dictionary> kMembers[] = {
+        {.name = u"Count", .call = [](Dictionary& d, Args) -> Variant { return d.Count(); }},
+        {.name = u"Key", .minArgs = 1, .maxArgs = 1,
+         .call = [](Dictionary& d, Args a) -> Variant { return d.Key(a[0].ToInt32()); }},
+        {.name = u"Value", .isDefault = true, .minArgs = 1, .maxArgs = 1, .call = kGetValue},
+        {.name = u"Value", .kinds = kAssign, .isDefault = true, .minArgs = 2, .maxArgs = 2,
+         .call = kSetValue},
+        {.name = u"Item", .minArgs = 1, .maxArgs = 1, .call = kGetValue},
+        {.name = u"Item", .kinds = kAssign, .minArgs = 2, .maxArgs = 2, .call = kSetValue},
+        {.name = u"HasKey", .minArgs = 1, .maxArgs = 2,
+         .call = [](Dictionary& d, Args a) -> Variant { return d.HasKey(a[0].ToText()); }},
+        {.name = u"Remove", .minArgs = 1, .maxArgs = 1,
+         .call = [](Dictionary& d, Args a) -> Variant { return d.Remove(a[0].ToText()); }},
+        {.name = u"Save", .minArgs = 1, .maxArgs = 1,
+         .call = [](Dictionary& d, Args a) -> Variant { d.Save(a[0].ToText()); return {}; }},
+        {.name = u"Load", .minArgs = 1, .maxArgs = 1,
+         .call = [](Dictionary& d, Args a) -> Variant { d.Load(a[0].ToText()); return {}; }},
+    };
+    // clang-format on
+    return InvokeMember(*this, kMembers, name, kind, args);
 }
 
 DictionaryRef AsDictionary(const Variant& value) { return As<Dictionary>(value.ToObject(), u"Dictionary"); }

@@ -1,6 +1,7 @@
 #include "bag/TextFormatter.h"
 
 #include "automation/AutomationError.h"
+#include "automation/MemberTable.h"
 
 namespace orva::components {
 
@@ -52,16 +53,18 @@ Text TextFormatter::Format(TextView pattern, const VariantArray& values) const {
     return Format(pattern, values.items);
 }
 
-Variant TextFormatter::Invoke(TextView name, CallKind, std::span<Variant> args) {
-    if (MemberIs(name, u"Format")) {
-        RequireArgCount(args, 2, 2);
-        return Format(args[0].ToText(), args[1].ToArray());
-    }
-    if (MemberIs(name, u"FormatValues")) {
-        RequireArgCount(args, 1, SIZE_MAX);
-        return Format(args[0].ToText(), std::vector<Variant>(args.begin() + 1, args.end()));
-    }
-    RaiseNoSuchMember(*this, name);
+Variant TextFormatter::Invoke(TextView name, CallKind kind, std::span<Variant> args) {
+    // clang-format off
+    static constexpr Member<TextFormatter> kMembers[] = {
+        {.name = u"Format", .minArgs = 2, .maxArgs = 2,
+         .call = [](TextFormatter& f, Args a) -> Variant { return f.Format(a[0].ToText(), a[1].ToArray()); }},
+        {.name = u"FormatValues", .minArgs = 1, .maxArgs = kNoArgLimit,
+         .call = [](TextFormatter& f, Args a) -> Variant {
+             return f.Format(a[0].ToText(), std::vector<Variant>(a.begin() + 1, a.end()));
+         }},
+    };
+    // clang-format on
+    return InvokeMember(*this, kMembers, name, kind, args);
 }
 
 }  // namespace orva::components

@@ -1,6 +1,7 @@
 #include "bag/Vector.h"
 
 #include "automation/AutomationError.h"
+#include "automation/MemberTable.h"
 #include "automation/TextHelpers.h"
 
 namespace orva::components {
@@ -48,46 +49,26 @@ std::shared_ptr<Vector> Vector::Copy() const {
 }
 
 Variant Vector::Invoke(TextView name, CallKind kind, std::span<Variant> args) {
-    if (MemberIs(name, u"Count")) {
-        RequireArgCount(args, 0, 0);
-        return Count();
-    }
-    if (MemberIs(name, u"LowerBound")) {
-        RequireArgCount(args, 0, 0);
-        return LowerBound();
-    }
-    if (MemberIs(name, u"UpperBound")) {
-        RequireArgCount(args, 0, 0);
-        return UpperBound();
-    }
-    if (MemberIs(name, u"Add")) {
-        RequireArgCount(args, 1, 1);
-        return Add(args[0]);
-    }
-    if (name.empty() || MemberIs(name, u"Item")) {
-        if (kind == CallKind::PropertyLet || kind == CallKind::PropertySet) {
-            RequireArgCount(args, 2, 2);
-            SetItem(args[0].ToInt32(), args[1]);
-            return {};
-        }
-        RequireArgCount(args, 1, 1);
-        return Item(args[0].ToInt32());
-    }
-    if (MemberIs(name, u"Remove")) {
-        RequireArgCount(args, 1, 2);
-        Remove(args[0].ToInt32(), args.size() > 1 ? args[1].ToInt32() : 1);
-        return {};
-    }
-    if (MemberIs(name, u"Clear")) {
-        RequireArgCount(args, 0, 0);
-        Clear();
-        return {};
-    }
-    if (MemberIs(name, u"Copy")) {
-        RequireArgCount(args, 0, 0);
-        return Copy();
-    }
-    RaiseNoSuchMember(*this, name);
+    // clang-format off
+    static constexpr Member<Vector> kMembers[] = {
+        {.name = u"Count", .call = [](Vector& v, Args) -> Variant { return v.Count(); }},
+        {.name = u"LowerBound", .call = [](Vector& v, Args) -> Variant { return v.LowerBound(); }},
+        {.name = u"UpperBound", .call = [](Vector& v, Args) -> Variant { return v.UpperBound(); }},
+        {.name = u"Add", .minArgs = 1, .maxArgs = 1,
+         .call = [](Vector& v, Args a) -> Variant { return v.Add(a[0]); }},
+        {.name = u"Item", .isDefault = true, .minArgs = 1, .maxArgs = 1,
+         .call = [](Vector& v, Args a) -> Variant { return v.Item(a[0].ToInt32()); }},
+        {.name = u"Item", .kinds = kAssign, .isDefault = true, .minArgs = 2, .maxArgs = 2,
+         .call = [](Vector& v, Args a) -> Variant { v.SetItem(a[0].ToInt32(), a[1]); return {}; }},
+        {.name = u"Remove", .minArgs = 1, .maxArgs = 2, .call = [](Vector& v, Args a) -> Variant {
+             v.Remove(a[0].ToInt32(), a.size() > 1 ? a[1].ToInt32() : 1);
+             return {};
+         }},
+        {.name = u"Clear", .call = [](Vector& v, Args) -> Variant { v.Clear(); return {}; }},
+        {.name = u"Copy", .call = [](Vector& v, Args) -> Variant { return v.Copy(); }},
+    };
+    // clang-format on
+    return InvokeMember(*this, kMembers, name, kind, args);
 }
 
 VectorRef AsVector(const Variant& value) { return As<Vector>(value.ToObject(), u"Vector"); }

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "automation/AutomationError.h"
+#include "automation/MemberTable.h"
 #include "automation/TextHelpers.h"
 #include "account/AccountConnections.h"
 #include "catalog/SqliteRecordset.h"
@@ -164,28 +165,24 @@ bool CatalogReader::HasDetailByKey(int32_t subFuncId, const Text& nameKey, const
     return statement.Step();
 }
 
-Variant CatalogReader::Invoke(TextView name, CallKind, std::span<Variant> args) {
-    if (MemberIs(name, u"GetTopClass_All")) {
-        RequireArgCount(args, 0, 0);
-        return GetTopClass_All();
-    }
-    if (MemberIs(name, u"GetSubSystem_All")) {
-        RequireArgCount(args, 1, 1);
-        return GetSubSystem_All(args[0].ToInt32());
-    }
-    if (MemberIs(name, u"GetSubFunc_All")) {
-        RequireArgCount(args, 1, 1);
-        return GetSubFunc_All(args[0].ToInt32());
-    }
-    if (MemberIs(name, u"GetDetailFunc_All")) {
-        RequireArgCount(args, 1, 1);
-        return GetDetailFunc_All(args[0].ToInt32());
-    }
-    if (MemberIs(name, u"GetNextIndex")) {
-        RequireArgCount(args, 2, 2);
-        return GetNextIndex(args[0].ToInt32(), args[1].ToInt32());
-    }
-    RaiseNoSuchMember(*this, name);
+Variant CatalogReader::Invoke(TextView name, CallKind kind, std::span<Variant> args) {
+    // clang-format off
+    static constexpr Member<CatalogReader> kMembers[] = {
+        {.name = u"GetTopClass_All",
+         .call = [](CatalogReader& r, Args) -> Variant { return r.GetTopClass_All(); }},
+        {.name = u"GetSubSystem_All", .minArgs = 1, .maxArgs = 1,
+         .call = [](CatalogReader& r, Args a) -> Variant { return r.GetSubSystem_All(a[0].ToInt32()); }},
+        {.name = u"GetSubFunc_All", .minArgs = 1, .maxArgs = 1,
+         .call = [](CatalogReader& r, Args a) -> Variant { return r.GetSubFunc_All(a[0].ToInt32()); }},
+        {.name = u"GetDetailFunc_All", .minArgs = 1, .maxArgs = 1,
+         .call = [](CatalogReader& r, Args a) -> Variant { return r.GetDetailFunc_All(a[0].ToInt32()); }},
+        {.name = u"GetNextIndex", .minArgs = 2, .maxArgs = 2,
+         .call = [](CatalogReader& r, Args a) -> Variant {
+             return r.GetNextIndex(a[0].ToInt32(), a[1].ToInt32());
+         }},
+    };
+    // clang-format on
+    return InvokeMember(*this, kMembers, name, kind, args);
 }
 
 }  // namespace orva::components

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "automation/AutomationError.h"
+#include "automation/MemberTable.h"
 #include "automation/TextHelpers.h"
 #include "account/AccountConnections.h"
 #include "storage/SqliteStatement.h"
@@ -256,35 +257,42 @@ int32_t CatalogWriter::CreateDetailFunc(int32_t subFuncId, int32_t index, const 
     return CreateOnce(Account(), kDetailFunc, subFuncId, index, names, extras, created);
 }
 
-Variant CatalogWriter::Invoke(TextView name, CallKind, std::span<Variant> args) {
-    // The trailing Boolean is optional and unused (see the header). The data dictionary is shared with
-    // the caller, so FCreated written into it reaches the caller's argument.
+namespace {
+
+// Creates called by name: the data dictionary is shared with the caller, so FCreated written into it
+// reaches the caller's argument. The trailing Boolean is optional and unused (see the header).
+Variant CreateTopClassByName(CatalogWriter& writer, Args args) {
+    DictionaryRef data = AsDictionary(args[1]);
     bool created = false;
-    auto answer = [&](const DictionaryRef& data, int32_t id) {
-        data->SetValue(kCreatedField, created);
-        return Variant(id);
+    int32_t id = writer.CreateTopClass(args[0].ToInt32(), *data, &created);
+    data->SetValue(kCreatedField, created);
+    return id;
+}
+
+template <int32_t (CatalogWriter::*kCreate)(int32_t, int32_t, const Dictionary&, bool*)>
+Variant CreateChildByName(CatalogWriter& writer, Args args) {
+    DictionaryRef data = AsDictionary(args[2]);
+    bool created = false;
+    int32_t id = (writer.*kCreate)(args[0].ToInt32(), args[1].ToInt32(), *data, &created);
+    data->SetValue(kCreatedField, created);
+    return id;
+}
+
+}  // namespace
+
+Variant CatalogWriter::Invoke(TextView name, CallKind kind, std::span<Variant> args) {
+    // clang-format off
+    static constexpr Member<CatalogWriter> kMembers[] = {
+        {.name = u"CreateTopClass", .minArgs = 2, .maxArgs = 3, .call = CreateTopClassByName},
+        {.name = u"CreateSubSys", .minArgs = 3, .maxArgs = 4,
+         .call = CreateChildByName<&CatalogWriter::CreateSubSys>},
+        {.name = u"CreateSubFunc", .minArgs = 3, .maxArgs = 4,
+         .call = CreateChildByName<&CatalogWriter::CreateSubFunc>},
+        {.name = u"CreateDetailFunc", .minArgs = 3, .maxArgs = 4,
+         .call = CreateChildByName<&CatalogWriter::CreateDetailFunc>},
     };
-    if (MemberIs(name, u"CreateTopClass")) {
-        RequireArgCount(args, 2, 3);
-        DictionaryRef data = AsDictionary(args[1]);
-        return answer(data, CreateTopClass(args[0].ToInt32(), *data, &created));
-    }
-    if (MemberIs(name, u"CreateSubSys")) {
-        RequireArgCount(args, 3, 4);
-        DictionaryRef data = AsDictionary(args[2]);
-        return answer(data, CreateSubSys(args[0].ToInt32(), args[1].ToInt32(), *data, &created));
-    }
-    if (MemberIs(name, u"CreateSubFunc")) {
-        RequireArgCount(args, 3, 4);
-        DictionaryRef data = AsDictionary(args[2]);
-        return answer(data, CreateSubFunc(args[0].ToInt32(), args[1].ToInt32(), *data, &created));
-    }
-    if (MemberIs(name, u"CreateDetailFunc")) {
-        RequireArgCount(args, 3, 4);
-        DictionaryRef data = AsDictionary(args[2]);
-        return answer(data, CreateDetailFunc(args[0].ToInt32(), args[1].ToInt32(), *data, &created));
-    }
-    RaiseNoSuchMember(*this, name);
+    // clang-format on
+    return InvokeMember(*this, kMembers, name, kind, args);
 }
 
 }  // namespace orva::components

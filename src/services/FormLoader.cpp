@@ -7,6 +7,7 @@
 #include <set>
 
 #include "automation/AutomationError.h"
+#include "automation/MemberTable.h"
 #include "automation/TextHelpers.h"
 #include "services/LeakCheckPause.h"
 
@@ -138,12 +139,16 @@ void FormLoader::SetFrmFont(const ObjectRef& dialog, TextView language) const {
 }
 
 Variant FormLoader::Invoke(TextView name, CallKind kind, std::span<Variant> args) {
-    if (MemberIs(name, u"SetFrmFont") && kind == CallKind::Method) {
-        RequireArgCount(args, 2, 2);
-        SetFrmFont(args[0].ToObject(), args[1].ToText());
-        return {};
-    }
-    RaiseNoSuchMember(*this, name);
+    // clang-format off
+    static constexpr Member<FormLoader> kMembers[] = {
+        {.name = u"SetFrmFont", .kinds = kMethodCall, .minArgs = 2, .maxArgs = 2,
+         .call = [](FormLoader& f, Args a) -> Variant {
+             f.SetFrmFont(a[0].ToObject(), a[1].ToText());
+             return {};
+         }},
+    };
+    // clang-format on
+    return InvokeMember(*this, kMembers, name, kind, args);
 }
 
 }  // namespace orva::components

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "automation/MemberTable.h"
 #include "automation/TextHelpers.h"
 
 namespace orva::components {
@@ -39,12 +40,16 @@ Variant PropertyStore::GetProperty(int32_t processId, TextView name) const {
     return SharedPropertyTable::Instance().Get(processId, name);
 }
 
-Variant PropertyStore::Invoke(TextView name, CallKind, std::span<Variant> args) {
-    if (MemberIs(name, u"GetProperty")) {
-        RequireArgCount(args, 2, 2);
-        return GetProperty(args[0].ToInt32(), args[1].ToText());
-    }
-    RaiseNoSuchMember(*this, name);
+Variant PropertyStore::Invoke(TextView name, CallKind kind, std::span<Variant> args) {
+    // clang-format off
+    static constexpr Member<PropertyStore> kMembers[] = {
+        {.name = u"GetProperty", .minArgs = 2, .maxArgs = 2,
+         .call = [](PropertyStore& p, Args a) -> Variant {
+             return p.GetProperty(a[0].ToInt32(), a[1].ToText());
+         }},
+    };
+    // clang-format on
+    return InvokeMember(*this, kMembers, name, kind, args);
 }
 
 }  // namespace orva::components

@@ -1,5 +1,6 @@
 #include "services/StringLoader.h"
 
+#include "automation/MemberTable.h"
 #include "services/PoCatalog.h"
 
 namespace orva::components {
@@ -15,22 +16,20 @@ Text StringLoader::LoadString(TextView key) const {
 }
 
 Variant StringLoader::Invoke(TextView name, CallKind kind, std::span<Variant> args) {
-    bool write = kind == CallKind::PropertyLet || kind == CallKind::PropertySet;
-    if (MemberIs(name, u"ResFileBaseName") || MemberIs(name, u"LanguageID")) {
-        Text& property = MemberIs(name, u"LanguageID") ? m_languageId : m_resFileBaseName;
-        if (!write) {
-            RequireArgCount(args, 0, 0);
-            return property;
-        }
-        RequireArgCount(args, 1, 1);
-        property = args[0].ToText();
-        return {};
-    }
-    if (MemberIs(name, u"LoadString") && !write) {
-        RequireArgCount(args, 1, 1);
-        return LoadString(args[0].ToText());
-    }
-    RaiseNoSuchMember(*this, name);
+    // clang-format off
+    static constexpr Member<StringLoader> kMembers[] = {
+        {.name = u"ResFileBaseName",
+         .call = [](StringLoader& s, Args) -> Variant { return s.ResFileBaseName(); }},
+        {.name = u"ResFileBaseName", .kinds = kAssign, .minArgs = 1, .maxArgs = 1,
+         .call = [](StringLoader& s, Args a) -> Variant { s.SetResFileBaseName(a[0].ToText()); return {}; }},
+        {.name = u"LanguageID", .call = [](StringLoader& s, Args) -> Variant { return s.LanguageID(); }},
+        {.name = u"LanguageID", .kinds = kAssign, .minArgs = 1, .maxArgs = 1,
+         .call = [](StringLoader& s, Args a) -> Variant { s.SetLanguageID(a[0].ToText()); return {}; }},
+        {.name = u"LoadString", .minArgs = 1, .maxArgs = 1,
+         .call = [](StringLoader& s, Args a) -> Variant { return s.LoadString(a[0].ToText()); }},
+    };
+    // clang-format on
+    return InvokeMember(*this, kMembers, name, kind, args);
 }
 
 }  // namespace orva::components
