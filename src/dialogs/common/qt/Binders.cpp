@@ -88,8 +88,14 @@ class ListBoxBinding : public Binding<QListWidget, ListBox> {
 public:
     ListBoxBinding(ListBox& list, QWidget* parent, Dispatcher dispatch) : Binding(list, parent) {
         m_widget->setUniformItemSizes(true);  // keeps a refill of thousands of entries linear
-        QObject::connect(m_widget, &QListWidget::currentRowChanged, m_widget, [&list, dispatch](int row) {
-            if (row >= 0) dispatch([&list, row] { list.SelectByUser(row); });
+        // The selection, not the current row: a list that gets the focus makes its first row current
+        // without the user choosing anything, and that must not raise Click.
+        m_widget->setSelectionMode(QAbstractItemView::SingleSelection);
+        QObject::connect(m_widget, &QListWidget::itemSelectionChanged, m_widget, [this, &list, dispatch] {
+            QList<QListWidgetItem*> selected = m_widget->selectedItems();
+            if (selected.isEmpty()) return;
+            int row = m_widget->row(selected.front());
+            dispatch([&list, row] { list.SelectByUser(row); });
         });
         QObject::connect(
             m_widget, &QListWidget::itemDoubleClicked, m_widget,
@@ -105,7 +111,10 @@ protected:
             m_widget->clear();
             m_widget->addItems(texts);
         }
-        if (changes & (change::kItems | change::kSelection)) m_widget->setCurrentRow(m_control.ListIndex());
+        if (changes & (change::kItems | change::kSelection)) {
+            if (m_control.ListIndex() < 0) m_widget->clearSelection();
+            m_widget->setCurrentRow(m_control.ListIndex());
+        }
     }
 };
 
