@@ -1,0 +1,31 @@
+#pragma once
+// Binders between the control models and Qt widgets. A binding creates its widget at the control's
+// twips geometry, names it after the control (objectName), forwards the user's actions to the model
+// through the dispatcher, and mirrors model changes back under a signal blocker, so a mirrored
+// selection never raises the model's Click a second time. List boxes show the display part of keyed
+// entries; lists are refilled in one batch per notification.
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "dialogs/common/Control.h"
+
+namespace orva::dialogs {
+
+// Runs a user action against the model: inside one change batch, with the failure handling of the view.
+using Dispatcher = std::function<void(const std::function<void()>& action)>;
+
+class ControlBinding {
+public:
+    virtual ~ControlBinding() = default;
+    virtual QWidget* Widget() const = 0;
+    // Copies the aspects of the model to the widget, signals blocked.
+    virtual void Mirror(Changes changes) = 0;
+};
+
+// The binding for the control's kind (label, frame, button, text box, list box, list view), its widget
+// a child of parent and already mirrored; nullptr for kinds without a binding yet (tree view, form).
+std::unique_ptr<ControlBinding> BindControl(Control& control, QWidget* parent, Dispatcher dispatch);
+
+}  // namespace orva::dialogs

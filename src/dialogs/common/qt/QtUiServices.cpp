@@ -1,0 +1,169 @@
+#include "dialogs/common/qt/QtUiServices.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "automation/AutomationError.h"
+#include "dialogs/common/WindowUiServices.h"
+#include "dialogs/common/qt/DialogView.h"
+#include "dialogs/common/qt/QtText.h"
+
+namespace orva::dialogs {
+
+namespace {
+
+using automation::FromUtf8;
+using automation::Text;
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// Why no window can be opened without an application object, or empty when one can. Qt ends the
+// process when its platform plugin finds no display, so the display is checked before Qt sees it.
+std::string NoDisplayReason() {
+    std::string platform = Env("QT_QPA_PLATFORM");
+    bool x11 = platform.empty() || platform.starts_with("xcb");
+    bool wayland = platform.starts_with("wayland");
+    if (!x11 && !wayland) return {};  // a platform that needs no display server (offscreen, vnc, ...)
+    if (!Env("WAYLAND_DISPLAY").empty() && !x11) return {};
+    if (wayland) return "QT_QPA_PLATFORM names Wayland but WAYLAND_DISPLAY is not set";
+    if (!Env("WAYLAND_DISPLAY").empty() && platform.empty()) return {};
+    std::string display = Env("DISPLAY");
+    if (display.empty()) return "neither DISPLAY nor WAYLAND_DISPLAY is set";
+    // A local display (":0", "unix:0", ":0.1") is reachable only through its socket.
+    size_t colon = display.rfind(':');
+    std::string host = colon == std::string::npos ? display : display.substr(0, colon);
+    if (colon != std::string::npos && (host.empty() || host == "unix")) {
+        std::string number = display.substr(colon + 1);
+        number = number.substr(0, number.find('.'));
+        std::error_code error;
+        if (!std::filesystem::exists("/tmp/.X11-unix/X" + number, error)) {
+            return "the X display " + display + " is not running";
+        }
+    }
+    return {};
+}
+
+[[noreturn]] void RaiseNoWindow(const std::string& reason) {
+    automation::Raise(kNoWindowError, u"No window can be opened: " + FromUtf8(reason));
+}
+
+QApplication& Application() {
+    QCoreApplication* existing = QCoreApplication::instance();
+    if (auto* application = qobject_cast<QApplication*>(existing)) return *application;
+    if (existing) RaiseNoWindow("the host's application object is not a QApplication");
+    if (std::string reason = NoDisplayReason(); !reason.empty()) RaiseNoWindow(reason);
+    // Kept for the life of the process, as Qt expects of its application object; the arguments must
+    // outlive it.
+    static int argc = 1;
+    static char name[] = "orva-deploy";
+    static char* argv[] = {name, nullptr};
+    return *new QApplication(argc, argv);
+}
+
+bool g_hourglass = false;  // touched only on the application's thread
+
+}  // namespace
+
+QtUiServices::QtUiServices() {
+    Application();
+    RequireApplicationThread();
+}
+
+void QtUiServices::RequireApplicationThread() const {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application) RaiseNoWindow("the application object is gone");
+    if (QThread::currentThread() != application->thread()) {
+        RaiseNoWindow("dialogs can only be shown on the thread of the host's QApplication");
+    }
+}
+
+void QtUiServices::ShowModal(DialogModel& dialog) {
+    RequireApplicationThread();
+    dialog.Load();
+    dialog.MarkShown();
+    std::unique_ptr<DialogView> view = CreateView(dialog, QApplication::activeModalWidget());
+    view->Run();
+}
+
+int32_t QtUiServices::MessageBox(const MessageBoxRequest& request) {
+    RequireApplicationThread();
+    QMessageBox box(QApplication::activeModalWidget() ? QApplication::activeModalWidget()
+                                                      : QApplication::activeWindow());
+    box.setWindowTitle(ToQt(request.title));
+    box.setText(ToQt(request.text));
+    if (!request.details.empty()) box.setDetailedText(ToQt(request.details));
+    switch (request.style & 0x70) {
+        case msgbox::kCritical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case msgbox::kQuestion:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case msgbox::kExclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case msgbox::kInformation:
+            box.setIcon(QMessageBox::Information);
+            break;
+        default:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+    }
+    // The button sets of the styles 0-5 and the values their buttons answer.
+    struct Answer {
+        QMessageBox::StandardButton button;
+        int32_t value;
+    };
+    static const std::vector<Answer> kSets[] = {
+        {{QMessageBox::Ok, 1}},
+        {{QMessageBox::Ok, 1}, {QMessageBox::Cancel, 2}},
+        {{QMessageBox::Abort, 3}, {QMessageBox::Retry, 4}, {QMessageBox::Ignore, 5}},
+        {{QMessageBox::Yes, 6}, {QMessageBox::No, 7}, {QMessageBox::Cancel, 2}},
+        {{QMessageBox::Yes, 6}, {QMessageBox::No, 7}},
+        {{QMessageBox::Retry, 4}, {QMessageBox::Cancel, 2}},
+    };
+    size_t set = static_cast<size_t>(request.style & 0x7);
+    const std::vector<Answer>& answers = kSets[set < std::size(kSets) ? set : 0];
+    QMessageBox::StandardButtons buttons;
+    for (const Answer& answer : answers) buttons |= answer.button;
+    box.setStandardButtons(buttons);
+    box.setDefaultButton(answers.front().button);
+    box.setEscapeButton(answers.back().button);
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    for (const Answer& answer : answers) {
+        if (clicked == box.button(answer.button)) return answer.value;
+    }
+    return answers.back().value;
+}
+
+void QtUiServices::SetMousePointer(MousePointer pointer) {
+    RequireApplicationThread();
+    bool hourglass = pointer == MousePointer::Hourglass;
+    if (hourglass == g_hourglass) return;
+    g_hourglass = hourglass;
+    if (hourglass) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+MousePointer QtUiServices::GetMousePointer() const {
+    return g_hourglass ? MousePointer::Hourglass : MousePointer::Default;
+}
+
+}  // namespace orva::dialogs
+
+// The entry point that WindowUiServices() looks up after loading this library.
+extern "C" __attribute__((visibility("default"))) void OrvaCreateWindowUiServices(
+    std::shared_ptr<orva::dialogs::UiServices>* out) {
+    *out = std::make_shared<orva::dialogs::QtUiServices>();
+}
