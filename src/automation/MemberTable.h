@@ -23,6 +23,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "automation/Object.h"
@@ -66,17 +67,26 @@ constexpr bool KindAccepted(CallKinds kinds, CallKind kind) {
     return (kinds & (1u << static_cast<unsigned>(kind))) != 0;
 }
 
-// Calls the first row of `members` that answers to name and kind. Raises 438 naming the member and
-// the object's type when no row does, 450 when args.size() is outside the row's argument range;
-// whatever the callable raises passes through.
+// The result of the first row of `members` that answers to name and kind, or nothing when no row
+// does, so that layered objects (a control's own members, then those every control shares) can ask
+// the next table. Raises 450 when args.size() is outside the row's argument range; whatever the
+// callable raises passes through.
 template <typename T, std::size_t N>
-Variant InvokeMember(T& self, const Member<T> (&members)[N], TextView name, CallKind kind, Args args) {
+std::optional<Variant> TryInvokeMember(T& self, const Member<T> (&members)[N], TextView name, CallKind kind,
+                                       Args args) {
     for (const Member<T>& member : members) {
         bool named = name.empty() ? member.isDefault : MemberIs(name, member.name);
         if (!named || !KindAccepted(member.kinds, kind)) continue;
         RequireArgCount(args, member.minArgs, member.maxArgs);
         return member.call(self, args);
     }
+    return std::nullopt;
+}
+
+// As TryInvokeMember, but raises 438 naming the member and the object's type when no row answers.
+template <typename T, std::size_t N>
+Variant InvokeMember(T& self, const Member<T> (&members)[N], TextView name, CallKind kind, Args args) {
+    if (auto result = TryInvokeMember(self, members, name, kind, args)) return *std::move(result);
     RaiseNoSuchMember(self, name);
 }
 

@@ -1,6 +1,6 @@
 #include "dialogs/common/CaptionedControl.h"
 
-#include "dialogs/common/MemberLookup.h"
+#include "automation/MemberTable.h"
 
 namespace orva::dialogs {
 
@@ -33,7 +33,7 @@ std::optional<Variant> CaptionedControl::InvokeCaptioned(automation::TextView na
          }},
         {.name = u"Caption", .call = [](CaptionedControl& c, Args) -> Variant { return c.Caption(); }},
     };
-    if (auto result = TryInvokeMember(*this, kMembers, name, kind, args)) return result;
+    if (auto result = automation::TryInvokeMember(*this, kMembers, name, kind, args)) return result;
     return InvokeCommon(name, kind, args);
 }
 

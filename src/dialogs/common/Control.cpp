@@ -1,6 +1,6 @@
 #include "dialogs/common/Control.h"
 
-#include "dialogs/common/MemberLookup.h"
+#include "automation/MemberTable.h"
 
 namespace orva::dialogs {
 
@@ -60,7 +60,7 @@ std::optional<Variant> Control::InvokeCommon(automation::TextView name, automati
         {.name = u"Width", .call = [](Control& c, Args) -> Variant { return c.Position().width; }},
         {.name = u"Height", .call = [](Control& c, Args) -> Variant { return c.Position().height; }},
     };
-    return TryInvokeMember(*this, kMembers, name, kind, args);
+    return automation::TryInvokeMember(*this, kMembers, name, kind, args);
 }
 
 }  // namespace orva::dialogs

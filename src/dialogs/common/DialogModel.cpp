@@ -1,7 +1,7 @@
 #include "dialogs/common/DialogModel.h"
 
 #include "automation/AutomationError.h"
-#include "dialogs/common/MemberLookup.h"
+#include "automation/MemberTable.h"
 #include "hostctx/Texts.h"
 
 namespace orva::dialogs {
@@ -100,7 +100,7 @@ Variant DialogModel::Invoke(automation::TextView name, automation::CallKind kind
          }},
     };
     if (auto result = InvokeOwn(name, kind, args)) return *result;
-    if (auto result = TryInvokeMember(*this, kMembers, name, kind, args)) return *result;
+    if (auto result = automation::TryInvokeMember(*this, kMembers, name, kind, args)) return *result;
     if (auto result = InvokeCaptioned(name, kind, args)) return *result;
     if (kind == automation::CallKind::PropertyGet || kind == automation::CallKind::Method) {
         for (const auto& control : m_controls) {

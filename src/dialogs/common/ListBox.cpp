@@ -3,7 +3,7 @@
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
 #include "core/KeyedEntry.h"
-#include "dialogs/common/MemberLookup.h"
+#include "automation/MemberTable.h"
 
 namespace orva::dialogs {
 
@@ -130,7 +130,7 @@ Variant ListBox::Invoke(automation::TextView name, automation::CallKind kind, st
          }},
         {.name = u"ListIndex", .call = [](ListBox& l, Args) -> Variant { return l.ListIndex(); }},
     };
-    if (auto result = TryInvokeMember(*this, kMembers, name, kind, args)) return *result;
+    if (auto result = automation::TryInvokeMember(*this, kMembers, name, kind, args)) return *result;
     if (auto result = InvokeCommon(name, kind, args)) return *result;
     automation::RaiseNoSuchMember(*this, name);
 }

@@ -2,7 +2,7 @@
 
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
-#include "dialogs/common/MemberLookup.h"
+#include "automation/MemberTable.h"
 
 namespace orva::dialogs {
 
@@ -111,7 +111,7 @@ Variant ListView::Invoke(automation::TextView name, automation::CallKind kind, s
              return {};
          }},
     };
-    if (auto result = TryInvokeMember(*this, kMembers, name, kind, args)) return *result;
+    if (auto result = automation::TryInvokeMember(*this, kMembers, name, kind, args)) return *result;
     if (auto result = InvokeCommon(name, kind, args)) return *result;
     automation::RaiseNoSuchMember(*this, name);
 }

@@ -1,6 +1,6 @@
 #include "dialogs/common/TextBox.h"
 
-#include "dialogs/common/MemberLookup.h"
+#include "automation/MemberTable.h"
 
 namespace orva::dialogs {
 
@@ -28,7 +28,7 @@ Variant TextBox::Invoke(automation::TextView name, automation::CallKind kind, st
          }},
         {.name = u"Text", .isDefault = true, .call = [](TextBox& t, Args) -> Variant { return t.Text(); }},
     };
-    if (auto result = TryInvokeMember(*this, kMembers, name, kind, args)) return *result;
+    if (auto result = automation::TryInvokeMember(*this, kMembers, name, kind, args)) return *result;
     if (auto result = InvokeCommon(name, kind, args)) return *result;
     automation::RaiseNoSuchMember(*this, name);
 }

@@ -2,7 +2,7 @@
 
 #include "automation/PendingError.h"
 #include "automation/TextHelpers.h"
-#include "dialogs/common/MemberLookup.h"
+#include "automation/MemberTable.h"
 #include "hostctx/Texts.h"
 
 namespace orva::dialogs {
@@ -79,7 +79,7 @@ std::optional<Variant> frmInput::InvokeOwn(automation::TextView name, automation
          }},
         {.name = u"bOK", .call = [](frmInput& f, Args) -> Variant { return f.bOK; }},
     };
-    return TryInvokeMember(*this, kMembers, name, kind, args);
+    return automation::TryInvokeMember(*this, kMembers, name, kind, args);
 }
 
 ModalStep AnswerInput(Text text, bool confirm) {
