@@ -51,8 +51,8 @@ void BillActionCatalog::Initialize() {
 
 void BillActionCatalog::RequireInitialized(TextView member) const {
     if (!m_initialized) {
-        Raise(errors::kInvalidCall,
-              Text(kProgId) + u": " + Text(member) + u" needs Initialize after ClassTypeID and ClassType are set");
+        Raise(errors::kInvalidCall, Text(kProgId) + u": " + Text(member) +
+                                        u" needs Initialize after ClassTypeID and ClassType are set");
     }
 }
 
@@ -61,16 +61,16 @@ DictionaryRef BillActionCatalog::GetBillActions() const {
     CatalogLanguage language = m_binding.Language();
     DictionaryRef actions = Dictionary::Create();
     for (const BillActionRow& action : m_actions) {
-        actions->SetValue(action.key, std::make_shared<MetadataRecord>(
-                                          u"BillAction", action.key,
-                                          std::vector<MetadataRecord::Field>{
-                                              {u"FKey", action.key},
-                                              {u"FName_CHS", action.names[0]},
-                                              {u"FName_CHT", action.names[1]},
-                                              {u"FName_EN", action.names[2]},
-                                              {u"FName", NameIn(action.names, language)},
-                                              {u"FEnvironment", action.environment},
-                                          }));
+        actions->SetValue(action.key,
+                          std::make_shared<MetadataRecord>(u"BillAction", action.key,
+                                                           std::vector<MetadataRecord::Field>{
+                                                               {u"FKey", action.key},
+                                                               {u"FName_CHS", action.names[0]},
+                                                               {u"FName_CHT", action.names[1]},
+                                                               {u"FName_EN", action.names[2]},
+                                                               {u"FName", NameIn(action.names, language)},
+                                                               {u"FEnvironment", action.environment},
+                                                           }));
     }
     return actions;
 }
@@ -82,28 +82,38 @@ void BillActionCatalog::NewBill() {
 
 Variant BillActionCatalog::Invoke(TextView name, CallKind kind, std::span<Variant> args) {
     static constexpr Member<BillActionCatalog> kMembers[] = {
-        {.name = u"ClassTypeID", .kinds = kLet, .minArgs = 1, .maxArgs = 1,
+        {.name = u"ClassTypeID",
+         .kinds = kLet,
+         .minArgs = 1,
+         .maxArgs = 1,
          .call = [](BillActionCatalog& c, Args a) -> Variant {
              c.SetClassTypeID(a[0].ToInt32());
              return {};
          }},
-        {.name = u"ClassTypeID", .call = [](BillActionCatalog& c, Args) -> Variant {
+        {.name = u"ClassTypeID",
+         .call = [](BillActionCatalog& c, Args) -> Variant {
              return c.ClassTypeID() ? Variant(*c.ClassTypeID()) : Variant();
          }},
-        {.name = u"ClassType", .kinds = kAssign, .minArgs = 1, .maxArgs = 1,
+        {.name = u"ClassType",
+         .kinds = kAssign,
+         .minArgs = 1,
+         .maxArgs = 1,
          .call = [](BillActionCatalog& c, Args a) -> Variant {
              c.SetClassType(a[0].ToObject());
              return {};
          }},
         {.name = u"ClassType", .call = [](BillActionCatalog& c, Args) -> Variant { return c.ClassType(); }},
-        {.name = u"Initialize", .kinds = kMethodCall, .call = [](BillActionCatalog& c, Args) -> Variant {
+        {.name = u"Initialize",
+         .kinds = kMethodCall,
+         .call = [](BillActionCatalog& c, Args) -> Variant {
              c.Initialize();
              return {};
          }},
-        {.name = u"GetBillActions", .call = [](BillActionCatalog& c, Args) -> Variant {
-             return c.GetBillActions();
-         }},
-        {.name = u"NewBill", .kinds = kMethodCall, .call = [](BillActionCatalog& c, Args) -> Variant {
+        {.name = u"GetBillActions",
+         .call = [](BillActionCatalog& c, Args) -> Variant { return c.GetBillActions(); }},
+        {.name = u"NewBill",
+         .kinds = kMethodCall,
+         .call = [](BillActionCatalog& c, Args) -> Variant {
              c.NewBill();
              return {};
          }},

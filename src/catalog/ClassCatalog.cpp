@@ -36,7 +36,10 @@ VectorRef ClassCatalog::GetClassType(TextView propsString, TextView filter) cons
 
 Variant ClassCatalog::Invoke(TextView name, CallKind kind, std::span<Variant> args) {
     static constexpr Member<ClassCatalog> kMembers[] = {
-        {.name = u"GetClassType", .minArgs = 2, .maxArgs = 2, .call = [](ClassCatalog& c, Args a) -> Variant {
+        {.name = u"GetClassType",
+         .minArgs = 2,
+         .maxArgs = 2,
+         .call = [](ClassCatalog& c, Args a) -> Variant {
              return c.GetClassType(a[0].ToText(), a[1].ToText());
          }},
     };

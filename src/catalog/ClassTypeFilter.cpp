@@ -31,9 +31,12 @@ struct OperatorText {
 
 // Two-character operators first, so that "<=" is not read as "<" followed by "=".
 constexpr OperatorText kOperators[] = {
-    {u"<>", FilterOperator::NotEqual}, {u"<=", FilterOperator::LessOrEqual},
-    {u">=", FilterOperator::GreaterOrEqual}, {u"=", FilterOperator::Equal},
-    {u"<", FilterOperator::Less}, {u">", FilterOperator::Greater},
+    {u"<>", FilterOperator::NotEqual},
+    {u"<=", FilterOperator::LessOrEqual},
+    {u">=", FilterOperator::GreaterOrEqual},
+    {u"=", FilterOperator::Equal},
+    {u"<", FilterOperator::Less},
+    {u">", FilterOperator::Greater},
 };
 
 constexpr size_t kShownFilterUnits = 80;
@@ -52,7 +55,8 @@ public:
         if (AtEnd()) return result;
         while (true) {
             if (result.conditions.size() == kMaxFilterConditions) {
-                Fail(u"more than " + Int32ToText(static_cast<int32_t>(kMaxFilterConditions)) + u" conditions");
+                Fail(u"more than " + Int32ToText(static_cast<int32_t>(kMaxFilterConditions)) +
+                     u" conditions");
             }
             result.conditions.push_back(Condition());
             size_t blanks = SkipBlanks();
@@ -94,7 +98,8 @@ private:
     int32_t Integer() {
         size_t start = m_at;
         bool negative = false;
-        if (!AtEnd() && (m_filter[m_at] == u'+' || m_filter[m_at] == u'-')) negative = m_filter[m_at++] == u'-';
+        if (!AtEnd() && (m_filter[m_at] == u'+' || m_filter[m_at] == u'-'))
+            negative = m_filter[m_at++] == u'-';
         if (AtEnd() || m_filter[m_at] < u'0' || m_filter[m_at] > u'9') Fail(u"a whole number");
         // Accumulated as a negative number, which reaches the most negative 32-bit value.
         int64_t value = 0;
@@ -134,8 +139,8 @@ private:
     [[noreturn]] void Fail(const Text& expected) const {
         Text shown(m_filter.substr(0, kShownFilterUnits));
         if (m_filter.size() > kShownFilterUnits) shown += u"...";
-        Raise(errors::kInvalidCall, u"OrvaMeta.ClassCatalog: filter \"" + shown + u"\" is refused: expected " +
-                                        expected + u" at position " +
+        Raise(errors::kInvalidCall, u"OrvaMeta.ClassCatalog: filter \"" + shown +
+                                        u"\" is refused: expected " + expected + u" at position " +
                                         Int32ToText(static_cast<int32_t>(m_at + 1)));
     }
 

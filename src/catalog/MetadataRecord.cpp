@@ -20,8 +20,7 @@ const Variant* MetadataRecord::Find(TextView name) const {
 const Variant& MetadataRecord::Value(TextView name) const {
     const Variant* value = Find(name);
     if (!value) {
-        Raise(errors::kInvalidCall,
-              m_kind + u" \"" + m_label + u"\" has no field \"" + Text(name) + u"\"");
+        Raise(errors::kInvalidCall, m_kind + u" \"" + m_label + u"\" has no field \"" + Text(name) + u"\"");
     }
     return *value;
 }
@@ -33,11 +32,18 @@ Variant MetadataRecord::Invoke(TextView name, CallKind kind, std::span<Variant> 
         if (const Variant* value = Find(name)) return *value;
     }
     static constexpr Member<MetadataRecord> kMembers[] = {
-        {.name = u"Item", .isDefault = true, .minArgs = 1, .maxArgs = 1,
+        {.name = u"Item",
+         .isDefault = true,
+         .minArgs = 1,
+         .maxArgs = 1,
          .call = [](MetadataRecord& r, Args a) -> Variant { return r.Value(a[0].ToText()); }},
-        {.name = u"Value", .minArgs = 1, .maxArgs = 1,
+        {.name = u"Value",
+         .minArgs = 1,
+         .maxArgs = 1,
          .call = [](MetadataRecord& r, Args a) -> Variant { return r.Value(a[0].ToText()); }},
-        {.name = u"Exists", .minArgs = 1, .maxArgs = 1,
+        {.name = u"Exists",
+         .minArgs = 1,
+         .maxArgs = 1,
          .call = [](MetadataRecord& r, Args a) -> Variant { return r.Find(a[0].ToText()) != nullptr; }},
         {.name = u"Count",
          .call = [](MetadataRecord& r, Args) -> Variant { return static_cast<int32_t>(r.Fields().size()); }},

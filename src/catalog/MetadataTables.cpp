@@ -82,7 +82,8 @@ std::vector<ClassTypeRow> ReadClassTypes(const AccountAddress& account, const Cl
     sql += " ORDER BY FID";
     SqliteStatement statement(OpenAccount(account), sql);
     parameter = 0;
-    for (const ClassTypeCondition& condition : filter.conditions) statement.Bind(++parameter, condition.value);
+    for (const ClassTypeCondition& condition : filter.conditions)
+        statement.Bind(++parameter, condition.value);
     std::vector<ClassTypeRow> rows;
     while (statement.Step()) rows.push_back(ClassTypeAt(statement));
     return rows;
@@ -110,7 +111,7 @@ std::vector<BillActionRow> ReadBillActions(const AccountAddress& account, int32_
 std::shared_ptr<Recordset> QueryReports(const AccountAddress& account, CatalogLanguage language,
                                         std::optional<int32_t> subsystem) {
     // The language picks one of three fixed column names.
-    std::string nameColumn = language == CatalogLanguage::CHT ? "FName_CHT"
+    std::string nameColumn = language == CatalogLanguage::CHT  ? "FName_CHT"
                              : language == CatalogLanguage::EN ? "FName_EN"
                                                                : "FName_CHS";
     std::string sql = "SELECT FID, " + nameColumn +

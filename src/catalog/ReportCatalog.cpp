@@ -29,7 +29,10 @@ std::shared_ptr<Recordset> ReportCatalog::GetReportRs(TextView propsString, int3
 
 Variant ReportCatalog::Invoke(TextView name, CallKind kind, std::span<Variant> args) {
     static constexpr Member<ReportCatalog> kMembers[] = {
-        {.name = u"GetReportRs", .minArgs = 4, .maxArgs = 4, .call = [](ReportCatalog& c, Args a) -> Variant {
+        {.name = u"GetReportRs",
+         .minArgs = 4,
+         .maxArgs = 4,
+         .call = [](ReportCatalog& c, Args a) -> Variant {
              return c.GetReportRs(a[0].ToText(), a[1].ToInt32(), a[2].ToInt32(), a[3].ToInt32());
          }},
     };

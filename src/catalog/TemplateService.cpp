@@ -22,18 +22,17 @@ ClassTypeRow RequireClassType(const AccountAddress& account, int32_t classTypeId
 }
 
 MetadataRecordRef MakeClassTypeRecord(const ClassTypeRow& row, CatalogLanguage language) {
-    return std::make_shared<MetadataRecord>(
-        kClassTypeKind, Int32ToText(row.fid),
-        std::vector<MetadataRecord::Field>{
-            {u"FID", row.fid},
-            {u"FName", NameIn(row.names, language)},
-            {u"FName_CHS", row.names[0]},
-            {u"FName_CHT", row.names[1]},
-            {u"FName_EN", row.names[2]},
-            {u"FMName", row.MultiLanguageName()},
-            {u"FBillTypeID", row.billTypeId},
-            {u"FFunctionID", row.functionId},
-        });
+    return std::make_shared<MetadataRecord>(kClassTypeKind, Int32ToText(row.fid),
+                                            std::vector<MetadataRecord::Field>{
+                                                {u"FID", row.fid},
+                                                {u"FName", NameIn(row.names, language)},
+                                                {u"FName_CHS", row.names[0]},
+                                                {u"FName_CHT", row.names[1]},
+                                                {u"FName_EN", row.names[2]},
+                                                {u"FMName", row.MultiLanguageName()},
+                                                {u"FBillTypeID", row.billTypeId},
+                                                {u"FFunctionID", row.functionId},
+                                            });
 }
 
 int32_t ClassTypeRecordId(const ObjectRef& classType) {
@@ -50,12 +49,16 @@ MetadataRecordRef TemplateService::ClassType() const {
 
 Variant TemplateService::Invoke(TextView name, CallKind kind, std::span<Variant> args) {
     static constexpr Member<TemplateService> kMembers[] = {
-        {.name = u"ClassTypeID", .kinds = kLet, .minArgs = 1, .maxArgs = 1,
+        {.name = u"ClassTypeID",
+         .kinds = kLet,
+         .minArgs = 1,
+         .maxArgs = 1,
          .call = [](TemplateService& s, Args a) -> Variant {
              s.SetClassTypeID(a[0].ToInt32());
              return {};
          }},
-        {.name = u"ClassTypeID", .call = [](TemplateService& s, Args) -> Variant {
+        {.name = u"ClassTypeID",
+         .call = [](TemplateService& s, Args) -> Variant {
              return s.ClassTypeID() ? Variant(*s.ClassTypeID()) : Variant();
          }},
         {.name = u"ClassType", .call = [](TemplateService& s, Args) -> Variant { return s.ClassType(); }},

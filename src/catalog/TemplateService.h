@@ -46,7 +46,8 @@ private:
 };
 
 // The class type of the account, or raises 5 "<source>: the account has no class type <id>".
-ClassTypeRow RequireClassType(const AccountAddress& account, int32_t classTypeId, automation::TextView source);
+ClassTypeRow RequireClassType(const AccountAddress& account, int32_t classTypeId,
+                              automation::TextView source);
 
 // The "ClassType" record of a class type, with FName in language.
 MetadataRecordRef MakeClassTypeRecord(const ClassTypeRow& row, CatalogLanguage language);

@@ -4,7 +4,6 @@
 // lines for people or as exact JSON for scripts.
 
 #include <nlohmann/json.hpp>
-
 #include <optional>
 #include <string>
 #include <vector>

@@ -23,11 +23,12 @@ public:
 
     void Configure(CLI::App& sub) override {
         m_subsystemOption = sub.add_option("--subsystem", m_subsystemValue,
-                       "Only the reports of this business subsystem (see: subsystems)");
+                                           "Only the reports of this business subsystem (see: subsystems)");
         sub.add_flag("--json", m_json, "Print JSON: FID, FType, class parameter, FFunctionID and the names");
         sub.footer(
             "\nOne line per report, by FID: FID, FType, the class parameter its query function is published\n"
-            "with (CROSSRPT|, NEWCROSSRPT| or SQLRPT| and the FID), business subsystem and the names in CHS,\n"
+            "with (CROSSRPT|, NEWCROSSRPT| or SQLRPT| and the FID), business subsystem and the names in "
+            "CHS,\n"
             "CHT and EN, separated by tabs. Control and bidirectional characters in names are shown\n"
             "escaped; --json keeps them exact.\n\n"
             "Example:\n  orva-deploy reports --catalog /srv/orva/account.db --subsystem 12 --json");

@@ -23,10 +23,12 @@ public:
     std::string Description() const override { return "List the class types of an account database"; }
 
     void Configure(CLI::App& sub) override {
-        m_subsystemOption = sub.add_option("--subsystem", m_subsystemValue, "Only the types of this business subsystem (see: subsystems)");
+        m_subsystemOption = sub.add_option("--subsystem", m_subsystemValue,
+                                           "Only the types of this business subsystem (see: subsystems)");
         sub.add_flag("--json", m_json, "Print JSON: FID, kind, FBillTypeID, FFunctionID and the names");
         sub.footer(
-            "\nOne line per class type, by FID: FID, kind (base data, bill or query), business subsystem and\n"
+            "\nOne line per class type, by FID: FID, kind (base data, bill or query), business subsystem "
+            "and\n"
             "the names in CHS, CHT and EN, separated by tabs. Control and bidirectional characters in names\n"
             "are shown escaped; --json keeps them exact.\n\n"
             "Example:\n  orva-deploy types --catalog /srv/orva/account.db --subsystem 12");

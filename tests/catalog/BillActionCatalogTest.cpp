@@ -80,13 +80,20 @@ TEST(BillActionCatalog, AnswersTheStoredActionsInOrderInTheHostsLanguage) {
         std::vector<std::string> expected;
     };
     const Case cases[] = {
-        {81, "EN", u"EN",
+        {81,
+         "EN",
+         u"EN",
          {"mnuFileNew:1:New", "mnuViewList:64:List", "mnuEditCheck:65:Approve", "mnuFilePrint:33:Print",
           "mnuViewTrace:0:Related Documents"}},
-        {u"81", "cht", u"CHT",
+        {u"81",
+         "cht",
+         u"CHT",
          {"mnuFileNew:1:新增", "mnuViewList:64:序時簿", "mnuEditCheck:65:審核", "mnuFilePrint:33:列印",
           "mnuViewTrace:0:關聯查詢"}},
-        {u"200000008", "CHS", u"CHS", {"mnuFileNew:0:新增", "mnuViewList:960:序时簿", "mnuEditCheck:39:审核"}},
+        {u"200000008",
+         "CHS",
+         u"CHS",
+         {"mnuFileNew:0:新增", "mnuViewList:960:序时簿", "mnuEditCheck:39:审核"}},
     };
     for (const Case& c : cases) {
         ScopedPropsString props(Props(account, c.language));
@@ -139,8 +146,9 @@ TEST(BillActionCatalog, FollowsTheHostLanguageAtEachAnswerAndReturnsFreshDiction
     answer.actions->Remove(u"mnuFileNew");  // a caller's change stays in its own dictionary
     ScopedPropsString chinese(Props(account, "CHS"));
     DictionaryRef again = AsDictionary(CallMethod(answer.catalog, u"GetBillActions"));
-    EXPECT_EQ(Describe(again, u"CHS"),
-              (std::vector<std::string>{"mnuFileNew:2:新增", "mnuViewList:512:序时簿", "mnuFilePrint:4:打印"}));
+    EXPECT_EQ(
+        Describe(again, u"CHS"),
+        (std::vector<std::string>{"mnuFileNew:2:新增", "mnuViewList:512:序时簿", "mnuFilePrint:4:打印"}));
 }
 
 TEST(TemplateService, ClassTypeIsTheAccountsRecordOfTheType) {
@@ -176,9 +184,11 @@ TEST(BillActionCatalog, RefusesMisuseWithClearErrors) {
     const Case cases[] = {
         {"actions before Initialize", [&] { CallMethod(catalog(), u"GetBillActions"); }, 5, u"Initialize"},
         {"NewBill before Initialize", [&] { CallMethod(catalog(), u"NewBill"); }, 5, u"Initialize"},
-        {"Initialize without a type", [&] { CallMethod(catalog(), u"Initialize"); }, 5, u"ClassTypeID is not set"},
-        {"template without a type", [&] { GetProperty(CreateObject(u"OrvaTemplates.TemplateService"), u"ClassType"); },
-         5, u"ClassTypeID is not set"},
+        {"Initialize without a type", [&] { CallMethod(catalog(), u"Initialize"); }, 5,
+         u"ClassTypeID is not set"},
+        {"template without a type",
+         [&] { GetProperty(CreateObject(u"OrvaTemplates.TemplateService"), u"ClassType"); }, 5,
+         u"ClassTypeID is not set"},
         {"unknown type in the template", [&] { templateOf(999); }, 5, u"no class type 999"},
         {"unknown type in the catalogue",
          [&] {
@@ -219,7 +229,8 @@ TEST(BillActionCatalog, RefusesMisuseWithClearErrors) {
     for (const Case& c : cases) {
         Text description;
         EXPECT_EQ(ErrorNumberOf(c.action, &description), c.number) << c.what;
-        EXPECT_NE(description.find(c.inDescription), Text::npos) << c.what << ": " << automation::ToUtf8(description);
+        EXPECT_NE(description.find(c.inDescription), Text::npos)
+            << c.what << ": " << automation::ToUtf8(description);
     }
     // Without a host account the components say so instead of reading some other file.
     ScopedPropsString none("Language=EN;");

@@ -56,22 +56,27 @@ TEST(ClassCatalog, SelectsTheTypesTheDialogsFiltersName) {
     };
     const Case cases[] = {
         // The two filters of the publish dialog, as it writes them.
-        {"EN", u"FID>=200000000 and FBillTypeID=1 and FFunctionID=12",
+        {"EN",
+         u"FID>=200000000 and FBillTypeID=1 and FFunctionID=12",
          {"200000004:Customer Credit Limit", "200000009:Store"}},
-        {"CHT", u"FID>=200000000 and FBillTypeID<>1  and FFunctionID=12",
+        {"CHT",
+         u"FID>=200000000 and FBillTypeID<>1  and FFunctionID=12",
          {"200000003:銷售報價單", "200000005:退貨申請單", "200000006:銷售毛利查詢"}},
         {"EN", u"FID>=200000000 and FBillTypeID<>1  and FFunctionID=101", {}},
         {"EN", u"  fid = 81  AND fbilltypeid=+4 ", {"81:Sales Order"}},
-        {"CHS", u"FID<1002 and FID>-2147483648", {"71:采购订单", "72:采购入库单", "81:销售订单", "82:销售出库单",
-                                                   "83:销售发票", "85:收款单", "86:付款单", "1001:会计科目"}},
+        {"CHS",
+         u"FID<1002 and FID>-2147483648",
+         {"71:采购订单", "72:采购入库单", "81:销售订单", "82:销售出库单", "83:销售发票", "85:收款单",
+          "86:付款单", "1001:会计科目"}},
         {"EN", u"FID<=2147483647 and FID>=2147483647", {}},
     };
-    for (const Case& c : cases) EXPECT_EQ(Types(account, c.language, c.filter), c.expected) << automation::ToUtf8(c.filter);
+    for (const Case& c : cases)
+        EXPECT_EQ(Types(account, c.language, c.filter), c.expected) << automation::ToUtf8(c.filter);
     EXPECT_EQ(Types(account, "EN", u"").size(), 22u);  // an empty filter selects every type
 
     // Each dictionary carries what the wizard's chosen types need besides FID and FName.
-    VectorRef one = ClassTypeDictionaries(account.Address(), CatalogLanguage::EN,
-                                          ParseClassTypeFilter(u"FID=200000002"));
+    VectorRef one =
+        ClassTypeDictionaries(account.Address(), CatalogLanguage::EN, ParseClassTypeFilter(u"FID=200000002"));
     DictionaryRef type = AsDictionary(one->Item(1));
     EXPECT_EQ(type->Value(u"FMName").ToText(), u"供应商评估单|供應商評鑑單|Supplier Evaluation");
     EXPECT_EQ(type->Value(u"FBillTypeID"), Variant(4));
@@ -81,12 +86,42 @@ TEST(ClassCatalog, SelectsTheTypesTheDialogsFiltersName) {
 TEST(ClassTypeFilter, RefusesEverythingOutsideTheGrammarNamingTheFilter) {
     TestAccount account;
     std::vector<Text> hostile = {
-        u"FID=1; DROP TABLE t_ClassType", u"FID=1 -- comment", u"FID=1 /* c */", u"FID='1'", u"FID=\"1\"",
-        u"FID=1 or 1=1", u"FName='x'", u"FID=1 and FName_EN='x'", u"FIDX=1", u"F ID=1", u"FID==1", u"FID=>1",
-        u"FID=!1", u"FID =", u"FID", u"=1", u"(FID=1)", u"FID=0x10", u"FID=1.5", u"FID=1e3", u"FID=1 and",
-        u"and FID=1", u"FID=1and FID=2", u"FID=1 andFID=2", u"FID=1 and  and FID=2", u"FID=1\tand FID=2",
-        u"FID=2147483648", u"FID=-2147483649", u"FID=99999999999999999999999999", u"FID=--1", u"FID=+-1",
-        u"FID=\uFF11", Text(u"FID=1\0 and FID=2", 16), u"FID=1 AND FID=2 OR FID=3", u"FID IN (1,2)", u"FID BETWEEN 1 AND 2",
+        u"FID=1; DROP TABLE t_ClassType",
+        u"FID=1 -- comment",
+        u"FID=1 /* c */",
+        u"FID='1'",
+        u"FID=\"1\"",
+        u"FID=1 or 1=1",
+        u"FName='x'",
+        u"FID=1 and FName_EN='x'",
+        u"FIDX=1",
+        u"F ID=1",
+        u"FID==1",
+        u"FID=>1",
+        u"FID=!1",
+        u"FID =",
+        u"FID",
+        u"=1",
+        u"(FID=1)",
+        u"FID=0x10",
+        u"FID=1.5",
+        u"FID=1e3",
+        u"FID=1 and",
+        u"and FID=1",
+        u"FID=1and FID=2",
+        u"FID=1 andFID=2",
+        u"FID=1 and  and FID=2",
+        u"FID=1\tand FID=2",
+        u"FID=2147483648",
+        u"FID=-2147483649",
+        u"FID=99999999999999999999999999",
+        u"FID=--1",
+        u"FID=+-1",
+        u"FID=\uFF11",
+        Text(u"FID=1\0 and FID=2", 16),
+        u"FID=1 AND FID=2 OR FID=3",
+        u"FID IN (1,2)",
+        u"FID BETWEEN 1 AND 2",
     };
     Text seventeen = u"FID>0";
     for (int i = 0; i < 16; ++i) seventeen += u" and FID>0";
@@ -94,8 +129,11 @@ TEST(ClassTypeFilter, RefusesEverythingOutsideTheGrammarNamingTheFilter) {
     ObjectRef catalog = CreateObject(u"OrvaMeta.ClassCatalog");
     for (const Text& filter : hostile) {
         Text description;
-        EXPECT_EQ(ErrorNumberOf([&] { CallMethod(catalog, u"GetClassType", {Props(account, "EN"), filter}); },
-                                &description),
+        EXPECT_EQ(ErrorNumberOf(
+                      [&] {
+                          CallMethod(catalog, u"GetClassType", {Props(account, "EN"), filter});
+                      },
+                      &description),
                   5)
             << automation::ToUtf8Lossy(filter);
         EXPECT_EQ(description.find(u"OrvaMeta.ClassCatalog: filter \"" + filter.substr(0, 80)), 0u)
@@ -107,7 +145,8 @@ TEST(ClassTypeFilter, RefusesEverythingOutsideTheGrammarNamingTheFilter) {
     // The position of the fault is given, counted from 1.
     Text description;
     ErrorNumberOf([] { ParseClassTypeFilter(u"FID>=1 and FName=2"); }, &description);
-    EXPECT_NE(description.find(u"expected a field (FID, FBillTypeID or FFunctionID) at position 12"), Text::npos)
+    EXPECT_NE(description.find(u"expected a field (FID, FBillTypeID or FFunctionID) at position 12"),
+              Text::npos)
         << automation::ToUtf8(description);
     // Without an account nothing is read, and the filter is checked first.
     EXPECT_EQ(ErrorNumberOf([&] { CallMethod(catalog, u"GetClassType", {u"Language=EN", u"FID=1"}); }), 5);
@@ -116,7 +155,8 @@ TEST(ClassTypeFilter, RefusesEverythingOutsideTheGrammarNamingTheFilter) {
 // FID:FName:FType of the reports of a subsystem, through GetReportRs by name as the dialog calls it.
 std::vector<std::string> Reports(const TestAccount& account, const std::string& language, int32_t subsystem) {
     std::vector<Variant> args{Props(account, language), int16_t{0}, int16_t{0}, subsystem};
-    ObjectRef records = CallByName(CreateObject(u"OrvaReports.ReportCatalog"), u"GetReportRs", args).ToObject();
+    ObjectRef records =
+        CallByName(CreateObject(u"OrvaReports.ReportCatalog"), u"GetReportRs", args).ToObject();
     EXPECT_EQ(args[3], Variant(subsystem));
     std::vector<std::string> described;
     for (; !GetProperty(records, u"EOF").ToBool(); CallMethod(records, u"MoveNext")) {
@@ -130,8 +170,9 @@ std::vector<std::string> Reports(const TestAccount& account, const std::string& 
 TEST(ReportCatalog, AnswersTheReportsOfOneSubsystem) {
     TestAccount account;
     EXPECT_EQ(Reports(account, "EN", 12),
-              (std::vector<std::string>{"5101:Sales Order Execution Summary:1001", "5102:Sales Revenue Statistics:1000",
-                                        "5103:Top Customers by Sales:1002", "5104:Gross Margin Analysis:1000"}));
+              (std::vector<std::string>{
+                  "5101:Sales Order Execution Summary:1001", "5102:Sales Revenue Statistics:1000",
+                  "5103:Top Customers by Sales:1002", "5104:Gross Margin Analysis:1000"}));
     EXPECT_EQ(Reports(account, "CHT", 22), (std::vector<std::string>{"5401:MRP運算結果查詢:1002"}));
     EXPECT_TRUE(Reports(account, "EN", 21).empty());  // a subsystem without reports
     EXPECT_TRUE(Reports(account, "EN", 0).empty());   // a host that set no subsystem
@@ -142,12 +183,21 @@ TEST(ReportCatalog, AnswersTheReportsOfOneSubsystem) {
 
     ObjectRef catalog = CreateObject(u"OrvaReports.ReportCatalog");
     Text description;
-    EXPECT_EQ(ErrorNumberOf([&] { CallMethod(catalog, u"GetReportRs", {Props(account, "EN"), 1, 0, 12}); },
-                            &description),
+    EXPECT_EQ(ErrorNumberOf(
+                  [&] {
+                      CallMethod(catalog, u"GetReportRs", {Props(account, "EN"), 1, 0, 12});
+                  },
+                  &description),
               5);
     EXPECT_NE(description.find(u"report class 1"), Text::npos);
-    EXPECT_EQ(ErrorNumberOf([&] { CallMethod(catalog, u"GetReportRs", {Props(account, "EN"), 0, 2, 12}); }), 5);
-    EXPECT_EQ(ErrorNumberOf([&] { CallMethod(catalog, u"GetReportRs", {Props(account, "EN"), 0, 0, u"x"}); }), 13);
+    EXPECT_EQ(ErrorNumberOf([&] {
+                  CallMethod(catalog, u"GetReportRs", {Props(account, "EN"), 0, 2, 12});
+              }),
+              5);
+    EXPECT_EQ(ErrorNumberOf([&] {
+                  CallMethod(catalog, u"GetReportRs", {Props(account, "EN"), 0, 0, u"x"});
+              }),
+              13);
     EXPECT_EQ(ErrorNumberOf([&] { CallMethod(catalog, u"GetReportRs", {Props(account, "EN"), 0, 0}); }), 450);
 }
 

@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
+#include <nlohmann/json.hpp>
 
 #include "cli/CliRunner.h"
 #include "storage/SqliteDatabase.h"
@@ -56,15 +55,19 @@ TEST(MetadataCommands, JsonIsExactWhereTheTerminalGetsEscapes) {
         database->Execute(
             "INSERT INTO t_ClassType VALUES (300000000, 'a' || char(27) || '[2J', 'b' || char(8238) || 'c', "
             "'tab' || char(9) || 'x', 7, 5);"
-            "INSERT INTO t_Report VALUES (9001, 'r' || char(7), 'r', 'Report' || char(10) || 'two', 1000, 5)");
+            "INSERT INTO t_Report VALUES (9001, 'r' || char(7), 'r', 'Report' || char(10) || 'two', 1000, "
+            "5)");
     }
     auto text = RunTool({"types", "--subsystem", "5", "--catalog", account.FileName()});
-    EXPECT_NE(text.out.find("300000000\tquery\t5\ta\\x1b[2J\tb\\u202ec\ttab\\x09x\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("300000000\tquery\t5\ta\\x1b[2J\tb\\u202ec\ttab\\x09x\n"), std::string::npos)
+        << text.out;
     auto reports = RunTool({"reports", "--subsystem", "5", "--catalog", account.FileName()});
-    EXPECT_NE(reports.out.find("9001\t1000\tCROSSRPT|9001\t5\tr\\x07\tr\tReport\\x0atwo\n"), std::string::npos)
+    EXPECT_NE(reports.out.find("9001\t1000\tCROSSRPT|9001\t5\tr\\x07\tr\tReport\\x0atwo\n"),
+              std::string::npos)
         << reports.out;
 
-    auto json = RunTool({"--language", "EN", "types", "--subsystem", "5", "--json", "--catalog", account.FileName()});
+    auto json =
+        RunTool({"--language", "EN", "types", "--subsystem", "5", "--json", "--catalog", account.FileName()});
     ASSERT_EQ(json.status, 0) << json.err;
     nlohmann::json root = nlohmann::json::parse(json.out);
     EXPECT_EQ(root["language"], "EN");
@@ -83,13 +86,15 @@ TEST(MetadataCommands, JsonIsExactWhereTheTerminalGetsEscapes) {
         RunTool({"--language", "CHT", "reports", "--json", "--catalog", account.FileName()}).out);
     EXPECT_FALSE(reportJson.contains("subsystem"));
     EXPECT_EQ(reportJson["reports"].size(), 18u);
-    EXPECT_EQ(reportJson["reports"][0],
-              nlohmann::json::parse(R"({"FID": 5001, "FType": 1001, "FClassParam": "SQLRPT|5001", "FFunctionID": 1,
+    EXPECT_EQ(
+        reportJson["reports"][0],
+        nlohmann::json::parse(R"({"FID": 5001, "FType": 1001, "FClassParam": "SQLRPT|5001", "FFunctionID": 1,
                   "FName": "科目餘額表", "FName_CHS": "科目余额表", "FName_CHT": "科目餘額表",
                   "FName_EN": "Account Balances"})"));
     EXPECT_EQ(reportJson["reports"][17]["FName_EN"], "Report\ntwo");
 
-    auto subsystems = nlohmann::json::parse(RunTool({"subsystems", "--json", "--catalog", account.FileName()}).out);
+    auto subsystems =
+        nlohmann::json::parse(RunTool({"subsystems", "--json", "--catalog", account.FileName()}).out);
     EXPECT_EQ(subsystems["subsystems"].size(), 12u);
     EXPECT_EQ(subsystems["subsystems"][6]["FFunctionID"], 12);
     EXPECT_EQ(subsystems["subsystems"][6]["FName"], "销售管理");
@@ -103,9 +108,11 @@ TEST(MetadataCommands, RefuseUnknownSubsystemsAndMissingAccounts) {
         std::string message;
     };
     const Case cases[] = {
-        {{"types", "--subsystem", "99", "--catalog", account.FileName()}, 1,
+        {{"types", "--subsystem", "99", "--catalog", account.FileName()},
+         1,
          "orva-deploy: types: the account has no business subsystem 99"},
-        {{"reports", "--subsystem", "-1", "--catalog", account.FileName()}, 1,
+        {{"reports", "--subsystem", "-1", "--catalog", account.FileName()},
+         1,
          "orva-deploy: reports: the account has no business subsystem -1"},
         {{"types", "--subsystem", "12x", "--catalog", account.FileName()}, 2, "--subsystem"},
         {{"types", "--subsystem", "4294967296", "--catalog", account.FileName()}, 2, "--subsystem"},
