@@ -14,5 +14,8 @@ std::unique_ptr<Command> MakeTranslateCommand();
 std::unique_ptr<Command> MakeFormatCommand();
 std::unique_ptr<Command> MakeInitCommand();
 std::unique_ptr<Command> MakeCatalogCommand();
+std::unique_ptr<Command> MakeTypesCommand();
+std::unique_ptr<Command> MakeReportsCommand();
+std::unique_ptr<Command> MakeSubsystemsCommand();
 
 }  // namespace orva::cli

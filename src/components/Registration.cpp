@@ -3,8 +3,12 @@
 #include <mutex>
 
 #include "automation/ClassRegistry.h"
+#include "catalog/BillActionCatalog.h"
 #include "catalog/CatalogReader.h"
 #include "catalog/CatalogWriter.h"
+#include "catalog/ClassCatalog.h"
+#include "catalog/ReportCatalog.h"
+#include "catalog/TemplateService.h"
 #include "bag/Dictionary.h"
 #include "services/FormLoader.h"
 #include "services/PropertyStore.h"
@@ -28,6 +32,10 @@ void RegisterComponentClasses() {
         registry.Register(CatalogWriter::kProgId, [] { return std::make_shared<CatalogWriter>(); });
         registry.Register(StringLoader::kProgId, [] { return StringLoader::Create(); });
         registry.Register(FormLoader::kProgId, [] { return std::make_shared<FormLoader>(); });
+        registry.Register(BillActionCatalog::kProgId, [] { return std::make_shared<BillActionCatalog>(); });
+        registry.Register(TemplateService::kProgId, [] { return std::make_shared<TemplateService>(); });
+        registry.Register(ClassCatalog::kProgId, [] { return std::make_shared<ClassCatalog>(); });
+        registry.Register(ReportCatalog::kProgId, [] { return std::make_shared<ReportCatalog>(); });
     });
 }
 

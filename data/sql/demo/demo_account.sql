@@ -250,6 +250,8 @@ INSERT INTO t_ClassType (FID, FName_CHS, FName_CHT, FName_EN, FBillTypeID, FFunc
     (200000009, '门店',         '門市',         'Store',                 1, 12);
 
 -- FEnvironment: 39 = bits of the bill form, 960 = bits of the bill list (see the schema).
+-- The return request (200000005) has no actions of its own: the bill-action catalogue gives such a
+-- bill the suite's standard actions (enter a new bill, open the list) when a dialog asks for them.
 INSERT INTO t_BillAction (FClassTypeID, FKey, FOrder, FName_CHS, FName_CHT, FName_EN, FEnvironment) VALUES
     (71,        'mnuFileNew',    1, '新增',     '新增',     'New',               65),
     (71,        'mnuViewList',   2, '序时簿',   '序時簿',   'List',              128),
