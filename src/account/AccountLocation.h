@@ -2,6 +2,7 @@
 // Where the account database is: the components find it through the host's properties string, the
 // shared property "PropsString" that the host publishes under its process ID, for example
 //     "Language=EN;ConnectString=sqlite:/srv/orva/account.db;"
+// (entries read by PropsEntry, services/PropsString.h).
 // The ConnectString value is read with its letter case kept (paths are case-sensitive). Its forms:
 //     sqlite:/path/account.db           the account, read and written
 //     sqlite:/path/account.db?mode=ro   the account, read only (writes raise SQLite's error)
@@ -9,7 +10,6 @@
 // A relative path is taken from the current folder; a path cannot hold ";". Error messages never
 // repeat a properties string or a connect string, which may carry passwords.
 
-#include <optional>
 #include <string>
 
 #include "automation/Text.h"
@@ -22,11 +22,6 @@ struct AccountAddress {
 
     bool operator==(const AccountAddress&) const = default;
 };
-
-// The value of the first entry called name (matched without regard to letter case, blanks around
-// the name ignored) in a properties string of "name=value" entries separated by ";"; the value keeps
-// its letter case and runs to the next ";". Nothing when there is no such entry.
-std::optional<automation::Text> PropsEntry(automation::TextView propsString, automation::TextView name);
 
 // The account a ConnectString value names. Raises 5 for an empty value and for another kind of
 // database ("postgresql:...", "Provider=...").

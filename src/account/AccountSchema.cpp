@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "account/AccountSql.h"
+#include "account/CatalogContract.h"
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
-#include "account/AccountSql.h"
-#include "catalog/CatalogWriter.h"
 #include "storage/SqliteStatement.h"
 #include "storage/SqliteTransaction.h"
 
@@ -48,8 +48,8 @@ void CheckOwnership(SqliteDatabase& database) {
 }
 
 // Migration 2 moves name keys into per-language columns. The keys follow the library's own rule
-// (CatalogNameKey: Unicode simple upper-casing, then trimming), which SQLite's ASCII-only upper()
-// cannot compute, so they are computed here and handed to the file in a temporary table.
+// (CatalogNameKey, CatalogContract.h: Unicode simple upper-casing, then trimming), which SQLite's ASCII-only
+// upper() cannot compute, so they are computed here and handed to the file in a temporary table.
 void FillNameKeys(SqliteDatabase& database) {
     // The statements below live only inside this call; the connection outlives them.
     SqliteDatabaseRef connection(&database, [](SqliteDatabase*) {});
@@ -57,23 +57,16 @@ void FillNameKeys(SqliteDatabase& database) {
         "CREATE TEMP TABLE orva_name_keys (FLevel INTEGER NOT NULL, FID INTEGER NOT NULL, FKey_CHS TEXT NOT "
         "NULL, "
         "FKey_CHT TEXT NOT NULL, FKey_EN TEXT NOT NULL, PRIMARY KEY (FLevel, FID))");
-    struct Table {
-        int level;
-        const char* select;
-    };
-    static constexpr Table kTables[] = {
-        {1, "SELECT FTopClassID, FTopClassName_CHS, FTopClassName_CHT, FTopClassName_EN FROM t_TopClass"},
-        {2, "SELECT FSubSysID, FName_CHS, FName_CHT, FName_EN FROM t_SubSystem"},
-        {3, "SELECT FSubFuncID, FFuncName_CHS, FFuncName_CHT, FFuncName_EN FROM t_SubFunc"},
-        {4, "SELECT FDetailFuncID, FFuncName_CHS, FFuncName_CHT, FFuncName_EN FROM t_DetailFunc"},
-    };
     SqliteStatement insert(connection, "INSERT INTO temp.orva_name_keys VALUES (?1, ?2, ?3, ?4, ?5)");
-    for (const Table& table : kTables) {
-        SqliteStatement select(connection, table.select);
-        while (select.Step()) {
-            insert.Bind(1, table.level).Bind(2, select.ColumnInteger(0));
+    for (const CatalogLevel& level : kCatalogLevels) {
+        std::string select = "SELECT " + ToUtf8(level.idField);
+        for (CatalogLanguage language : kCatalogLanguages)
+            select += ", " + ToUtf8(LanguageField(level.nameField, language));
+        SqliteStatement rows(connection, select + " FROM " + ToUtf8(level.table));
+        while (rows.Step()) {
+            insert.Bind(1, level.number).Bind(2, rows.ColumnInteger(0));
             for (int language = 0; language < 3; ++language) {
-                insert.Bind(3 + language, CatalogNameKey(select.ColumnText(1 + language)));
+                insert.Bind(3 + language, CatalogNameKey(rows.ColumnText(1 + language)));
             }
             insert.Step();
             insert.Reset();

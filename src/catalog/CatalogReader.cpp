@@ -1,12 +1,15 @@
 #include "catalog/CatalogReader.h"
 
+#include <array>
 #include <limits>
 
+#include "account/AccountConnections.h"
 #include "automation/AutomationError.h"
 #include "automation/MemberTable.h"
 #include "automation/TextHelpers.h"
-#include "account/AccountConnections.h"
+#include "catalog/CatalogSql.h"
 #include "catalog/SqliteRecordset.h"
+#include "services/PropsString.h"
 #include "storage/SqliteStatement.h"
 
 namespace orva::components {
@@ -15,58 +18,30 @@ using namespace automation;
 
 namespace {
 
-// The language picks one of three fixed column names; nothing from the properties string reaches SQL.
-std::string NameColumn(const char* stem, CatalogLanguage language) {
-    switch (language) {
-        case CatalogLanguage::CHT:
-            return std::string(stem) + "_CHT";
-        case CatalogLanguage::EN:
-            return std::string(stem) + "_EN";
-        case CatalogLanguage::CHS:
-            break;
+// The statements of one level, built once per process; the per-language ones indexed by CatalogLanguage.
+struct LevelSql {
+    std::array<std::string, 3> list;       // the children of a parent (catalog_sql::ListChildren)
+    std::array<std::string, 3> findByKey;  // the child of a parent with a name key (and identity)
+    std::string lastIndex;
+
+    explicit LevelSql(const CatalogLevel& level) : lastIndex(catalog_sql::LastIndex(level)) {
+        for (CatalogLanguage language : kCatalogLanguages) {
+            auto at = static_cast<size_t>(language);
+            list[at] = catalog_sql::ListChildren(level, language);
+            findByKey[at] = "SELECT " + catalog_sql::Column(level.idField) + " FROM " +
+                            catalog_sql::Column(level.table) + " WHERE " + catalog_sql::ParentAnd(level) +
+                            catalog_sql::Column(kNameKeyStem, language) + " = ?2";
+            if (level.identityField) {
+                findByKey[at] += " AND " + catalog_sql::Column(level.identityField) + " = ?3 LIMIT 1";
+            }
+        }
     }
-    return std::string(stem) + "_CHS";
-}
+};
 
-std::string TopClassSql(CatalogLanguage language) {
-    return "SELECT FTopClassID, " + NameColumn("FTopClassName", language) +
-           " AS FTopClassName, FTopClassName_CHS, FTopClassName_CHT, FTopClassName_EN, FIndex, FVisible "
-           "FROM t_TopClass ORDER BY FIndex, FTopClassID";
-}
-
-std::string SubSystemSql(CatalogLanguage language) {
-    return "SELECT FSubSysID, FTopClassID, " + NameColumn("FName", language) +
-           " AS FName, FName_CHS, FName_CHT, FName_EN, FClassName, FSubID, FIndex, FVisible "
-           "FROM t_SubSystem WHERE FTopClassID = ?1 ORDER BY FIndex, FSubSysID";
-}
-
-std::string SubFuncSql(CatalogLanguage language) {
-    return "SELECT FSubFuncID, FSubSysID, " + NameColumn("FFuncName", language) +
-           " AS FFuncName, FFuncName_CHS, FFuncName_CHT, FFuncName_EN, FClassName, FIndex, FVisible "
-           "FROM t_SubFunc WHERE FSubSysID = ?1 ORDER BY FIndex, FSubFuncID";
-}
-
-std::string DetailFuncSql(CatalogLanguage language) {
-    return "SELECT FDetailFuncID, FSubFuncID, " + NameColumn("FFuncName", language) +
-           " AS FFuncName, FFuncName_CHS, FFuncName_CHT, FFuncName_EN, FClassName, FClassParam, FHelpCode, "
-           "FIndex, FVisible FROM t_DetailFunc WHERE FSubFuncID = ?1 ORDER BY FIndex, FDetailFuncID";
-}
-
-// The largest FIndex under a parent, read backwards from the (parent, FIndex, id) index: one B-tree
-// descent however many siblings there are.
-const char* LastIndexSql(int32_t level) {
-    switch (level) {
-        case 1:
-            return "SELECT FIndex FROM t_TopClass ORDER BY FIndex DESC LIMIT 1";
-        case 2:
-            return "SELECT FIndex FROM t_SubSystem WHERE FTopClassID = ?1 ORDER BY FIndex DESC LIMIT 1";
-        case 3:
-            return "SELECT FIndex FROM t_SubFunc WHERE FSubSysID = ?1 ORDER BY FIndex DESC LIMIT 1";
-        case 4:
-            return "SELECT FIndex FROM t_DetailFunc WHERE FSubFuncID = ?1 ORDER BY FIndex DESC LIMIT 1";
-        default:
-            return nullptr;
-    }
+const LevelSql& SqlOf(const CatalogLevel& level) {
+    static const std::array<LevelSql, 4> kSql{LevelSql(kCatalogLevels[0]), LevelSql(kCatalogLevels[1]),
+                                              LevelSql(kCatalogLevels[2]), LevelSql(kCatalogLevels[3])};
+    return kSql.at(static_cast<size_t>(level.number - 1));
 }
 
 }  // namespace
@@ -75,8 +50,9 @@ CatalogLanguage LanguageFromPropsString(TextView propsString) {
     std::optional<Text> language = PropsEntry(propsString, u"Language");
     if (!language) return CatalogLanguage::CHS;
     Text code = UCase(Trim(*language));
-    if (code == u"CHT") return CatalogLanguage::CHT;
-    if (code == u"EN") return CatalogLanguage::EN;
+    for (CatalogLanguage each : kCatalogLanguages) {
+        if (code == kCatalogLanguageCodes[static_cast<size_t>(each)]) return each;
+    }
     return CatalogLanguage::CHS;
 }
 
@@ -104,28 +80,33 @@ std::shared_ptr<Recordset> CatalogReader::Query(const std::string& sql, std::opt
     return std::make_shared<SqliteRecordset>(std::move(statement));
 }
 
-std::shared_ptr<Recordset> CatalogReader::GetTopClass_All() { return Query(TopClassSql(Language()), {}); }
+std::shared_ptr<Recordset> CatalogReader::GetChildren(const CatalogLevel& level, int32_t parentId) {
+    const std::string& sql = SqlOf(level).list[static_cast<size_t>(Language())];
+    return Query(sql, level.parentIdField ? std::optional<int32_t>(parentId) : std::nullopt);
+}
+
+std::shared_ptr<Recordset> CatalogReader::GetTopClass_All() { return GetChildren(kTopClassLevel, 0); }
 
 std::shared_ptr<Recordset> CatalogReader::GetSubSystem_All(int32_t topClassId) {
-    return Query(SubSystemSql(Language()), topClassId);
+    return GetChildren(kSubSystemLevel, topClassId);
 }
 
 std::shared_ptr<Recordset> CatalogReader::GetSubFunc_All(int32_t subSysId) {
-    return Query(SubFuncSql(Language()), subSysId);
+    return GetChildren(kSubFuncLevel, subSysId);
 }
 
 std::shared_ptr<Recordset> CatalogReader::GetDetailFunc_All(int32_t subFuncId) {
-    return Query(DetailFuncSql(Language()), subFuncId);
+    return GetChildren(kDetailFuncLevel, subFuncId);
 }
 
 int32_t CatalogReader::GetNextIndex(int32_t level, int32_t parentId) {
-    const char* sql = LastIndexSql(level);
-    if (!sql) {
+    const CatalogLevel* shape = FindCatalogLevel(level);
+    if (!shape) {
         Raise(errors::kInvalidCall, u"GetNextIndex: level " + Int32ToText(level) +
                                         u" is not 1 to 4 (top class to function detail)");
     }
-    SqliteStatement statement(OpenAccount(Account()), sql);
-    if (level > 1) statement.Bind(1, parentId);
+    SqliteStatement statement(OpenAccount(Account()), SqlOf(*shape).lastIndex);
+    if (shape->parentIdField) statement.Bind(1, parentId);
     if (!statement.Step()) return 1;
     int64_t last = statement.ColumnInteger(0);
     if (last >= std::numeric_limits<int32_t>::max()) {
@@ -138,29 +119,20 @@ int32_t CatalogReader::GetNextIndex(int32_t level, int32_t parentId) {
 // (parent, key) is unique in each language (schema version 2), so there is at most one such child, and
 // the look-up is one search of that index.
 std::optional<int32_t> CatalogReader::FindChildByKey(int32_t level, int32_t parentId, const Text& nameKey) {
-    const char* table = level == 1   ? "t_TopClass"
-                        : level == 2 ? "t_SubSystem"
-                        : level == 3 ? "t_SubFunc"
-                                     : nullptr;
-    if (!table)
+    const CatalogLevel* shape = FindCatalogLevel(level);
+    if (!shape || !shape->Child())
         Raise(errors::kInvalidCall, u"FindChildByKey: level " + Int32ToText(level) + u" is not 1 to 3");
-    static const char* const kId[] = {"FTopClassID", "FSubSysID", "FSubFuncID"};
-    static const char* const kParent[] = {nullptr, "FTopClassID", "FSubSysID"};
-    const char* id = kId[level - 1];
-    std::string sql = std::string("SELECT ") + id + " FROM " + table + " WHERE " +
-                      (kParent[level - 1] ? std::string(kParent[level - 1]) + " = ?1 AND " : "") +
-                      NameColumn("FNameKey", Language()) + " = ?2";
-    SqliteStatement statement(OpenAccount(Account()), sql);
-    if (level > 1) statement.Bind(1, parentId);
+    SqliteStatement statement(OpenAccount(Account()),
+                              SqlOf(*shape).findByKey[static_cast<size_t>(Language())]);
+    if (shape->parentIdField) statement.Bind(1, parentId);
     statement.Bind(2, nameKey);
     if (!statement.Step()) return std::nullopt;
     return static_cast<int32_t>(statement.ColumnInteger(0));
 }
 
 bool CatalogReader::HasDetailByKey(int32_t subFuncId, const Text& nameKey, const Text& classParam) {
-    std::string sql = "SELECT 1 FROM t_DetailFunc WHERE FSubFuncID = ?1 AND " +
-                      NameColumn("FNameKey", Language()) + " = ?2 AND FClassParam = ?3 LIMIT 1";
-    SqliteStatement statement(OpenAccount(Account()), sql);
+    SqliteStatement statement(OpenAccount(Account()),
+                              SqlOf(kDetailFuncLevel).findByKey[static_cast<size_t>(Language())]);
     statement.Bind(1, subFuncId).Bind(2, nameKey).Bind(3, classParam);
     return statement.Step();
 }

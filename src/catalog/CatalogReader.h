@@ -5,7 +5,7 @@
 // Each _All method returns a forward-only recordset over a live query: every child of one parent,
 // hidden ones included, in sibling order (FIndex, then identifier). Besides the names in all three
 // languages (…_CHS, …_CHT, …_EN) each row has the name in the reader's language under the plain field
-// name (FTopClassName, FName, FFuncName). Fields:
+// name (FTopClassName, FName, FFuncName). Fields (each level's in account/CatalogContract.h):
 //   GetTopClass_All()          FTopClassID, FTopClassName[_CHS|_CHT|_EN], FIndex, FVisible
 //   GetSubSystem_All(top)      FSubSysID, FTopClassID, FName[_CHS|_CHT|_EN], FClassName, FSubID, FIndex,
 //                              FVisible
@@ -23,13 +23,12 @@
 
 #include <optional>
 
-#include "automation/Object.h"
 #include "account/AccountLocation.h"
+#include "account/CatalogContract.h"
+#include "automation/Object.h"
 #include "catalog/Recordset.h"
 
 namespace orva::components {
-
-enum class CatalogLanguage { CHS, CHT, EN };
 
 // The language of a properties string's "Language" entry ("CHS", "CHT" or "EN" in any letter case,
 // blanks around ignored); CHS when there is none or another value.
@@ -37,7 +36,7 @@ CatalogLanguage LanguageFromPropsString(automation::TextView propsString);
 
 class CatalogReader : public automation::Object {
 public:
-    static constexpr const char16_t* kProgId = u"OrvaData.CatalogReader";
+    static constexpr const char16_t* kProgId = kCatalogReaderProgId;
 
     // A reader of the host's account in the host's language, both taken from the host's properties
     // string (AccountLocation.h) at every call.
@@ -46,6 +45,9 @@ public:
     CatalogReader(AccountAddress account, CatalogLanguage language);
 
     // The recordsets keep a connection of the account until they reach EOF or are closed.
+    // The children of parentId at a level, as its listMember answers them (parentId is ignored for
+    // top classes): one method for walks over the levels.
+    std::shared_ptr<Recordset> GetChildren(const CatalogLevel& level, int32_t parentId);
     std::shared_ptr<Recordset> GetTopClass_All();
     std::shared_ptr<Recordset> GetSubSystem_All(int32_t topClassId);
     std::shared_ptr<Recordset> GetSubFunc_All(int32_t subSysId);
@@ -58,9 +60,9 @@ public:
 
     // Finding a child by name without walking its siblings: the identifier of the first child of
     // parentId at level (1 .. 3, as for GetNextIndex), in sibling order, whose name in the reader's
-    // language has the name key nameKey (CatalogNameKey, CatalogWriter.h); nothing when there is none.
-    // The same answer as walking the _All recordset and comparing the name field's key, through the
-    // stored per-language key and its index. Raises 5 for another level.
+    // language has the name key nameKey (CatalogNameKey, account/CatalogContract.h); nothing when there
+    // is none. The same answer as walking the _All recordset and comparing the name field's key,
+    // through the stored per-language key and its index. Raises 5 for another level.
     std::optional<int32_t> FindChildByKey(int32_t level, int32_t parentId, const Text& nameKey);
     // True when the sub-function holds a function detail whose name in the reader's language has the
     // key nameKey and whose class parameter equals classParam exactly.

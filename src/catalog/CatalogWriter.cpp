@@ -2,14 +2,16 @@
 
 #include <array>
 #include <limits>
+#include <span>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "account/AccountConnections.h"
 #include "automation/AutomationError.h"
 #include "automation/MemberTable.h"
 #include "automation/TextHelpers.h"
-#include "account/AccountConnections.h"
+#include "catalog/CatalogSql.h"
 #include "storage/SqliteStatement.h"
 #include "storage/SqliteTransaction.h"
 
@@ -19,116 +21,73 @@ using namespace automation;
 
 namespace {
 
-constexpr const char16_t* kRuntimeHost = u"OrvaHost.Application";
-constexpr std::array<const char16_t*, 3> kLanguages{u"_CHS", u"_CHT", u"_EN"};
-
-// One level of the catalogue as the writer stores it. The SQL is built once per level from these
-// names; nothing from a caller reaches it.
-struct Level {
-    int number;  // 1 top class .. 4 function detail
-    const char* table;
-    const char* idColumn;
-    const char* parentColumn;  // nullptr for top classes
-    const char* parentTable;
-    const char16_t* parentKind;
-    const char* nameStem;      // FTopClassName, FName, FFuncName
-    const char* extraColumns;  // columns after the names and keys, in binding order from ?9
-    int extraCount;
-    bool byClassParam;  // function details: equal only with an equal class parameter (the first extra)
-};
-
-constexpr Level kTopClass{.number = 1,
-                          .table = "t_TopClass",
-                          .idColumn = "FTopClassID",
-                          .parentColumn = nullptr,
-                          .parentTable = nullptr,
-                          .parentKind = nullptr,
-                          .nameStem = "FTopClassName",
-                          .extraColumns = "FVisible",
-                          .extraCount = 1,
-                          .byClassParam = false};
-constexpr Level kSubSystem{.number = 2,
-                           .table = "t_SubSystem",
-                           .idColumn = "FSubSysID",
-                           .parentColumn = "FTopClassID",
-                           .parentTable = "t_TopClass",
-                           .parentKind = u"top class",
-                           .nameStem = "FName",
-                           .extraColumns = "FClassName, FSubID, FVisible",
-                           .extraCount = 3,
-                           .byClassParam = false};
-constexpr Level kSubFunc{.number = 3,
-                         .table = "t_SubFunc",
-                         .idColumn = "FSubFuncID",
-                         .parentColumn = "FSubSysID",
-                         .parentTable = "t_SubSystem",
-                         .parentKind = u"subsystem",
-                         .nameStem = "FFuncName",
-                         .extraColumns = "FClassName, FVisible",
-                         .extraCount = 2,
-                         .byClassParam = false};
-constexpr Level kDetailFunc{.number = 4,
-                            .table = "t_DetailFunc",
-                            .idColumn = "FDetailFuncID",
-                            .parentColumn = "FSubFuncID",
-                            .parentTable = "t_SubFunc",
-                            .parentKind = u"sub-function",
-                            .nameStem = "FFuncName",
-                            .extraColumns = "FClassParam, FClassName, FHelpCode, FVisible",
-                            .extraCount = 4,
-                            .byClassParam = true};
-
 // The statements of one level. Parameters: ?1 parent (bound for every level; unused by top classes),
-// ?2 index, ?3..?5 names CHS/CHT/EN, ?6..?8 keys CHS/CHT/EN, ?9.. the extra columns.
+// ?2 index, ?3..?5 names CHS/CHT/EN, ?6..?8 keys CHS/CHT/EN, ?9.. the attributes in the level's order,
+// then FVisible.
 struct LevelSql {
     std::string parentExists, find, indexTaken, lastIndex, insert;
+    int identityParameter = 0;  // the parameter of the level's identity attribute; 0 when it has none
 
-    explicit LevelSql(const Level& level) {
-        std::string table = level.table;
-        std::string underParent = level.parentColumn ? std::string(level.parentColumn) + " = ?1 AND " : "";
-        if (level.parentColumn) {
+    explicit LevelSql(const CatalogLevel& level) {
+        using catalog_sql::Column;
+        std::string table = Column(level.table);
+        std::string id = Column(level.idField);
+        std::string index = Column(kIndexField);
+        std::string underParent = catalog_sql::ParentAnd(level);
+        if (const CatalogLevel* parent = level.Parent()) {
             parentExists =
-                std::string("SELECT 1 FROM ") + level.parentTable + " WHERE " + level.parentColumn + " = ?1";
+                "SELECT 1 FROM " + Column(parent->table) + " WHERE " + Column(parent->idField) + " = ?1";
         }
+        std::span<const CatalogAttribute> attributes = level.Attributes();
         // One look-up per language column, each through its (parent, key) index, then the first in
         // sibling order. (A single WHERE with OR would let SQLite walk the (parent, FIndex) index to
         // spare the sort, visiting every sibling.)
-        std::string byParam = level.byClassParam ? " AND FClassParam = ?9" : "";
-        std::string id = level.idColumn;
-        std::string branches;
-        for (const char* column : {"FNameKey_CHS", "FNameKey_CHT", "FNameKey_EN"}) {
-            if (!branches.empty()) branches += " UNION ALL ";
-            branches += "SELECT " + id + ", FIndex FROM " + table + " WHERE " + underParent + column +
-                        " IN (?6, ?7, ?8)" + byParam;
+        std::string byIdentity;
+        for (size_t i = 0; i < attributes.size(); ++i) {
+            if (level.identityField && TextView(attributes[i].field) == level.identityField) {
+                identityParameter = static_cast<int>(9 + i);
+                byIdentity =
+                    " AND " + Column(level.identityField) + " = ?" + std::to_string(identityParameter);
+            }
         }
-        find = "SELECT " + id + " FROM (" + branches + ") ORDER BY FIndex, " + id + " LIMIT 1";
-        std::string whereParent =
-            level.parentColumn ? std::string(" WHERE ") + level.parentColumn + " = ?1" : "";
-        indexTaken = "SELECT 1 FROM " + table + " WHERE " + underParent + "FIndex = ?2";
-        lastIndex = "SELECT FIndex FROM " + table + whereParent + " ORDER BY FIndex DESC LIMIT 1";
-        std::string stem = level.nameStem;
-        std::string values = level.parentColumn ? "?1, " : "";
-        values += "?2, ?3, ?4, ?5, ?6, ?7, ?8";
-        for (int i = 0; i < level.extraCount; ++i) values += ", ?" + std::to_string(9 + i);
-        insert = "INSERT INTO " + table + " (" +
-                 (level.parentColumn ? std::string(level.parentColumn) + ", " : "") + "FIndex, " + stem +
-                 "_CHS, " + stem + "_CHT, " + stem + "_EN, FNameKey_CHS, FNameKey_CHT, " + "FNameKey_EN, " +
-                 level.extraColumns + ") VALUES (" + values + ")";
+        std::string branches;
+        for (CatalogLanguage language : kCatalogLanguages) {
+            if (!branches.empty()) branches += " UNION ALL ";
+            branches += "SELECT " + id + ", " + index + " FROM " + table + " WHERE " + underParent +
+                        Column(kNameKeyStem, language) + " IN (?6, ?7, ?8)" + byIdentity;
+        }
+        find = "SELECT " + id + " FROM (" + branches + ") ORDER BY " + index + ", " + id + " LIMIT 1";
+        indexTaken = "SELECT 1 FROM " + table + " WHERE " + underParent + index + " = ?2";
+        lastIndex = catalog_sql::LastIndex(level);
+        std::string columns = level.parentIdField ? Column(level.parentIdField) + ", " : "";
+        std::string values = level.parentIdField ? "?1, " : "";
+        columns += index;
+        values += "?2";
+        for (CatalogLanguage language : kCatalogLanguages)
+            columns += ", " + Column(level.nameField, language);
+        for (CatalogLanguage language : kCatalogLanguages) columns += ", " + Column(kNameKeyStem, language);
+        values += ", ?3, ?4, ?5, ?6, ?7, ?8";
+        for (const CatalogAttribute& attribute : attributes) columns += ", " + Column(attribute.field);
+        columns += ", " + Column(kVisibleField);
+        for (size_t i = 0; i <= attributes.size(); ++i) values += ", ?" + std::to_string(9 + i);
+        insert = "INSERT INTO " + table + " (" + columns + ") VALUES (" + values + ")";
     }
 };
 
 // A node's names in the three languages: the field with the language's suffix when it is not blank,
 // else the plain field (else the fallback field).
-std::array<Text, 3> Names(const Dictionary& data, const char16_t* field, const char16_t* fallback = nullptr) {
+std::array<Text, 3> Names(const Dictionary& data, const char16_t* field, const char16_t* fallback) {
     Text plain = data.Value(field).ToText();
     if (Trim(plain).empty() && fallback) plain = data.Value(fallback).ToText();
     std::array<Text, 3> names;
-    for (size_t i = 0; i < kLanguages.size(); ++i) {
-        Text own = data.Value(Text(field) + kLanguages[i]).ToText();
-        names[i] = Trim(own).empty() ? plain : own;
-        if (Trim(names[i]).empty()) {
+    for (CatalogLanguage language : kCatalogLanguages) {
+        Text ownField = LanguageField(field, language);
+        Text own = data.Value(ownField).ToText();
+        Text& name = names[static_cast<size_t>(language)];
+        name = Trim(own).empty() ? plain : own;
+        if (Trim(name).empty()) {
             Raise(errors::kInvalidCall,
-                  Text(u"the node's name (") + field + u" or " + field + kLanguages[i] + u") is empty");
+                  Text(u"the node's name (") + field + u" or " + ownField + u") is empty");
         }
     }
     return names;
@@ -140,7 +99,7 @@ Text OptionalText(const Dictionary& data, const char16_t* field, const char16_t*
 }
 
 int64_t Visible(const Dictionary& data) {
-    Variant value = data.Value(u"FVisible");
+    Variant value = data.Value(kVisibleField);
     return value.IsEmpty() || value.ToBool() ? 1 : 0;
 }
 
@@ -148,16 +107,25 @@ void CheckIndex(int32_t index) {
     if (index < 0) Raise(errors::kInvalidCall, u"the sibling index " + Int32ToText(index) + u" is negative");
 }
 
-// The values of the extra columns, bound from ?9 in the level's order.
+// The values of the attributes and FVisible, bound from ?9 in the level's order.
 using Extras = std::vector<std::variant<Text, int64_t>>;
+
+Extras ExtrasOf(const CatalogLevel& level, const Dictionary& data) {
+    Extras extras;
+    for (const CatalogAttribute& attribute : level.Attributes()) {
+        extras.emplace_back(OptionalText(data, attribute.field, attribute.createDefault));
+    }
+    extras.emplace_back(Visible(data));
+    return extras;
+}
 
 // The idempotent create: inside one write transaction, a sibling with one of the new node's name keys
 // (and, for details, the same class parameter) is returned as it is; only when there is none is a new
 // node inserted, at the given index or, when a sibling holds that one, at the next free one.
-int32_t CreateOnce(const AccountAddress& account, const Level& level, int32_t parentId, int32_t index,
+int32_t CreateOnce(const AccountAddress& account, const CatalogLevel& level, int32_t parentId, int32_t index,
                    const std::array<Text, 3>& names, const Extras& extras, bool* created) {
-    static const LevelSql kSql[] = {LevelSql(kTopClass), LevelSql(kSubSystem), LevelSql(kSubFunc),
-                                    LevelSql(kDetailFunc)};
+    static const LevelSql kSql[] = {LevelSql(kCatalogLevels[0]), LevelSql(kCatalogLevels[1]),
+                                    LevelSql(kCatalogLevels[2]), LevelSql(kCatalogLevels[3])};
     const LevelSql& sql = kSql[level.number - 1];
     CheckIndex(index);
     std::array<Text, 3> keys;
@@ -165,20 +133,22 @@ int32_t CreateOnce(const AccountAddress& account, const Level& level, int32_t pa
 
     SqliteDatabaseRef database = OpenAccount(account);
     SqliteTransaction transaction(*database);
-    if (level.parentColumn) {
+    if (level.parentIdField) {
         SqliteStatement exists(database, sql.parentExists);
         exists.Bind(1, parentId);
         if (!exists.Step()) {
             Raise(errors::kInvalidCall, DatabaseErrorText(database->FileName(), "") + u"there is no " +
-                                            level.parentKind + u" with the identifier " +
+                                            level.Parent()->kind + u" with the identifier " +
                                             Int32ToText(parentId));
         }
     }
     {
         SqliteStatement find(database, sql.find);
-        if (level.parentColumn) find.Bind(1, parentId);
+        if (level.parentIdField) find.Bind(1, parentId);
         for (int i = 0; i < 3; ++i) find.Bind(6 + i, keys[i]);
-        if (level.byClassParam) find.Bind(9, std::get<Text>(extras.at(0)));
+        if (sql.identityParameter) {
+            find.Bind(sql.identityParameter, std::get<Text>(extras.at(sql.identityParameter - 9)));
+        }
         if (find.Step()) {
             if (created) *created = false;
             return static_cast<int32_t>(find.ColumnInteger(0));
@@ -186,11 +156,11 @@ int32_t CreateOnce(const AccountAddress& account, const Level& level, int32_t pa
     }
     {
         SqliteStatement taken(database, sql.indexTaken);
-        if (level.parentColumn) taken.Bind(1, parentId);
+        if (level.parentIdField) taken.Bind(1, parentId);
         taken.Bind(2, index);
         if (taken.Step()) {
             SqliteStatement last(database, sql.lastIndex);
-            if (level.parentColumn) last.Bind(1, parentId);
+            if (level.parentIdField) last.Bind(1, parentId);
             last.Step();
             int64_t largest = last.ColumnInteger(0);
             if (largest >= std::numeric_limits<int32_t>::max()) {
@@ -203,7 +173,7 @@ int32_t CreateOnce(const AccountAddress& account, const Level& level, int32_t pa
     }
     {
         SqliteStatement insert(database, sql.insert);
-        if (level.parentColumn) insert.Bind(1, parentId);
+        if (level.parentIdField) insert.Bind(1, parentId);
         insert.Bind(2, index);
         for (int i = 0; i < 3; ++i) insert.Bind(3 + i, names[i]).Bind(6 + i, keys[i]);
         for (size_t i = 0; i < extras.size(); ++i) {
@@ -224,37 +194,33 @@ int32_t CreateOnce(const AccountAddress& account, const Level& level, int32_t pa
 
 }  // namespace
 
-Text CatalogNameKey(TextView name) { return Trim(UCase(name)); }
-
 CatalogWriter::CatalogWriter(AccountAddress account) : m_account(std::move(account)) {}
 
 AccountAddress CatalogWriter::Account() const { return m_account ? *m_account : HostAccount(); }
 
+int32_t CatalogWriter::Create(const CatalogLevel& level, int32_t parentId, int32_t index,
+                              const Dictionary& data, bool* created) {
+    auto names = Names(data, level.createNameField, level.createNameFallback);
+    Extras extras = ExtrasOf(level, data);
+    return CreateOnce(Account(), level, parentId, index, names, extras, created);
+}
+
 int32_t CatalogWriter::CreateTopClass(int32_t index, const Dictionary& data, bool* created) {
-    auto names = Names(data, u"FTopClassName");
-    return CreateOnce(Account(), kTopClass, 0, index, names, {Visible(data)}, created);
+    return Create(kTopClassLevel, 0, index, data, created);
 }
 
 int32_t CatalogWriter::CreateSubSys(int32_t topClassId, int32_t index, const Dictionary& data,
                                     bool* created) {
-    auto names = Names(data, u"FSysName");
-    Extras extras{OptionalText(data, u"FClassName", kRuntimeHost), OptionalText(data, u"FSubID", u""),
-                  Visible(data)};
-    return CreateOnce(Account(), kSubSystem, topClassId, index, names, extras, created);
+    return Create(kSubSystemLevel, topClassId, index, data, created);
 }
 
 int32_t CatalogWriter::CreateSubFunc(int32_t subSysId, int32_t index, const Dictionary& data, bool* created) {
-    auto names = Names(data, u"FFuncName");
-    Extras extras{OptionalText(data, u"FClassName", kRuntimeHost), Visible(data)};
-    return CreateOnce(Account(), kSubFunc, subSysId, index, names, extras, created);
+    return Create(kSubFuncLevel, subSysId, index, data, created);
 }
 
 int32_t CatalogWriter::CreateDetailFunc(int32_t subFuncId, int32_t index, const Dictionary& data,
                                         bool* created) {
-    auto names = Names(data, u"FFuncName", u"NewName");
-    Extras extras{OptionalText(data, u"FClassParam", u""), OptionalText(data, u"FClassName", kRuntimeHost),
-                  OptionalText(data, u"FHelpCode", u""), Visible(data)};
-    return CreateOnce(Account(), kDetailFunc, subFuncId, index, names, extras, created);
+    return Create(kDetailFuncLevel, subFuncId, index, data, created);
 }
 
 namespace {

@@ -3,7 +3,8 @@
 //
 // Every create call is one BEGIN IMMEDIATE transaction and returns the identifier (Long) of the node.
 // A node has a name in each language (…_CHS, …_CHT, …_EN) and a name key per language
-// (FNameKey_CHS, ...): CatalogNameKey of that name, the rule by which deployments find nodes by name.
+// (FNameKey_CHS, ...): CatalogNameKey (account/CatalogContract.h) of that name, the rule by which
+// deployments find nodes by name.
 //
 // Creates are idempotent, and say whether they created. Deployments find a node by name through a
 // reader and create it when it is missing; the reader matches in one language only, and two
@@ -45,22 +46,19 @@
 
 #include <optional>
 
-#include "automation/Object.h"
 #include "account/AccountLocation.h"
+#include "account/CatalogContract.h"
+#include "automation/Object.h"
 #include "bag/Dictionary.h"
 
 namespace orva::components {
-
-// The name key of a catalogue name: Unicode simple upper-casing, then trimming of U+0020. Two names
-// are the same node's name when their keys are equal. Stored per language beside each name.
-automation::Text CatalogNameKey(automation::TextView name);
 
 // Field written back into a create's data dictionary: whether the node was created (see above).
 inline constexpr const char16_t* kCreatedField = u"FCreated";
 
 class CatalogWriter : public automation::Object {
 public:
-    static constexpr const char16_t* kProgId = u"OrvaData.CatalogWriter";
+    static constexpr const char16_t* kProgId = kCatalogWriterProgId;
 
     // A writer of the host's account (its properties string's ConnectString, read at every call).
     CatalogWriter() = default;
@@ -73,6 +71,9 @@ public:
     int32_t CreateSubSys(int32_t topClassId, int32_t index, const Dictionary& data, bool* created = nullptr);
     int32_t CreateSubFunc(int32_t subSysId, int32_t index, const Dictionary& data, bool* created = nullptr);
     int32_t CreateDetailFunc(int32_t subFuncId, int32_t index, const Dictionary& data, bool* created = nullptr);
+    // The create of any level, as its createMember does it (parentId is ignored for top classes).
+    int32_t Create(const CatalogLevel& level, int32_t parentId, int32_t index, const Dictionary& data,
+                   bool* created = nullptr);
 
     Text TypeName() const override { return u"CatalogWriter"; }
     Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;

@@ -17,20 +17,11 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-// What the walk reads at each of the four levels.
-struct Level {
-    const char16_t* idField;
-    const char16_t* nameField;  // the plain name (reader's language); _CHS, _CHT, _EN follow it
-    std::vector<const char16_t*> otherFields;
-    const char* childrenKey;  // nullptr for function details
-};
-
-const Level kLevels[] = {
-    {u"FTopClassID", u"FTopClassName", {}, "subSystems"},
-    {u"FSubSysID", u"FName", {u"FClassName", u"FSubID"}, "subFunctions"},
-    {u"FSubFuncID", u"FFuncName", {u"FClassName"}, "details"},
-    {u"FDetailFuncID", u"FFuncName", {u"FClassName", u"FClassParam", u"FHelpCode"}, nullptr},
-};
+// The JSON key of a node's children, for the levels that have children.
+const char* ChildrenKey(const CatalogLevel& level) {
+    static constexpr const char* kKeys[] = {"subSystems", "subFunctions", "details"};
+    return level.Child() ? kKeys[level.number - 1] : nullptr;
+}
 
 Json ToJson(const Variant& value) {
     switch (value.Type()) {
@@ -53,25 +44,25 @@ class CatalogWalk {
 public:
     CatalogWalk(CatalogReader& reader, std::ostream* tree) : m_reader(reader), m_tree(tree) {}
 
-    // The children of parent at level (0 top classes .. 3 function details), printed and returned.
-    Json Children(size_t level, int32_t parent) {
-        std::shared_ptr<Recordset> records = Query(level, parent);
-        const Level& shape = kLevels[level];
+    // The children of parent at level, printed and returned.
+    Json Children(const CatalogLevel& level, int32_t parent) {
+        std::shared_ptr<Recordset> records = m_reader.GetChildren(level, parent);
         Json nodes = Json::array();
         for (; !records->IsEOF(); records->MoveNext()) {
             Json node;
-            int32_t id = records->Field(shape.idField).ToInt32();
-            node[ToUtf8(shape.idField)] = id;
-            for (const char16_t* suffix : {u"", u"_CHS", u"_CHT", u"_EN"}) {
-                Text field = Text(shape.nameField) + suffix;
+            int32_t id = records->Field(level.idField).ToInt32();
+            node[ToUtf8(level.idField)] = id;
+            node[ToUtf8(level.nameField)] = ToJson(records->Field(level.nameField));
+            for (CatalogLanguage language : kCatalogLanguages) {
+                Text field = LanguageField(level.nameField, language);
                 node[ToUtf8(field)] = ToJson(records->Field(field));
             }
-            for (const char16_t* field : shape.otherFields)
-                node[ToUtf8(field)] = ToJson(records->Field(field));
-            node["FIndex"] = ToJson(records->Field(u"FIndex"));
-            node["FVisible"] = records->Field(u"FVisible").ToInt32() != 0;
-            Print(level, node, shape);
-            if (shape.childrenKey) node[shape.childrenKey] = Children(level + 1, id);
+            for (const CatalogAttribute& attribute : level.Attributes())
+                node[ToUtf8(attribute.field)] = ToJson(records->Field(attribute.field));
+            node[ToUtf8(kIndexField)] = ToJson(records->Field(kIndexField));
+            node[ToUtf8(kVisibleField)] = records->Field(kVisibleField).ToInt32() != 0;
+            Print(level, node);
+            if (const CatalogLevel* child = level.Child()) node[ChildrenKey(level)] = Children(*child, id);
             nodes.push_back(std::move(node));
         }
         records->Close();
@@ -79,19 +70,6 @@ public:
     }
 
 private:
-    std::shared_ptr<Recordset> Query(size_t level, int32_t parent) {
-        switch (level) {
-            case 0:
-                return m_reader.GetTopClass_All();
-            case 1:
-                return m_reader.GetSubSystem_All(parent);
-            case 2:
-                return m_reader.GetSubFunc_All(parent);
-            default:
-                return m_reader.GetDetailFunc_All(parent);
-        }
-    }
-
     // A name or class parameter for the tree: made safe for a terminal; a missing one (NULL) is blank.
     static std::string Shown(const Json& value) {
         if (value.is_string()) return TerminalText(value.get_ref<const std::string&>());
@@ -99,33 +77,22 @@ private:
     }
 
     // "name (id)" for the three upper levels, "name  [class parameter]" for a function detail.
-    void Print(size_t level, const Json& node, const Level& shape) {
+    void Print(const CatalogLevel& level, const Json& node) {
         if (!m_tree) return;
-        *m_tree << std::string(level * 2, ' ') << Shown(node[ToUtf8(shape.nameField)]);
-        if (shape.childrenKey) {
-            *m_tree << " (" << node[ToUtf8(shape.idField)].get<int32_t>() << ")";
+        *m_tree << std::string(static_cast<size_t>(level.number - 1) * 2, ' ')
+                << Shown(node[ToUtf8(level.nameField)]);
+        if (level.Child()) {
+            *m_tree << " (" << node[ToUtf8(level.idField)].get<int32_t>() << ")";
         } else {
-            *m_tree << "  [" << Shown(node["FClassParam"]) << "]";
+            *m_tree << "  [" << Shown(node[ToUtf8(level.identityField)]) << "]";
         }
-        if (!node["FVisible"].get<bool>()) *m_tree << "  (hidden)";
+        if (!node[ToUtf8(kVisibleField)].get<bool>()) *m_tree << "  (hidden)";
         *m_tree << "\n";
     }
 
     CatalogReader& m_reader;
     std::ostream* m_tree;
 };
-
-const char* LanguageCode(CatalogLanguage language) {
-    switch (language) {
-        case CatalogLanguage::CHT:
-            return "CHT";
-        case CatalogLanguage::EN:
-            return "EN";
-        case CatalogLanguage::CHS:
-            break;
-    }
-    return "CHS";
-}
 
 class CatalogCommand : public Command {
 public:
@@ -159,10 +126,10 @@ public:
         try {
             CatalogReader reader(account, language);
             CatalogWalk walk(reader, m_json ? nullptr : &streams.out);
-            Json topClasses = walk.Children(0, 0);
+            Json topClasses = walk.Children(kTopClassLevel, 0);
             if (m_json) {
                 Json root;
-                root["language"] = LanguageCode(language);
+                root["language"] = ToUtf8(kCatalogLanguageCodes[static_cast<size_t>(language)]);
                 root["topClasses"] = std::move(topClasses);
                 streams.out << root.dump(2) << "\n";
             }

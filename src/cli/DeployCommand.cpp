@@ -3,15 +3,16 @@
 
 #include <ostream>
 
+#include "account/AccountLocation.h"
+#include "account/AccountSnapshot.h"
 #include "api/clsDeploywizard.h"
 #include "automation/TextHelpers.h"
+#include "bag/PropertyBagJson.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/HostContext.h"
 #include "cli/InputShape.h"
-#include "account/AccountLocation.h"
-#include "account/AccountSnapshot.h"
-#include "bag/PropertyBagJson.h"
+#include "services/PropsString.h"
 
 namespace orva::cli {
 

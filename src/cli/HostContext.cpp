@@ -4,13 +4,14 @@
 #include <ostream>
 #include <string_view>
 
+#include "account/AccountLocation.h"
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
-#include "account/AccountLocation.h"
-#include "services/PoCatalog.h"
-#include "services/PropertyStore.h"
 #include "hostctx/ModuleState.h"
 #include "hostctx/Texts.h"
+#include "services/PoCatalog.h"
+#include "services/PropertyStore.h"
+#include "services/PropsString.h"
 
 namespace orva::cli {
 

@@ -6,27 +6,29 @@
 // entry is the flat dictionary the engine reads, with the fields below in this order. A packet is a
 // vector of deployment entries; a packet set a dictionary "CHS", "CHT", "EN" -> packet.
 
+#include "account/CatalogContract.h"
 #include "bag/Dictionary.h"
 #include "bag/Vector.h"
 
 namespace orva::core {
 
 // The ProgID of the runtime host that opens a published function.
-inline constexpr const char16_t* kRuntimeHostClass = u"OrvaHost.Application";
+inline constexpr const char16_t* kRuntimeHostClass = components::kRuntimeHostProgId;
 
-// Field names of a deployment entry, in the order they are written.
+// Field names of a deployment entry, in the order they are written. Those of the catalogue's levels are
+// the contract's (entryIdField, entryNameField).
 namespace fields {
-inline constexpr const char16_t* kTopClassId = u"FTopClassID";
-inline constexpr const char16_t* kTopClassName = u"FTopClassName";
-inline constexpr const char16_t* kSubSystemId = u"FSubSystemID";
-inline constexpr const char16_t* kSubSystemName = u"FSubSystemName";
-inline constexpr const char16_t* kSubFuncId = u"FSubFuncID";
-inline constexpr const char16_t* kSubFuncName = u"FSubFuncName";
+inline constexpr const char16_t* kTopClassId = components::kTopClassLevel.entryIdField;
+inline constexpr const char16_t* kTopClassName = components::kTopClassLevel.entryNameField;
+inline constexpr const char16_t* kSubSystemId = components::kSubSystemLevel.entryIdField;
+inline constexpr const char16_t* kSubSystemName = components::kSubSystemLevel.entryNameField;
+inline constexpr const char16_t* kSubFuncId = components::kSubFuncLevel.entryIdField;
+inline constexpr const char16_t* kSubFuncName = components::kSubFuncLevel.entryNameField;
 inline constexpr const char16_t* kNewName = u"NewName";
-inline constexpr const char16_t* kFuncName = u"FFuncName";
-inline constexpr const char16_t* kClassName = u"FClassName";
-inline constexpr const char16_t* kClassParam = u"FClassParam";
-inline constexpr const char16_t* kHelpCode = u"FHelpCode";
+inline constexpr const char16_t* kFuncName = components::kDetailFuncLevel.entryNameField;
+inline constexpr const char16_t* kClassName = components::kClassNameField;
+inline constexpr const char16_t* kClassParam = components::kClassParamField;
+inline constexpr const char16_t* kHelpCode = components::kHelpCodeField;
 inline constexpr const char16_t* kNo = u"No";
 }  // namespace fields
 
@@ -40,7 +42,7 @@ inline constexpr const char16_t* kNo = u"No";
 }  // namespace selection
 
 // The three language codes of a packet set, in their order.
-inline constexpr const char16_t* kPacketLanguages[] = {u"CHS", u"CHT", u"EN"};
+inline constexpr const auto& kPacketLanguages = components::kCatalogLanguageCodes;
 
 // A new packet with one deployment entry per selection entry, in order; the selections stay unchanged.
 // Raises 13 or 6 when a top-class key is not a 32-bit number (an empty key included), 91/13 when an

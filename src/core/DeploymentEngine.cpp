@@ -2,16 +2,16 @@
 
 #include <optional>
 
+#include "account/CatalogContract.h"
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
 #include "automation/PendingError.h"
 #include "automation/TextHelpers.h"
+#include "bag/Dictionary.h"
+#include "bag/TextFormatter.h"
 #include "catalog/CatalogReader.h"
 #include "catalog/CatalogWriter.h"
-#include "bag/Dictionary.h"
 #include "catalog/Recordset.h"
-#include "bag/TextFormatter.h"
-#include "core/CatalogNames.h"
 #include "core/DeployPacket.h"
 #include "hostctx/Texts.h"
 
@@ -22,21 +22,13 @@ using namespace components;
 
 namespace {
 
-Text NameKey(const Variant& name) { return components::CatalogNameKey(name.ToText()); }
+Text NameKey(const Variant& name) { return CatalogNameKey(name.ToText()); }
 
-// True when a record's name matches a wanted name key (NameKey of the entry's name). Upper-casing keeps
-// the length and never makes or removes a blank, so a name whose trimmed length differs from the key
-// cannot match and is not upper-cased: the walks below visit every sibling of a node, and most of them
-// fail on length alone.
+// True when a record's name has a wanted name key (NameKey of the entry's name). The walks below visit
+// every sibling of a node: names are read in place, uncopied, when they are texts (record names are).
 bool MatchesKey(const Variant& name, const Text& wanted) {
-    Text converted;
-    const Text* held = name.TextIf();  // record names are texts: read them in place, uncopied
-    if (!held) held = &(converted = name.ToText());
-    const Text& text = *held;
-    size_t first = text.find_first_not_of(u' ');
-    size_t length = first == Text::npos ? 0 : text.find_last_not_of(u' ') - first + 1;
-    if (length != wanted.size()) return false;
-    return length == 0 || UCase(TextView(text).substr(first, length)) == wanted;
+    if (const Text* held = name.TextIf()) return HasCatalogNameKey(*held, wanted);
+    return HasCatalogNameKey(name.ToText(), wanted);
 }
 
 // A recordset as the engine reads it: through the typed interface when the reader returned one of
@@ -84,8 +76,8 @@ bool DetailPresent(Records records, const Text& wantedName, const Text& classPar
     for (; !records.AtEnd(); records.MoveNext()) {
         // A record that matches by name only is passed over: the same function name may launch
         // another object.
-        if (MatchesKey(records.Field(u"FFuncName"), wantedName) &&
-            records.Field(u"FClassParam").ToText() == classParam) {
+        if (MatchesKey(records.Field(kDetailFuncLevel.nameField), wantedName) &&
+            records.Field(kDetailFuncLevel.identityField).ToText() == classParam) {
             present = true;
             break;
         }
@@ -94,8 +86,8 @@ bool DetailPresent(Records records, const Text& wantedName, const Text& classPar
     return present;
 }
 
-Variant NextIndex(const ObjectRef& reader, short level, const Variant& parent) {
-    return CallMethod(reader, u"GetNextIndex", {Variant(static_cast<int16_t>(level)), parent});
+Variant NextIndex(const ObjectRef& reader, const CatalogLevel& level, const Variant& parent) {
+    return CallMethod(reader, u"GetNextIndex", {Variant(static_cast<int16_t>(level.number)), parent});
 }
 
 void Append(Vector& messages, const char16_t* pattern, const Variant& value) {
@@ -104,68 +96,30 @@ void Append(Vector& messages, const char16_t* pattern, const Variant& value) {
 
 const Variant kZero(static_cast<int16_t>(0));
 
-// One of the three levels above a function detail, as the engine finds or creates it.
-struct Level {
-    short level;
-    const char16_t* listMember;    // reader member listing the children of the parent
-    const char16_t* recordName;    // field of the records holding the name (host's language)
-    const char16_t* recordId;      // field of the records holding the identifier
-    const char16_t* entryName;     // deployment-entry field with the wanted name
-    const char16_t* entryId;       // deployment-entry field that receives the identifier
-    const char16_t* createMember;  // writer member creating a node
-    const char16_t* dataId;        // data fields of a new node: identifier (0), name, and whether
-    const char16_t* dataName;      // the runtime host's class name and the subsystem ID follow
-    bool withClassName;
-    bool withSubId;
-    const char16_t* createdPattern;
-};
+// The message of a node the engine created, for the three levels above a function detail.
+const char16_t* CreatedPattern(const CatalogLevel& level) {
+    static constexpr const char16_t* kPatterns[] = {patterns::kTopClassCreated, patterns::kSubSystemCreated,
+                                                    patterns::kSubFuncCreated};
+    return kPatterns[level.number - 1];
+}
 
-constexpr Level kTopClass{kLevelTopClass,
-                          u"GetTopClass_All",
-                          u"FTopClassName",
-                          u"FTopClassID",
-                          fields::kTopClassName,
-                          fields::kTopClassId,
-                          u"CreateTopClass",
-                          u"FTopClassID",
-                          u"FTopClassName",
-                          false,
-                          false,
-                          patterns::kTopClassCreated};
-constexpr Level kSubSystem{kLevelSubSystem,
-                           u"GetSubSystem_All",
-                           u"FName",
-                           u"FSubSysID",
-                           fields::kSubSystemName,
-                           fields::kSubSystemId,
-                           u"CreateSubSys",
-                           u"FSubSysID",
-                           u"FSysName",
-                           true,
-                           true,
-                           patterns::kSubSystemCreated};
-constexpr Level kSubFunc{kLevelSubFunc,
-                         u"GetSubFunc_All",
-                         u"FFuncName",
-                         u"FSubFuncID",
-                         fields::kSubFuncName,
-                         fields::kSubFuncId,
-                         u"CreateSubFunc",
-                         u"FSubFuncID",
-                         u"FFuncName",
-                         true,
-                         false,
-                         patterns::kSubFuncCreated};
+// What the engine stores in an attribute of a node it creates above a function detail; nothing for the
+// attributes it leaves to the writer.
+std::optional<Variant> AttributeValue(const CatalogAttribute& attribute) {
+    TextView field = attribute.field;
+    if (field == kClassNameField) return Variant(kRuntimeHostClass);
+    if (field == kSubIdField) return Variant(u"orvahost");
+    return std::nullopt;
+}
 
 // Copies the entry's names in the three languages, where it carries them (DeployToLumoMain adds them
 // from the packet file's parallel packets), into the create's data: a node created by a deployment is
 // named in every language, so a later deployment in another language finds it.
 void CopyLanguageNames(const Dictionary& entry, const char16_t* entryName, Dictionary& data,
                        const char16_t* dataName) {
-    for (const char16_t* language : kPacketLanguages) {
-        Text suffix = Text(u"_") + language;
-        Variant name = entry.Value(Text(entryName) + suffix);
-        if (!name.IsEmpty()) data.SetValue(Text(dataName) + suffix, name);
+    for (CatalogLanguage language : kCatalogLanguages) {
+        Variant name = entry.Value(LanguageField(entryName, language));
+        if (!name.IsEmpty()) data.SetValue(LanguageField(dataName, language), name);
     }
 }
 
@@ -173,7 +127,7 @@ void CopyLanguageNames(const Dictionary& entry, const char16_t* entryName, Dicti
 // an equal sibling (a name in another language, another deployment's node) and handed that back. A
 // writer that says nothing is taken at its word: the node is new.
 bool WasCreated(const Dictionary& data) {
-    Variant created = data.Value(components::kCreatedField);
+    Variant created = data.Value(kCreatedField);
     return created.IsEmpty() || created.ToBool();
 }
 
@@ -182,43 +136,44 @@ components::CatalogReader* OwnReader(const ObjectRef& reader) {
     return dynamic_cast<components::CatalogReader*>(reader.get());
 }
 
-std::optional<Variant> FindChild(const Level& level, const std::optional<Variant>& parent,
+std::optional<Variant> FindChild(const CatalogLevel& level, const std::optional<Variant>& parent,
                                  const ObjectRef& reader, const Text& wanted) {
     if (components::CatalogReader* own = OwnReader(reader)) {
-        auto id = own->FindChildByKey(level.level, parent ? parent->ToInt32() : 0, wanted);
+        auto id = own->FindChildByKey(level.number, parent ? parent->ToInt32() : 0, wanted);
         return id ? std::optional<Variant>(Variant(*id)) : std::nullopt;
     }
     Variant list =
         parent ? CallMethod(reader, level.listMember, {*parent}) : CallMethod(reader, level.listMember);
-    return FindByName(Records(list), level.recordName, level.recordId, wanted);
+    return FindByName(Records(list), level.nameField, level.idField, wanted);
 }
 
 // Finds the node of the entry's name under parent (the top level when parent is nothing), creates
 // it when missing, and stores its identifier in the entry. Returns the identifier.
-Variant FindOrCreate(const Level& level, Dictionary& entry, const std::optional<Variant>& parent,
+Variant FindOrCreate(const CatalogLevel& level, Dictionary& entry, const std::optional<Variant>& parent,
                      const ObjectRef& reader, const ObjectRef& writer, Vector& messages) {
-    Variant name = entry.Value(level.entryName);
+    Variant name = entry.Value(level.entryNameField);
     if (auto id = FindChild(level, parent, reader, NameKey(name))) {
-        entry.SetValue(level.entryId, *id);
+        entry.SetValue(level.entryIdField, *id);
         return *id;
     }
     DictionaryRef data = Dictionary::Create();
-    data->SetValue(level.dataId, kZero);
-    data->SetValue(level.dataName, name);
-    CopyLanguageNames(entry, level.entryName, *data, level.dataName);
-    if (level.withClassName) data->SetValue(u"FClassName", kRuntimeHostClass);
-    if (level.withSubId) data->SetValue(u"FSubID", u"orvahost");
-    data->SetValue(u"FVisible", true);
-    Variant index = NextIndex(reader, level.level, parent.value_or(kZero));
+    data->SetValue(level.idField, kZero);
+    data->SetValue(level.createNameField, name);
+    CopyLanguageNames(entry, level.entryNameField, *data, level.createNameField);
+    for (const CatalogAttribute& attribute : level.Attributes()) {
+        if (auto value = AttributeValue(attribute)) data->SetValue(attribute.field, *value);
+    }
+    data->SetValue(kVisibleField, true);
+    Variant index = NextIndex(reader, level, parent.value_or(kZero));
     // The data dictionary goes by reference; of what the writer leaves in it, only FCreated is read.
     std::vector<Variant> args;
     if (parent) args.push_back(*parent);
     args.insert(args.end(), {index, data, true});
     Variant id = CallByName(writer, level.createMember, args);
-    entry.SetValue(level.entryId, id);
+    entry.SetValue(level.entryIdField, id);
     // A node found by the create (named in another language, or made by another deployment a moment
     // ago) is reused silently, as a node the walk found.
-    if (WasCreated(*data)) Append(messages, level.createdPattern, name);
+    if (WasCreated(*data)) Append(messages, CreatedPattern(level), name);
     return id;
 }
 
@@ -227,7 +182,7 @@ bool DetailPresent(const ObjectRef& reader, const Variant& subFuncId, const Text
     if (components::CatalogReader* own = OwnReader(reader)) {
         return own->HasDetailByKey(subFuncId.ToInt32(), wantedName, classParam);
     }
-    return DetailPresent(Records(CallMethod(reader, u"GetDetailFunc_All", {subFuncId})), wantedName,
+    return DetailPresent(Records(CallMethod(reader, kDetailFuncLevel.listMember, {subFuncId})), wantedName,
                          classParam);
 }
 
@@ -235,27 +190,31 @@ void DeployEntry(Dictionary& entry, Vector& messages) {
     ObjectRef reader = CreateObject(kCatalogReaderProgId);
     ObjectRef writer = CreateObject(kCatalogWriterProgId);
 
-    Variant topClassId = FindOrCreate(kTopClass, entry, std::nullopt, reader, writer, messages);
-    Variant subSystemId = FindOrCreate(kSubSystem, entry, topClassId, reader, writer, messages);
-    Variant subFuncId = FindOrCreate(kSubFunc, entry, subSystemId, reader, writer, messages);
+    // The levels above the function detail, each under the one found or created before it.
+    std::optional<Variant> parent;
+    for (const CatalogLevel* level = &kTopClassLevel; level != &kDetailFuncLevel; level = level->Child()) {
+        parent = FindOrCreate(*level, entry, parent, reader, writer, messages);
+    }
+    const Variant& subFuncId = *parent;
 
-    Variant funcName = entry.Value(fields::kFuncName);
+    const CatalogLevel& detail = kDetailFuncLevel;
+    Variant funcName = entry.Value(detail.entryNameField);
     Text classParam = entry.Value(fields::kClassParam).ToText();
     if (DetailPresent(reader, subFuncId, NameKey(funcName), classParam)) {
         Append(messages, patterns::kDetailPresent, entry.Value(fields::kNo));
         return;
     }
     DictionaryRef data = Dictionary::Create();
-    data->SetValue(u"NewName", entry.Value(fields::kNewName));
-    data->SetValue(u"FFuncName", funcName);
-    CopyLanguageNames(entry, fields::kFuncName, *data, u"FFuncName");
-    data->SetValue(u"FClassName", entry.Value(fields::kClassName));
-    data->SetValue(u"FClassParam", classParam);
-    data->SetValue(u"FDetailFuncID", kZero);
-    data->SetValue(u"FHelpCode", Text());
-    Variant index = NextIndex(reader, kLevelDetailFunc, subFuncId);
+    data->SetValue(detail.createNameFallback, entry.Value(fields::kNewName));
+    data->SetValue(detail.createNameField, funcName);
+    CopyLanguageNames(entry, detail.entryNameField, *data, detail.createNameField);
+    data->SetValue(kClassNameField, entry.Value(fields::kClassName));
+    data->SetValue(kClassParamField, classParam);
+    data->SetValue(detail.idField, kZero);
+    data->SetValue(kHelpCodeField, Text());
+    Variant index = NextIndex(reader, detail, subFuncId);
     std::vector<Variant> args{subFuncId, index, data, true};
-    CallByName(writer, u"CreateDetailFunc", args);  // its result is not needed
+    CallByName(writer, detail.createMember, args);  // its result is not needed
     // Another deployment may have created the same function since the look-up above: the writer then
     // finds it inside its transaction, and this entry is refused like any present function.
     Append(messages, WasCreated(*data) ? patterns::kDetailCreated : patterns::kDetailPresent,

@@ -8,7 +8,7 @@
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
 #include "automation/TextHelpers.h"
-#include "account/AccountLocation.h"
+#include "services/PropsString.h"
 
 namespace orva::hostctx {
 

@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "automation/AutomationError.h"
-#include "support/AccountFixture.h"
 #include "account/AccountLocation.h"
+#include "automation/AutomationError.h"
 #include "catalog/CatalogReader.h"
+#include "services/PropsString.h"
+#include "support/AccountFixture.h"
 
 namespace orva::components {
 namespace {
