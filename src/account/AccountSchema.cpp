@@ -100,7 +100,7 @@ void ApplyMigration(SqliteDatabase& database, const AccountMigration& migration)
         PrepareMigration(database, migration.version);
         database.Execute(migration.sql);
     } catch (const AutomationError& error) {
-        Raise(error.Number(), error.Description() + u" (" + FromUtf8(migration.name) + u")");
+        RaiseWithDescription(error, error.Description() + u" (" + FromUtf8(migration.name) + u")");
     }
     if (AccountSchemaVersion(database) != migration.version) {
         RaiseNotAnAccount(database, std::string(migration.name) + " did not set its schema version");
@@ -145,7 +145,7 @@ std::string BackUpAccount(SqliteDatabase& database) {
             copy.Step();
         } catch (const AutomationError& failure) {
             if (attempt < 100 && std::filesystem::exists(target, error)) continue;
-            Raise(failure.Number(), failure.Description() +
+            RaiseWithDescription(failure, failure.Description() +
                                         u" (the copy made before migrating the account to "
                                         u"schema version " +
                                         Int32ToText(LatestAccountSchemaVersion()) +
