@@ -146,11 +146,11 @@ std::string BackUpAccount(SqliteDatabase& database) {
         } catch (const AutomationError& failure) {
             if (attempt < 100 && std::filesystem::exists(target, error)) continue;
             RaiseWithDescription(failure, failure.Description() +
-                                        u" (the copy made before migrating the account to "
-                                        u"schema version " +
-                                        Int32ToText(LatestAccountSchemaVersion()) +
-                                        u" could not be written to " + FromUtf8(target) +
-                                        u"; the account was left as it is)");
+                                              u" (the copy made before migrating the account to "
+                                              u"schema version " +
+                                              Int32ToText(LatestAccountSchemaVersion()) +
+                                              u" could not be written to " + FromUtf8(target) +
+                                              u"; the account was left as it is)");
         }
         std::fprintf(stderr, "orva: %s: copied to %s before migrating it from schema version %d to %d\n",
                      database.FileName().c_str(), target.c_str(), version, LatestAccountSchemaVersion());

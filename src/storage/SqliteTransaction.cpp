@@ -12,7 +12,7 @@ SqliteTransaction::~SqliteTransaction() {
     // A failed statement can already have ended the transaction (SQLite rolls back on some errors).
     if (!m_open || !m_database.InTransaction()) return;
     // Ignored: closing the connection rolls back what ROLLBACK could not.
-    RunIgnoring([&] { m_database.Execute("ROLLBACK"); });
+    automation::RunIgnoring([&] { m_database.Execute("ROLLBACK"); });
 }
 
 void SqliteTransaction::Commit() {
