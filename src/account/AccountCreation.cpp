@@ -88,7 +88,7 @@ void Verify(const std::string& fileName) {
          at = description.find(shownTemporary, at + account.size())) {
         description.replace(at, shownTemporary.size(), account);
     }
-    Raise(error.Number(), description);
+    RaiseWithDescription(error, description);
 }
 
 }  // namespace

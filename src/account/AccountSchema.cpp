@@ -93,7 +93,7 @@ void ApplyMigration(SqliteDatabase& database, const AccountMigration& migration)
         PrepareMigration(database, migration.version);
         database.Execute(migration.sql);
     } catch (const AutomationError& error) {
-        Raise(error.Number(), error.Description() + u" (" + FromUtf8(migration.name) + u")");
+        RaiseWithDescription(error, error.Description() + u" (" + FromUtf8(migration.name) + u")");
     }
     if (AccountSchemaVersion(database) != migration.version) {
         RaiseNotAnAccount(database, std::string(migration.name) + " did not set its schema version");
@@ -138,12 +138,12 @@ std::string BackUpAccount(SqliteDatabase& database) {
             copy.Step();
         } catch (const AutomationError& failure) {
             if (attempt < 100 && std::filesystem::exists(target, error)) continue;
-            Raise(failure.Number(), failure.Description() +
-                                        u" (the copy made before migrating the account to "
-                                        u"schema version " +
-                                        Int32ToText(LatestAccountSchemaVersion()) +
-                                        u" could not be written to " + FromUtf8(target) +
-                                        u"; the account was left as it is)");
+            RaiseWithDescription(failure, failure.Description() +
+                                              u" (the copy made before migrating the account to "
+                                              u"schema version " +
+                                              Int32ToText(LatestAccountSchemaVersion()) +
+                                              u" could not be written to " + FromUtf8(target) +
+                                              u"; the account was left as it is)");
         }
         std::fprintf(stderr, "orva: %s: copied to %s before migrating it from schema version %d to %d\n",
                      database.FileName().c_str(), target.c_str(), version, LatestAccountSchemaVersion());

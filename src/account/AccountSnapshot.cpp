@@ -51,6 +51,7 @@ AccountSnapshot::AccountSnapshot(const std::filesystem::path& source) {
         sqlite3_backup_finish(backup);
         if (rc != SQLITE_DONE) Raise(errors::kDeviceIo, FromUtf8(source.string() + ": " + sqlite3_errstr(rc)));
     } catch (...) {
+        // No failure mode: the half-made copy goes, and the failure passes on.
         std::error_code ignored;
         std::filesystem::remove_all(m_folder, ignored);
         throw;

@@ -24,18 +24,17 @@ ObjectRef clsDeploywizard::ShowWizard(const VectorRef&, const ObjectRef&) {
 
 Text clsDeploywizard::DeployToFile(const ObjectRef& objResult, const Text& strPath) {
     // Trap and end: any failure gives the empty text and nothing else.
-    try {
+    Text file;
+    bool saved = TrapAndEnd([&] {
         Text folder = strPath.empty() ? FromUtf8(LibraryFolder().string()) + u"/" : strPath;
         for (char16_t& c : folder) {
             if (c == u'\\') c = u'/';
         }
         if (folder.back() != u'/') folder += u'/';
-        Text file = folder + kPacketFileName;
+        file = folder + kPacketFileName;
         CallMethod(objResult, u"Save", {file});
-        return file;
-    } catch (...) {
-        return {};
-    }
+    });
+    return saved ? file : Text();
 }
 
 namespace {
@@ -62,13 +61,16 @@ void AddLanguageNames(components::Vector& packet, const Text& language, const Di
             packets.push_back(nullptr);  // the packet being deployed, already remapped
             continue;
         }
-        try {
+        // A packet that is missing, of another length, or cannot be read or remapped gives no names:
+        // every entry keeps its one name. This refinement never fails, so the failure is not recorded.
+        VectorRef copy;
+        bool read = RunIgnoring([&] {
             Variant other = packetSet.Value(code);
             if (!other.IsObject() || !other.ToObject()) return;
             // A copy: the file's other packets are read, not changed.
-            VectorRef copy = Vector::Create();
             VectorRef source = AsVector(other);
             if (source->Count() != packet.Count()) return;
+            copy = Vector::Create();
             for (int32_t i = source->LowerBound(); i <= source->UpperBound(); ++i) {
                 DictionaryRef original = AsDictionary(source->Item(i));
                 DictionaryRef entry = Dictionary::Create();
@@ -79,13 +81,13 @@ void AddLanguageNames(components::Vector& packet, const Text& language, const Di
                 copy->Add(entry);
             }
             if (info) core::RemapPacket(*copy, *info, code);
-            packets.push_back(copy);
-        } catch (const AutomationError&) {
-            return;  // Skip: a packet that cannot be read or remapped gives no names; all keep one.
-        }
+        });
+        if (!read || !copy) return;
+        packets.push_back(copy);
     }
     for (int32_t i = packet.LowerBound(); i <= packet.UpperBound(); ++i) {
-        try {
+        // Skip, unrecorded: an entry that fails keeps its one name.
+        RunIgnoring([&] {
             DictionaryRef entry = AsDictionary(packet.Item(i));
             std::vector<DictionaryRef> parallel;
             bool same = true;
@@ -99,16 +101,14 @@ void AddLanguageNames(components::Vector& packet, const Text& language, const Di
                 }
                 parallel.push_back(other);
             }
-            if (!same) continue;
+            if (!same) return;
             for (size_t p = 0; p < parallel.size(); ++p) {
                 for (const char16_t* field : kNameFields) {
                     entry->SetValue(Text(field) + u"_" + core::kPacketLanguages[p],
                                     parallel[p]->Value(field));
                 }
             }
-        } catch (const AutomationError&) {
-            // Skip: this entry keeps its one name.
-        }
+        });
     }
 }
 
@@ -118,25 +118,25 @@ bool clsDeploywizard::DeployToLumoMain(const Text& strFile, DictionaryRef& dctIn
                                        const core::DeployProgress& progress) {
     if (!msgList) msgList = Vector::Create();
     Variant packet;
-    // Trap and end for everything before the engine; the engine reports its own failures.
-    try {
-        Text language = UCase(hostctx::GetPropsValue(u"Language"));
-        DictionaryRef packetSet = Dictionary::Create();
-        packetSet->Load(strFile);
-        packet = packetSet->Value(language);
-        if (!packet.IsObject() || !packet.ToObject()) {
-            Raise(errors::kBadFileFormat,
-                  strFile + u": the packet file holds no packet for the language \"" + language + u"\"");
-        }
-        if (dctInfo) core::RemapPacket(*AsVector(packet), *dctInfo, language);
-        AddLanguageNames(*AsVector(packet), language, *packetSet, dctInfo);
-    } catch (...) {
-        AutomationError error = CurrentAsAutomationError();
-        msgList->Add(hostctx::FormatText(core::patterns::kDeployFailed, {error.Description()}));
-        // Reported in the list and handled: the handler's end leaves no pending error.
-        ClearPending();
-        return false;
-    }
+    // Trap and end for everything before the engine, reported in the list; the engine reports its
+    // own failures.
+    bool ready = TrapAndEnd(
+        [&] {
+            Text language = UCase(hostctx::GetPropsValue(u"Language"));
+            DictionaryRef packetSet = Dictionary::Create();
+            packetSet->Load(strFile);
+            packet = packetSet->Value(language);
+            if (!packet.IsObject() || !packet.ToObject()) {
+                Raise(errors::kBadFileFormat,
+                      strFile + u": the packet file holds no packet for the language \"" + language + u"\"");
+            }
+            if (dctInfo) core::RemapPacket(*AsVector(packet), *dctInfo, language);
+            AddLanguageNames(*AsVector(packet), language, *packetSet, dctInfo);
+        },
+        [&](const AutomationError& error) {
+            msgList->Add(hostctx::FormatText(core::patterns::kDeployFailed, {error.Description()}));
+        });
+    if (!ready) return false;
     return core::DeployPacketToCatalogue(packet, msgList, progress);
 }
 

@@ -14,11 +14,6 @@
 
 namespace orva::api {
 
-using automation::ObjectRef;
-using automation::Text;
-using automation::TextView;
-using automation::Variant;
-
 class clsDeploywizard : public automation::Object {
 public:
     static constexpr const char16_t* kProgId = u"OrvaClassDeploy.clsDeploywizard";
@@ -31,7 +26,8 @@ public:
     // Opens the deployment wizard for the chosen business-object types, optionally on the packet set
     // of an earlier call, and returns the new packet set, or nothing when the user cancels.
     // Errors reach the caller.
-    ObjectRef ShowWizard(const components::VectorRef& vetSelectObjects, const ObjectRef& objResult = nullptr);
+    automation::ObjectRef ShowWizard(const components::VectorRef& vetSelectObjects,
+                                     const automation::ObjectRef& objResult = nullptr);
 
     // Saves objResult (a packet set, or any object with a Save member) as "DeployFunction.Dat" in
     // strPath, or in the library's own folder when strPath is empty, and returns the full path.
@@ -40,7 +36,7 @@ public:
     // Folders on Linux: "/" separates folders. Because hosts written for Windows pass folders with
     // "\", every "\" in strPath is read as "/" ("C:\out\" is not meaningful here, "out\sub\" is the
     // folder out/sub). No separator is added when the folder already ends in one.
-    Text DeployToFile(const ObjectRef& objResult, const Text& strPath);
+    automation::Text DeployToFile(const automation::ObjectRef& objResult, const automation::Text& strPath);
 
     // Loads the packet file strFile, takes the packet of the host's language, replaces class
     // identifiers and names as dctInfo says, and deploys it into the console catalogue. Every step is
@@ -52,11 +48,12 @@ public:
     // deployed packet is, each with its own language's new names). An entry whose counterparts differ
     // in identifiers or class parameter, or a file whose packets differ in length, keeps its one name.
     // progress, when given, hears after each deployed entry how many of how many are done.
-    bool DeployToLumoMain(const Text& strFile, components::DictionaryRef& dctInfo, components::VectorRef& msgList,
-                          const core::DeployProgress& progress = nullptr);
+    bool DeployToLumoMain(const automation::Text& strFile, components::DictionaryRef& dctInfo,
+                          components::VectorRef& msgList, const core::DeployProgress& progress = nullptr);
 
-    Text TypeName() const override { return u"clsDeploywizard"; }
-    Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;
+    automation::Text TypeName() const override { return u"clsDeploywizard"; }
+    automation::Variant Invoke(automation::TextView name, automation::CallKind kind,
+                               std::span<automation::Variant> args) override;
 };
 
 }  // namespace orva::api

@@ -40,6 +40,11 @@ AutomationError::AutomationError(int32_t number, Text description, Text source, 
 
 void Raise(int32_t number, Text description) { throw AutomationError(number, std::move(description)); }
 
+void RaiseWithDescription(const AutomationError& error, Text description) {
+    throw AutomationError(error.Number(), std::move(description), error.Source(), error.HelpFile(),
+                          error.HelpContext());
+}
+
 AutomationError CurrentAsAutomationError() {
     try {
         throw;

@@ -62,6 +62,10 @@ private:
 // Throws AutomationError(number, description); a one-word way to raise at the failure step.
 [[noreturn]] void Raise(int32_t number, Text description = {});
 
+// Raises error again with another description, keeping its number, source and help reference (a
+// database error's result code): for callers that add to the description where the failure happened.
+[[noreturn]] void RaiseWithDescription(const AutomationError& error, Text description);
+
 // Turns any exception in flight into an AutomationError: AutomationErrors pass unchanged,
 // std::bad_alloc becomes 7, other std::exceptions become 5 with their what() as description.
 // Call only inside a catch block.

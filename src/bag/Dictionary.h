@@ -16,11 +16,6 @@
 
 namespace orva::components {
 
-using automation::ObjectRef;
-using automation::Text;
-using automation::TextView;
-using automation::Variant;
-
 class Dictionary : public automation::Object {
 public:
     static constexpr const char16_t* kProgId = u"Nexo.Dictionary";
@@ -30,41 +25,42 @@ public:
     int32_t Count() const { return static_cast<int32_t>(m_entries.size()); }
 
     // The i-th key (1-based, insertion order) in its first spelling. Raises 9 outside 1..Count.
-    const Text& Key(int32_t index) const;
+    const automation::Text& Key(int32_t index) const;
 
     // The value stored under key, or an empty variant when the key was never stored.
-    Variant Value(TextView key) const;
+    automation::Variant Value(automation::TextView key) const;
 
     // Stores value under key, replacing an earlier value; a new key goes to the end of the order.
-    void SetValue(TextView key, Variant value);
+    void SetValue(automation::TextView key, automation::Variant value);
 
-    bool HasKey(TextView key) const;
+    bool HasKey(automation::TextView key) const;
 
     // Appends key and value unless a key matching key is already there (then returns false and
     // changes nothing). The key text is shared, not copied: a reader of many dictionaries with the
     // same keys (a loaded packet) keeps one copy of each key. key must hold a text.
-    bool AddNew(SharedText key, Variant value);
+    bool AddNew(SharedText key, automation::Variant value);
 
     // Appends key and value without looking for a matching key: for readers that have checked that
     // the key differs from every key already stored in more than letter case. key must hold a text.
-    void AppendUnique(SharedText key, Variant value);
+    void AppendUnique(SharedText key, automation::Variant value);
 
     // Makes room for count keys in advance.
     void Reserve(size_t count) { m_entries.reserve(count); }
 
     // Removes key and its value; returns false when the key was not there.
-    bool Remove(TextView key);
+    bool Remove(automation::TextView key);
 
     // Writes the dictionary with everything it holds to a packet file (PacketFile.h). Raises as
     // SavePacketFile does; an earlier file at that path stays untouched on failure.
-    void Save(const Text& path) const;
+    void Save(const automation::Text& path) const;
 
     // Replaces the content with the dictionary stored in a packet file. Raises as LoadPacketFile does;
     // on failure the content stays as it was.
-    void Load(const Text& path);
+    void Load(const automation::Text& path);
 
-    Text TypeName() const override { return u"Dictionary"; }
-    Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;
+    automation::Text TypeName() const override { return u"Dictionary"; }
+    automation::Variant Invoke(automation::TextView name, automation::CallKind kind,
+                               std::span<automation::Variant> args) override;
 
     // Dictionaries are mostly small (a deployment entry has twelve keys): up to kLinearLimit keys a
     // linear search is faster and smaller than a hash index; above it the index is built.
@@ -73,24 +69,24 @@ public:
 private:
     static constexpr size_t kNotFound = SIZE_MAX;
 
-    size_t Find(TextView key) const;
+    size_t Find(automation::TextView key) const;
     void IndexLast();
     void Reindex();
 
     // 48 bytes: a loaded packet holds one per key of every entry.
     struct Entry {
         SharedText key;
-        Variant value;
+        automation::Variant value;
     };
     std::vector<Entry> m_entries;
     // Upper-cased key -> position; only above the limit, so small dictionaries do not carry an empty
     // hash table.
-    std::unique_ptr<std::unordered_map<Text, size_t>> m_positions;
+    std::unique_ptr<std::unordered_map<automation::Text, size_t>> m_positions;
 };
 
 using DictionaryRef = std::shared_ptr<Dictionary>;
 
 // The object in a variant as a dictionary. Raises 91 for nothing or empty, 13 for another class.
-DictionaryRef AsDictionary(const Variant& value);
+DictionaryRef AsDictionary(const automation::Variant& value);
 
 }  // namespace orva::components

@@ -89,7 +89,7 @@ std::unique_ptr<FileSource> OpenPacketFile(const Text& path) {
     try {
         return std::make_unique<FileSource>(fd, size, path);
     } catch (...) {
-        ::close(fd);
+        ::close(fd);  // no failure mode: the descriptor is closed and the failure passes on
         throw;
     }
 }

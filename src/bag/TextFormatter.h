@@ -19,10 +19,6 @@
 
 namespace orva::components {
 
-using automation::Text;
-using automation::TextView;
-using automation::Variant;
-
 class TextFormatter : public automation::Object {
 public:
     static constexpr const char16_t* kProgId = u"Nexo.TextFormatter";
@@ -30,12 +26,14 @@ public:
     static std::shared_ptr<TextFormatter> Create() { return std::make_shared<TextFormatter>(); }
 
     // The first form: values given one by one.
-    Text Format(TextView pattern, const std::vector<Variant>& values) const;
+    automation::Text Format(automation::TextView pattern,
+                            const std::vector<automation::Variant>& values) const;
     // The second form: an array whose lower-bound element fills %1.
-    Text Format(TextView pattern, const automation::VariantArray& values) const;
+    automation::Text Format(automation::TextView pattern, const automation::VariantArray& values) const;
 
-    Text TypeName() const override { return u"TextFormatter"; }
-    Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;
+    automation::Text TypeName() const override { return u"TextFormatter"; }
+    automation::Variant Invoke(automation::TextView name, automation::CallKind kind,
+                               std::span<automation::Variant> args) override;
 };
 
 }  // namespace orva::components

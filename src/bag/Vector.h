@@ -17,10 +17,6 @@
 
 namespace orva::components {
 
-using automation::Text;
-using automation::TextView;
-using automation::Variant;
-
 class Vector : public automation::Object {
 public:
     static constexpr const char16_t* kProgId = u"Nexo.Vector";
@@ -32,11 +28,11 @@ public:
     int32_t UpperBound() const { return Count(); }
 
     // Appends value at the end and returns its index.
-    int32_t Add(Variant value);
+    int32_t Add(automation::Variant value);
 
     // The item at index (1-based). Raises 9 outside 1..Count.
-    const Variant& Item(int32_t index) const;
-    void SetItem(int32_t index, Variant value);
+    const automation::Variant& Item(int32_t index) const;
+    void SetItem(int32_t index, automation::Variant value);
 
     // Removes count items from index on. Raises 9, removing nothing, unless 1 <= index <= Count and
     // 0 <= count <= Count - index + 1.
@@ -51,25 +47,28 @@ public:
 
     // Calls observer with every value appended by Add from now on (nullptr: stop). Lets a caller show
     // message-list lines while the operation that appends them is still running. Not copied by Copy.
-    void SetAppendObserver(std::function<void(const Variant&)> observer) { m_observer = std::move(observer); }
+    void SetAppendObserver(std::function<void(const automation::Variant&)> observer) {
+        m_observer = std::move(observer);
+    }
 
     // Enumeration in index order.
-    std::vector<Variant>::const_iterator begin() const { return m_items.begin(); }
-    std::vector<Variant>::const_iterator end() const { return m_items.end(); }
+    std::vector<automation::Variant>::const_iterator begin() const { return m_items.begin(); }
+    std::vector<automation::Variant>::const_iterator end() const { return m_items.end(); }
 
-    Text TypeName() const override { return u"Vector"; }
-    Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;
+    automation::Text TypeName() const override { return u"Vector"; }
+    automation::Variant Invoke(automation::TextView name, automation::CallKind kind,
+                               std::span<automation::Variant> args) override;
 
 private:
     void CheckIndex(int32_t index) const;
 
-    std::vector<Variant> m_items;
-    std::function<void(const Variant&)> m_observer;
+    std::vector<automation::Variant> m_items;
+    std::function<void(const automation::Variant&)> m_observer;
 };
 
 using VectorRef = std::shared_ptr<Vector>;
 
 // The object in a variant as a vector. Raises 91 for nothing or empty, 13 for another class.
-VectorRef AsVector(const Variant& value);
+VectorRef AsVector(const automation::Variant& value);
 
 }  // namespace orva::components

@@ -63,13 +63,15 @@ public:
     // language has the name key nameKey (CatalogNameKey, account/CatalogContract.h); nothing when there
     // is none. The same answer as walking the _All recordset and comparing the name field's key,
     // through the stored per-language key and its index. Raises 5 for another level.
-    std::optional<int32_t> FindChildByKey(int32_t level, int32_t parentId, const Text& nameKey);
+    std::optional<int32_t> FindChildByKey(int32_t level, int32_t parentId, const automation::Text& nameKey);
     // True when the sub-function holds a function detail whose name in the reader's language has the
     // key nameKey and whose class parameter equals classParam exactly.
-    bool HasDetailByKey(int32_t subFuncId, const Text& nameKey, const Text& classParam);
+    bool HasDetailByKey(int32_t subFuncId, const automation::Text& nameKey,
+                        const automation::Text& classParam);
 
-    Text TypeName() const override { return u"CatalogReader"; }
-    Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;
+    automation::Text TypeName() const override { return u"CatalogReader"; }
+    automation::Variant Invoke(automation::TextView name, automation::CallKind kind,
+                               std::span<automation::Variant> args) override;
 
 private:
     AccountAddress Account() const;

@@ -75,8 +75,9 @@ public:
     int32_t Create(const CatalogLevel& level, int32_t parentId, int32_t index, const Dictionary& data,
                    bool* created = nullptr);
 
-    Text TypeName() const override { return u"CatalogWriter"; }
-    Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;
+    automation::Text TypeName() const override { return u"CatalogWriter"; }
+    automation::Variant Invoke(automation::TextView name, automation::CallKind kind,
+                               std::span<automation::Variant> args) override;
 
 private:
     AccountAddress Account() const;

@@ -9,24 +9,21 @@
 
 namespace orva::components {
 
-using automation::Text;
-using automation::TextView;
-using automation::Variant;
-
 class Recordset : public automation::Object {
 public:
     // True when there is no current row (after the last row, or after Close).
     virtual bool IsEOF() const = 0;
     // The value of a field of the current row: Long for integers, Double for reals, Text for texts,
     // Null for SQL NULL. Raises 3021 when there is no current row and 3265 for an unknown field name.
-    virtual Variant Field(TextView name) const = 0;
+    virtual automation::Variant Field(automation::TextView name) const = 0;
     // Moves to the next row. Raises 3021 at EOF.
     virtual void MoveNext() = 0;
     // Ends the query and releases its resources; later calls see EOF. Idempotent.
     virtual void Close() = 0;
 
-    Text TypeName() const override { return u"Recordset"; }
-    Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;
+    automation::Text TypeName() const override { return u"Recordset"; }
+    automation::Variant Invoke(automation::TextView name, automation::CallKind kind,
+                               std::span<automation::Variant> args) override;
 };
 
 namespace recordset_errors {

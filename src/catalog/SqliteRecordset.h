@@ -22,12 +22,12 @@ public:
     explicit SqliteRecordset(std::unique_ptr<SqliteStatement> statement);
 
     bool IsEOF() const override { return !m_statement; }
-    Variant Field(TextView name) const override;
+    automation::Variant Field(automation::TextView name) const override;
     void MoveNext() override;
     void Close() override;
 
     // The field names, in the query's column order.
-    std::vector<Text> FieldNames() const { return m_columns->names; }
+    std::vector<automation::Text> FieldNames() const { return m_columns->names; }
 
 private:
     // Steps to the next row; at the end the statement goes back to its connection at once.
@@ -35,7 +35,7 @@ private:
 
     std::unique_ptr<SqliteStatement> m_statement;  // null at EOF and after Close
     struct Columns {
-        std::vector<Text> names;  // in the query's column order
+        std::vector<automation::Text> names;  // in the query's column order
     };
     std::shared_ptr<const Columns> m_columns;  // shared by every recordset of the same query text
 };

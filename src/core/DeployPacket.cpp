@@ -5,6 +5,8 @@
 
 namespace orva::core {
 
+using namespace automation;
+
 using namespace components;
 
 VectorRef BuildDeployPacket(const Vector& selections) {

@@ -225,21 +225,18 @@ void DeployEntry(Dictionary& entry, Vector& messages) {
 // the line can fail in turn (no formatter); the report must still reach the list, so the plain
 // pattern with the values is the last resort.
 Text ErrorLine(const AutomationError& error, const DictionaryRef& current) {
+    // Failures here are ignored, not recorded: the pending error holds the failure being reported.
     std::optional<Text> no;
-    if (current) {
-        try {
-            no = current->Value(fields::kNo).ToText();
-        } catch (const AutomationError&) {
-        }
-    }
-    try {
-        return no ? hostctx::FormatText(patterns::kEntryFailed, {*no, error.Description()})
+    if (current) RunIgnoring([&] { no = current->Value(fields::kNo).ToText(); });
+    Text line;
+    bool formatted = RunIgnoring([&] {
+        line = no ? hostctx::FormatText(patterns::kEntryFailed, {*no, error.Description()})
                   : hostctx::FormatText(patterns::kDeployFailed, {error.Description()});
-    } catch (...) {
-        TextFormatter formatter;
-        return no ? formatter.Format(patterns::kEntryFailed, std::vector<Variant>{*no, error.Description()})
-                  : formatter.Format(patterns::kDeployFailed, std::vector<Variant>{error.Description()});
-    }
+    });
+    if (formatted) return line;
+    TextFormatter formatter;
+    return no ? formatter.Format(patterns::kEntryFailed, std::vector<Variant>{*no, error.Description()})
+              : formatter.Format(patterns::kDeployFailed, std::vector<Variant>{error.Description()});
 }
 
 }  // namespace
@@ -248,27 +245,21 @@ bool DeployPacketToCatalogue(const Variant& packet, VectorRef& messages, const D
     if (!messages) messages = Vector::Create();
     DictionaryRef current;
     // Trap and end: the first failure ends the run with one error line and false.
-    try {
-        VectorRef entries = AsVector(packet);
-        for (int32_t i = entries->LowerBound(); i <= entries->UpperBound(); ++i) {
-            // An item that is not an entry has no "No": its failure must not be reported under the
-            // previous entry's line, which succeeded.
+    return TrapAndEnd(
+        [&] {
+            VectorRef entries = AsVector(packet);
+            for (int32_t i = entries->LowerBound(); i <= entries->UpperBound(); ++i) {
+                // An item that is not an entry has no "No": its failure must not be reported under the
+                // previous entry's line, which succeeded.
+                current.reset();
+                current = AsDictionary(entries->Item(i));
+                DeployEntry(*current, *messages);
+                if (progress) progress(i, entries->UpperBound());
+            }
             current.reset();
-            current = AsDictionary(entries->Item(i));
-            DeployEntry(*current, *messages);
-            if (progress) progress(i, entries->UpperBound());
-        }
-        current.reset();
-        messages->Add(hostctx::TranslateText(patterns::kAllDone));
-        return true;
-    } catch (...) {
-        AutomationError error = CurrentAsAutomationError();
-        messages->Add(ErrorLine(error, current));
-        // The failure is reported in the list and handled here; like the end of any handler, that
-        // leaves no pending error behind.
-        ClearPending();
-        return false;
-    }
+            messages->Add(hostctx::TranslateText(patterns::kAllDone));
+        },
+        [&](const AutomationError& error) { messages->Add(ErrorLine(error, current)); });
 }
 
 }  // namespace orva::core

@@ -4,6 +4,8 @@
 
 namespace orva::core {
 
+using namespace automation;
+
 namespace {
 
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }

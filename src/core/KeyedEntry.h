@@ -7,22 +7,20 @@
 
 namespace orva::core {
 
-using automation::Text;
-
 inline constexpr size_t kKeyedDisplayWidth = 255;
 
 // The display cut or filled with spaces to 255 units, followed by the key. A surrogate pair that the
 // cut would split is left out whole and the display filled with one more space, so the key still
 // starts at unit 256. Never fails.
-Text ComposeKeyedEntry(Text display, Text key);
+automation::Text ComposeKeyedEntry(automation::Text display, automation::Text key);
 
 // wantKey true: everything after position 255, untrimmed (empty for shorter texts).
 // wantKey false: the first 255 units (the whole text when shorter), without leading and trailing
 // U+0020. Never fails. wantKey is taken by reference, as callers of the list code pass it.
-Text KeyedEntryPart(Text entry, bool& wantKey);
+automation::Text KeyedEntryPart(automation::Text entry, bool& wantKey);
 
 // Convenience forms for C++ callers.
-Text KeyedEntryKey(const Text& entry);
-Text KeyedEntryDisplay(const Text& entry);
+automation::Text KeyedEntryKey(const automation::Text& entry);
+automation::Text KeyedEntryDisplay(const automation::Text& entry);
 
 }  // namespace orva::core

@@ -5,6 +5,8 @@
 
 namespace orva::hostctx {
 
+using namespace automation;
+
 ModuleState& ThisThreadState() {
     thread_local ModuleState state;
     return state;

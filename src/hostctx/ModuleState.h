@@ -7,9 +7,6 @@
 
 namespace orva::hostctx {
 
-using automation::ObjectRef;
-using automation::Text;
-
 // The resource set of the library's texts, as the string loader names it.
 inline constexpr const char16_t* kResFileBaseName = u"OrvaDesign";
 // The language in which the texts are written; texts in it are shown without a lookup.
@@ -21,10 +18,10 @@ inline constexpr const char16_t* kFormLoaderProgId = u"OrvaFormText.FormLoader";
 inline constexpr const char16_t* kTextFormatterProgId = u"Nexo.TextFormatter";
 
 struct ModuleState {
-    Text currentLanguage;  // empty until known, then fixed (see Texts.h)
-    ObjectRef stringLoader;
-    ObjectRef formLoader;
-    ObjectRef textFormatter;
+    automation::Text currentLanguage;  // empty until known, then fixed (see Texts.h)
+    automation::ObjectRef stringLoader;
+    automation::ObjectRef formLoader;
+    automation::ObjectRef textFormatter;
 };
 
 // This thread's module state. Lives until the thread ends or ResetModuleState (Texts.h) clears it.
@@ -32,6 +29,6 @@ ModuleState& ThisThreadState();
 
 // This thread's text formatter, created on first need and kept; the publish-list code formats with the
 // same instance as FormatText. Raises what creating "Nexo.TextFormatter" raises.
-ObjectRef HeldTextFormatter();
+automation::ObjectRef HeldTextFormatter();
 
 }  // namespace orva::hostctx

@@ -7,6 +7,7 @@
 
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
+#include "automation/PendingError.h"
 #include "automation/TextHelpers.h"
 #include "services/PropsString.h"
 
@@ -38,11 +39,7 @@ Text GetPropsString() { return GetSharedProperty(u"PropsString").ToText(); }
 // recorded as the pending error: this function never fails, so it leaves the caller's error alone.
 Text GetPropsValue(const Text& name) {
     Text props;
-    try {
-        props = GetPropsString();
-    } catch (...) {
-        props.clear();
-    }
+    RunIgnoring([&] { props = GetPropsString(); });
     // Whole entries only, the same rule as the components' reader: a match inside a longer name
     // ("DefLanguage=") or inside a value would make the two read different languages or accounts.
     std::optional<Text> value = components::PropsEntry(props, name);

@@ -81,7 +81,7 @@ Text LookUpKeepingSpaces(const ObjectRef& loader, const Text& text) {
 Text TranslateText(const Text& text) {
     SavedPendingError saved;
     Text result;
-    try {
+    bool translated = TrapAndEnd([&] {
         ModuleState& state = ThisThreadState();
         LearnLanguage(state);
         if (state.currentLanguage == kUntranslatedLanguage) {
@@ -96,9 +96,8 @@ Text TranslateText(const Text& text) {
             }
             result = LookUpKeepingSpaces(loader, text);
         }
-    } catch (...) {
-        result = text;
-    }
+    });
+    if (!translated) result = text;
     saved.Restore();
     return result;
 }
@@ -138,19 +137,14 @@ Text FormatText(const Text& pattern, std::initializer_list<Variant> arguments) {
 // keeps its own. The failures are not recorded: this operation never fails.
 void ApplyFormFont(const ObjectRef& dialog) {
     ModuleState& state = ThisThreadState();
-    try {
-        LearnLanguage(state);
-    } catch (...) {
-    }
-    try {
+    RunIgnoring([&] { LearnLanguage(state); });
+    RunIgnoring([&] {
         if (!state.formLoader) state.formLoader = CreateObject(kFormLoaderProgId);
-    } catch (...) {
-    }
-    try {
+    });
+    RunIgnoring([&] {
         std::vector<Variant> args{Variant(dialog), Variant(state.currentLanguage)};
         CallByName(state.formLoader, u"SetFrmFont", args);
-    } catch (...) {
-    }
+    });
 }
 
 }  // namespace orva::hostctx

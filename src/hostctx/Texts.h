@@ -15,31 +15,28 @@
 
 namespace orva::hostctx {
 
-using automation::ObjectRef;
-using automation::Text;
-using automation::Variant;
-
 // The text in the current language; lead and trail spaces (U+0020) are kept around the looked-up core.
 // Never fails (a failure gives the text unchanged) and leaves the caller's pending error as it was.
-Text TranslateText(const Text& text);
+automation::Text TranslateText(const automation::Text& text);
 
 // The text in a named language (compared without regard to case; "CHS" gives the text unchanged).
 // Keeps the caller's pending error; other failures reach the caller. Leaves the shared string loader
 // set to that language.
-Text TranslateTextTo(const Variant& text, const Text& language);
+automation::Text TranslateTextTo(const automation::Variant& text, const automation::Text& language);
 
 // The pattern translated with TranslateText, then "%1", "%2", ... replaced by the arguments (the
 // lower-bound element fills "%1"); the arguments are copied before the held formatter sees them.
 // Failures reach the caller.
-Text FormatText(const Text& pattern, const automation::VariantArray& arguments);
-Text FormatText(const Text& pattern, std::initializer_list<Variant> arguments);
+automation::Text FormatText(const automation::Text& pattern, const automation::VariantArray& arguments);
+automation::Text FormatText(const automation::Text& pattern,
+                            std::initializer_list<automation::Variant> arguments);
 
 // Gives a dialog (any object with a settable font) the fonts of the current language through the
 // form loader ("OrvaFormText.FormLoader"). Ignores every failure.
-void ApplyFormFont(const ObjectRef& dialog);
+void ApplyFormFont(const automation::ObjectRef& dialog);
 
 // The current language of this thread as it stands (empty when not yet known); does not fetch it.
-Text CurrentLanguage();
+automation::Text CurrentLanguage();
 
 // Forgets this thread's module state (language and component references). For tests and for hosts
 // that reuse a thread for another login.

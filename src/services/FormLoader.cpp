@@ -8,6 +8,7 @@
 
 #include "automation/AutomationError.h"
 #include "automation/MemberTable.h"
+#include "automation/PendingError.h"
 #include "automation/TextHelpers.h"
 #include "services/LeakCheckPause.h"
 
@@ -43,11 +44,8 @@ std::set<Text> ListFamilies(FcPattern* pattern) {
     for (int i = 0; i < fonts->nfont; ++i) {
         FcChar8* name = nullptr;
         for (int n = 0; FcPatternGetString(fonts->fonts[i], FC_FAMILY, n, &name) == FcResultMatch; ++n) {
-            try {
-                families.insert(FromUtf8(reinterpret_cast<const char*>(name)));
-            } catch (const AutomationError&) {
-                // A family name that is not UTF-8 cannot be chosen anyway.
-            }
+            // Ignored: a family name that is not UTF-8 cannot be chosen anyway.
+            RunIgnoring([&] { families.insert(FromUtf8(reinterpret_cast<const char*>(name))); });
         }
     }
     FcFontSetDestroy(fonts);

@@ -24,15 +24,10 @@
 
 namespace orva::components {
 
-using automation::ObjectRef;
-using automation::Text;
-using automation::TextView;
-using automation::Variant;
-
 enum class FontScript { SimplifiedChinese, TraditionalChinese, Latin };
 
 struct DialogFont {
-    Text family;
+    automation::Text family;
     double pointSize = 9;
     bool operator==(const DialogFont&) const = default;
 };
@@ -42,9 +37,9 @@ class FontInventory {
 public:
     virtual ~FontInventory() = default;
     // True when a font of this family is installed (names compared without regard to letter case).
-    virtual bool HasFamily(TextView family) const = 0;
+    virtual bool HasFamily(automation::TextView family) const = 0;
     // The installed families whose fonts cover the script's characters, sorted by name.
-    virtual std::vector<Text> FamiliesCovering(FontScript script) const = 0;
+    virtual std::vector<automation::Text> FamiliesCovering(FontScript script) const = 0;
 };
 
 // The machine's fonts as fontconfig lists them, read once per process on first use. Never fails: a
@@ -52,10 +47,10 @@ public:
 std::shared_ptr<const FontInventory> SystemFonts();
 
 // The script whose font a language code gets (see above).
-FontScript ScriptForLanguage(TextView language);
+FontScript ScriptForLanguage(automation::TextView language);
 
 // The preferred families of a script, in order of preference.
-const std::vector<Text>& PreferredFamilies(FontScript script);
+const std::vector<automation::Text>& PreferredFamilies(FontScript script);
 
 // The font for the script among the fonts of the inventory (see above for the rules).
 DialogFont ChooseDialogFont(FontScript script, const FontInventory& fonts);
@@ -68,11 +63,12 @@ public:
 
     // Lets the dialog's FontName and then its FontSize to the font of the language. Raises 91 when
     // dialog is nothing; whatever letting a property raises (438 for a dialog without it) passes through.
-    void SetFrmFont(const ObjectRef& dialog, TextView language) const;
+    void SetFrmFont(const automation::ObjectRef& dialog, automation::TextView language) const;
 
-    Text TypeName() const override { return u"FormLoader"; }
+    automation::Text TypeName() const override { return u"FormLoader"; }
     // By name: SetFrmFont(dialog, language), both by reference and left unchanged.
-    Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;
+    automation::Variant Invoke(automation::TextView name, automation::CallKind kind,
+                               std::span<automation::Variant> args) override;
 
 private:
     std::shared_ptr<const FontInventory> m_fonts;

@@ -23,9 +23,6 @@
 
 namespace orva::components {
 
-using automation::Text;
-using automation::TextView;
-
 class PoCatalog {
 public:
     // The catalogue of the PO file at path. Raises AutomationError 53 when the file cannot be opened
@@ -38,7 +35,7 @@ public:
 
     // The translation of msgid, or nullptr when the file has none. The pointer lives as long as the
     // catalogue.
-    const Text* Find(TextView msgid) const;
+    const automation::Text* Find(automation::TextView msgid) const;
 
     size_t Size() const { return m_entries.size(); }
     // The file it was read from; empty for a catalogue that stands in for a missing file.
@@ -46,7 +43,7 @@ public:
 
 private:
     std::filesystem::path m_path;
-    std::unordered_map<Text, Text> m_entries;
+    std::unordered_map<automation::Text, automation::Text> m_entries;
 };
 
 // The folders searched for translation files, in search order (see above).
@@ -57,7 +54,7 @@ std::vector<std::filesystem::path> TranslationFolders();
 // language or base name, a name that is not a plain file name, a missing file or a malformed file all
 // give an empty catalogue. The last two leave a warning, except that no file is expected for "CHS",
 // the language in which the keys are written.
-std::shared_ptr<const PoCatalog> CatalogFor(TextView baseName, TextView language);
+std::shared_ptr<const PoCatalog> CatalogFor(automation::TextView baseName, automation::TextView language);
 
 // The warnings about translation files left since the last call (UTF-8, one line each, no newline);
 // each warning is handed out once.

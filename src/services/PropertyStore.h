@@ -20,39 +20,37 @@
 
 namespace orva::components {
 
-using automation::Text;
-using automation::TextView;
-using automation::Variant;
-
 class SharedPropertyTable {
 public:
     static SharedPropertyTable& Instance();
 
     // Stores value under (processId, name), replacing an earlier value.
-    void Publish(int32_t processId, TextView name, Variant value);
+    void Publish(int32_t processId, automation::TextView name, automation::Variant value);
     // Removes every property of a process (a host logging out).
     void Withdraw(int32_t processId);
     // The value, or empty when nothing was published under that name.
-    Variant Get(int32_t processId, TextView name) const;
+    automation::Variant Get(int32_t processId, automation::TextView name) const;
 
 private:
     mutable std::mutex m_mutex;
-    std::unordered_map<int32_t, std::unordered_map<Text, Variant>> m_values;  // name upper-cased
+    std::unordered_map<int32_t, std::unordered_map<automation::Text, automation::Variant>>
+        m_values;  // name upper-cased
 };
 
 // Publishes for the calling process (getpid()).
-void PublishOwnProperty(TextView name, Variant value);
+void PublishOwnProperty(automation::TextView name, automation::Variant value);
 
 class PropertyStore : public automation::Object {
 public:
     static constexpr const char16_t* kProgId = u"OrvaShare.PropertyStore";
 
     // The value published under (processId, name); empty when there is none. Never raises.
-    Variant GetProperty(int32_t processId, TextView name) const;
+    automation::Variant GetProperty(int32_t processId, automation::TextView name) const;
 
-    Text TypeName() const override { return u"PropertyStore"; }
+    automation::Text TypeName() const override { return u"PropertyStore"; }
     // By name: GetProperty(processId, name).
-    Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;
+    automation::Variant Invoke(automation::TextView name, automation::CallKind kind,
+                               std::span<automation::Variant> args) override;
 };
 
 }  // namespace orva::components

@@ -17,10 +17,6 @@
 
 namespace orva::components {
 
-using automation::Text;
-using automation::TextView;
-using automation::Variant;
-
 class StringLoader : public automation::Object {
 public:
     static constexpr const char16_t* kProgId = u"OrvaText.StringLoader";
@@ -28,22 +24,23 @@ public:
     static std::shared_ptr<StringLoader> Create() { return std::make_shared<StringLoader>(); }
 
     // Both start empty.
-    const Text& ResFileBaseName() const { return m_resFileBaseName; }
-    void SetResFileBaseName(Text name) { m_resFileBaseName = std::move(name); }
+    const automation::Text& ResFileBaseName() const { return m_resFileBaseName; }
+    void SetResFileBaseName(automation::Text name) { m_resFileBaseName = std::move(name); }
     // Matched without regard to letter case ("cht" reads OrvaDesign.CHT.po); kept as given.
-    const Text& LanguageID() const { return m_languageId; }
-    void SetLanguageID(Text language) { m_languageId = std::move(language); }
+    const automation::Text& LanguageID() const { return m_languageId; }
+    void SetLanguageID(automation::Text language) { m_languageId = std::move(language); }
 
     // The text of key in LanguageID, or key itself when there is none (see above). Never raises.
-    Text LoadString(TextView key) const;
+    automation::Text LoadString(automation::TextView key) const;
 
-    Text TypeName() const override { return u"StringLoader"; }
+    automation::Text TypeName() const override { return u"StringLoader"; }
     // Raises 438 for other members, 450 for a wrong number of arguments, 13 when a value is not text.
-    Variant Invoke(TextView name, automation::CallKind kind, std::span<Variant> args) override;
+    automation::Variant Invoke(automation::TextView name, automation::CallKind kind,
+                               std::span<automation::Variant> args) override;
 
 private:
-    Text m_resFileBaseName;
-    Text m_languageId;
+    automation::Text m_resFileBaseName;
+    automation::Text m_languageId;
 };
 
 }  // namespace orva::components

@@ -205,7 +205,7 @@ AtomicFile::AtomicFile(const std::string& nativePath, const Text& path, Publicat
         RemoveStaleTemporaries();
         CreateTemporary();
     } catch (...) {
-        ::close(m_folder);
+        ::close(m_folder);  // no failure mode: the folder is closed and the failure passes on
         throw;
     }
     m_temporaryPath = (target.parent_path() / m_temporaryName).string();

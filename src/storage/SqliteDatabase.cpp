@@ -21,13 +21,24 @@ Text FromUtf8OrAscii(const std::string& bytes) {
     }
 }
 
+// The result code goes into the help context, so that a caller can tell a busy database from a
+// constraint failure without parsing the message.
+[[noreturn]] void RaiseDatabaseError(const std::string& fileName, std::string_view message, int resultCode) {
+    throw AutomationError(kDatabaseError, DatabaseErrorText(fileName, message), {}, {}, resultCode);
+}
+
 [[noreturn]] void RaiseOpenFailure(const std::string& fileName, sqlite3* handle, int resultCode) {
     std::string message = handle ? sqlite3_errmsg(handle) : sqlite3_errstr(resultCode);
+    int extendedCode = handle ? sqlite3_extended_errcode(handle) : resultCode;
     sqlite3_close_v2(handle);
-    Raise(kDatabaseError, DatabaseErrorText(fileName, message));
+    RaiseDatabaseError(fileName, message, extendedCode);
 }
 
 }  // namespace
+
+int32_t SqliteResultCode(const AutomationError& error) {
+    return error.Number() == kDatabaseError ? (error.HelpContext() & 0xFF) : 0;
+}
 
 Text DatabaseErrorText(const std::string& fileName, std::string_view message) {
     return FromUtf8OrAscii(fileName + ": " + std::string(message));
@@ -50,6 +61,8 @@ std::unique_ptr<SqliteDatabase> SqliteDatabase::Open(const std::string& fileName
     int resultCode = sqlite3_open_v2(fileName.c_str(), &handle, flags, nullptr);
     if (resultCode != SQLITE_OK) RaiseOpenFailure(fileName, handle, resultCode);
     std::unique_ptr<SqliteDatabase> database(new SqliteDatabase(handle, fileName));
+    // Every code SQLite returns from here on is the extended one, which the errors keep.
+    sqlite3_extended_result_codes(handle, 1);
     sqlite3_busy_timeout(handle, static_cast<int>(kBusyTimeout.count()));
     // Foreign keys are off unless every connection asks for them. In WAL mode synchronous=NORMAL
     // keeps the file consistent through a crash or power loss; only the last commits before a power
@@ -73,7 +86,7 @@ void SqliteDatabase::Execute(std::string_view sql) {
     if (resultCode != SQLITE_OK) {
         std::string text = message ? message : sqlite3_errstr(resultCode);
         sqlite3_free(message);
-        Raise(kDatabaseError, DatabaseErrorText(m_fileName, text));
+        RaiseDatabaseError(m_fileName, text, resultCode);
     }
 }
 
@@ -83,7 +96,7 @@ void SqliteDatabase::ExecuteCached(std::string_view sql) {
     if (resultCode != SQLITE_DONE && resultCode != SQLITE_ROW) {
         std::string message = sqlite3_errmsg(m_handle);
         GiveStatement(sql, statement);
-        Raise(kDatabaseError, DatabaseErrorText(m_fileName, message));
+        RaiseDatabaseError(m_fileName, message, resultCode);
     }
     GiveStatement(sql, statement);
 }
@@ -107,10 +120,14 @@ std::vector<int64_t> SqliteDatabase::QueryIntegers(std::string_view sql) {
     } else if (resultCode != SQLITE_DONE) {
         std::string message = sqlite3_errmsg(m_handle);
         sqlite3_finalize(statement);
-        Raise(kDatabaseError, DatabaseErrorText(m_fileName, message));
+        RaiseDatabaseError(m_fileName, message, resultCode);
     }
     sqlite3_finalize(statement);
     return row;
+}
+
+void SqliteDatabase::SetBusyTimeout(std::chrono::milliseconds wait) {
+    sqlite3_busy_timeout(m_handle, static_cast<int>(wait.count()));
 }
 
 bool SqliteDatabase::IsReadOnly() const { return sqlite3_db_readonly(m_handle, "main") == 1; }
@@ -123,8 +140,8 @@ void SqliteDatabase::RaiseError(int resultCode) const {
     // The connection's message belongs to its last failure; when that is not this one, SQLite's
     // generic text for the code is the honest description.
     bool sameFailure = (sqlite3_errcode(m_handle) & 0xFF) == (resultCode & 0xFF);
-    Raise(kDatabaseError,
-          DatabaseErrorText(m_fileName, sameFailure ? sqlite3_errmsg(m_handle) : sqlite3_errstr(resultCode)));
+    RaiseDatabaseError(m_fileName, sameFailure ? sqlite3_errmsg(m_handle) : sqlite3_errstr(resultCode),
+                       sameFailure ? sqlite3_extended_errcode(m_handle) : resultCode);
 }
 
 sqlite3_stmt* SqliteDatabase::TakeStatement(std::string_view sql) {

@@ -1,8 +1,8 @@
 #pragma once
 // SqliteDatabase: one open SQLite connection (RAII). It sets what every account connection needs
 // (foreign keys on, a busy timeout, synchronous=NORMAL) and turns SQLite's failures into
-// AutomationErrors that keep SQLite's message: number kDatabaseError, description
-// "<file>: <message>".
+// AutomationErrors that keep SQLite's message and result code: number kDatabaseError, description
+// "<file>: <message>", help context SQLite's extended result code (see SqliteResultCode).
 //
 // Prepared statements are cached per connection by their SQL text (SqliteStatement takes one out and
 // gives it back), so the per-call services do not pay for parsing on every call.
@@ -18,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "automation/AutomationError.h"
 #include "automation/Text.h"
 
 struct sqlite3;
@@ -26,8 +27,21 @@ struct sqlite3_stmt;
 namespace orva::components {
 
 // Number of every error SQLite reports (0x80004005, the generic failure database providers give);
-// the description carries SQLite's own message.
+// the description carries SQLite's own message, the help context SQLite's extended result code.
 inline constexpr int32_t kDatabaseError = -2147467259;
+
+// SQLite's primary result codes that callers act on; an error's extended code (its help context)
+// holds one of them in its low byte (2067, a UNIQUE constraint, is 19 + 8 << 8).
+namespace sqlite_codes {
+inline constexpr int32_t kBusy = 5;         // another connection holds the lock past the busy timeout
+inline constexpr int32_t kReadOnly = 8;     // a write to a read-only connection or file
+inline constexpr int32_t kConstraint = 19;  // UNIQUE, NOT NULL, CHECK, FOREIGN KEY, ...
+}  // namespace sqlite_codes
+
+// The primary result code of a database error (error.HelpContext() & 0xFF, one of sqlite_codes), or 0
+// for an error that did not come from SQLite (another number, or a database error raised by this
+// library's own checks, which carry no code).
+int32_t SqliteResultCode(const automation::AutomationError& error);
 
 // How long a connection waits for another connection's write lock before it fails with "database is
 // locked". Deployments are short transactions, so a long wait only ever covers a queue of them.
@@ -66,6 +80,9 @@ public:
     // snapshot. Raises kDatabaseError.
     std::vector<int64_t> QueryIntegers(std::string_view sql);
 
+    // Replaces kBusyTimeout for this connection (0: fail at once when another connection holds the lock).
+    void SetBusyTimeout(std::chrono::milliseconds wait);
+
     // True when the connection cannot write (opened read-only, or the file is write-protected).
     bool IsReadOnly() const;
     // True inside an explicit transaction (BEGIN ... not yet ended).
@@ -73,7 +90,9 @@ public:
     // Row id of the last successful INSERT on this connection.
     int64_t LastInsertRowId() const;
 
-    // Raises the connection's current error: kDatabaseError, "<file>: <SQLite's message>".
+    // Raises the connection's current error: kDatabaseError, "<file>: <SQLite's message>", with the
+    // extended result code as help context (resultCode itself when the connection's last failure is
+    // another one).
     [[noreturn]] void RaiseError(int resultCode) const;
 
     // Statement cache, for SqliteStatement only. Take returns a prepared statement for sql (from the

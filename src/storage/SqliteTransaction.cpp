@@ -1,5 +1,7 @@
 #include "storage/SqliteTransaction.h"
 
+#include "automation/PendingError.h"
+
 namespace orva::components {
 
 SqliteTransaction::SqliteTransaction(SqliteDatabase& database) : m_database(database) {
@@ -9,11 +11,8 @@ SqliteTransaction::SqliteTransaction(SqliteDatabase& database) : m_database(data
 SqliteTransaction::~SqliteTransaction() {
     // A failed statement can already have ended the transaction (SQLite rolls back on some errors).
     if (!m_open || !m_database.InTransaction()) return;
-    try {
-        m_database.Execute("ROLLBACK");
-    } catch (...) {
-        // Nothing more to do: closing the connection rolls back what ROLLBACK could not.
-    }
+    // Ignored: closing the connection rolls back what ROLLBACK could not.
+    automation::RunIgnoring([&] { m_database.Execute("ROLLBACK"); });
 }
 
 void SqliteTransaction::Commit() {

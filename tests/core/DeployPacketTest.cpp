@@ -11,6 +11,7 @@ namespace {
 
 using namespace components;
 using automation::AutomationError;
+using automation::Text;
 using automation::Variant;
 
 TEST(BuildDeployPacket, WritesTheTwelveFieldsInOrder) {

@@ -5,6 +5,8 @@
 namespace orva::core {
 namespace {
 
+using automation::Text;
+
 TEST(KeyedEntry, DisplayIsCutOrFilledTo255Units) {
     Text entry = ComposeKeyedEntry(u"财务会计", u"12");
     ASSERT_EQ(entry.size(), 257u);  // a Chinese character counts as one unit

@@ -10,6 +10,7 @@ namespace {
 
 using namespace components;
 using automation::AutomationError;
+using automation::Text;
 using automation::Variant;
 
 VectorRef PacketOf(std::initializer_list<std::pair<Text, Text>> functions) {

@@ -8,9 +8,12 @@
 
 namespace orva::core::testdata {
 
-inline components::DictionaryRef Selection(const Text& topClassKey, const Text& funcName, const Text& classParam,
-                                           const Text& topClass = u"财务会计", const Text& subSystem = u"总账",
-                                           const Text& subFunc = u"基础资料") {
+inline components::DictionaryRef Selection(const automation::Text& topClassKey,
+                                           const automation::Text& funcName,
+                                           const automation::Text& classParam,
+                                           const automation::Text& topClass = u"财务会计",
+                                           const automation::Text& subSystem = u"总账",
+                                           const automation::Text& subFunc = u"基础资料") {
     auto selection = components::Dictionary::Create();
     selection->SetValue(selection::kTopClass, ComposeKeyedEntry(topClass, topClassKey));
     selection->SetValue(selection::kSubSystem, ComposeKeyedEntry(subSystem, u"101"));

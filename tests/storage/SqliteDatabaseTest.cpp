@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "automation/AutomationError.h"
 #include "storage/SqliteDatabase.h"
@@ -86,6 +88,59 @@ TEST(SqliteDatabase, TextsRoundTripAndLoneSurrogatesAreRefused) {
     } catch (const AutomationError& error) {
         EXPECT_EQ(error.Number(), automation::errors::kInvalidCall);
     }
+}
+
+// The result code tells the cases apart that a caller handles differently: a busy database can be
+// tried again, a constraint failure cannot.
+TEST(SqliteDatabase, ErrorsKeepSQLitesExtendedResultCode) {
+    orva::testing::TempDir dir;
+    SqliteDatabaseRef database = NewDatabase(dir);
+    database->Execute("INSERT INTO t (name) VALUES ('a')");
+    SqliteDatabaseRef holder = SqliteDatabase::Open((dir / "test.db").string(), OpenMode::ReadWrite);
+    SqliteDatabaseRef waiter = SqliteDatabase::Open((dir / "test.db").string(), OpenMode::ReadWrite);
+    waiter->SetBusyTimeout(std::chrono::milliseconds(20));
+    struct Case {
+        const char* what;
+        bool lockHeld;  // by another connection, for the whole case
+        std::function<void()> fail;
+        int32_t extendedCode;
+        int32_t resultCode;
+    };
+    const std::vector<Case> cases = {
+        {"duplicate through a statement", false,
+         [&] { SqliteStatement(database, "INSERT INTO t (name) VALUES (?1)").Bind(1, Text(u"a")).Step(); },
+         SQLITE_CONSTRAINT_UNIQUE, sqlite_codes::kConstraint},
+        {"NOT NULL through Execute", false, [&] { database->Execute("INSERT INTO t (name) VALUES (NULL)"); },
+         SQLITE_CONSTRAINT_NOTNULL, sqlite_codes::kConstraint},
+        {"BEGIN IMMEDIATE", true, [&] { waiter->ExecuteCached("BEGIN IMMEDIATE"); }, SQLITE_BUSY,
+         sqlite_codes::kBusy},
+        {"INSERT", true,
+         [&] { SqliteStatement(waiter, "INSERT INTO t (name) VALUES (?1)").Bind(1, Text(u"b")).Step(); },
+         SQLITE_BUSY, sqlite_codes::kBusy},
+        {"read-only connection", false,
+         [&] {
+             SqliteDatabase::Open((dir / "test.db").string(), OpenMode::ReadOnly)
+                 ->Execute("INSERT INTO t (name) VALUES ('c')");
+         },
+         SQLITE_READONLY, sqlite_codes::kReadOnly},
+        {"missing file", false,
+         [&] { SqliteDatabase::Open((dir / "missing.db").string(), OpenMode::ReadWrite); }, SQLITE_CANTOPEN,
+         SQLITE_CANTOPEN},
+    };
+    for (const Case& c : cases) {
+        if (c.lockHeld) holder->ExecuteCached("BEGIN IMMEDIATE");
+        try {
+            c.fail();
+            ADD_FAILURE() << c.what << ": did not fail";
+        } catch (const AutomationError& error) {
+            EXPECT_EQ(error.Number(), kDatabaseError) << c.what;
+            EXPECT_EQ(error.HelpContext(), c.extendedCode) << c.what << ": " << error.what();
+            EXPECT_EQ(SqliteResultCode(error), c.resultCode) << c.what;
+        }
+        if (c.lockHeld) holder->ExecuteCached("ROLLBACK");
+    }
+    EXPECT_EQ(SqliteResultCode(AutomationError(kDatabaseError, u"the account failed its check")), 0);
+    EXPECT_EQ(SqliteResultCode(AutomationError(automation::errors::kDeviceIo, u"x", {}, {}, 5)), 0);
 }
 
 }  // namespace
