@@ -27,14 +27,14 @@
 
 #include "DeploymentFloor.h"
 #include "DeploymentWorkload.h"
-#include "automation/AutomationError.h"
 #include "account/AccountConnections.h"
 #include "account/AccountCreation.h"
-#include "services/PropertyStore.h"
+#include "automation/AutomationError.h"
 #include "core/DeployPacket.h"
 #include "core/DeploymentEngine.h"
 #include "core/KeyedEntry.h"
 #include "hostctx/Texts.h"
+#include "services/PropertyStore.h"
 
 namespace {
 

@@ -22,13 +22,13 @@
 
 #include "automation/AutomationError.h"
 #include "automation/Text.h"
-#include "storage/AtomicFile.h"
-#include "cbor/CborReader.h"
 #include "bag/Dictionary.h"
 #include "bag/PacketCodec.h"
 #include "bag/PacketFile.h"
 #include "bag/PropertyBagJson.h"
 #include "bag/Vector.h"
+#include "cbor/CborReader.h"
+#include "storage/AtomicFile.h"
 
 // Heap accounting for the peak-memory figure: while g_counting is set, every operator new and delete
 // moves the balance of live bytes (blocks freed then that were allocated before count too, as the

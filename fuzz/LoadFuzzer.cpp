@@ -16,9 +16,9 @@
 #include <string_view>
 
 #include "automation/AutomationError.h"
-#include "cbor/ByteSource.h"
 #include "bag/PacketCodec.h"
 #include "bag/PacketFile.h"
+#include "cbor/ByteSource.h"
 
 using orva::automation::AutomationError;
 using orva::components::DecodePacket;

@@ -9,8 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "automation/AutomationError.h"
 #include "account/AccountSchema.h"
+#include "automation/AutomationError.h"
 
 namespace orva::components {
 

@@ -7,10 +7,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "automation/AutomationError.h"
 #include "account/AccountConnections.h"
 #include "account/AccountSchema.h"
 #include "account/AccountSql.h"
+#include "automation/AutomationError.h"
 #include "storage/SqliteDatabase.h"
 #include "storage/SqliteTransaction.h"
 

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "automation/AutomationError.h"
 #include "account/AccountConnections.h"
+#include "automation/AutomationError.h"
 
 namespace orva::components {
 
@@ -24,7 +24,8 @@ DatabaseHandle Open(const std::filesystem::path& path, int flags) {
     int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
     DatabaseHandle handle(db);
     if (rc != SQLITE_OK) {
-        Raise(errors::kDeviceIo, FromUtf8(path.string() + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc))));
+        Raise(errors::kDeviceIo,
+              FromUtf8(path.string() + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc))));
     }
     sqlite3_busy_timeout(db, 30000);
     return handle;
@@ -38,7 +39,8 @@ AccountSnapshot::AccountSnapshot(const std::filesystem::path& source) {
     }
     std::string pattern = (std::filesystem::temp_directory_path() / "orva-snapshot-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
-        Raise(errors::kPermissionDenied, u"cannot create a folder for the snapshot of " + FromUtf8(source.string()));
+        Raise(errors::kPermissionDenied,
+              u"cannot create a folder for the snapshot of " + FromUtf8(source.string()));
     }
     m_folder = pattern;
     m_path = m_folder / source.filename();
@@ -46,10 +48,12 @@ AccountSnapshot::AccountSnapshot(const std::filesystem::path& source) {
         DatabaseHandle from = Open(source, SQLITE_OPEN_READONLY);
         DatabaseHandle to = Open(m_path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         sqlite3_backup* backup = sqlite3_backup_init(to.get(), "main", from.get(), "main");
-        if (backup == nullptr) Raise(errors::kDeviceIo, FromUtf8(source.string() + ": " + sqlite3_errmsg(to.get())));
+        if (backup == nullptr)
+            Raise(errors::kDeviceIo, FromUtf8(source.string() + ": " + sqlite3_errmsg(to.get())));
         int rc = sqlite3_backup_step(backup, -1);
         sqlite3_backup_finish(backup);
-        if (rc != SQLITE_DONE) Raise(errors::kDeviceIo, FromUtf8(source.string() + ": " + sqlite3_errstr(rc)));
+        if (rc != SQLITE_DONE)
+            Raise(errors::kDeviceIo, FromUtf8(source.string() + ": " + sqlite3_errstr(rc)));
     } catch (...) {
         // No failure mode: the half-made copy goes, and the failure passes on.
         std::error_code ignored;

@@ -6,22 +6,38 @@ namespace orva::automation {
 
 Text StandardDescription(int32_t number) {
     switch (number) {
-        case errors::kInvalidCall: return u"Invalid procedure call or argument";
-        case errors::kOverflow: return u"Overflow";
-        case errors::kOutOfMemory: return u"Out of memory";
-        case errors::kSubscriptOutOfRange: return u"Subscript out of range";
-        case errors::kTypeMismatch: return u"Type mismatch";
-        case errors::kFileNotFound: return u"File not found";
-        case errors::kDeviceIo: return u"Device I/O error";
-        case errors::kPermissionDenied: return u"Permission denied";
-        case errors::kPathNotFound: return u"Path not found";
-        case errors::kObjectNotSet: return u"Object variable or With block variable not set";
-        case errors::kInvalidUseOfNull: return u"Invalid use of Null";
-        case errors::kBadFileFormat: return u"Invalid file format";
-        case errors::kCannotCreateObject: return u"ActiveX component can't create object";
-        case errors::kNoSuchMember: return u"Object doesn't support this property or method";
-        case errors::kWrongArgumentCount: return u"Wrong number of arguments or invalid property assignment";
-        default: return u"Application-defined or object-defined error";
+        case errors::kInvalidCall:
+            return u"Invalid procedure call or argument";
+        case errors::kOverflow:
+            return u"Overflow";
+        case errors::kOutOfMemory:
+            return u"Out of memory";
+        case errors::kSubscriptOutOfRange:
+            return u"Subscript out of range";
+        case errors::kTypeMismatch:
+            return u"Type mismatch";
+        case errors::kFileNotFound:
+            return u"File not found";
+        case errors::kDeviceIo:
+            return u"Device I/O error";
+        case errors::kPermissionDenied:
+            return u"Permission denied";
+        case errors::kPathNotFound:
+            return u"Path not found";
+        case errors::kObjectNotSet:
+            return u"Object variable or With block variable not set";
+        case errors::kInvalidUseOfNull:
+            return u"Invalid use of Null";
+        case errors::kBadFileFormat:
+            return u"Invalid file format";
+        case errors::kCannotCreateObject:
+            return u"ActiveX component can't create object";
+        case errors::kNoSuchMember:
+            return u"Object doesn't support this property or method";
+        case errors::kWrongArgumentCount:
+            return u"Wrong number of arguments or invalid property assignment";
+        default:
+            return u"Application-defined or object-defined error";
     }
 }
 

@@ -13,8 +13,8 @@ namespace orva::automation {
 
 // Error numbers that callers of an automation library know.
 namespace errors {
-inline constexpr int32_t kInvalidCall = 5;         // invalid procedure call or argument
-inline constexpr int32_t kOverflow = 6;            // number outside the target type's range
+inline constexpr int32_t kInvalidCall = 5;  // invalid procedure call or argument
+inline constexpr int32_t kOverflow = 6;     // number outside the target type's range
 inline constexpr int32_t kOutOfMemory = 7;
 inline constexpr int32_t kSubscriptOutOfRange = 9;  // index or count outside a container
 inline constexpr int32_t kTypeMismatch = 13;        // value cannot be read as the wanted type
@@ -22,12 +22,12 @@ inline constexpr int32_t kFileNotFound = 53;
 inline constexpr int32_t kPermissionDenied = 70;
 inline constexpr int32_t kPathNotFound = 76;
 inline constexpr int32_t kDeviceIo = 57;
-inline constexpr int32_t kObjectNotSet = 91;        // a nothing reference where an object is needed
+inline constexpr int32_t kObjectNotSet = 91;  // a nothing reference where an object is needed
 inline constexpr int32_t kInvalidUseOfNull = 94;
 inline constexpr int32_t kCannotCreateObject = 429;
 inline constexpr int32_t kNoSuchMember = 438;
 inline constexpr int32_t kWrongArgumentCount = 450;
-inline constexpr int32_t kBadFileFormat = 321;      // a file that is not of the expected format
+inline constexpr int32_t kBadFileFormat = 321;  // a file that is not of the expected format
 }  // namespace errors
 
 // The standard description of an error number ("Type mismatch", ...), or "Application-defined or

@@ -24,8 +24,8 @@ int64_t RoundHalfEven(double value) {
 }
 
 [[noreturn]] void Mismatch(const Variant& v, const char16_t* wanted) {
-    Raise(errors::kTypeMismatch, u"Type mismatch: a value of type " + TypeNameOf(v) + u" cannot be read as " +
-                                     wanted);
+    Raise(errors::kTypeMismatch,
+          u"Type mismatch: a value of type " + TypeNameOf(v) + u" cannot be read as " + wanted);
 }
 
 }  // namespace
@@ -39,11 +39,16 @@ Variant Variant::Array(std::vector<Variant> items, int32_t lowerBound) {
 
 Text Variant::ToText() const {
     switch (Type()) {
-        case VariantType::Empty: return {};
-        case VariantType::Null: Raise(errors::kInvalidUseOfNull);
-        case VariantType::Boolean: return std::get<bool>(m_value) ? u"True" : u"False";
-        case VariantType::Integer: return Ascii(std::to_string(std::get<int16_t>(m_value)).c_str());
-        case VariantType::Long: return Ascii(std::to_string(std::get<int32_t>(m_value)).c_str());
+        case VariantType::Empty:
+            return {};
+        case VariantType::Null:
+            Raise(errors::kInvalidUseOfNull);
+        case VariantType::Boolean:
+            return std::get<bool>(m_value) ? u"True" : u"False";
+        case VariantType::Integer:
+            return Ascii(std::to_string(std::get<int16_t>(m_value)).c_str());
+        case VariantType::Long:
+            return Ascii(std::to_string(std::get<int32_t>(m_value)).c_str());
         case VariantType::Double: {
             // Up to 15 significant digits, E notation from 1E+15 and below 0.0001, as Basic shows a
             // double: "1234567.891", "1E+16", "1E-05"; a minus zero reads as "0".
@@ -55,22 +60,33 @@ Text Variant::ToText() const {
             }
             return Ascii(buffer);
         }
-        case VariantType::Text: return std::get<Text>(m_value);
-        default: Mismatch(*this, u"Text");
+        case VariantType::Text:
+            return std::get<Text>(m_value);
+        default:
+            Mismatch(*this, u"Text");
     }
 }
 
 int32_t Variant::ToInt32() const {
     int64_t value = 0;
     switch (Type()) {
-        case VariantType::Empty: return 0;
-        case VariantType::Null: Raise(errors::kInvalidUseOfNull);
-        case VariantType::Boolean: return std::get<bool>(m_value) ? -1 : 0;
-        case VariantType::Integer: return std::get<int16_t>(m_value);
-        case VariantType::Long: return std::get<int32_t>(m_value);
-        case VariantType::Double: value = RoundHalfEven(std::get<double>(m_value)); break;
-        case VariantType::Text: return TextToInt32(std::get<Text>(m_value));
-        default: Mismatch(*this, u"Long");
+        case VariantType::Empty:
+            return 0;
+        case VariantType::Null:
+            Raise(errors::kInvalidUseOfNull);
+        case VariantType::Boolean:
+            return std::get<bool>(m_value) ? -1 : 0;
+        case VariantType::Integer:
+            return std::get<int16_t>(m_value);
+        case VariantType::Long:
+            return std::get<int32_t>(m_value);
+        case VariantType::Double:
+            value = RoundHalfEven(std::get<double>(m_value));
+            break;
+        case VariantType::Text:
+            return TextToInt32(std::get<Text>(m_value));
+        default:
+            Mismatch(*this, u"Long");
     }
     if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max()) {
         Raise(errors::kOverflow);
@@ -88,20 +104,29 @@ int16_t Variant::ToInt16() const {
 
 double Variant::ToDouble() const {
     switch (Type()) {
-        case VariantType::Empty: return 0;
-        case VariantType::Null: Raise(errors::kInvalidUseOfNull);
-        case VariantType::Boolean: return std::get<bool>(m_value) ? -1 : 0;
-        case VariantType::Integer: return std::get<int16_t>(m_value);
-        case VariantType::Long: return std::get<int32_t>(m_value);
-        case VariantType::Double: return std::get<double>(m_value);
-        case VariantType::Text: return TextToDouble(std::get<Text>(m_value));
-        default: Mismatch(*this, u"Double");
+        case VariantType::Empty:
+            return 0;
+        case VariantType::Null:
+            Raise(errors::kInvalidUseOfNull);
+        case VariantType::Boolean:
+            return std::get<bool>(m_value) ? -1 : 0;
+        case VariantType::Integer:
+            return std::get<int16_t>(m_value);
+        case VariantType::Long:
+            return std::get<int32_t>(m_value);
+        case VariantType::Double:
+            return std::get<double>(m_value);
+        case VariantType::Text:
+            return TextToDouble(std::get<Text>(m_value));
+        default:
+            Mismatch(*this, u"Double");
     }
 }
 
 bool Variant::ToBool() const {
     switch (Type()) {
-        case VariantType::Boolean: return std::get<bool>(m_value);
+        case VariantType::Boolean:
+            return std::get<bool>(m_value);
         case VariantType::Text: {
             Text upper = UCase(Trim(std::get<Text>(m_value)));
             if (upper == u"TRUE") return true;
@@ -109,8 +134,10 @@ bool Variant::ToBool() const {
             return TextToDouble(std::get<Text>(m_value)) != 0;
         }
         case VariantType::Object:
-        case VariantType::Array: Mismatch(*this, u"Boolean");
-        default: return ToDouble() != 0;
+        case VariantType::Array:
+            Mismatch(*this, u"Boolean");
+        default:
+            return ToDouble() != 0;
     }
 }
 
@@ -137,15 +164,24 @@ bool Variant::operator==(const Variant& other) const {
 
 Text TypeNameOf(const Variant& value) {
     switch (value.Type()) {
-        case VariantType::Empty: return u"Empty";
-        case VariantType::Null: return u"Null";
-        case VariantType::Boolean: return u"Boolean";
-        case VariantType::Integer: return u"Integer";
-        case VariantType::Long: return u"Long";
-        case VariantType::Double: return u"Double";
-        case VariantType::Text: return u"Text";
-        case VariantType::Object: return value.ToObject() ? u"Object" : u"Nothing";
-        case VariantType::Array: return u"Array";
+        case VariantType::Empty:
+            return u"Empty";
+        case VariantType::Null:
+            return u"Null";
+        case VariantType::Boolean:
+            return u"Boolean";
+        case VariantType::Integer:
+            return u"Integer";
+        case VariantType::Long:
+            return u"Long";
+        case VariantType::Double:
+            return u"Double";
+        case VariantType::Text:
+            return u"Text";
+        case VariantType::Object:
+            return value.ToObject() ? u"Object" : u"Nothing";
+        case VariantType::Array:
+            return u"Array";
     }
     return u"Unknown";
 }

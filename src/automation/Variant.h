@@ -46,8 +46,8 @@ public:
     Variant(const char16_t* value) : m_value(Text(value)) {}
     Variant(ObjectRef value) : m_value(std::move(value)) {}
     template <typename T>
-        requires std::is_base_of_v<Object, T>
-    Variant(std::shared_ptr<T> value) : m_value(ObjectRef(std::move(value))) {}
+    requires std::is_base_of_v<Object, T> Variant(std::shared_ptr<T> value)
+        : m_value(ObjectRef(std::move(value))) {}
     Variant(std::nullptr_t) : m_value(ObjectRef()) {}
     Variant(ArrayRef value) : m_value(std::move(value)) {}
 
@@ -67,10 +67,10 @@ public:
     // empty -> "", true -> "True", integers in decimal, doubles with up to 15 significant digits
     // ("1234567.891", "1E+16", "0.0001", "1E-05", never "-0")
     Text ToText() const;
-    int32_t ToInt32() const;      // texts through TextToInt32; doubles round half to even
+    int32_t ToInt32() const;  // texts through TextToInt32; doubles round half to even
     int16_t ToInt16() const;
     double ToDouble() const;
-    bool ToBool() const;          // numbers: non-zero; texts: "True"/"False" or a number
+    bool ToBool() const;  // numbers: non-zero; texts: "True"/"False" or a number
     // The object reference; empty reads as nothing. Anything else raises 13.
     ObjectRef ToObject() const;
     // The array; raises 13 when the variant is not one.

@@ -97,9 +97,7 @@ bool Dictionary::Remove(TextView key) {
     return true;
 }
 
-void Dictionary::Save(const Text& path) const {
-    SavePacketFile(path, *this);
-}
+void Dictionary::Save(const Text& path) const { SavePacketFile(path, *this); }
 
 void Dictionary::Load(const Text& path) {
     DictionaryRef loaded = LoadPacketFile(path);

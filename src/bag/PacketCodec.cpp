@@ -11,11 +11,11 @@
 
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
-#include "cbor/CborReader.h"
-#include "cbor/CborWriter.h"
 #include "bag/PacketFile.h"
 #include "bag/SharedText.h"
 #include "bag/Vector.h"
+#include "cbor/CborReader.h"
+#include "cbor/CborWriter.h"
 
 namespace orva::components {
 

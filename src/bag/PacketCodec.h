@@ -51,9 +51,9 @@
 #include <string_view>
 
 #include "automation/Text.h"
+#include "bag/Dictionary.h"
 #include "cbor/ByteSource.h"
 #include "cbor/CborReader.h"
-#include "bag/Dictionary.h"
 
 namespace orva::components {
 

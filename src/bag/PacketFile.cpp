@@ -10,9 +10,9 @@
 #include <new>
 
 #include "automation/AutomationError.h"
-#include "storage/AtomicFile.h"
-#include "cbor/ByteSource.h"
 #include "bag/PacketCodec.h"
+#include "cbor/ByteSource.h"
+#include "storage/AtomicFile.h"
 
 namespace orva::components {
 

@@ -34,7 +34,8 @@ Variant FromJson(const Json& json, const Text& source, int depth, const std::str
             for (auto it = json.begin(); it != json.end(); ++it) {
                 Text key = FromUtf8(it.key());
                 if (dictionary->HasKey(key)) {
-                    Refuse(source, "two keys differing only in letter case (\"" + it.key() + "\") at " + where);
+                    Refuse(source,
+                           "two keys differing only in letter case (\"" + it.key() + "\") at " + where);
                 }
                 dictionary->SetValue(key, FromJson(it.value(), source, depth + 1, where + "/" + it.key()));
             }
@@ -48,8 +49,10 @@ Variant FromJson(const Json& json, const Text& source, int depth, const std::str
             }
             return vector;
         }
-        case Json::value_t::string: return FromUtf8(json.get_ref<const std::string&>());
-        case Json::value_t::boolean: return json.get<bool>();
+        case Json::value_t::string:
+            return FromUtf8(json.get_ref<const std::string&>());
+        case Json::value_t::boolean:
+            return json.get<bool>();
         case Json::value_t::number_integer:
         case Json::value_t::number_unsigned: {
             if (json.is_number_unsigned() && json.get<uint64_t>() > INT32_MAX) return json.get<double>();
@@ -57,21 +60,29 @@ Variant FromJson(const Json& json, const Text& source, int depth, const std::str
             if (value >= INT32_MIN && value <= INT32_MAX) return static_cast<int32_t>(value);
             return static_cast<double>(value);
         }
-        case Json::value_t::number_float: return json.get<double>();
-        case Json::value_t::null: return Variant(NullValue{});
-        default: Refuse(source, "a value JSON property bags cannot hold at " + where);
+        case Json::value_t::number_float:
+            return json.get<double>();
+        case Json::value_t::null:
+            return Variant(NullValue{});
+        default:
+            Refuse(source, "a value JSON property bags cannot hold at " + where);
     }
 }
 
 Json ToJson(const Variant& value) {
     switch (value.Type()) {
         case VariantType::Empty:
-        case VariantType::Null: return nullptr;
-        case VariantType::Boolean: return value.ToBool();
+        case VariantType::Null:
+            return nullptr;
+        case VariantType::Boolean:
+            return value.ToBool();
         case VariantType::Integer:
-        case VariantType::Long: return value.ToInt32();
-        case VariantType::Double: return value.ToDouble();
-        case VariantType::Text: return ToUtf8(*value.TextIf());
+        case VariantType::Long:
+            return value.ToInt32();
+        case VariantType::Double:
+            return value.ToDouble();
+        case VariantType::Text:
+            return ToUtf8(*value.TextIf());
         case VariantType::Array: {
             Json array = Json::array();
             for (const Variant& item : value.ToArray().items) array.push_back(ToJson(item));
@@ -92,8 +103,8 @@ Json ToJson(const Variant& value) {
                 for (const Variant& item : *vector) array.push_back(ToJson(item));
                 return array;
             }
-            Raise(errors::kTypeMismatch, u"A " + (object ? object->TypeName() : Text(u"Nothing")) +
-                                             u" cannot be written as JSON");
+            Raise(errors::kTypeMismatch,
+                  u"A " + (object ? object->TypeName() : Text(u"Nothing")) + u" cannot be written as JSON");
         }
     }
     return nullptr;

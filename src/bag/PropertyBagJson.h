@@ -13,8 +13,8 @@
 namespace orva::components {
 
 // Parses JSON text into a property-bag value. Raises 321 naming sourceName and the position for
-// malformed JSON, invalid UTF-8 (the byte offset in text), nesting deeper than 64 or two keys of one object that differ only in
-// letter case.
+// malformed JSON, invalid UTF-8 (the byte offset in text), nesting deeper than 64 or two keys of one object
+// that differ only in letter case.
 automation::Variant ParsePropertyBagJson(std::string_view json, const automation::Text& sourceName);
 
 // Writes a property-bag value as JSON, indented by indent spaces (-1: one line). Empty becomes null.

@@ -16,8 +16,9 @@ int32_t Vector::Add(Variant value) {
 
 void Vector::CheckIndex(int32_t index) const {
     if (index < 1 || index > Count()) {
-        Raise(errors::kSubscriptOutOfRange, u"Subscript out of range: the vector has " + Int32ToText(Count()) +
-                                                u" items, item " + Int32ToText(index) + u" was asked for");
+        Raise(errors::kSubscriptOutOfRange, u"Subscript out of range: the vector has " +
+                                                Int32ToText(Count()) + u" items, item " + Int32ToText(index) +
+                                                u" was asked for");
     }
 }
 

@@ -70,7 +70,8 @@ public:
     int32_t CreateTopClass(int32_t index, const Dictionary& data, bool* created = nullptr);
     int32_t CreateSubSys(int32_t topClassId, int32_t index, const Dictionary& data, bool* created = nullptr);
     int32_t CreateSubFunc(int32_t subSysId, int32_t index, const Dictionary& data, bool* created = nullptr);
-    int32_t CreateDetailFunc(int32_t subFuncId, int32_t index, const Dictionary& data, bool* created = nullptr);
+    int32_t CreateDetailFunc(int32_t subFuncId, int32_t index, const Dictionary& data,
+                             bool* created = nullptr);
     // The create of any level, as its createMember does it (parentId is ignored for top classes).
     int32_t Create(const CatalogLevel& level, int32_t parentId, int32_t index, const Dictionary& data,
                    bool* created = nullptr);

@@ -10,7 +10,8 @@ namespace orva::components {
 
 using namespace automation;
 
-SqliteRecordset::SqliteRecordset(std::unique_ptr<SqliteStatement> statement) : m_statement(std::move(statement)) {
+SqliteRecordset::SqliteRecordset(std::unique_ptr<SqliteStatement> statement)
+    : m_statement(std::move(statement)) {
     // The column names of a query depend on its SQL text only (the library's queries name their
     // columns), and the services run the same few queries over and over: build the name maps once
     // per query text and thread.
@@ -34,7 +35,8 @@ Variant SqliteRecordset::Field(TextView name) const {
     const std::vector<Text>& names = m_columns->names;
     auto at = std::find(names.begin(), names.end(), name);
     if (at == names.end()) {
-        at = std::find_if(names.begin(), names.end(), [&](const Text& column) { return EqualsNoCase(column, name); });
+        at = std::find_if(names.begin(), names.end(),
+                          [&](const Text& column) { return EqualsNoCase(column, name); });
     }
     if (at == names.end()) {
         Raise(recordset_errors::kItemNotFound,

@@ -4,10 +4,10 @@
 #include <ostream>
 
 #include "automation/TextHelpers.h"
+#include "catalog/CatalogReader.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/HostContext.h"
-#include "catalog/CatalogReader.h"
 
 namespace orva::cli {
 

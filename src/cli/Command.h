@@ -4,7 +4,6 @@
 // in-process. All logic stays in the library; a command only parses, calls and prints.
 
 #include <CLI/CLI.hpp>
-
 #include <iosfwd>
 #include <memory>
 #include <string>

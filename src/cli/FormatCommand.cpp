@@ -27,7 +27,8 @@ public:
         // One text option per value rather than a list option: CLI11 would read a list value written
         // in brackets, such as a publish-list line "[A] publish to: [B.C.D]", as a list of its own.
         for (size_t i = 0; i < m_values.size(); ++i) {
-            m_options[i] = sub.add_option("value" + std::to_string(i + 1), m_values[i], "Value for %" + std::to_string(i + 1));
+            m_options[i] = sub.add_option("value" + std::to_string(i + 1), m_values[i],
+                                          "Value for %" + std::to_string(i + 1));
         }
         sub.footer(
             "\nUsage: orva-deploy format PATTERN [VALUE...] with up to nine values, for %1 to %9. The\n"

@@ -2,13 +2,13 @@
 
 #include <ostream>
 
+#include "account/AccountCreation.h"
+#include "account/AccountLocation.h"
+#include "account/AccountSchema.h"
 #include "automation/TextHelpers.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/HostContext.h"
-#include "account/AccountCreation.h"
-#include "account/AccountLocation.h"
-#include "account/AccountSchema.h"
 
 namespace orva::cli {
 

@@ -1,11 +1,11 @@
 // orva-deploy pack IN.json -o FILE: builds a packet file from its JSON form.
 
 #include "automation/TextHelpers.h"
+#include "bag/Dictionary.h"
+#include "bag/PropertyBagJson.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/InputShape.h"
-#include "bag/Dictionary.h"
-#include "bag/PropertyBagJson.h"
 
 namespace orva::cli {
 
@@ -20,7 +20,8 @@ public:
     std::string Description() const override { return "Build a packet file from its JSON form"; }
 
     void Configure(CLI::App& sub) override {
-        sub.add_option("input", m_input, "JSON file: objects become dictionaries, arrays vectors, strings texts")
+        sub.add_option("input", m_input,
+                       "JSON file: objects become dictionaries, arrays vectors, strings texts")
             ->required();
         sub.add_option("-o,--output", m_output, "Packet file to write (replaced safely if it exists)")
             ->required();
@@ -38,7 +39,8 @@ public:
             ObjectRef object = root.IsObject() ? root.ToObject() : nullptr;
             auto dictionary = std::dynamic_pointer_cast<Dictionary>(object);
             if (!dictionary) {
-                Raise(errors::kBadFileFormat, FromUtf8(m_input) + u": the top-level JSON value must be an object");
+                Raise(errors::kBadFileFormat,
+                      FromUtf8(m_input) + u": the top-level JSON value must be an object");
             }
             CheckPacketSetShape(*dictionary, FromUtf8(m_input));
             dictionary->Save(FromUtf8(m_output));

@@ -3,11 +3,11 @@
 #include <ostream>
 
 #include "automation/TextHelpers.h"
-#include "cli/CommandSupport.h"
-#include "cli/Commands.h"
 #include "bag/Dictionary.h"
 #include "bag/PropertyBagJson.h"
 #include "bag/Vector.h"
+#include "cli/CommandSupport.h"
+#include "cli/Commands.h"
 
 namespace orva::cli {
 

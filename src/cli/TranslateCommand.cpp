@@ -5,9 +5,9 @@
 #include "automation/TextHelpers.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "services/PoCatalog.h"
 #include "hostctx/ModuleState.h"
 #include "hostctx/Texts.h"
+#include "services/PoCatalog.h"
 
 namespace orva::cli {
 

@@ -3,18 +3,18 @@
 #include <mutex>
 
 #include "automation/ClassRegistry.h"
+#include "bag/Dictionary.h"
+#include "bag/TextFormatter.h"
+#include "bag/Vector.h"
 #include "catalog/BillActionCatalog.h"
 #include "catalog/CatalogReader.h"
 #include "catalog/CatalogWriter.h"
 #include "catalog/ClassCatalog.h"
 #include "catalog/ReportCatalog.h"
 #include "catalog/TemplateService.h"
-#include "bag/Dictionary.h"
 #include "services/FormLoader.h"
 #include "services/PropertyStore.h"
 #include "services/StringLoader.h"
-#include "bag/TextFormatter.h"
-#include "bag/Vector.h"
 
 namespace orva::components {
 

@@ -21,9 +21,9 @@ void RemapPacket(Vector& packet, const Dictionary& info, const Text& language) {
         Text funcName = entry->Value(fields::kFuncName).ToText();
         std::vector<Text> paramParts = Split(classParam, u"|");
         if (paramParts.size() < 2) {
-            Raise(errors::kSubscriptOutOfRange, u"Subscript out of range: the class parameter \"" + classParam +
-                                                    u"\" of \"" + entry->Value(fields::kNo).ToText() +
-                                                    u"\" has no \"|\" before a class identifier");
+            Raise(errors::kSubscriptOutOfRange,
+                  u"Subscript out of range: the class parameter \"" + classParam + u"\" of \"" +
+                      entry->Value(fields::kNo).ToText() + u"\" has no \"|\" before a class identifier");
         }
         const Text identifier = paramParts[1];
 

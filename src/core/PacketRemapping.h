@@ -23,6 +23,7 @@ inline constexpr const char16_t* kChangeNameKey = u"ChangeName";
 // language leaves both names as they are.
 // Raises 9 for a class parameter without "|", 13/91 for malformed tables; entries before the
 // failing one stay rewritten.
-void RemapPacket(components::Vector& packet, const components::Dictionary& info, const automation::Text& language);
+void RemapPacket(components::Vector& packet, const components::Dictionary& info,
+                 const automation::Text& language);
 
 }  // namespace orva::core

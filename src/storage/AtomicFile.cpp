@@ -179,8 +179,8 @@ AtomicFile::AtomicFile(const std::string& nativePath, const Text& path, Publicat
         Text through = m_targetPath == nativePath
                            ? Text()
                            : u" (the symbolic link leads to " + ShownName(m_targetPath) + u")";
-        Raise(errors::kPermissionDenied,
-              m_shownPath + u": cannot be replaced: it is " + FromUtf8(FileKindName(status.st_mode)) + through);
+        Raise(errors::kPermissionDenied, m_shownPath + u": cannot be replaced: it is " +
+                                             FromUtf8(FileKindName(status.st_mode)) + through);
     }
     if (exists && publication == Publication::CreateOnly) {
         Raise(kFileAlreadyExists, m_shownPath + u": the file already exists");

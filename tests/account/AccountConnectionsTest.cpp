@@ -3,9 +3,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "automation/AutomationError.h"
-#include "account/AccountSchema.h"
 #include "account/AccountConnections.h"
+#include "account/AccountSchema.h"
+#include "automation/AutomationError.h"
 #include "support/AccountFixture.h"
 
 namespace orva::components {
@@ -52,8 +52,10 @@ TEST(AccountConnections, AnotherProgramsDatabaseIsRefusedBeforeAnythingInItChang
         const char* why;
     };
     const std::vector<Case> cases = {
-        {"versioned, no application id", "CREATE TABLE notes (x); PRAGMA user_version = 1", "application id 0x00000000"},
-        {"another application id", "CREATE TABLE notes (x); PRAGMA application_id = 42; PRAGMA user_version = 1",
+        {"versioned, no application id", "CREATE TABLE notes (x); PRAGMA user_version = 1",
+         "application id 0x00000000"},
+        {"another application id",
+         "CREATE TABLE notes (x); PRAGMA application_id = 42; PRAGMA user_version = 1",
          "application id 0x0000002A"},
         {"tables without a version", "CREATE TABLE notes (x)", "no schema version"},
     };
@@ -81,7 +83,9 @@ TEST(AccountConnections, AnotherProgramsDatabaseIsRefusedBeforeAnythingInItChang
         EXPECT_TRUE(bytes() == before) << "the file was changed (switched to WAL?)";
         EXPECT_FALSE(std::filesystem::exists(fileName + "-wal"));
         auto database = SqliteDatabase::Open(fileName, SqliteDatabase::OpenMode::ReadOnly);
-        EXPECT_EQ(database->QueryInteger("SELECT count(*) FROM pragma_journal_mode WHERE journal_mode = 'delete'"), 1);
+        EXPECT_EQ(
+            database->QueryInteger("SELECT count(*) FROM pragma_journal_mode WHERE journal_mode = 'delete'"),
+            1);
         CloseIdleAccountConnections(fileName);
     }
 }

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -8,11 +7,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "automation/AutomationError.h"
 #include "account/AccountCreation.h"
-#include "support/AccountFixture.h"
 #include "account/AccountSchema.h"
+#include "automation/AutomationError.h"
 #include "catalog/CatalogReader.h"
+#include "support/AccountFixture.h"
 
 namespace orva::components {
 namespace {
@@ -105,7 +104,9 @@ bool CreatedUnderFileSizeLimit(const std::string& fileName, rlim_t limit) {
     pid_t child = fork();
     if (child == 0) {
         signal(SIGXFSZ, SIG_IGN);
-        struct rlimit small {limit, limit};
+        struct rlimit small {
+            limit, limit
+        };
         if (setrlimit(RLIMIT_FSIZE, &small) != 0) _exit(3);
         _exit(CreateFails(fileName, {.demo = true, .overwrite = true}) == 0 ? 0 : 1);
     }
@@ -148,8 +149,8 @@ TEST(AccountCreation, ADiskThatFillsUpLeavesTheOldAccountOrNothingNeverAHalfAcco
                 }
                 continue;
             }
-            EXPECT_EQ(FilesIn(dir.Path()), replacing ? std::vector<std::string>{"account.db"}
-                                                     : std::vector<std::string>{})
+            EXPECT_EQ(FilesIn(dir.Path()),
+                      replacing ? std::vector<std::string>{"account.db"} : std::vector<std::string>{})
                 << "a temporary stayed behind or a file was published";
             if (replacing) {
                 EXPECT_TRUE(ReadBytes(fileName) == earlier) << "the old account was touched";

@@ -2,9 +2,9 @@
 
 #include <thread>
 
-#include "automation/AutomationError.h"
 #include "account/AccountSchema.h"
 #include "account/AccountSql.h"
+#include "automation/AutomationError.h"
 #include "support/TempDir.h"
 
 namespace orva::components {

@@ -22,7 +22,8 @@ TEST(CatalogContract, NamesTheAccountsTablesAndColumns) {
     for (const CatalogLevel& level : kCatalogLevels) {
         EXPECT_EQ(level.number, ++number);
         EXPECT_EQ(FindCatalogLevel(level.number), &level);
-        std::string columns = ToUtf8(level.idField) + ", " + ToUtf8(kIndexField) + ", " + ToUtf8(kVisibleField);
+        std::string columns =
+            ToUtf8(level.idField) + ", " + ToUtf8(kIndexField) + ", " + ToUtf8(kVisibleField);
         if (const CatalogLevel* parent = level.Parent()) {
             EXPECT_EQ(Text(level.parentIdField), Text(parent->idField)) << ToUtf8(level.kind);
             EXPECT_EQ(parent->Child(), &level);
@@ -34,7 +35,8 @@ TEST(CatalogContract, NamesTheAccountsTablesAndColumns) {
             columns += ", " + ToUtf8(LanguageField(level.nameField, language)) + ", " +
                        ToUtf8(LanguageField(kNameKeyStem, language));
         }
-        for (const CatalogAttribute& attribute : level.Attributes()) columns += ", " + ToUtf8(attribute.field);
+        for (const CatalogAttribute& attribute : level.Attributes())
+            columns += ", " + ToUtf8(attribute.field);
         EXPECT_NO_THROW(SqliteStatement(database, "SELECT " + columns + " FROM " + ToUtf8(level.table)))
             << columns;
     }
@@ -45,8 +47,8 @@ TEST(CatalogContract, NamesTheAccountsTablesAndColumns) {
 
 // The walk's shortcut (no upper-casing when the trimmed length differs) answers as comparing keys does.
 TEST(CatalogContract, HasNameKeyAgreesWithTheNameKeyRule) {
-    const Text names[] = {u"Sales",  u"  sales ", u"SALES",  u"sale s", u"",       u"   ",
-                          u"\tsales", u"straße",   u"STRAßE", u"ς",      u"Σ",      u"销售管理 "};
+    const Text names[] = {u"Sales",   u"  sales ", u"SALES",  u"sale s", u"",  u"   ",
+                          u"\tsales", u"straße",   u"STRAßE", u"ς",      u"Σ", u"销售管理 "};
     for (const Text& name : names) {
         for (const Text& other : names) {
             Text key = CatalogNameKey(other);

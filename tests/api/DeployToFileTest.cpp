@@ -40,7 +40,8 @@ TEST(DeployToFile, AddsNoSecondSeparatorAndReadsBackslashesAsSlashes) {
     Text folder = FromUtf8(dir.Path().string());
     EXPECT_EQ(wizard.DeployToFile(SmallPacketSet(), folder + u"/"), folder + u"/DeployFunction.Dat");
     std::filesystem::create_directory(dir / "sub");
-    EXPECT_EQ(wizard.DeployToFile(SmallPacketSet(), folder + u"\\sub\\"), folder + u"/sub/DeployFunction.Dat");
+    EXPECT_EQ(wizard.DeployToFile(SmallPacketSet(), folder + u"\\sub\\"),
+              folder + u"/sub/DeployFunction.Dat");
     EXPECT_TRUE(std::filesystem::exists(dir / "sub" / "DeployFunction.Dat"));
 }
 

@@ -6,9 +6,9 @@
 #include "api/clsDeploywizard.h"
 #include "automation/ClassRegistry.h"
 #include "automation/PendingError.h"
-#include "catalog/CatalogReader.h"
 #include "bag/PacketFile.h"
 #include "bag/PropertyBagJson.h"
+#include "catalog/CatalogReader.h"
 #include "support/TestAccount.h"
 
 namespace orva::api {
@@ -41,7 +41,8 @@ std::vector<Text> DetailsUnder(const std::string& account, CatalogLanguage langu
     int32_t func = find(reader.GetSubFunc_All(sub), u"FFuncName", u"FSubFuncID", subFunc);
     std::vector<Text> details;
     for (auto records = reader.GetDetailFunc_All(func); !records->IsEOF(); records->MoveNext()) {
-        details.push_back(records->Field(u"FFuncName").ToText() + u"|" + records->Field(u"FClassParam").ToText());
+        details.push_back(records->Field(u"FFuncName").ToText() + u"|" +
+                          records->Field(u"FClassParam").ToText());
     }
     return details;
 }
@@ -71,7 +72,8 @@ TEST_F(DeployToLumoMain, TheHostLanguageChoosesThePacket) {
 
 TEST_F(DeployToLumoMain, InformationReplacesIdentifiersAndRenames) {
     auto info = AsDictionary(ParsePropertyBagJson(
-        R"({"200000001": "200000101", "ChangeName": {"200000003": {"CHS": "报价单", "EN": "Quotation"}}})", u"info"));
+        R"({"200000001": "200000101", "ChangeName": {"200000003": {"CHS": "报价单", "EN": "Quotation"}}})",
+        u"info"));
     VectorRef messages = Vector::Create();
     ASSERT_TRUE(m_wizard.DeployToLumoMain(m_file, info, messages));
     EXPECT_EQ(DetailsUnder(m_account.Path(), CatalogLanguage::CHS, u"质量管理", u"检验管理", u"检验标准"),
@@ -79,7 +81,8 @@ TEST_F(DeployToLumoMain, InformationReplacesIdentifiersAndRenames) {
     std::vector<Text> documents =
         DetailsUnder(m_account.Path(), CatalogLanguage::CHS, u"供应链", u"销售管理", u"业务单据");
     EXPECT_NE(std::find(documents.begin(), documents.end(), u"报价单-新增|Bill|200000003"), documents.end());
-    EXPECT_NE(std::find(documents.begin(), documents.end(), u"报价单-序时簿|List|200000003"), documents.end());
+    EXPECT_NE(std::find(documents.begin(), documents.end(), u"报价单-序时簿|List|200000003"),
+              documents.end());
 }
 
 TEST_F(DeployToLumoMain, ASecondDeploymentRefusesEveryFunction) {
@@ -140,9 +143,12 @@ TEST_F(DeployToLumoMain, NodesItCreatesAreNamedInEveryLanguageSoAnotherLanguageF
         orva::testing::TestAccount account(true, "EN");
         Text file = FromUtf8((account.Folder() / "DeployFunction.Dat").string());
         auto packetSet = SamplePacketSet();
-        if (!c.parallel) AsDictionary(AsVector(packetSet->Value(u"CHT"))->Item(2))->SetValue(u"FClassParam", u"Bill|9");
+        if (!c.parallel)
+            AsDictionary(AsVector(packetSet->Value(u"CHT"))->Item(2))->SetValue(u"FClassParam", u"Bill|9");
         packetSet->Save(file);
-        auto Info = [&] { return *c.info ? AsDictionary(ParsePropertyBagJson(c.info, u"info")) : DictionaryRef(); };
+        auto Info = [&] {
+            return *c.info ? AsDictionary(ParsePropertyBagJson(c.info, u"info")) : DictionaryRef();
+        };
 
         DictionaryRef info = Info();
         VectorRef english;
@@ -160,7 +166,8 @@ TEST_F(DeployToLumoMain, NodesItCreatesAreNamedInEveryLanguageSoAnotherLanguageF
         EXPECT_TRUE(en[0].starts_with(Text(c.enDetail) + u"|")) << c.what << ": " << ToUtf8(en[0]);
         if (!c.parallel) {
             // The sub-function was created by the entry whose packets differ: one name everywhere.
-            EXPECT_EQ(DetailsUnder(account.Path(), CatalogLanguage::CHS, u"供应链", u"采购管理", u"Supplier Management")
+            EXPECT_EQ(DetailsUnder(account.Path(), CatalogLanguage::CHS, u"供应链", u"采购管理",
+                                   u"Supplier Management")
                           .front(),
                       en.front())
                 << c.what;
@@ -172,10 +179,12 @@ TEST_F(DeployToLumoMain, NodesItCreatesAreNamedInEveryLanguageSoAnotherLanguageF
         VectorRef chinese;
         ASSERT_TRUE(m_wizard.DeployToLumoMain(file, info, chinese)) << c.what;
         int refusals = 0;
-        for (const Variant& line : *chinese) refusals += line.ToText().ends_with(u"失败，原因在于该功能已在主控台中存在！");
+        for (const Variant& line : *chinese)
+            refusals += line.ToText().ends_with(u"失败，原因在于该功能已在主控台中存在！");
         EXPECT_EQ(refusals, 8) << c.what << ": the Chinese packet finds every node and function";
         EXPECT_EQ(chinese->Count(), 9) << c.what << ": and creates nothing";
-        EXPECT_EQ(DetailsUnder(account.Path(), CatalogLanguage::CHS, u"供应链", u"采购管理", u"供应商管理"), chs)
+        EXPECT_EQ(DetailsUnder(account.Path(), CatalogLanguage::CHS, u"供应链", u"采购管理", u"供应商管理"),
+                  chs)
             << c.what;
     }
 }

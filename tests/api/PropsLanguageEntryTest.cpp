@@ -8,8 +8,8 @@
 
 #include "api/clsDeploywizard.h"
 #include "automation/TextHelpers.h"
-#include "services/PropertyStore.h"
 #include "hostctx/Texts.h"
+#include "services/PropertyStore.h"
 #include "support/TestAccount.h"
 
 namespace orva::api {

@@ -8,15 +8,15 @@
 #include <filesystem>
 #include <map>
 
+#include "account/AccountCreation.h"
+#include "account/AccountSchema.h"
 #include "api/clsDeploywizard.h"
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
-#include "account/AccountCreation.h"
-#include "account/AccountSchema.h"
+#include "hostctx/Texts.h"
 #include "services/PropertyStore.h"
 #include "storage/SqliteDatabase.h"
 #include "storage/SqliteStatement.h"
-#include "hostctx/Texts.h"
 #include "support/CatalogueDump.h"
 #include "support/TempDir.h"
 

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "support/ErrorNumber.h"
-
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
 #include "automation/PendingError.h"
+#include "support/ErrorNumber.h"
 
 namespace orva::automation {
 namespace {

@@ -1,10 +1,8 @@
-#include "automation/TextHelpers.h"
-
 #include <gtest/gtest.h>
 
-#include "support/ErrorNumber.h"
-
 #include "automation/AutomationError.h"
+#include "automation/TextHelpers.h"
+#include "support/ErrorNumber.h"
 
 namespace orva::automation {
 namespace {
@@ -56,9 +54,9 @@ TEST(TextHelpers, SplitGivesNoPartsForEmptyTextAndKeepsEmptyParts) {
 TEST(TextConversion, Utf8RoundTripsAndRefusesMalformedInput) {
     Text text = u"财务 \U0001F600 a";
     EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
-    EXPECT_EQ(ErrorNumberOf([] { FromUtf8("\xC0\xAF"); }), errors::kInvalidCall);          // overlong
-    EXPECT_EQ(ErrorNumberOf([] { FromUtf8("\xED\xA0\x80"); }), errors::kInvalidCall);      // surrogate
-    EXPECT_EQ(ErrorNumberOf([] { FromUtf8("\xE6\x96"); }), errors::kInvalidCall);          // truncated
+    EXPECT_EQ(ErrorNumberOf([] { FromUtf8("\xC0\xAF"); }), errors::kInvalidCall);      // overlong
+    EXPECT_EQ(ErrorNumberOf([] { FromUtf8("\xED\xA0\x80"); }), errors::kInvalidCall);  // surrogate
+    EXPECT_EQ(ErrorNumberOf([] { FromUtf8("\xE6\x96"); }), errors::kInvalidCall);      // truncated
     EXPECT_EQ(ErrorNumberOf([] { ToUtf8(Text(1, char16_t(0xD800))); }), errors::kInvalidCall);
     EXPECT_EQ(ToUtf8Lossy(Text(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
     EXPECT_EQ(FindLoneSurrogate(u"ab\U0001F600"), TextView::npos);
@@ -71,15 +69,15 @@ TEST(TextHelpers, NumbersAtTheEndsOfThe32BitRange) {
         int32_t error;
     };
     const Case cases[] = {
-        {u"2147483647", INT32_MAX, 0},        {u" +2147483647 ", INT32_MAX, 0},
-        {u"2147483647.4", INT32_MAX, 0},      {u"2147483646.5", 2147483646, 0},
-        {u"-2147483648", INT32_MIN, 0},       {u"-2147483648.5", INT32_MIN, 0},
-        {u"0002147483647", INT32_MAX, 0},     {u"-0", 0, 0},
-        {u"2147483648", 0, errors::kOverflow}, {u"2147483647.5", 0, errors::kOverflow},
+        {u"2147483647", INT32_MAX, 0},          {u" +2147483647 ", INT32_MAX, 0},
+        {u"2147483647.4", INT32_MAX, 0},        {u"2147483646.5", 2147483646, 0},
+        {u"-2147483648", INT32_MIN, 0},         {u"-2147483648.5", INT32_MIN, 0},
+        {u"0002147483647", INT32_MAX, 0},       {u"-0", 0, 0},
+        {u"2147483648", 0, errors::kOverflow},  {u"2147483647.5", 0, errors::kOverflow},
         {u"-2147483649", 0, errors::kOverflow}, {u"-2147483648.6", 0, errors::kOverflow},
-        {u"4294967296", 0, errors::kOverflow}, {u"1e3", 0, errors::kTypeMismatch},
-        {u"1 000", 0, errors::kTypeMismatch}, {u"\t5", 0, errors::kTypeMismatch},
-        {u"+-1", 0, errors::kTypeMismatch},   {u".", 0, errors::kTypeMismatch},
+        {u"4294967296", 0, errors::kOverflow},  {u"1e3", 0, errors::kTypeMismatch},
+        {u"1 000", 0, errors::kTypeMismatch},   {u"\t5", 0, errors::kTypeMismatch},
+        {u"+-1", 0, errors::kTypeMismatch},     {u".", 0, errors::kTypeMismatch},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(ToUtf8(c.text));
@@ -97,10 +95,15 @@ TEST(TextHelpers, TextToDoubleGivesTheNearestDouble) {
         double value;
     };
     const Case cases[] = {
-        {u"1234567.891", 1234567.891}, {u"0.1", 0.1},       {u"-0.3", -0.3},
-        {u"123456789012345.6", 123456789012345.6},           {u" 2.675 ", 2.675},
-        {u"0.0001", 0.0001},           {u"9007199254740993", 9007199254740992.0},
-        {u".5", 0.5},                  {u"7.", 7.0},
+        {u"1234567.891", 1234567.891},
+        {u"0.1", 0.1},
+        {u"-0.3", -0.3},
+        {u"123456789012345.6", 123456789012345.6},
+        {u" 2.675 ", 2.675},
+        {u"0.0001", 0.0001},
+        {u"9007199254740993", 9007199254740992.0},
+        {u".5", 0.5},
+        {u"7.", 7.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(ToUtf8(c.text));

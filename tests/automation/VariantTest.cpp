@@ -1,12 +1,10 @@
-#include "automation/Variant.h"
-
 #include <gtest/gtest.h>
-
-#include "support/ErrorNumber.h"
 
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
+#include "automation/Variant.h"
 #include "bag/Dictionary.h"
+#include "support/ErrorNumber.h"
 
 namespace orva::automation {
 namespace {
@@ -53,13 +51,20 @@ TEST(Variant, DoublesReadAsTextWithFifteenSignificantDigits) {
         const char16_t* text;
     };
     const Case cases[] = {
-        {1234567.891, u"1234567.891"},      {-1234567.891, u"-1234567.891"},
-        {0.1 + 0.2, u"0.3"},                {1.0 / 3, u"0.333333333333333"},
-        {123456789012345.0, u"123456789012345"}, {1e15, u"1E+15"},
-        {1e16, u"1E+16"},                   {1.5e300, u"1.5E+300"},
-        {0.0001, u"0.0001"},                {0.00001, u"1E-05"},
-        {-2.5e-7, u"-2.5E-07"},             {100.0, u"100"},
-        {-0.0, u"0"},                       {2147483648.0, u"2147483648"},
+        {1234567.891, u"1234567.891"},
+        {-1234567.891, u"-1234567.891"},
+        {0.1 + 0.2, u"0.3"},
+        {1.0 / 3, u"0.333333333333333"},
+        {123456789012345.0, u"123456789012345"},
+        {1e15, u"1E+15"},
+        {1e16, u"1E+16"},
+        {1.5e300, u"1.5E+300"},
+        {0.0001, u"0.0001"},
+        {0.00001, u"1E-05"},
+        {-2.5e-7, u"-2.5E-07"},
+        {100.0, u"100"},
+        {-0.0, u"0"},
+        {2147483648.0, u"2147483648"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(ToUtf8(c.text));
@@ -76,12 +81,21 @@ TEST(Variant, TextsReadAsBooleans) {
         int32_t error;
     };
     const Case cases[] = {
-        {u"True", true, 0},        {u" True ", true, 0},   {u"tRUE", true, 0},
-        {u"  FALSE", false, 0},    {u"false ", false, 0},  {u"1", true, 0},
-        {u" -1 ", true, 0},        {u"0", false, 0},       {u"0.0", false, 0},
-        {u"0.4", true, 0},         {u"", false, errors::kTypeMismatch},
-        {u"Yes", false, errors::kTypeMismatch},           {u"\tTrue", false, errors::kTypeMismatch},
-        {u"Tru e", false, errors::kTypeMismatch},         {u"TrueFalse", false, errors::kTypeMismatch},
+        {u"True", true, 0},
+        {u" True ", true, 0},
+        {u"tRUE", true, 0},
+        {u"  FALSE", false, 0},
+        {u"false ", false, 0},
+        {u"1", true, 0},
+        {u" -1 ", true, 0},
+        {u"0", false, 0},
+        {u"0.0", false, 0},
+        {u"0.4", true, 0},
+        {u"", false, errors::kTypeMismatch},
+        {u"Yes", false, errors::kTypeMismatch},
+        {u"\tTrue", false, errors::kTypeMismatch},
+        {u"Tru e", false, errors::kTypeMismatch},
+        {u"TrueFalse", false, errors::kTypeMismatch},
         {u"\u00A0True", false, errors::kTypeMismatch},
     };
     for (const Case& c : cases) {

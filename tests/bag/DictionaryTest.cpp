@@ -1,16 +1,14 @@
-#include "bag/Dictionary.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "support/ErrorNumber.h"
-#include "support/TempDir.h"
-
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
 #include "automation/TextHelpers.h"
+#include "bag/Dictionary.h"
 #include "bag/Vector.h"
+#include "support/ErrorNumber.h"
+#include "support/TempDir.h"
 
 namespace orva::components {
 namespace {
@@ -96,15 +94,23 @@ TEST(Dictionary, KeysMatchByUnicodeSimpleUpperCasingEverywhere) {
         bool match;
     };
     const Case cases[] = {
-        {u"z", u"Z", true},          {u"FFuncName", u"ffuncnamE", true},
-        {u"Ä", u"ä", true},          {u"straße", u"STRAßE", true},
-        {u"Σίσυφος", u"ΣΊΣΥΦΟΣ", true}, {u"ς", u"σ", true},
-        {u"Жар", u"жАР", true},      {u"\U00010428", u"\U00010400", true},
+        {u"z", u"Z", true},
+        {u"FFuncName", u"ffuncnamE", true},
+        {u"Ä", u"ä", true},
+        {u"straße", u"STRAßE", true},
+        {u"Σίσυφος", u"ΣΊΣΥΦΟΣ", true},
+        {u"ς", u"σ", true},
+        {u"Жар", u"жАР", true},
+        {u"\U00010428", u"\U00010400", true},
         // '@' and '`', '[' and '{' differ by the same bit as letters do, but are no letters.
-        {u"@", u"`", false},         {u"[", u"{", false},
-        {u"ß", u"SS", false},        {u"ß", u"ẞ", false},
-        {u"i", u"İ", false},         {u"财", u"財", false},
-        {u"a1", u"a１", false},      {u"Ä", u"A\u0308", false},
+        {u"@", u"`", false},
+        {u"[", u"{", false},
+        {u"ß", u"SS", false},
+        {u"ß", u"ẞ", false},
+        {u"i", u"İ", false},
+        {u"财", u"財", false},
+        {u"a1", u"a１", false},
+        {u"Ä", u"A\u0308", false},
     };
     auto fresh = [](size_t fillers) {
         auto dictionary = Dictionary::Create();

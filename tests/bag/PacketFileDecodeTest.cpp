@@ -7,9 +7,9 @@
 
 #include "automation/AutomationError.h"
 #include "automation/Text.h"
-#include "cbor/CborWriter.h"
 #include "bag/PacketFile.h"
 #include "bag/Vector.h"
+#include "cbor/CborWriter.h"
 
 namespace orva::components {
 namespace {
@@ -210,8 +210,8 @@ TEST(PacketFileDecode, KeysOfOneMapRepeatWhenTheyUpperCaseAlike) {
         bool repeats;
     };
     const Case cases[] = {
-        {"z", "Z", true},   {"Ä", "ä", true},    {"Σ", "ς", true},   {"ЖАР", "жар", true},
-        {"ß", "SS", false}, {"ß", "ẞ", false},   {"i", "İ", false},  {"@", "`", false},
+        {"z", "Z", true},   {"Ä", "ä", true},  {"Σ", "ς", true},  {"ЖАР", "жар", true},
+        {"ß", "SS", false}, {"ß", "ẞ", false}, {"i", "İ", false}, {"@", "`", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.first) + " / " + c.second);
@@ -222,9 +222,9 @@ TEST(PacketFileDecode, KeysOfOneMapRepeatWhenTheyUpperCaseAlike) {
         std::string bytes = Envelope(root);
         if (c.repeats) {
             std::string refusal = Refusal(bytes);
-            EXPECT_NE(refusal.find(std::string("the key \"") + c.first + "\" repeats the key \"" + c.second +
-                                   "\""),
-                      std::string::npos)
+            EXPECT_NE(
+                refusal.find(std::string("the key \"") + c.first + "\" repeats the key \"" + c.second + "\""),
+                std::string::npos)
                 << refusal;
         } else {
             DictionaryRef y = AsDictionary(DecodePacket(bytes, kSource)->Value(u"y"));

@@ -10,10 +10,10 @@
 #include "automation/AutomationError.h"
 #include "automation/Text.h"
 #include "automation/TextHelpers.h"
-#include "cbor/CborWriter.h"
 #include "bag/PacketCodec.h"
 #include "bag/PacketFile.h"
 #include "bag/Vector.h"
+#include "cbor/CborWriter.h"
 #include "support/TempDir.h"
 
 namespace orva::components {
@@ -69,7 +69,10 @@ TEST(PacketFileMemory, RefusesFilesOfTinyItemsBeforeBuildingTheirTree) {
         {"Booleans", 2'000'000, "\xF5", false, true},
         // Each item passes the head's charge; the tree is refused part way, once built to the bound.
         {"arrays nested three deep", 1'000'000, "\x81\x81\x80", false, false},
-        {"maps of one empty map", 700'000, "\xA1\x61" "a\xA0", false, false},
+        {"maps of one empty map", 700'000,
+         "\xA1\x61"
+         "a\xA0",
+         false, false},
         {"empty arrays under distinct keys", 500'000, "\x80", true, false},
     };
     for (const Case& c : cases) {
@@ -89,7 +92,8 @@ TEST(PacketFileMemory, RefusesFilesOfTinyItemsBeforeBuildingTheirTree) {
         std::string text = ToUtf8(description);
         EXPECT_EQ(text.rfind(path.string() + ": too many small items for the file's size", 0), 0u) << text;
         uint64_t limit = kPacketMemoryPerByte * bytes.size() + kPacketMemoryAllowance;
-        EXPECT_NE(text.find("more than " + std::to_string(limit) + " bytes of memory"), std::string::npos) << text;
+        EXPECT_NE(text.find("more than " + std::to_string(limit) + " bytes of memory"), std::string::npos)
+            << text;
         if (c.atOnce) {
             EXPECT_LT(RefusedAt(text), 64u) << text;
         } else {
@@ -131,7 +135,10 @@ TEST(PacketFileMemory, LoadsRealPacketsAndSmallFilesOfTinyItems) {
     EXPECT_NO_THROW(DecodePacket(PacketOf(20'000, "\x80"), u"small.Dat"));
     EXPECT_NO_THROW(DecodePacket(PacketOf(100'000, "\xF5"), u"small.Dat"));
     // Long texts cost about what their bytes do, and numbers in a vector of such texts too.
-    EXPECT_NO_THROW(DecodePacket(PacketOf(200'000, "\x69" "abcdefghi"), u"texts.Dat"));
+    EXPECT_NO_THROW(DecodePacket(PacketOf(200'000,
+                                          "\x69"
+                                          "abcdefghi"),
+                                 u"texts.Dat"));
 }
 
 // Saving adds up what loading charges: the largest tree of a shape that saves loads again, and one

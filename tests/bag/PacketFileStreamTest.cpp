@@ -10,11 +10,11 @@
 
 #include "automation/AutomationError.h"
 #include "automation/Text.h"
-#include "cbor/CborReader.h"
-#include "cbor/CborWriter.h"
 #include "bag/PacketCodec.h"
 #include "bag/PacketFile.h"
 #include "bag/Vector.h"
+#include "cbor/CborReader.h"
+#include "cbor/CborWriter.h"
 #include "support/TempDir.h"
 
 namespace orva::components {

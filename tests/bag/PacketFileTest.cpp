@@ -338,7 +338,8 @@ TEST(PacketFile, LoadNamesAMissingFileFolderOrForeignFile) {
     EXPECT_EQ(ErrorOf(76, [&] { LoadPacketFile(PathText(noFolder)); }),
               noFolder.string() + ": path not found");
     ErrorOf(70, [&] { LoadPacketFile(PathText(folder.Path())); });
-    EXPECT_EQ(ErrorOf(70, [&] { LoadPacketFile(u"/dev/zero"); }), "/dev/zero: it is a character device, not a regular file");
+    EXPECT_EQ(ErrorOf(70, [&] { LoadPacketFile(u"/dev/zero"); }),
+              "/dev/zero: it is a character device, not a regular file");
 
     fs::path json = folder / "packet.json";
     std::ofstream(json) << "{\"CHS\": []}";

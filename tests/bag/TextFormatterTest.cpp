@@ -1,9 +1,8 @@
-#include "bag/TextFormatter.h"
-
 #include <gtest/gtest.h>
 
 #include "automation/AutomationError.h"
 #include "bag/Dictionary.h"
+#include "bag/TextFormatter.h"
 
 namespace orva::components {
 namespace {
@@ -32,9 +31,7 @@ TEST(TextFormatter, TwoDigitPlaceholdersNeedThatManyValues) {
     EXPECT_EQ(Format(u"%10", nine), u"a0");
 }
 
-TEST(TextFormatter, ValuesAreNotExpandedAgain) {
-    EXPECT_EQ(Format(u"%1 / %2", {u"%2", u"b"}), u"%2 / b");
-}
+TEST(TextFormatter, ValuesAreNotExpandedAgain) { EXPECT_EQ(Format(u"%1 / %2", {u"%2", u"b"}), u"%2 / b"); }
 
 TEST(TextFormatter, ArrayFormByNameAndRefusalOfObjects) {
     auto formatter = TextFormatter::Create();
@@ -61,12 +58,18 @@ TEST(TextFormatter, PlaceholdersFromTheNinthValueOn) {
         const char16_t* expected;
     };
     const Case cases[] = {
-        {u"%9", &nine, u"i"},            {u"%9", &ten, u"i"},
-        {u"%10", &ten, u"j"},            {u"%10", &nine, u"a0"},
-        {u"[%1%10%9]", &nine, u"[aa0i]"}, {u"[%1%10%9]", &ten, u"[aji]"},
-        {u"%11", &ten, u"a1"},           {u"%100", &ten, u"j0"},
-        {u"%19", &ten, u"a9"},           {u"%0", &ten, u"%0"},
-        {u"%%9", &nine, u"%i"},          {u"9%", &nine, u"9%"},
+        {u"%9", &nine, u"i"},
+        {u"%9", &ten, u"i"},
+        {u"%10", &ten, u"j"},
+        {u"%10", &nine, u"a0"},
+        {u"[%1%10%9]", &nine, u"[aa0i]"},
+        {u"[%1%10%9]", &ten, u"[aji]"},
+        {u"%11", &ten, u"a1"},
+        {u"%100", &ten, u"j0"},
+        {u"%19", &ten, u"a9"},
+        {u"%0", &ten, u"%0"},
+        {u"%%9", &nine, u"%i"},
+        {u"9%", &nine, u"9%"},
         {u"%99999999999", &ten, u"i9999999999"},
     };
     for (const Case& c : cases) {

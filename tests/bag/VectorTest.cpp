@@ -1,11 +1,9 @@
-#include "bag/Vector.h"
-
 #include <gtest/gtest.h>
-
-#include "support/ErrorNumber.h"
 
 #include "automation/AutomationError.h"
 #include "bag/Dictionary.h"
+#include "bag/Vector.h"
+#include "support/ErrorNumber.h"
 
 namespace orva::components {
 namespace {

@@ -1,15 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "support/ErrorNumber.h"
-
 #include <fstream>
 
+#include "account/AccountSchema.h"
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
-#include "support/AccountFixture.h"
-#include "account/AccountSchema.h"
 #include "catalog/CatalogReader.h"
 #include "catalog/CatalogWriter.h"
+#include "support/AccountFixture.h"
+#include "support/ErrorNumber.h"
 
 namespace orva::components {
 namespace {
@@ -159,7 +158,6 @@ TEST(CatalogReader, AnOpenRecordsetDoesNotHideLaterCreates) {
     EXPECT_EQ(held->Field(u"FTopClassID"), Variant(1));
 }
 
-
 TEST(CatalogReader, AKeyLookUpFindsWhatWalkingTheSiblingsFinds) {
     // The demo's subsystems of Supply Chain (3), plus one named with letters beyond ASCII.
     TestAccount account;
@@ -173,11 +171,11 @@ TEST(CatalogReader, AKeyLookUpFindsWhatWalkingTheSiblingsFinds) {
         const char16_t* wanted;
     };
     const Case cases[] = {
-        {CatalogLanguage::CHS, u"销售管理"},       {CatalogLanguage::CHS, u" 销售管理  "},
-        {CatalogLanguage::EN, u"sales"},           {CatalogLanguage::EN, u"SALES "},
-        {CatalogLanguage::EN, u"销售管理"},        {CatalogLanguage::CHT, u"銷售管理"},
-        {CatalogLanguage::CHS, u"ärger"},          {CatalogLanguage::EN, u"äpfel-übersicht"},
-        {CatalogLanguage::EN, u"ärger"},           {CatalogLanguage::CHS, u""},
+        {CatalogLanguage::CHS, u"销售管理"}, {CatalogLanguage::CHS, u" 销售管理  "},
+        {CatalogLanguage::EN, u"sales"},     {CatalogLanguage::EN, u"SALES "},
+        {CatalogLanguage::EN, u"销售管理"},  {CatalogLanguage::CHT, u"銷售管理"},
+        {CatalogLanguage::CHS, u"ärger"},    {CatalogLanguage::EN, u"äpfel-übersicht"},
+        {CatalogLanguage::EN, u"ärger"},     {CatalogLanguage::CHS, u""},
         {CatalogLanguage::CHS, u"销售"},
     };
     for (const Case& c : cases) {

@@ -1,19 +1,18 @@
 #include <gtest/gtest.h>
-
-#include "support/ErrorNumber.h"
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <barrier>
 #include <thread>
 
+#include "account/AccountConnections.h"
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
 #include "automation/TextHelpers.h"
-#include "account/AccountConnections.h"
-#include "support/AccountFixture.h"
 #include "catalog/CatalogReader.h"
 #include "catalog/CatalogWriter.h"
+#include "support/AccountFixture.h"
+#include "support/ErrorNumber.h"
 
 namespace orva::components {
 namespace {
@@ -94,7 +93,9 @@ TEST(CatalogWriter, CreatedNodesReadBackWithTheirNamesAndIdentifiers) {
     EXPECT_EQ(details->Field(u"FHelpCode"), Variant(Text()));
     EXPECT_EQ(details->Field(u"FIndex"), Variant(3));
     EXPECT_EQ(details->Field(u"FVisible"), Variant(1));
-    EXPECT_EQ(account.Count("SELECT FNameKey_CHS = '质检方案-维护' AND FNameKey_EN = FNameKey_CHS FROM t_DetailFunc"), 1);
+    EXPECT_EQ(account.Count(
+                  "SELECT FNameKey_CHS = '质检方案-维护' AND FNameKey_EN = FNameKey_CHS FROM t_DetailFunc"),
+              1);
 }
 
 TEST(CatalogWriter, ANameThatIsAlreadyThereGivesTheExistingNode) {
@@ -231,7 +232,6 @@ TEST(CatalogWriter, ProcessesCreatingTheSameNodesAtOnceMakeEachOnce) {
     EXPECT_EQ(account.Count("SELECT count(*) FROM t_DetailFunc"), kNodes);
 }
 
-
 TEST(CatalogWriter, ACreateFindsASiblingByItsNameInAnyLanguageAndSaysWhetherItCreated) {
     TestAccount account(false);
     ScopedPropsString props("ConnectString=sqlite:" + account.FileName() + ";");
@@ -252,8 +252,11 @@ TEST(CatalogWriter, ACreateFindsASiblingByItsNameInAnyLanguageAndSaysWhetherItCr
     };
     const Case cases[] = {
         {"its Chinese name", {{u"FTopClassName", u"供应链"}}, true},
-        {"its English name, other case and blanks, as the plain name", {{u"FTopClassName", u" supply CHAIN "}}, true},
-        {"its traditional name given as the English one", {{u"FTopClassName", u"x"}, {u"FTopClassName_EN", u"供應鏈"}},
+        {"its English name, other case and blanks, as the plain name",
+         {{u"FTopClassName", u" supply CHAIN "}},
+         true},
+        {"its traditional name given as the English one",
+         {{u"FTopClassName", u"x"}, {u"FTopClassName_EN", u"供應鏈"}},
          true},
         {"one name of three matching is enough",
          {{u"FTopClassName", u"新"}, {u"FTopClassName_CHT", u"新"}, {u"FTopClassName_EN", u"SUPPLY chain"}},
@@ -266,20 +269,25 @@ TEST(CatalogWriter, ACreateFindsASiblingByItsNameInAnyLanguageAndSaysWhetherItCr
         EXPECT_EQ(id == first, c.found) << c.what;
     }
     EXPECT_EQ(account.Count("SELECT count(*) FROM t_TopClass"), 2);
-    EXPECT_EQ(account.Count("SELECT count(DISTINCT FIndex) FROM t_TopClass"), 2) << "the index given twice, taken once";
+    EXPECT_EQ(account.Count("SELECT count(DISTINCT FIndex) FROM t_TopClass"), 2)
+        << "the index given twice, taken once";
     EXPECT_EQ(account.Count("SELECT FNameKey_EN = 'SUPPLY CHAIN' AND FNameKey_CHT = '供應鏈' FROM t_TopClass "
-                            "WHERE FTopClassID = " + std::to_string(first)),
+                            "WHERE FTopClassID = " +
+                            std::to_string(first)),
               1);
 }
 
 TEST(CatalogWriter, AFunctionDetailIsFoundOnlyWithAnEqualClassParameter) {
     TestAccount account(false);
     CatalogWriter writer(account.Address());
-    int32_t func = writer.CreateSubFunc(
-        writer.CreateSubSys(writer.CreateTopClass(1, *Data({{u"FTopClassName", u"T"}})), 1, *Data({{u"FSysName", u"S"}})),
-        1, *Data({{u"FFuncName", u"F"}}));
+    int32_t func =
+        writer.CreateSubFunc(writer.CreateSubSys(writer.CreateTopClass(1, *Data({{u"FTopClassName", u"T"}})),
+                                                 1, *Data({{u"FSysName", u"S"}})),
+                             1, *Data({{u"FFuncName", u"F"}}));
     int32_t detail = writer.CreateDetailFunc(
-        func, 1, *Data({{u"FFuncName", u"报价单-新增"}, {u"FFuncName_EN", u"Quote-New"}, {u"FClassParam", u"Bill|7"}}));
+        func, 1,
+        *Data(
+            {{u"FFuncName", u"报价单-新增"}, {u"FFuncName_EN", u"Quote-New"}, {u"FClassParam", u"Bill|7"}}));
     struct Case {
         const char* what;
         const char16_t* name;
@@ -294,17 +302,18 @@ TEST(CatalogWriter, AFunctionDetailIsFoundOnlyWithAnEqualClassParameter) {
     };
     for (const Case& c : cases) {
         bool created = false;
-        int32_t id = writer.CreateDetailFunc(func, 1, *Data({{u"FFuncName", c.name}, {u"FClassParam", c.classParam}}),
-                                             &created);
+        int32_t id = writer.CreateDetailFunc(
+            func, 1, *Data({{u"FFuncName", c.name}, {u"FClassParam", c.classParam}}), &created);
         EXPECT_EQ(created, !c.found) << c.what;
         EXPECT_EQ(id == detail, c.found) << c.what;
     }
     // A blank FFuncName takes NewName, in every language.
     bool created = true;
-    EXPECT_EQ(writer.CreateDetailFunc(func, 1, *Data({{u"FFuncName", u"  "}, {u"NewName", u"QUOTE-NEW"},
-                                                      {u"FClassParam", u"Bill|7"}}),
-                                      &created),
-              detail);
+    EXPECT_EQ(
+        writer.CreateDetailFunc(
+            func, 1, *Data({{u"FFuncName", u"  "}, {u"NewName", u"QUOTE-NEW"}, {u"FClassParam", u"Bill|7"}}),
+            &created),
+        detail);
     EXPECT_FALSE(created);
     EXPECT_EQ(account.Count("SELECT count(*) FROM t_DetailFunc"), 3);
     EXPECT_EQ(account.Count("SELECT count(*) FROM (SELECT DISTINCT FIndex FROM t_DetailFunc)"), 3);
@@ -325,14 +334,18 @@ TEST(CatalogWriter, ATakenSiblingIndexGivesTheNextFreeOneAndTheTopOfTheRangeIsAC
         Text name = u"S" + automation::Int32ToText(++n);
         if (step.stored == 0) {
             Text description;
-            EXPECT_EQ(ErrorNumberOf([&] { writer.CreateSubSys(top, step.given, *Data({{u"FSysName", name}})); },
-                                    &description),
+            EXPECT_EQ(ErrorNumberOf(
+                          [&] {
+                              writer.CreateSubSys(top, step.given, *Data({{u"FSysName", name}}));
+                          },
+                          &description),
                       automation::errors::kOverflow);
             EXPECT_NE(description.find(u"2147483647"), Text::npos) << automation::ToUtf8(description);
             continue;
         }
         int32_t id = writer.CreateSubSys(top, step.given, *Data({{u"FSysName", name}}));
-        EXPECT_EQ(account.Count("SELECT FIndex FROM t_SubSystem WHERE FSubSysID = " + std::to_string(id)), step.stored)
+        EXPECT_EQ(account.Count("SELECT FIndex FROM t_SubSystem WHERE FSubSysID = " + std::to_string(id)),
+                  step.stored)
             << "given " << step.given;
     }
     EXPECT_EQ(ErrorNumberOf([&] { reader.GetNextIndex(2, top); }), automation::errors::kOverflow)

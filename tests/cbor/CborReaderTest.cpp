@@ -98,19 +98,36 @@ TEST(CborReader, SkipsWholeItemsWithinTheDepthGiven) {
 // byte where the faulty sequence starts; the edges of every valid range are accepted.
 TEST(CborReader, TextStringsAndTextConversionShareOneStrictUtf8Rule) {
     struct Case {
-        const char* bytes;  // after the two ASCII bytes "ab"
+        const char* bytes;     // after the two ASCII bytes "ab"
         const char16_t* text;  // nullptr: refused
     };
     const Case cases[] = {
-        {"\xC0\x80", nullptr},          {"\xC1\xBF", nullptr},          {"\xE0\x9F\xBF", nullptr},
-        {"\xE0\x80\x80", nullptr},      {"\xF0\x8F\xBF\xBF", nullptr},  {"\xF0\x80\x80\x80", nullptr},
-        {"\xED\xA0\x80", nullptr},      {"\xED\xBF\xBF", nullptr},      {"\xF4\x90\x80\x80", nullptr},
-        {"\xF5\x80\x80\x80", nullptr},  {"\xF8\x88\x80\x80\x80", nullptr}, {"\xFF", nullptr},
-        {"\x80", nullptr},              {"\xC3", nullptr},              {"\xC3\x41", nullptr},
-        {"\xE6\x96", nullptr},          {"\xF0\x9F\x98", nullptr},      {"\xE6\x96\xC0", nullptr},
-        {"\xC2\x80", u"\u0080"},        {"\xDF\xBF", u"\u07FF"},        {"\xE0\xA0\x80", u"\u0800"},
-        {"\xED\x9F\xBF", u"\uD7FF"},    {"\xEE\x80\x80", u"\uE000"},    {"\xEF\xBF\xBF", u"\uFFFF"},
-        {"\xF0\x90\x80\x80", u"\U00010000"}, {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
+        {"\xC0\x80", nullptr},
+        {"\xC1\xBF", nullptr},
+        {"\xE0\x9F\xBF", nullptr},
+        {"\xE0\x80\x80", nullptr},
+        {"\xF0\x8F\xBF\xBF", nullptr},
+        {"\xF0\x80\x80\x80", nullptr},
+        {"\xED\xA0\x80", nullptr},
+        {"\xED\xBF\xBF", nullptr},
+        {"\xF4\x90\x80\x80", nullptr},
+        {"\xF5\x80\x80\x80", nullptr},
+        {"\xF8\x88\x80\x80\x80", nullptr},
+        {"\xFF", nullptr},
+        {"\x80", nullptr},
+        {"\xC3", nullptr},
+        {"\xC3\x41", nullptr},
+        {"\xE6\x96", nullptr},
+        {"\xF0\x9F\x98", nullptr},
+        {"\xE6\x96\xC0", nullptr},
+        {"\xC2\x80", u"\u0080"},
+        {"\xDF\xBF", u"\u07FF"},
+        {"\xE0\xA0\x80", u"\u0800"},
+        {"\xED\x9F\xBF", u"\uD7FF"},
+        {"\xEE\x80\x80", u"\uE000"},
+        {"\xEF\xBF\xBF", u"\uFFFF"},
+        {"\xF0\x90\x80\x80", u"\U00010000"},
+        {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
     };
     for (const Case& c : cases) {
         std::string content = std::string("ab") + c.bytes;

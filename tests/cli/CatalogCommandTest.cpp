@@ -2,9 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "catalog/CatalogWriter.h"
 #include "cli/CliRunner.h"
 #include "support/AccountFixture.h"
-#include "catalog/CatalogWriter.h"
 
 namespace orva::cli {
 namespace {

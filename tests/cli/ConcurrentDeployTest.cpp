@@ -9,13 +9,13 @@
 #include <fstream>
 #include <map>
 
-#include "automation/TextHelpers.h"
 #include "account/AccountCreation.h"
+#include "automation/TextHelpers.h"
 #include "bag/Dictionary.h"
-#include "storage/SqliteDatabase.h"
 #include "bag/Vector.h"
 #include "core/DeployPacket.h"
 #include "core/KeyedEntry.h"
+#include "storage/SqliteDatabase.h"
 #include "support/CatalogueDump.h"
 #include "support/TempDir.h"
 
@@ -46,7 +46,8 @@ DictionaryRef OverlappingPacketSet(int first, int last) {
     return packetSet;
 }
 
-pid_t StartDeploy(const std::string& packet, const std::string& account, const std::string& output = "/dev/null") {
+pid_t StartDeploy(const std::string& packet, const std::string& account,
+                  const std::string& output = "/dev/null") {
     std::string tool = ORVA_BINARY_DIR "/bin/orva-deploy";
     std::vector<std::string> args{tool, "deploy", packet, "--catalog", account, "--language", "CHS"};
     std::vector<char*> argv;
@@ -54,7 +55,8 @@ pid_t StartDeploy(const std::string& packet, const std::string& account, const s
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
     pid_t pid = 0;
     EXPECT_EQ(posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ), 0);
     posix_spawn_file_actions_destroy(&actions);
@@ -91,7 +93,6 @@ TEST(ConcurrentDeploy, OverlappingDeploymentsBothFinishAndCreateEveryNodeOnce) {
     // 2 top classes, 6 subsystems, 12 sub-functions (i % 4 fixes i % 2), 450 function details.
     EXPECT_EQ(counts.size(), 470u);
 }
-
 
 TEST(ConcurrentDeploy, EightDeployersReportEachFunctionSucceededOnceAndKeepSiblingIndexesUnique) {
     orva::testing::TempDir dir;
@@ -133,15 +134,20 @@ TEST(ConcurrentDeploy, EightDeployersReportEachFunctionSucceededOnceAndKeepSibli
 
     std::map<Text, int> counts;
     for (const Text& path : orva::testing::CataloguePaths(account)) ++counts[path];
-    for (const auto& [path, count] : counts) EXPECT_EQ(count, 1) << ToUtf8(path) << " exists " << count << " times";
+    for (const auto& [path, count] : counts)
+        EXPECT_EQ(count, 1) << ToUtf8(path) << " exists " << count << " times";
     EXPECT_EQ(counts.size(), static_cast<size_t>(2 + 6 + 12 + last));
     auto database = SqliteDatabase::Open(account, SqliteDatabase::OpenMode::ReadOnly);
-    EXPECT_EQ(database->QueryInteger(
-                  "SELECT (SELECT count(*) FROM (SELECT 1 FROM t_TopClass GROUP BY FIndex HAVING count(*) > 1)) + "
-                  "(SELECT count(*) FROM (SELECT 1 FROM t_SubSystem GROUP BY FTopClassID, FIndex HAVING count(*) > 1)) + "
-                  "(SELECT count(*) FROM (SELECT 1 FROM t_SubFunc GROUP BY FSubSysID, FIndex HAVING count(*) > 1)) + "
-                  "(SELECT count(*) FROM (SELECT 1 FROM t_DetailFunc GROUP BY FSubFuncID, FIndex HAVING count(*) > 1))"),
-              0)
+    EXPECT_EQ(
+        database->QueryInteger(
+            "SELECT (SELECT count(*) FROM (SELECT 1 FROM t_TopClass GROUP BY FIndex HAVING count(*) > 1)) + "
+            "(SELECT count(*) FROM (SELECT 1 FROM t_SubSystem GROUP BY FTopClassID, FIndex HAVING count(*) > "
+            "1)) + "
+            "(SELECT count(*) FROM (SELECT 1 FROM t_SubFunc GROUP BY FSubSysID, FIndex HAVING count(*) > 1)) "
+            "+ "
+            "(SELECT count(*) FROM (SELECT 1 FROM t_DetailFunc GROUP BY FSubFuncID, FIndex HAVING count(*) > "
+            "1))"),
+        0)
         << "sibling indexes are unique";
 }
 

@@ -24,7 +24,8 @@ struct Captured {
 std::string Drain(int fd) {
     std::string text;
     char buffer[4096];
-    for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(got));
+    for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<size_t>(got));
     return text;
 }
 

@@ -2,8 +2,8 @@
 
 #include <fstream>
 
-#include "cli/CliRunner.h"
 #include "account/AccountSchema.h"
+#include "cli/CliRunner.h"
 #include "storage/SqliteDatabase.h"
 #include "support/TempDir.h"
 

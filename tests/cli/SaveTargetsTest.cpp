@@ -66,7 +66,9 @@ TEST(SaveTargets, InitOnAFullDiskFailsAndPublishesNothing) {
     if (child == 0) {
         // Past the limit, writes fail with EFBIG as on a full disk.
         signal(SIGXFSZ, SIG_IGN);
-        struct rlimit small {16384, 16384};
+        struct rlimit small {
+            16384, 16384
+        };
         setrlimit(RLIMIT_FSIZE, &small);
         auto result = RunTool({"init", "--catalog", fileName, "--demo"});
         bool honest = result.out.empty() && result.err.find(fileName + ": ") != std::string::npos;

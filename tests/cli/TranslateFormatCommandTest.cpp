@@ -6,9 +6,9 @@
 #include <cstdlib>
 
 #include "cli/CliRunner.h"
+#include "hostctx/SharedProperties.h"
 #include "services/PoCatalog.h"
 #include "services/PropertyStore.h"
-#include "hostctx/SharedProperties.h"
 
 namespace orva::cli {
 namespace {

@@ -1,8 +1,7 @@
-#include "core/DeployPacket.h"
-
 #include <gtest/gtest.h>
 
 #include "automation/AutomationError.h"
+#include "core/DeployPacket.h"
 #include "core/KeyedEntry.h"
 #include "core/PacketTestData.h"
 
@@ -64,7 +63,6 @@ TEST(BuildDeployPacket, ANonNumericTopClassKeyFailsTheWholeCall) {
         }
     }
 }
-
 
 TEST(BuildDeployPacket, ReadsEveryFieldFromItsOwnPartOfTheSelection) {
     // Every display and key is distinct, so a field read from the wrong entry or the wrong part shows.

@@ -1,17 +1,15 @@
-#include "core/DeploymentEngine.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
-
 
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
 #include "automation/PendingError.h"
 #include "catalog/CatalogReader.h"
 #include "catalog/CatalogWriter.h"
-#include "storage/SqliteDatabase.h"
+#include "core/DeploymentEngine.h"
 #include "core/PacketTestData.h"
+#include "storage/SqliteDatabase.h"
 #include "support/CatalogueDump.h"
 #include "support/TestAccount.h"
 
@@ -104,7 +102,8 @@ TEST_F(DeploymentEngine, FindsNodesRegardlessOfCaseAndSurroundingBlanks) {
 
 TEST_F(DeploymentEngine, AFunctionIsPresentOnlyWithTheSameClassParameter) {
     VectorRef messages = Vector::Create();
-    ASSERT_TRUE(DeployPacketToCatalogue(Packet({Entry(u"T", u"S", u"F", u"Order-New", u"Bill|71")}), messages));
+    ASSERT_TRUE(
+        DeployPacketToCatalogue(Packet({Entry(u"T", u"S", u"F", u"Order-New", u"Bill|71")}), messages));
     messages->Clear();
     auto otherParam = Entry(u"T", u"S", u"F", u"Order-New", u"Bill|72");
     auto otherCase = Entry(u"T", u"S", u"F", u"ORDER-new", u"Bill|71");
@@ -177,7 +176,8 @@ public:
     Text TypeName() const override { return u"LateBoundReader"; }
     Variant Invoke(TextView name, CallKind kind, std::span<Variant> args) override {
         Variant result = m_real.Invoke(name, kind, args);
-        if (result.IsObject() && result.ToObject()) return std::make_shared<LateBoundRecords>(result.ToObject());
+        if (result.IsObject() && result.ToObject())
+            return std::make_shared<LateBoundRecords>(result.ToObject());
         return result;
     }
 
@@ -188,7 +188,8 @@ private:
 TEST_F(DeploymentEngine, ReadsRecordsetsByNameFromAForeignReader) {
     VectorRef messages = Vector::Create();
     ASSERT_TRUE(DeployPacketToCatalogue(Packet({Entry(u"T", u"S", u"F", u"A-New", u"Bill|1")}), messages));
-    ScopedClassOverride foreign(u"OrvaData.CatalogReader", [] { return std::make_shared<LateBoundReader>(); });
+    ScopedClassOverride foreign(u"OrvaData.CatalogReader",
+                                [] { return std::make_shared<LateBoundReader>(); });
     auto again = Entry(u"t", u"s", u"f", u"a-new", u"Bill|1");
     auto other = Entry(u"T", u"S", u"F2", u"B-New", u"Bill|2");
     messages->Clear();
@@ -216,7 +217,8 @@ TEST_F(DeploymentEngine, AnUnusableAccountGivesOneClearErrorLine) {
     messages->Clear();
     EXPECT_FALSE(DeployPacketToCatalogue(Packet({entry}), messages));
     ASSERT_EQ(messages->Count(), 1);
-    EXPECT_NE(messages->Item(1).ToText().find(u"account.db"), Text::npos) << ToUtf8(messages->Item(1).ToText());
+    EXPECT_NE(messages->Item(1).ToText().find(u"account.db"), Text::npos)
+        << ToUtf8(messages->Item(1).ToText());
     EXPECT_FALSE(std::filesystem::exists(m_account.Path()));  // never created behind the caller's back
 }
 
@@ -231,7 +233,6 @@ TEST_F(DeploymentEngine, MessagesFollowTheHostLanguage) {
     EXPECT_EQ(lines[3], No(entry) + u" succeeded.");
     EXPECT_EQ(lines.back(), u"Publishing of functions completed.");
 }
-
 
 // The lines of a run, without the end line, for runs over the demo catalogue.
 std::vector<Text> LinesBeforeTheEnd(const VectorRef& messages) {
@@ -253,7 +254,8 @@ TEST(DeploymentEngineReports, OnlyNodesItCreatedAndReusesNodesNamedInAnotherLang
     };
     const Run runs[] = {
         {"first run: only the function is new", {No(entry) + u" succeeded."}},
-        {"second run: nothing is new", {No(entry) + u" failed, because the function already exists in the main console."}},
+        {"second run: nothing is new",
+         {No(entry) + u" failed, because the function already exists in the main console."}},
     };
     for (const Run& run : runs) {
         VectorRef messages = Vector::Create();
@@ -287,7 +289,8 @@ TEST_F(DeploymentEngine, AFunctionAnotherDeployerCreatedFirstIsReportedAsPresent
     auto entry = Entry(u"T", u"S", u"F", u"A-New", u"Bill|1");
     VectorRef messages = Vector::Create();
     ASSERT_TRUE(DeployPacketToCatalogue(Packet({entry}), messages));
-    EXPECT_EQ(Lines(messages), (std::vector<Text>{No(entry) + u"失败，原因在于该功能已在主控台中存在！", u"功能发布完毕！"}));
+    EXPECT_EQ(Lines(messages),
+              (std::vector<Text>{No(entry) + u"失败，原因在于该功能已在主控台中存在！", u"功能发布完毕！"}));
     EXPECT_EQ(CataloguePaths(m_account.Path()),
               (std::multiset<Text>{u"T", u"T/S", u"T/S/F", u"T/S/F/A-New|Bill|1"}));
 }
@@ -326,7 +329,8 @@ TEST_F(DeploymentEngine, NamesNewNodesInEveryLanguageTheEntryCarries) {
         {u"FFuncName", {u"方案-维护", u"方案-維護", u"Plan-Maintain"}},
     };
     for (const auto& [field, perLanguage] : names) {
-        for (size_t i = 0; i < 3; ++i) entry->SetValue(Text(field) + u"_" + kPacketLanguages[i], perLanguage[i]);
+        for (size_t i = 0; i < 3; ++i)
+            entry->SetValue(Text(field) + u"_" + kPacketLanguages[i], perLanguage[i]);
     }
     VectorRef messages = Vector::Create();
     ASSERT_TRUE(DeployPacketToCatalogue(Packet({entry}), messages));
@@ -346,7 +350,6 @@ TEST_F(DeploymentEngine, NamesNewNodesInEveryLanguageTheEntryCarries) {
         EXPECT_EQ(detail->Field(u"FFuncName"), Variant(names[3].second[i])) << languages[i].first;
     }
 }
-
 
 // A reader that answers through the real one and records every GetNextIndex call (level, parent).
 class RecordingReader : public Object {
@@ -385,7 +388,8 @@ TEST_F(DeploymentEngine, AsksEachLevelsIndexUnderItsParentAndWritesTheSubsystems
     // Again: the walk misses the blank name, the create finds "A-New" by NewName: already present.
     messages->Clear();
     ASSERT_TRUE(DeployPacketToCatalogue(Packet({entry}), messages));
-    EXPECT_EQ(Lines(messages), (std::vector<Text>{No(entry) + u"失败，原因在于该功能已在主控台中存在！", u"功能发布完毕！"}));
+    EXPECT_EQ(Lines(messages),
+              (std::vector<Text>{No(entry) + u"失败，原因在于该功能已在主控台中存在！", u"功能发布完毕！"}));
 }
 
 TEST_F(DeploymentEngine, ASubFunctionWhoseLastIndexIsTheLargestFailsTheEntryClearly) {
@@ -403,7 +407,8 @@ TEST_F(DeploymentEngine, ASubFunctionWhoseLastIndexIsTheLargestFailsTheEntryClea
     Text line = messages->Item(1).ToText();
     EXPECT_TRUE(line.starts_with(No(second) + u"失败(")) << ToUtf8(line);
     EXPECT_NE(line.find(u"2147483647"), Text::npos) << ToUtf8(line);
-    EXPECT_EQ(CataloguePaths(m_account.Path()).count(u"T/S/F/B-New|Bill|2"), 0u) << "nothing stored at a wrapped index";
+    EXPECT_EQ(CataloguePaths(m_account.Path()).count(u"T/S/F/B-New|Bill|2"), 0u)
+        << "nothing stored at a wrapped index";
 }
 
 }  // namespace

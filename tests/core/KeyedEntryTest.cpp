@@ -1,6 +1,6 @@
-#include "core/KeyedEntry.h"
-
 #include <gtest/gtest.h>
+
+#include "core/KeyedEntry.h"
 
 namespace orva::core {
 namespace {

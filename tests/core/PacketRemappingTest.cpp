@@ -1,8 +1,7 @@
-#include "core/PacketRemapping.h"
-
 #include <gtest/gtest.h>
 
 #include "automation/AutomationError.h"
+#include "core/PacketRemapping.h"
 #include "core/PacketTestData.h"
 
 namespace orva::core {
@@ -30,8 +29,8 @@ DictionaryRef RenameTo(std::initializer_list<std::pair<Text, Text>> names) {
 }
 
 TEST(RemapPacket, ReplacesIdentifiersAndRenamesKeepingTheActionWord) {
-    VectorRef packet = PacketOf({{u"客户-维护", u"Base|200000001"}, {u"报价单", u"Bill|200000002"},
-                                 {u"科目-维护", u"Base|1001"}});
+    VectorRef packet = PacketOf(
+        {{u"客户-维护", u"Base|200000001"}, {u"报价单", u"Bill|200000002"}, {u"科目-维护", u"Base|1001"}});
     auto info = Dictionary::Create();
     info->SetValue(u"200000001", u"300000001");
     auto renames = Dictionary::Create();

@@ -19,8 +19,8 @@ inline components::DictionaryRef Selection(const automation::Text& topClassKey,
     selection->SetValue(selection::kSubSystem, ComposeKeyedEntry(subSystem, u"101"));
     selection->SetValue(selection::kSubFunc, ComposeKeyedEntry(subFunc, u"1001"));
     selection->SetValue(selection::kFuncDetail, ComposeKeyedEntry(funcName, classParam));
-    selection->SetValue(selection::kNo, u"[" + funcName + u"] 发布到: [" + topClass + u"." + subSystem + u"." +
-                                            subFunc + u"]");
+    selection->SetValue(selection::kNo, u"[" + funcName + u"] 发布到: [" + topClass + u"." + subSystem +
+                                            u"." + subFunc + u"]");
     return selection;
 }
 

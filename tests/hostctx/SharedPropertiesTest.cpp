@@ -5,9 +5,9 @@
 
 #include "automation/PendingError.h"
 #include "bag/Dictionary.h"
-#include "services/PropertyStore.h"
 #include "hostctx/FakeComponents.h"
 #include "hostctx/SharedProperties.h"
+#include "services/PropertyStore.h"
 
 namespace orva::hostctx {
 namespace {

@@ -7,12 +7,12 @@
 #include <thread>
 
 #include "automation/PendingError.h"
-#include "services/PropertyStore.h"
-#include "services/StringLoader.h"
 #include "bag/TextFormatter.h"
 #include "hostctx/FakeComponents.h"
 #include "hostctx/ModuleState.h"
 #include "hostctx/Texts.h"
+#include "services/PropertyStore.h"
+#include "services/StringLoader.h"
 
 namespace orva::hostctx {
 namespace {

@@ -16,8 +16,8 @@
 #include <iostream>
 #include <sstream>
 
-#include "automation/AutomationError.h"
 #include "account/AccountCreation.h"
+#include "automation/AutomationError.h"
 #include "storage/AtomicFile.h"
 #include "storage/SqliteDatabase.h"
 #include "support/ErrorNumber.h"

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "automation/Text.h"
 #include "account/AccountCreation.h"
 #include "account/AccountLocation.h"
+#include "automation/Text.h"
 #include "services/PropertyStore.h"
 #include "storage/SqliteDatabase.h"
 #include "support/TempDir.h"

@@ -2,10 +2,10 @@
 
 #include <unistd.h>
 
-#include "automation/TextHelpers.h"
 #include "account/AccountCreation.h"
-#include "services/PropertyStore.h"
+#include "automation/TextHelpers.h"
 #include "hostctx/Texts.h"
+#include "services/PropertyStore.h"
 
 namespace orva::testing {
 
@@ -16,12 +16,15 @@ TestAccount::TestAccount(bool demo, const std::string& language) : m_path((m_dir
     Publish(language);
 }
 
-TestAccount::~TestAccount() { components::SharedPropertyTable::Instance().Withdraw(static_cast<int32_t>(getpid())); }
+TestAccount::~TestAccount() {
+    components::SharedPropertyTable::Instance().Withdraw(static_cast<int32_t>(getpid()));
+}
 
 void TestAccount::Publish(const std::string& language, const std::string& connectSuffix) const {
     components::PublishOwnProperty(u"Language", FromUtf8(language));
     components::PublishOwnProperty(
-        u"PropsString", FromUtf8("Language=" + language + ";ConnectString=sqlite:" + m_path + connectSuffix + ";"));
+        u"PropsString",
+        FromUtf8("Language=" + language + ";ConnectString=sqlite:" + m_path + connectSuffix + ";"));
     hostctx::ResetModuleState();
 }
 

@@ -1,9 +1,9 @@
 #include "dialogs/common/ListBox.h"
 
 #include "automation/AutomationError.h"
+#include "automation/MemberTable.h"
 #include "automation/TextHelpers.h"
 #include "core/KeyedEntry.h"
-#include "automation/MemberTable.h"
 
 namespace orva::dialogs {
 

@@ -1,8 +1,8 @@
 #include "dialogs/common/ListView.h"
 
 #include "automation/AutomationError.h"
-#include "automation/TextHelpers.h"
 #include "automation/MemberTable.h"
+#include "automation/TextHelpers.h"
 
 namespace orva::dialogs {
 

@@ -1,8 +1,8 @@
 #include "dialogs/input/frmInput.h"
 
+#include "automation/MemberTable.h"
 #include "automation/PendingError.h"
 #include "automation/TextHelpers.h"
-#include "automation/MemberTable.h"
 #include "hostctx/Texts.h"
 
 namespace orva::dialogs {
