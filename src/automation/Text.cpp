@@ -105,6 +105,32 @@ std::string ToUtf8(TextView text) { return Encode(text, false); }
 
 std::string ToUtf8Lossy(TextView text) { return Encode(text, true); }
 
+Text FromUtf8Lossy(std::string_view utf8) {
+    try {
+        return FromUtf8(utf8);
+    } catch (const AutomationError&) {
+        // Decoded piece by piece below (rare: messages and names are valid UTF-8 almost always).
+    }
+    Text out;
+    for (size_t i = 0; i < utf8.size();) {
+        size_t length = 1;
+        for (; length <= 4 && i + length <= utf8.size(); ++length) {
+            try {
+                out += FromUtf8(utf8.substr(i, length));
+                break;
+            } catch (const AutomationError&) {
+                // Not a whole character yet: try one byte more.
+            }
+        }
+        if (length > 4 || i + length > utf8.size()) {
+            out += u'\uFFFD';
+            length = 1;
+        }
+        i += length;
+    }
+    return out;
+}
+
 size_t FindLoneSurrogate(TextView text) {
     for (size_t i = 0; i < text.size(); ++i) {
         if (IsHigh(text[i]) && i + 1 < text.size() && IsLow(text[i + 1])) {

@@ -14,6 +14,10 @@ using TextView = std::u16string_view;
 // valid UTF-8 (overlong forms, surrogates and values above U+10FFFF are invalid).
 Text FromUtf8(std::string_view utf8);
 
+// Like FromUtf8, but each byte that starts no valid sequence reads as U+FFFD; for messages that must
+// show names which are bytes and need not be UTF-8 (file names, a parser's quote), never for data.
+Text FromUtf8Lossy(std::string_view utf8);
+
 // Converts UTF-16 to UTF-8. Throws AutomationError 5 when the text holds a lone surrogate, so that no
 // altered text is ever written out.
 std::string ToUtf8(TextView text);

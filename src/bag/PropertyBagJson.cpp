@@ -16,14 +16,8 @@ namespace {
 constexpr int kMaxDepth = 64;
 
 [[noreturn]] void Refuse(const Text& source, const std::string& what) {
-    Text description;
-    try {
-        description = FromUtf8(what);
-    } catch (const AutomationError&) {
-        // The parser quotes the bytes it last read, which may end inside a character: keep them visible.
-        for (char c : what) description += static_cast<unsigned char>(c) < 0x80 ? char16_t(c) : u'\uFFFD';
-    }
-    Raise(errors::kBadFileFormat, source + u": " + description);
+    // The parser quotes the bytes it last read, which may end inside a character: keep them visible.
+    Raise(errors::kBadFileFormat, source + u": " + FromUtf8Lossy(what));
 }
 
 Variant FromJson(const Json& json, const Text& source, int depth, const std::string& where) {

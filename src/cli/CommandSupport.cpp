@@ -18,35 +18,8 @@ using namespace automation;
 
 namespace {
 
-// The text of UTF-8 bytes, each byte that starts no valid sequence read as U+FFFD.
-Text DecodeLossy(std::string_view utf8) {
-    try {
-        return FromUtf8(utf8);
-    } catch (const AutomationError&) {
-        // Decoded piece by piece below (rare: messages and names are checked UTF-8 almost always).
-    }
-    Text out;
-    for (size_t i = 0; i < utf8.size();) {
-        size_t length = 1;
-        for (; length <= 4 && i + length <= utf8.size(); ++length) {
-            try {
-                out += FromUtf8(utf8.substr(i, length));
-                break;
-            } catch (const AutomationError&) {
-                // Not a whole character yet: try one byte more.
-            }
-        }
-        if (length > 4 || i + length > utf8.size()) {
-            out += u'\uFFFD';
-            length = 1;
-        }
-        i += length;
-    }
-    return out;
-}
-
 [[noreturn]] void RefuseInput(int32_t number, const std::string& path, const std::string& what) {
-    Raise(number, DecodeLossy(path) + u": " + FromUtf8(what));
+    Raise(number, FromUtf8Lossy(path) + u": " + FromUtf8(what));
 }
 
 // Closes the descriptor when the read ends, however it ends.
@@ -125,7 +98,7 @@ std::string TerminalText(TextView text) {
     return ToUtf8Lossy(safe);
 }
 
-std::string TerminalText(std::string_view utf8) { return TerminalText(DecodeLossy(utf8)); }
+std::string TerminalText(std::string_view utf8) { return TerminalText(FromUtf8Lossy(utf8)); }
 
 bool IsTerminal(const std::ostream& stream) {
     if (&stream == &std::cout) return isatty(STDOUT_FILENO) != 0;

@@ -45,17 +45,6 @@ const FileSystemCalls& Calls() { return *g_calls.load(); }
 // The companions SQLite keeps beside a database that is built under the temporary's name.
 constexpr const char* kCompanionSuffixes[] = {"-journal", "-wal", "-shm"};
 
-// Names are bytes and need not be UTF-8; a message must still show them.
-Text ShownName(const std::string& bytes) {
-    try {
-        return FromUtf8(bytes);
-    } catch (const AutomationError&) {
-        Text text;
-        for (unsigned char c : bytes) text += c < 0x80 ? static_cast<char16_t>(c) : u'\uFFFD';
-        return text;
-    }
-}
-
 std::string NativePath(const Text& path) {
     if (path.empty()) Raise(errors::kInvalidCall, u"No file name was given");
     if (FindLoneSurrogate(path) != TextView::npos) {
@@ -169,8 +158,8 @@ AtomicFile::AtomicFile(const std::string& nativePath, const Text& path, Publicat
                 int error = errno;
                 if (error != ENOENT) RaiseStep(error, "follow the symbolic link");
                 // Refused, as cp refuses it: a link to nothing may name a place nobody meant to write.
-                Raise(FileErrorNumber(ENOENT, ShownName(m_targetPath)),
-                      m_shownPath + u": is a symbolic link to " + ShownName(m_targetPath) +
+                Raise(FileErrorNumber(ENOENT, FromUtf8Lossy(m_targetPath)),
+                      m_shownPath + u": is a symbolic link to " + FromUtf8Lossy(m_targetPath) +
                           u", which does not exist");
             }
         }
@@ -178,7 +167,7 @@ AtomicFile::AtomicFile(const std::string& nativePath, const Text& path, Publicat
     if (exists && !S_ISREG(status.st_mode)) {
         Text through = m_targetPath == nativePath
                            ? Text()
-                           : u" (the symbolic link leads to " + ShownName(m_targetPath) + u")";
+                           : u" (the symbolic link leads to " + FromUtf8Lossy(m_targetPath) + u")";
         Raise(errors::kPermissionDenied, m_shownPath + u": cannot be replaced: it is " +
                                              FromUtf8(FileKindName(status.st_mode)) + through);
     }

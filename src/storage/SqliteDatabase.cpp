@@ -10,17 +10,6 @@ using namespace automation;
 
 namespace {
 
-// File names are bytes and may not be UTF-8; an error message must still be built from them.
-Text FromUtf8OrAscii(const std::string& bytes) {
-    try {
-        return FromUtf8(bytes);
-    } catch (const AutomationError&) {
-        Text text;
-        for (unsigned char c : bytes) text += c < 0x80 ? static_cast<char16_t>(c) : u'\uFFFD';
-        return text;
-    }
-}
-
 // The result code goes into the help context, so that a caller can tell a busy database from a
 // constraint failure without parsing the message.
 [[noreturn]] void RaiseDatabaseError(const std::string& fileName, std::string_view message, int resultCode) {
@@ -41,7 +30,7 @@ int32_t SqliteResultCode(const AutomationError& error) {
 }
 
 Text DatabaseErrorText(const std::string& fileName, std::string_view message) {
-    return FromUtf8OrAscii(fileName + ": " + std::string(message));
+    return FromUtf8Lossy(fileName + ": " + std::string(message));
 }
 
 std::unique_ptr<SqliteDatabase> SqliteDatabase::Open(const std::string& fileName, OpenMode mode) {

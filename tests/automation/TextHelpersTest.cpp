@@ -60,6 +60,13 @@ TEST(TextConversion, Utf8RoundTripsAndRefusesMalformedInput) {
     EXPECT_EQ(ErrorNumberOf([] { ToUtf8(Text(1, char16_t(0xD800))); }), errors::kInvalidCall);
     EXPECT_EQ(ToUtf8Lossy(Text(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
     EXPECT_EQ(FindLoneSurrogate(u"ab\U0001F600"), TextView::npos);
+    // Names that are bytes: every byte that starts no valid sequence shows as one U+FFFD, the rest
+    // is decoded.
+    EXPECT_EQ(FromUtf8Lossy("a\xFF\xE8\xB4\xA2"
+                            "b"),
+              u"a\uFFFD财b");
+    EXPECT_EQ(FromUtf8Lossy("\xE6\x96"), u"\uFFFD\uFFFD");
+    EXPECT_EQ(FromUtf8Lossy("\xC0\xAFz"), u"\uFFFD\uFFFDz");
 }
 
 TEST(TextHelpers, NumbersAtTheEndsOfThe32BitRange) {
