@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "automation/ClassRegistry.h"
 #include "automation/TextHelpers.h"
 #include "core/DeployPacket.h"
 #include "core/KeyedEntry.h"
@@ -35,6 +36,7 @@ struct ChosenType {
 const ChosenType kAccount{1001, u"会计科目", u"會計科目", u"Account", 1};
 const ChosenType kSalesOrder{81, u"销售订单", u"銷售訂單", u"Sales Order", 4};
 const ChosenType kReturnRequest{200000005, u"退货申请单", u"退貨申請單", u"Return Request", 4};  // no actions
+const ChosenType kPurchaseOrder{71, u"采购订单", u"採購訂單", u"Purchase Order", 4};
 const ChosenType kMarginInquiry{200000006, u"销售毛利查询", u"銷售毛利查詢", u"Gross Margin Inquiry", 2};
 
 // SelectClasses as a caller builds it: FName in the host's language (part 0 CHS, 1 CHT, 2 EN).
@@ -248,7 +250,8 @@ TEST(frmWizard, FunctionListFromBaseDataBillsAndOtherTypes) {
     testing::TestAccount account(true, "CHS");
     ChosenType twoNames{1005, u"物料", u"物料", u"Item", 1};
     twoNames.en.clear();
-    Wizard w = Loaded(Chosen({kAccount, kSalesOrder, kReturnRequest, kMarginInquiry, kAccount}));
+    Wizard w =
+        Loaded(Chosen({kAccount, kSalesOrder, kReturnRequest, kMarginInquiry, kAccount, kPurchaseOrder}));
     struct Item {
         Text text, tag, names;
     };
@@ -263,6 +266,10 @@ TEST(frmWizard, FunctionListFromBaseDataBillsAndOtherTypes) {
         {u"退货申请单-序时簿", u"List|200000005", u"退货申请单-序时簿|退貨申請單-序時簿|Return Request-List"},
         {u"销售毛利查询-查询", u"200000006",
          u"销售毛利查询-查询|銷售毛利查詢-查詢|Gross Margin Inquiry-Query"},
+        // mnuFileNew in both places (65) enters a new bill in the form; the list (128), approving (64).
+        {u"采购订单-新增", u"Bill|71", u"采购订单-新增|採購訂單-新增|Purchase Order-New"},
+        {u"采购订单-序时簿", u"List|71", u"采购订单-序时簿|採購訂單-序時簿|Purchase Order-List"},
+        {u"采购订单-审核", u"List|71", u"采购订单-审核|採購訂單-審核|Purchase Order-Approve"},
     };
     ASSERT_EQ(w->lvwFuncDetail.Count(), static_cast<int32_t>(expected.size()));
     ASSERT_EQ(w->m_vecFuncNames.size(), expected.size());
@@ -274,13 +281,18 @@ TEST(frmWizard, FunctionListFromBaseDataBillsAndOtherTypes) {
         EXPECT_EQ(w->m_vecFuncNames[i], expected[i].names) << i;
     }
 
-    // A type whose FMName lacks a language ends the list there; earlier functions stay.
-    VectorRef broken = Chosen({kAccount, twoNames, kMarginInquiry});
-    AsDictionary(broken->Item(2))->SetValue(u"FMName", u"物料|物料");
-    Wizard cut = Loaded(broken);
-    EXPECT_EQ(Texts(cut->lvwFuncDetail), std::vector<Text>{u"会计科目-维护"});
-    EXPECT_EQ(cut->m_vecFuncNames.size(), 1u);
-    EXPECT_EQ(automation::PendingError().number, 0);
+    // A type whose FMName lacks a language, or a bill the account does not know, ends the list there
+    // silently; earlier functions stay.
+    const ChosenType unknownBill{999, u"未知单据", u"未知單據", u"Unknown", 4};
+    for (const ChosenType& bad : {twoNames, unknownBill}) {
+        VectorRef broken = Chosen({kAccount, bad, kMarginInquiry});
+        if (bad.fid == twoNames.fid) AsDictionary(broken->Item(2))->SetValue(u"FMName", u"物料|物料");
+        Wizard cut = Loaded(broken);
+        EXPECT_EQ(Texts(cut->lvwFuncDetail), std::vector<Text>{u"会计科目-维护"}) << bad.fid;
+        EXPECT_EQ(cut->m_vecFuncNames.size(), 1u) << bad.fid;
+        EXPECT_TRUE(cut.ui->Messages().empty()) << bad.fid;
+        EXPECT_EQ(automation::PendingError().number, 0) << bad.fid;
+    }
 }
 
 TEST(frmWizard, AddWritesFourParallelEntriesOncePerTarget) {
@@ -332,6 +344,39 @@ TEST(frmWizard, AddWritesFourParallelEntriesOncePerTarget) {
     EXPECT_EQ(f.lvwResult.Item(3).text, u"[销售毛利查询-查询] 发布到: [财务会计.总账.基础资料]");
     EXPECT_EQ(Field(f.PromulgateListEN, 3, u"SubFunc"), core::ComposeKeyedEntry(u"Base Data", u"1011"));
     EXPECT_EQ(f.PromulgateListCHT->Count(), 3);
+}
+
+TEST(frmWizard, ComponentsThatCannotBeCreatedLeaveTheirListsEmptySilently) {
+    testing::TestAccount account(true, "CHS");
+    {
+        automation::ScopedClassOverride noReader(components::kCatalogReaderProgId, nullptr);
+        Wizard w = Loaded(Chosen({kAccount}));
+        EXPECT_EQ(w->lstTopClass.ListCount() + w->lstSubSystem.ListCount() + w->lstSubFunc.ListCount(), 0);
+        EXPECT_EQ(w->lvwFuncDetail.Count(), 1);
+        EXPECT_TRUE(w.ui->Messages().empty());
+    }
+    automation::ScopedClassOverride noActions(u"OrvaBills.ActionCatalog", nullptr);
+    Wizard w = Loaded(Chosen({kAccount, kSalesOrder}));
+    EXPECT_EQ(w->lvwFuncDetail.Count(), 0);
+    EXPECT_TRUE(w->m_vecFuncNames.empty());
+    EXPECT_EQ(Displays(w->lstSubFunc).back(), u"销售订单");  // the proposals do not need it
+    EXPECT_EQ(automation::PendingError().number, 0);
+}
+
+TEST(frmWizard, ANameWithoutAllLanguagesStandsForTheMissingOnes) {
+    testing::TestAccount account(true, "CHS");
+    VectorRef chosen = Chosen({kAccount, {1006, u"独立", u"獨立", u"Solo", 1}});
+    AsDictionary(chosen->Item(2))->SetValue(u"FMName", u"独立");
+    Wizard w = Loaded(chosen);
+    frmWizard& f = *w;
+    EXPECT_EQ(Texts(f.lvwFuncDetail), std::vector<Text>{u"会计科目-维护"});  // the list ends at that type
+    f.lstSubFunc.SelectByUser(IndexOf(f.lstSubFunc, u"独立"));
+    f.cmdSet.Press();
+    ASSERT_EQ(f.PromulgateListEN->Count(), 1);
+    EXPECT_EQ(Field(f.PromulgateListCHT, 1, u"SubFunc"), core::ComposeKeyedEntry(u"独立", u"0"));
+    EXPECT_EQ(Field(f.PromulgateListEN, 1, u"SubFunc"), core::ComposeKeyedEntry(u"独立", u"0"));
+    EXPECT_EQ(Field(f.PromulgateListEN, 1, u"FuncDetail"),
+              core::ComposeKeyedEntry(u"Account-Maintenance", u"Base|1001"));
 }
 
 TEST(frmWizard, AddWithoutATargetShowsWhichIsMissing) {
