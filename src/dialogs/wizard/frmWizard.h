@@ -44,6 +44,9 @@
 // - cmdDel removes an entry position from each of the four lists that is long enough to have it, so a
 //   caller's lists of unequal length do not stop the deletion halfway.
 // - CreateDeployPacket treats a list that was never set (the dialog was not loaded) as empty.
+// - A catalogue record is read whole (name, id, three names) before its entry and its names are added,
+//   so a failing read never leaves an entry without its names. Selecting the first entry belongs to
+//   the fill: a Click that fails there (a key that is no number) ends the fill silently too.
 //
 // By name: bOK (get, let), SelectClasses, PromulgateList, PromulgateListCHS, PromulgateListCHT,
 // PromulgateListEN (set), CreateDeployPacket (method), and the controls and form members of
