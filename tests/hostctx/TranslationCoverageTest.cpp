@@ -30,6 +30,8 @@ const char* const kTranslationFiles[] = {"OrvaDesign.CHT.po", "OrvaDesign.EN.po"
 // Chinese literals that are not texts shown through the lookup, so no translation file needs them.
 const std::set<Text> kNotLookedUp = {
     u"宋体",  // the dialogs' design font, a font family name
+    u"維護",  // the CHT words of the wizard's functions' multi-language names, fixed there
+    u"查詢",
 };
 
 bool HasChinese(const Text& text) {

@@ -39,6 +39,12 @@ void ListBox::RemoveItem(int32_t index) {
     Notify(changes);
 }
 
+void ListBox::SetItem(int32_t index, Text entry) {
+    RequireEntry(index, false);
+    m_items[static_cast<size_t>(index)] = std::move(entry);
+    Notify(change::kItems);
+}
+
 void ListBox::Clear() {
     m_items.clear();
     m_listIndex = -1;

@@ -24,6 +24,9 @@ public:
     // Removes entry index; raises 5 naming the index when it is out of range. A selection after the
     // entry moves up with it; a removed selected entry leaves no selection. No Click.
     void RemoveItem(int32_t index);
+    // Replaces entry index, keeping the selection; raises 5 naming the index when it is out of range.
+    // No Click.
+    void SetItem(int32_t index, automation::Text entry);
     // Removes every entry; ListIndex becomes -1 without a Click.
     void Clear();
 
