@@ -230,7 +230,7 @@ TEST(frmWizard, DoubleClickNamesOnlyNewSubFunctions) {
     EXPECT_EQ(f.m_strSubFuncName, u"科目维护");
 }
 
-TEST(frmWizard, NameTypedIntoAnEmptySubFunctionListBecomesTheTarget) {
+TEST(frmWizard, NameTypedIntoAnEmptySubFunctionListIsAddedUnselected) {
     testing::TestAccount account(false, "CHS");  // an empty catalogue: every list stays empty
     Wizard w = Loaded(nullptr);
     frmWizard& f = *w;
@@ -241,8 +241,8 @@ TEST(frmWizard, NameTypedIntoAnEmptySubFunctionListBecomesTheTarget) {
     EXPECT_EQ(Displays(f.lstSubFunc), std::vector<Text>{u"MRP报表"});
     EXPECT_EQ(Keys(f.lstSubFunc), std::vector<Text>{u"0"});
     EXPECT_EQ(f.m_vecSubFuncNames, std::vector<Text>{u"MRP报表|MRP报表|MRP报表"});
-    EXPECT_EQ(f.lstSubFunc.ListIndex(), 0);
-    EXPECT_EQ((std::pair{f.m_lSubFuncID, f.m_strSubFuncName}), (std::pair{0, Text(u"MRP报表")}));
+    EXPECT_EQ(f.lstSubFunc.ListIndex(), -1);
+    EXPECT_EQ((std::pair{f.m_lSubFuncID, f.m_strSubFuncName}), (std::pair{0, Text()}));
     EXPECT_TRUE(f.cmdModify.Enabled());
 }
 

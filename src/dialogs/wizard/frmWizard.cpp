@@ -368,14 +368,13 @@ void frmWizard::cmdModify_Click() {
     }
     const Text names = name + u"|" + name + u"|" + name;
     if (selected < 0) {
+        // Added without being selected: the user picks the new target, as from any other list.
         lstSubFunc.AddItem(ComposeKeyedEntry(name, kNewSubFuncKey));
         m_vecSubFuncNames.push_back(names);
-        // A name typed into an empty choice is meant as the target: select it (its Click runs).
-        lstSubFunc.SetListIndex(lstSubFunc.ListCount() - 1);
-        return;
+    } else {
+        lstSubFunc.SetItem(selected, ComposeKeyedEntry(name, lstSubFunc.Key(selected)));
+        m_vecSubFuncNames[static_cast<size_t>(selected)] = names;
     }
-    lstSubFunc.SetItem(selected, ComposeKeyedEntry(name, lstSubFunc.Key(selected)));
-    m_vecSubFuncNames[static_cast<size_t>(selected)] = names;
     lstSubFunc_Click();
 }
 

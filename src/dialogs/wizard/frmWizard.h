@@ -35,9 +35,9 @@
 //
 // Decisions where the product leaves a choice:
 // - Both list views allow several selected items; cmdSet and cmdDel act on all selected items.
-// - A sub-function named while lstSubFunc is empty is added and selected, so it is the target at once
-//   (the click then sets m_lSubFuncID 0 and its name). lstSubFunc_Click with no selected entry sets
-//   m_lSubFuncID to 0, m_strSubFuncName to "" and enables cmdModify (a new name may be typed).
+// - A sub-function named while lstSubFunc has no selected entry is added unselected, and the click
+//   that follows runs with no selected entry: it sets m_lSubFuncID to 0, m_strSubFuncName to "" and
+//   enables cmdModify (a new name may be typed); the user then selects the target.
 // - A multi-language name with fewer than three parts (only a caller's FMName brings one into
 //   lstSubFunc) gives its first part for the missing languages, as a typed name stands for all three;
 //   parts after the third are ignored.
