@@ -11,7 +11,7 @@
 #include "bag/TextFormatter.h"
 #include "catalog/CatalogReader.h"
 #include "catalog/CatalogWriter.h"
-#include "catalog/Recordset.h"
+#include "catalog/RecordsetCursor.h"
 #include "core/DeployPacket.h"
 #include "hostctx/Texts.h"
 
@@ -31,30 +31,8 @@ bool MatchesKey(const Variant& name, const Text& wanted) {
     return HasCatalogNameKey(name.ToText(), wanted);
 }
 
-// A recordset as the engine reads it: through the typed interface when the reader returned one of
-// ours, by name otherwise (a reader registered by a host may return any object). Nothing counts as a
-// recordset without records.
-class Records {
-public:
-    explicit Records(const Variant& value)
-        : m_object(value.ToObject()), m_typed(dynamic_cast<Recordset*>(m_object.get())) {}
-
-    bool AtEnd() const {
-        if (!m_object) return true;
-        return m_typed ? m_typed->IsEOF() : GetProperty(m_object, u"EOF").ToBool();
-    }
-    Variant Field(const char16_t* name) const {
-        return m_typed ? m_typed->Field(name) : GetProperty(m_object, u"Fields", {name});
-    }
-    void MoveNext() { m_typed ? m_typed->MoveNext() : void(CallMethod(m_object, u"MoveNext")); }
-    void Close() {
-        if (m_object) m_typed ? m_typed->Close() : void(CallMethod(m_object, u"Close"));
-    }
-
-private:
-    ObjectRef m_object;
-    Recordset* m_typed;
-};
+// Nothing returned by the reader counts as a recordset without records.
+using Records = RecordsetCursor;
 
 // Walks the records from the first and returns the value of idField of the first one whose
 // nameField matches; nothing when none does.
@@ -144,7 +122,7 @@ std::optional<Variant> FindChild(const CatalogLevel& level, const std::optional<
     }
     Variant list =
         parent ? CallMethod(reader, level.listMember, {*parent}) : CallMethod(reader, level.listMember);
-    return FindByName(Records(list), level.nameField, level.idField, wanted);
+    return FindByName(Records(list.ToObject()), level.nameField, level.idField, wanted);
 }
 
 // Finds the node of the entry's name under parent (the top level when parent is nothing), creates
@@ -182,8 +160,8 @@ bool DetailPresent(const ObjectRef& reader, const Variant& subFuncId, const Text
     if (components::CatalogReader* own = OwnReader(reader)) {
         return own->HasDetailByKey(subFuncId.ToInt32(), wantedName, classParam);
     }
-    return DetailPresent(Records(CallMethod(reader, kDetailFuncLevel.listMember, {subFuncId})), wantedName,
-                         classParam);
+    return DetailPresent(Records(CallMethod(reader, kDetailFuncLevel.listMember, {subFuncId}).ToObject()),
+                         wantedName, classParam);
 }
 
 void DeployEntry(Dictionary& entry, Vector& messages) {

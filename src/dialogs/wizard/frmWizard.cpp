@@ -10,7 +10,7 @@
 #include "automation/TextHelpers.h"
 #include "bag/TextFormatter.h"
 #include "catalog/BillActionCatalog.h"
-#include "catalog/Recordset.h"
+#include "catalog/RecordsetCursor.h"
 #include "catalog/TemplateService.h"
 #include "core/DeployPacket.h"
 #include "core/KeyedEntry.h"
@@ -58,25 +58,7 @@ Text JoinNames(const std::vector<Text>& typeNames, const NameParts& own) {
 
 // A catalogue reader's recordset: through its typed interface when it is ours, by name when a host
 // registered its own reader.
-class Records {
-public:
-    explicit Records(ObjectRef object)
-        : m_object(std::move(object)), m_typed(dynamic_cast<components::Recordset*>(m_object.get())) {}
-
-    bool AtEnd() const {
-        return m_typed ? m_typed->IsEOF() : automation::GetProperty(m_object, u"EOF").ToBool();
-    }
-    Text Field(automation::TextView name) const {
-        return (m_typed ? m_typed->Field(name) : automation::GetProperty(m_object, u"Fields", {Text(name)}))
-            .ToText();
-    }
-    void MoveNext() { m_typed ? m_typed->MoveNext() : (void)automation::CallMethod(m_object, u"MoveNext"); }
-    void Close() { m_typed ? m_typed->Close() : (void)automation::CallMethod(m_object, u"Close"); }
-
-private:
-    ObjectRef m_object;
-    components::Recordset* m_typed;
-};
+using Records = components::RecordsetCursor;
 
 // One level's records as list entries (display = the name in the host's language, key = the id) and
 // their "CHS|CHT|EN" names, each pair read whole so that the two stay parallel.
@@ -86,13 +68,13 @@ struct LevelRows {
 
     void Read(const CatalogLevel& level, Records& records, automation::TextView hiddenName = {}) {
         for (; !records.AtEnd(); records.MoveNext()) {
-            Text display = records.Field(level.nameField);
+            Text display = records.Field(level.nameField).ToText();
             if (!hiddenName.empty() && display == hiddenName) continue;
-            Text key = records.Field(level.idField);
+            Text key = records.Field(level.idField).ToText();
             Text joined;
             for (components::CatalogLanguage language : components::kCatalogLanguages) {
                 if (language != components::CatalogLanguage::CHS) joined += u"|";
-                joined += records.Field(components::LanguageField(level.nameField, language));
+                joined += records.Field(components::LanguageField(level.nameField, language)).ToText();
             }
             entries.push_back(ComposeKeyedEntry(std::move(display), std::move(key)));
             names.push_back(std::move(joined));
