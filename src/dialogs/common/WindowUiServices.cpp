@@ -8,6 +8,7 @@
 
 #include "automation/AutomationError.h"
 #include "automation/Object.h"
+#include "dialogs/common/Screenshot.h"
 
 namespace orva::dialogs {
 
@@ -21,12 +22,12 @@ std::filesystem::path ThisLibraryFolder() {
     return error ? std::filesystem::path{} : path.parent_path();
 }
 
-WindowUiFactory LoadFactory() {
+void* ViewsLibrary() {
     // The library stays loaded: Qt cannot be unloaded from a process once it has run.
     static std::mutex mutex;
-    static WindowUiFactory factory = nullptr;
+    static void* library = nullptr;
     std::lock_guard lock(mutex);
-    if (factory) return factory;
+    if (library) return library;
     std::string reasons;
     void* handle = nullptr;
     std::filesystem::path folder = ThisLibraryFolder();
@@ -43,22 +44,33 @@ WindowUiFactory LoadFactory() {
                           u"The dialogs cannot be shown: " + automation::FromUtf8(kViewsLibraryName) +
                               u" could not be loaded (" + automation::FromUtf8(reasons) + u")");
     }
-    factory = reinterpret_cast<WindowUiFactory>(dlsym(handle, kWindowUiFactorySymbol));
-    if (!factory) {
-        automation::Raise(automation::errors::kCannotCreateObject,
-                          automation::FromUtf8(kViewsLibraryName) + u" has no " +
-                              automation::FromUtf8(kWindowUiFactorySymbol));
+    library = handle;
+    return library;
+}
+
+// The views library's entry point of that name, as a function of type F.
+template <typename F>
+F ViewsEntry(const char* symbol) {
+    auto entry = reinterpret_cast<F>(dlsym(ViewsLibrary(), symbol));
+    if (!entry) {
+        automation::Raise(
+            automation::errors::kCannotCreateObject,
+            automation::FromUtf8(kViewsLibraryName) + u" has no " + automation::FromUtf8(symbol));
     }
-    return factory;
+    return entry;
 }
 
 }  // namespace
 
 std::shared_ptr<UiServices> WindowUiServices() {
     std::shared_ptr<UiServices> services;
-    LoadFactory()(&services);
+    ViewsEntry<WindowUiFactory>(kWindowUiFactorySymbol)(&services);
     if (!services) automation::RaiseObjectNotSet(u"the window UI services");
     return services;
+}
+
+void RenderDialogPng(DialogModel& dialog, const std::filesystem::path& png) {
+    ViewsEntry<RenderDialogFunction>(kRenderDialogSymbol)(&dialog, png.c_str());
 }
 
 }  // namespace orva::dialogs

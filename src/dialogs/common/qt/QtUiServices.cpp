@@ -54,11 +54,18 @@ std::string NoDisplayReason() {
     automation::Raise(kNoWindowError, u"No window can be opened: " + FromUtf8(reason));
 }
 
-QApplication& Application() {
+bool g_hourglass = false;  // touched only on the application's thread
+
+}  // namespace
+
+QApplication& Application(bool offscreenWhenNoDisplay) {
     QCoreApplication* existing = QCoreApplication::instance();
     if (auto* application = qobject_cast<QApplication*>(existing)) return *application;
     if (existing) RaiseNoWindow("the host's application object is not a QApplication");
-    if (std::string reason = NoDisplayReason(); !reason.empty()) RaiseNoWindow(reason);
+    if (std::string reason = NoDisplayReason(); !reason.empty()) {
+        if (!offscreenWhenNoDisplay) RaiseNoWindow(reason);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
     // Kept for the life of the process, as Qt expects of its application object; the arguments must
     // outlive it.
     static int argc = 1;
@@ -67,12 +74,8 @@ QApplication& Application() {
     return *new QApplication(argc, argv);
 }
 
-bool g_hourglass = false;  // touched only on the application's thread
-
-}  // namespace
-
 QtUiServices::QtUiServices() {
-    Application();
+    Application(false);
     RequireApplicationThread();
 }
 

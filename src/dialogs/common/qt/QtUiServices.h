@@ -13,10 +13,17 @@
 
 #include "dialogs/common/UiServices.h"
 
+class QApplication;
+
 namespace orva::dialogs {
 
 // The error number of "no window can be opened here" (no display, wrong thread, no QApplication).
 inline constexpr int32_t kNoWindowError = 5;
+
+// The application object: the host's, or one created now and kept (see above). offscreenWhenNoDisplay:
+// where no window can be opened, create it on Qt's offscreen platform instead of raising (for
+// rendering dialogs into pictures).
+QApplication& Application(bool offscreenWhenNoDisplay);
 
 class QtUiServices : public UiServices {
 public:

@@ -1,0 +1,22 @@
+#pragma once
+// Screenshots of dialogs without a display, for `--screenshot` and the documentation's pictures. The
+// rendering lives in the Qt views library, loaded on first use as WindowUiServices() loads it, so
+// this header and its callers stay free of Qt.
+
+#include <filesystem>
+
+#include "dialogs/common/DialogModel.h"
+
+namespace orva::dialogs {
+
+inline constexpr const char* kRenderDialogSymbol = "OrvaRenderDialogPng";
+// Renders *dialog into the PNG file at *png (UTF-8 path); whatever it raises passes to the caller.
+using RenderDialogFunction = void (*)(DialogModel* dialog, const char* png);
+
+// Renders the dialog as its window shows it now (loaded or not; shown or already hidden: the state
+// its controls hold) into a PNG file, replacing the file. Needs no display: where no window can be
+// opened and no application object exists yet, the rendering runs on Qt's offscreen platform. Raises
+// 429 when the views library cannot be loaded, and 57 naming the file when it cannot be written.
+void RenderDialogPng(DialogModel& dialog, const std::filesystem::path& png);
+
+}  // namespace orva::dialogs
