@@ -133,10 +133,11 @@ Text FuncItemKey(const Text& text, const Text& tag) {
 components::DictionaryRef SelectionEntry(Text no, Text topClass, Text subSystem, Text subFunc,
                                          Text funcDetail) {
     // Every entry shares the five key texts: a press that adds thousands of lines allocates no key.
-    static const components::SharedText keys[] = {
-        components::SharedText(core::selection::kNo), components::SharedText(core::selection::kTopClass),
-        components::SharedText(core::selection::kSubSystem), components::SharedText(core::selection::kSubFunc),
-        components::SharedText(core::selection::kFuncDetail)};
+    static const components::SharedText keys[] = {components::SharedText(core::selection::kNo),
+                                                  components::SharedText(core::selection::kTopClass),
+                                                  components::SharedText(core::selection::kSubSystem),
+                                                  components::SharedText(core::selection::kSubFunc),
+                                                  components::SharedText(core::selection::kFuncDetail)};
     Text values[] = {std::move(no), std::move(topClass), std::move(subSystem), std::move(subFunc),
                      std::move(funcDetail)};
     components::DictionaryRef entry = components::Dictionary::Create();
@@ -408,8 +409,7 @@ void frmWizard::FillFunctionList() {
             const Text fidText = fid.ToText();
             const int32_t billType = type->Value(u"FBillTypeID").ToInt32();
             if (billType == 1) {
-                add(functionName(name, maintenance),
-                    u"Base|" + fidText, JoinNames(m, kMaintenanceNames));
+                add(functionName(name, maintenance), u"Base|" + fidText, JoinNames(m, kMaintenanceNames));
             } else if (billType == 4) {
                 automation::LetProperty(actions, u"ClassTypeID", fid);
                 ObjectRef service = automation::CreateObject(components::TemplateService::kProgId);
@@ -446,8 +446,7 @@ void frmWizard::FillFunctionList() {
                     if (prefix) add(display, *prefix + fidText, names);
                 }
             } else {
-                add(functionName(name, query), fidText,
-                    JoinNames(m, kQueryNames));
+                add(functionName(name, query), fidText, JoinNames(m, kQueryNames));
             }
         }
     });
@@ -503,22 +502,29 @@ void frmWizard::AddToPublishList() {
         funcEntries[k] = ComposeKeyedEntry(u[k], funcKey);
     }
 
+    // The formatters' arguments: the target's names stay, the function's name (first) changes per line.
+    std::vector<Variant> lineArgs{Variant(), m_strTopClassName, m_strSubSystemName, m_strSubFuncName};
+    std::array<std::vector<Variant>, 3> languageArgs;
+    for (size_t k = 0; k < languageArgs.size(); ++k) languageArgs[k] = {Variant(), t[k], s[k], u[k]};
+
     const std::vector<int32_t> selected = lvwFuncDetail.SelectedIndexes();
     m_publishTexts.reserve(m_publishTexts.size() + selected.size());
     std::vector<ListViewItem> added;
     for (int32_t i : selected) {
         const ListViewItem& item = lvwFuncDetail.Item(i);
-        Text line = formatter.Format(pattern, std::vector<Variant>{item.text, m_strTopClassName,
-                                                                   m_strSubSystemName, m_strSubFuncName});
+        lineArgs[0] = item.text;
+        Text line = formatter.Format(pattern, lineArgs);
         if (!m_publishTexts.try_emplace(line, 1).second) continue;
         PromulgateList->Add(SelectionEntry(line, lstTopClass.List(top), lstSubSystem.List(sub),
                                            lstSubFunc.List(func), ComposeKeyedEntry(item.text, item.tag)));
         added.push_back({std::move(line), {}, true});
-        const NameParts f = SplitNames(NamesAt(m_vecFuncNames, i - 1));
+        NameParts f = SplitNames(NamesAt(m_vecFuncNames, i - 1));
         for (size_t k = 0; k < languagePatterns.size(); ++k) {
-            Text no = formatter.Format(languagePatterns[k], std::vector<Variant>{f[k], t[k], s[k], u[k]});
+            Text detail = ComposeKeyedEntry(f[k], item.tag);
+            languageArgs[k][0] = std::move(f[k]);
+            Text no = formatter.Format(languagePatterns[k], languageArgs[k]);
             languageLists[k]->Add(SelectionEntry(std::move(no), topEntries[k], subEntries[k], funcEntries[k],
-                                                 ComposeKeyedEntry(f[k], item.tag)));
+                                                 std::move(detail)));
         }
     }
     lvwResult.AddItems(std::move(added));
