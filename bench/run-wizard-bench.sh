@@ -3,7 +3,7 @@
 # wizard's load and its cmdSet with 1,000, 2,000 and 5,000 chosen types (and two mixed runs where
 # every tenth type is a bill), each against filling the same Qt widgets directly. The table at the end
 # gives each step's time, the wizard/floor ratio and the time per chosen type, how that time grows
-# with the count, and whether the goal (within 3x of the floor, flat per type) holds. About a minute
+# with the count, and whether the goal (within 3x of the floor, flat per type) holds. Some ten seconds
 # on two cores. Exit status 3 when the goal does not hold.
 #
 # Usage: bench/run-wizard-bench.sh [WizardBench options], for example
