@@ -491,6 +491,41 @@ TEST(frmPromu, ClickingATargetRefillsTheListsBelowWithProposals) {
     EXPECT_FALSE(p->cmdModify.Enabled());
 }
 
+TEST(frmPromu, AnEmptyLevelStopsTheCascadeAndAMissingRecordsetStillGetsTheProposals) {
+    testing::TestAccount account(true, "CHS");
+    Execute(
+        account,
+        "INSERT INTO t_TopClass (FIndex, FTopClassName_CHS, FTopClassName_CHT, FTopClassName_EN, "
+        "FNameKey_CHS, "
+        "FNameKey_CHT, FNameKey_EN) VALUES (9, '空系统', '空系統', 'Empty', '空系统', '空系統', 'EMPTY')");
+    Promu p = Loaded(kSales, TypeOf(200000004, 1));
+    frmPromu& f = *p;
+    const std::vector<Text> subFuncs = Displays(f.lstSubFunc);
+    f.lstTopClass.SelectByUser(IndexOf(f.lstTopClass, u"空系统"));
+    EXPECT_EQ(f.lstSubSystem.ListCount(), 0);
+    EXPECT_EQ(Displays(f.lstSubFunc), subFuncs);  // the lists further down keep what they held
+    EXPECT_EQ((std::tuple{f.m_strTopClassName, f.m_lSubSystemID, f.m_lSubFuncID}),
+              (std::tuple{Text(u"空系统"), 201, 1011}));
+    f.cmdSet.Press();
+    EXPECT_EQ(p.ui->Messages(), std::vector<MessageBoxRequest>{Warning(u"请选择好发布目标子系统！")});
+    EXPECT_EQ(f.lvwResult.Count(), 0);
+
+    // A reader that cannot be created for the sub-functions: the list still gets the group proposals.
+    const auto real = automation::ClassRegistry::Instance().Find(components::kCatalogReaderProgId);
+    int created = 0;
+    automation::ScopedClassOverride failing(components::kCatalogReaderProgId, [&]() -> automation::ObjectRef {
+        if (++created > 2) automation::Raise(429);
+        return (*real)();
+    });
+    Promu q = Loaded(kSales);
+    EXPECT_EQ(Displays(q->lstSubFunc), (std::vector<Text>{u"基础资料", u"业务单据", u"业务报表"}));
+    EXPECT_EQ(Keys(q->lstSubFunc), (std::vector<Text>{u"0", u"0", u"0"}));
+    EXPECT_EQ(q->lstSubFunc.ListIndex(), 0);
+    EXPECT_TRUE(q->cmdModify.Enabled());
+    EXPECT_TRUE(q.ui->Messages().empty());
+    EXPECT_EQ(automation::PendingError().number, 0);
+}
+
 TEST(frmPromu, RenamingAProposedSubFunction) {
     testing::TestAccount account(true, "CHS");
     const MessageBoxRequest duplicate = Warning(u"子功能名称重复，请重新录入！");
