@@ -9,7 +9,9 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -201,8 +203,8 @@ TEST(WizardView, ConfirmingNothingWarnsAndEveryWayOutButConfirmLeavesBOKFalse) {
     const std::pair<const char*, std::function<void(QWidget*)>> exits[] = {
         {"Esc", [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); }},
         {"closing the window", [](QWidget* w) { w->close(); }},
-        {"a mouse click on cmdCancel",
-         [](QWidget* w) { QTest::mouseClick(Child<QPushButton>(w, "cmdCancel"), Qt::LeftButton); }},
+        {"Alt+C (the wizard is active again after the box)",
+         [](QWidget* w) { QTest::keyClick(w, Qt::Key_C, Qt::AltModifier); }},
     };
     for (const auto& [what, leave] : exits) {
         ModalDriver driver;
@@ -231,40 +233,65 @@ TEST(WizardView, ConfirmingNothingWarnsAndEveryWayOutButConfirmLeavesBOKFalse) {
     }
 }
 
-TEST(WizardView, ASessionFromSelectingToThePacketSet) {
+// Waits for the model to hold count publish lines: a mnemonic clicks its button as a press animation
+// does, from a timer.
+void AwaitLines(const frmWizard& model, int32_t count) {
+    for (int i = 0; i < 200 && model.PromulgateList->Count() < count; ++i) QTest::qWait(5);
+}
+
+TEST(WizardView, ASessionFromSelectingThroughNamingToThePacketSet) {
     testing::TestAccount account(true, "CHS");
     ModalDriver driver;
     auto model = NewWizard();
     driver.Then(ModalDriver::Named("frmWizard"), [&](QWidget* w) {
         auto* functions = Child<QTreeWidget>(w, "lvwFuncDetail");
-        const QStringList names = Texts(functions);
-        const int account = static_cast<int>(names.indexOf("会计科目-维护"));
-        ASSERT_GE(account, 0) << names.join(",").toStdString();
+        const int account = static_cast<int>(Texts(functions).indexOf("会计科目-维护"));
+        ASSERT_GE(account, 0);
         // One function by a mouse click (which selects only it), added by the mnemonic of cmdSet.
         QTest::mouseClick(functions->viewport(), Qt::LeftButton, {},
                           functions->visualItemRect(functions->topLevelItem(account)).center());
         EXPECT_EQ(model->lvwFuncDetail.SelectedIndexes(), (std::vector<int32_t>{account + 1}));
         ClickRow(Child<QListWidget>(w, "lstSubFunc"), "凭证处理");
         QTest::keyClick(w, Qt::Key_A, Qt::AltModifier);
-        // A mnemonic clicks its button as a press animation does, from a timer.
-        for (int i = 0; i < 100 && model->PromulgateList->Count() == 0; ++i) QTest::qWait(5);
+        AwaitLines(*model, 1);
+        // The proposal for the sales order, renamed through frmInput over the wizard.
+        ClickRow(Child<QListWidget>(w, "lstSubFunc"), "销售订单");
+        QTest::keyClick(w, Qt::Key_M, Qt::AltModifier);
+    });
+    driver.Then(ModalDriver::Named("frmInput"), [](QWidget* w) {
+        EXPECT_EQ(Child<QLineEdit>(w, "txtContent")->text(), "销售订单");
+        QInputMethodEvent typed;  // Chinese comes in as an input method commits it
+        typed.setCommitString("客户对账");
+        QApplication::sendEvent(Child<QLineEdit>(w, "txtContent"), &typed);
+        QTest::keyClick(Child<QLineEdit>(w, "txtContent"), Qt::Key_Return);
+    });
+    driver.Then(ModalDriver::Named("frmWizard"), [&](QWidget* w) {
+        auto* subFunc = Child<QListWidget>(w, "lstSubFunc");
+        EXPECT_EQ(subFunc->item(subFunc->currentRow())->text(), "客户对账");
+        QTest::keyClick(w, Qt::Key_A, Qt::AltModifier);
+        AwaitLines(*model, 2);
         auto* result = Child<QTreeWidget>(w, "lvwResult");
-        EXPECT_EQ(Texts(result), (QStringList{"[会计科目-维护] 发布到: [财务会计.总账.凭证处理]"}));
-        EXPECT_EQ(result->selectedItems().size(), 1);
+        EXPECT_EQ(Texts(result), (QStringList{"[会计科目-维护] 发布到: [财务会计.总账.凭证处理]",
+                                              "[会计科目-维护] 发布到: [财务会计.总账.客户对账]"}));
         QTest::mouseClick(Child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
     });
     model->ShowModal();
     ASSERT_TRUE(model->bOK);
     components::DictionaryRef packets = model->CreateDeployPacket();
     ASSERT_EQ(packets->Count(), 3);
+    // The catalogue's sub-function in each language; the typed name stands for all three, key "0".
     const std::tuple<const char16_t*, components::VectorRef, const char16_t*> languages[] = {
         {u"CHS", model->PromulgateListCHS, u"凭证处理"},
         {u"CHT", model->PromulgateListCHT, u"傳票處理"},
         {u"EN", model->PromulgateListEN, u"Vouchers"}};
     for (const auto& [language, list, subFunc] : languages) {
-        ASSERT_EQ(list->Count(), 1);
-        Text entry = components::AsDictionary(list->Item(1))->Value(u"SubFunc").ToText();
-        EXPECT_EQ(automation::Trim(core::KeyedEntryDisplay(entry)), subFunc);
+        ASSERT_EQ(list->Count(), 2);
+        auto subFuncOf = [&](int32_t line) {
+            return components::AsDictionary(list->Item(line))->Value(u"SubFunc").ToText();
+        };
+        EXPECT_EQ(automation::Trim(core::KeyedEntryDisplay(subFuncOf(1))), subFunc);
+        EXPECT_EQ(automation::Trim(core::KeyedEntryDisplay(subFuncOf(2))), u"客户对账");
+        EXPECT_EQ(core::KeyedEntryKey(subFuncOf(2)), u"0");
         EXPECT_TRUE(packets->Value(language).IsObject()) << automation::ToUtf8(language);
     }
 }
