@@ -161,6 +161,15 @@ TEST(WizardView, AfterLoadingShowsTheModelAtItsTwipsWithTheFrameHoldingItsContro
             EXPECT_EQ(Child<QListWidget>(w, name)->currentRow(), 0) << name;
         }
         EXPECT_FALSE(Child<QPushButton>(w, "cmdModify")->isEnabled());
+        // Tab walks the controls in the model's order, into the frame and out again.
+        QStringList tabOrder;
+        for (QWidget* next = w->nextInFocusChain(); next != w; next = next->nextInFocusChain()) {
+            if ((next->focusPolicy() & Qt::TabFocus) && !next->objectName().isEmpty()) {
+                tabOrder.append(next->objectName());
+            }
+        }
+        EXPECT_EQ(tabOrder, (QStringList{"cmdOK", "cmdCancel", "lstTopClass", "lstSubSystem", "lstSubFunc",
+                                         "cmdDel", "cmdSet", "cmdModify", "lvwResult", "lvwFuncDetail"}));
         EXPECT_FALSE(model->FontName().empty());
         EXPECT_EQ(Child<QListWidget>(w, "lstSubFunc")->font().family(), ToQt(model->FontName()));
         EXPECT_EQ(Child<QPushButton>(w, "cmdOK")->font().family(), ToQt(model->FontName()));
