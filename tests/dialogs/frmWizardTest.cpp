@@ -110,6 +110,12 @@ TEST(frmWizard, LoadSetsCaptionsColumnsAndFillsTheCascade) {
               (std::vector<Text>{u"功能发布", u"功能列表", u"发布的目标系统：", u"发布的目标子系统：",
                                  u"发布的目标子功能模块：", u"修改名称(&M) ↓", u"添加(&A) ↓", u"删除(&R) ↑",
                                  u"确认(&F)", u"取消(&C)"}));
+    std::vector<Text> inFrame;  // placed relative to Frame(0); the others relative to the form
+    for (const auto& control : f.Controls()) {
+        if (control->Container() == &f.Frame0) inFrame.push_back(control->Name());
+    }
+    EXPECT_EQ(inFrame, (std::vector<Text>{u"lstTopClass", u"lstSubSystem", u"lstSubFunc", u"Label4",
+                                          u"Label3", u"Label2", u"cmdModify", u"lvwFuncDetail"}));
     ASSERT_EQ(f.lvwFuncDetail.Columns().size(), 1u);
     ASSERT_EQ(f.lvwResult.Columns().size(), 1u);
     EXPECT_EQ(f.lvwFuncDetail.Columns()[0].text, u"将要发布的功能：");

@@ -37,7 +37,8 @@ inline constexpr Changes kScroll = 1u << 8;     // a tree's node to bring into v
 
 enum class ControlKind { Form, ListBox, ListView, TreeView, Button, Label, Frame, TextBox };
 
-// Position and size in twips (1,440 per logical inch), relative to the form's client area.
+// Position and size in twips (1,440 per logical inch), relative to the control's container: the form's
+// client area, or the frame that holds the control (its outer top-left corner, caption included).
 struct Geometry {
     int32_t left = 0;
     int32_t top = 0;
@@ -101,6 +102,9 @@ public:
     // The control's name in the dialog ("cmdOK"); the view names its widget the same.
     const automation::Text& Name() const { return m_name; }
     const Geometry& Position() const { return m_geometry; }
+    // The frame that holds this control, or nullptr when the form holds it. Set once by the dialog
+    // that adds the control; the container is a control of the same dialog and outlives this one.
+    const Control* Container() const { return m_container; }
 
     // A disabled control ignores the user: its user actions (Press, SelectByUser, ...) do nothing.
     bool Enabled() const { return m_enabled; }
@@ -117,9 +121,12 @@ protected:
                                                     std::span<automation::Variant> args);
 
 private:
+    friend class DialogModel;  // places a control in its container as it adds it
+
     ControlKind m_kind;
     automation::Text m_name;
     Geometry m_geometry;
+    const Control* m_container = nullptr;
     std::shared_ptr<ChangeHub> m_hub;
     bool m_enabled = true;
 };

@@ -83,6 +83,14 @@ protected:
         m_controls.push_back(std::move(control));
         return ref;
     }
+    // As AddControl, for a control inside frame (a control of this dialog, added before it): geometry is
+    // relative to the frame, and a view places the control's widget in the frame's.
+    template <typename T, typename... Rest>
+    T& AddControlIn(const Frame& frame, automation::Text name, Geometry geometry, Rest&&... rest) {
+        T& ref = AddControl<T>(std::move(name), geometry, std::forward<Rest>(rest)...);
+        ref.m_container = &frame;
+        return ref;
+    }
 
 private:
     std::shared_ptr<UiServices> m_ui;

@@ -157,17 +157,17 @@ frmWizard::frmWizard(std::shared_ptr<UiServices> ui)
       cmdOK(AddControl<Button>(u"cmdOK", {5850, 4275, 1215, 300}, true, false)),
       cmdCancel(AddControl<Button>(u"cmdCancel", {7110, 4275, 1215, 300}, false, true)),
       Frame0(AddControl<Frame>(u"Frame(0)", {75, 75, 8370, 4080})),
-      lstTopClass(AddControl<ListBox>(u"lstTopClass", {4035, 510, 4245, 960})),
-      lstSubSystem(AddControl<ListBox>(u"lstSubSystem", {4020, 1740, 4245, 960})),
-      lstSubFunc(AddControl<ListBox>(u"lstSubFunc", {4020, 3030, 4245, 960})),
-      Label4(AddControl<Label>(u"Label4", {4035, 2820, 4050, 180})),
-      Label3(AddControl<Label>(u"Label3", {4035, 1545, 4050, 180})),
-      Label2(AddControl<Label>(u"Label2", {4035, 315, 4050, 180})),
+      lstTopClass(AddControlIn<ListBox>(Frame0, u"lstTopClass", {4035, 510, 4245, 960})),
+      lstSubSystem(AddControlIn<ListBox>(Frame0, u"lstSubSystem", {4020, 1740, 4245, 960})),
+      lstSubFunc(AddControlIn<ListBox>(Frame0, u"lstSubFunc", {4020, 3030, 4245, 960})),
+      Label4(AddControlIn<Label>(Frame0, u"Label4", {4035, 2820, 4050, 180})),
+      Label3(AddControlIn<Label>(Frame0, u"Label3", {4035, 1545, 4050, 180})),
+      Label2(AddControlIn<Label>(Frame0, u"Label2", {4035, 315, 4050, 180})),
       cmdDel(AddControl<Button>(u"cmdDel", {4305, 4275, 1320, 300})),
       cmdSet(AddControl<Button>(u"cmdSet", {3045, 4275, 1215, 300})),
-      cmdModify(AddControl<Button>(u"cmdModify", {6780, 2730, 1470, 285})),
+      cmdModify(AddControlIn<Button>(Frame0, u"cmdModify", {6780, 2730, 1470, 285})),
       lvwResult(AddControl<ListView>(u"lvwResult", {45, 4635, 8400, 2160})),
-      lvwFuncDetail(AddControl<ListView>(u"lvwFuncDetail", {90, 270, 3855, 3735})) {
+      lvwFuncDetail(AddControlIn<ListView>(Frame0, u"lvwFuncDetail", {90, 270, 3855, 3735})) {
     // The design texts, until the captions are set at load.
     SetCaption(u"功能发布");
     Frame0.SetCaption(u"功能列表");

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include "dialogs/common/CaptionedControl.h"
@@ -20,6 +21,10 @@
 namespace orva::dialogs {
 
 namespace {
+
+// The smallest size a caption is shrunk to, and the step of shrinking, in points.
+constexpr double kSmallestCaptionPoints = 6;
+constexpr double kCaptionPointStep = 0.5;
 
 template <typename W, typename C>
 class Binding : public ControlBinding {
@@ -41,6 +46,52 @@ protected:
     W* m_widget;  // owned by its parent widget
 };
 
+// The caption as a widget shows it: "&&" is one ampersand, a single "&" only marks the mnemonic.
+QString ShownText(const QString& caption) {
+    QString shown;
+    shown.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size()) ++i;
+        shown.append(caption[i]);
+    }
+    return shown;
+}
+
+// The width a caption may take inside its widget, in pixels.
+int CaptionRoom(const QWidget& widget) {
+    const QStyle* style = widget.style();
+    if (qobject_cast<const QPushButton*>(&widget)) {
+        return widget.width() - style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, &widget) -
+               2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &widget);
+    }
+    if (qobject_cast<const QGroupBox*>(&widget)) {
+        // The title sits between the frame's corners, with a little space either side.
+        return widget.width() - 4 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &widget) -
+               widget.fontMetrics().averageCharWidth() * 2;
+    }
+    return widget.contentsRect().width();
+}
+
+// Keeps a caption whole (see Binders.h): back to the dialog's font, then, while the caption is wider
+// than its room, a smaller size of the same family for this widget alone.
+void FitCaption(QWidget& widget, const QString& caption) {
+    widget.setFont(QFont());  // inherit the dialog's font again
+    const QString shown = ShownText(caption);
+    const int room = CaptionRoom(widget);
+    QFont font = widget.font();
+    const double dialogPoints = font.pointSizeF();
+    double points = dialogPoints;
+    while (points - kCaptionPointStep >= kSmallestCaptionPoints &&
+           QFontMetrics(font).horizontalAdvance(shown) > room) {
+        points -= kCaptionPointStep;
+        font.setPointSizeF(points);
+    }
+    if (points == dialogPoints) return;
+    QFont own;  // only the size is the widget's own; the family still follows the dialog
+    own.setPointSizeF(points);
+    widget.setFont(own);
+}
+
 template <typename W>
 class CaptionBinding : public Binding<W, CaptionedControl> {
 public:
@@ -48,12 +99,14 @@ public:
 
 protected:
     void MirrorOwn(Changes changes) override {
-        if (!(changes & change::kCaption)) return;
+        if (!(changes & (change::kCaption | change::kFont))) return;
+        const QString caption = ToQt(this->m_control.Caption());
         if constexpr (std::is_same_v<W, QGroupBox>) {
-            this->m_widget->setTitle(ToQt(this->m_control.Caption()));
+            this->m_widget->setTitle(caption);
         } else {
-            this->m_widget->setText(ToQt(this->m_control.Caption()));
+            this->m_widget->setText(caption);
         }
+        FitCaption(*this->m_widget, caption);
     }
 };
 

@@ -4,6 +4,13 @@
 // through the dispatcher, and mirrors model changes back under a signal blocker, so a mirrored
 // selection never raises the model's Click a second time. List boxes show the display part of keyed
 // entries; lists are refilled in one batch per notification.
+//
+// Captions are kept whole. The controls have the fixed twips size of their design, laid out for the
+// Chinese texts, and a translated caption (English runs longest) can be wider than its button, label or
+// frame at the dialog's font. Such a caption is not cut or elided: its widget alone gets a smaller size
+// of the dialog's font family, in half points down to 6 points, the largest at which the caption fits.
+// Every other widget keeps the dialog's font. The fit is measured again whenever the caption or the
+// dialog's font changes (a binding hears change::kFont from its view when the form's font changes).
 
 #include <QWidget>
 #include <functional>
@@ -20,7 +27,8 @@ class ControlBinding {
 public:
     virtual ~ControlBinding() = default;
     virtual QWidget* Widget() const = 0;
-    // Copies the aspects of the model to the widget, signals blocked.
+    // Copies the aspects of the model to the widget, signals blocked. change::kFont: the dialog's font
+    // changed (captions are fitted again).
     virtual void Mirror(Changes changes) = 0;
 };
 

@@ -1,8 +1,14 @@
 // Renders a dialog model into a PNG file through its real view, for `--screenshot` and the
 // documentation's pictures. The view is built over the model, laid out and grabbed without being
 // shown, so it works on the offscreen platform as on a display.
+//
+// A grab holds the client area only: the window title belongs to the window manager, and offscreen
+// there is none. The picture therefore gets a title strip of its own above the client area, with the
+// dialog's caption in the dialog's font (bold) and a thin border round the whole, so a screenshot shows
+// which dialog it is, as a window on screen would.
 
 #include <QApplication>
+#include <QPainter>
 #include <QPixmap>
 #include <QThread>
 
@@ -15,6 +21,34 @@
 namespace orva::dialogs {
 namespace {
 
+constexpr int kBorder = 1;
+
+QPixmap WithTitleStrip(const QPixmap& client, const QWidget& view) {
+    QFont titleFont = view.font();
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
+    const int padding = metrics.height() / 3 + 2;
+    const int stripHeight = metrics.height() + 2 * padding;
+    const qreal ratio = client.devicePixelRatio();
+    const QSize clientSize = client.deviceIndependentSize().toSize();
+
+    QPixmap picture(QSize(clientSize.width() + 2 * kBorder, clientSize.height() + stripHeight + 2 * kBorder) *
+                    ratio);
+    picture.setDevicePixelRatio(ratio);
+    const QPalette& palette = view.palette();
+    picture.fill(palette.color(QPalette::Dark));
+    QPainter painter(&picture);
+    const QRect strip(kBorder, kBorder, clientSize.width(), stripHeight);
+    painter.fillRect(strip, palette.color(QPalette::Active, QPalette::Highlight));
+    painter.setPen(palette.color(QPalette::Active, QPalette::HighlightedText));
+    painter.setFont(titleFont);
+    const QRect textArea = strip.adjusted(padding, 0, -padding, 0);
+    painter.drawText(textArea, Qt::AlignVCenter | Qt::AlignLeft,
+                     metrics.elidedText(view.windowTitle(), Qt::ElideRight, textArea.width()));
+    painter.drawPixmap(QPoint(kBorder, kBorder + stripHeight), client);
+    return picture;
+}
+
 void Render(DialogModel& dialog, const char* png) {
     QApplication& application = Application(true);
     if (QThread::currentThread() != application.thread()) {
@@ -22,7 +56,7 @@ void Render(DialogModel& dialog, const char* png) {
     }
     std::unique_ptr<DialogView> view = CreateView(dialog, nullptr);
     view->ensurePolished();
-    QPixmap picture = view->grab();
+    QPixmap picture = WithTitleStrip(view->grab(), *view);
     if (!picture.save(QString::fromUtf8(png), "PNG")) {
         automation::Raise(automation::errors::kDeviceIo,
                           automation::FromUtf8(png) + u": the picture cannot be written");

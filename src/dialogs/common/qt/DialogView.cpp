@@ -21,8 +21,14 @@ DialogView::DialogView(DialogModel& model, QWidget* parent) : QDialog(parent), m
     setObjectName(ToQt(model.Name()));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     for (const auto& control : model.Controls()) {
+        // A control inside a frame lives in the frame's widget (added before it), at frame-relative
+        // twips; Qt's tab order follows the order of creation, which is the model's.
+        QWidget* parent = this;
+        if (const Control* container = control->Container()) {
+            if (QWidget* frame = WidgetOf(*container)) parent = frame;
+        }
         auto binding =
-            BindControl(*control, this, [this](const std::function<void()>& action) { Dispatch(action); });
+            BindControl(*control, parent, [this](const std::function<void()>& action) { Dispatch(action); });
         if (binding) m_bindings.emplace(control.get(), std::move(binding));
     }
     const Geometry& client = model.Position();
@@ -61,6 +67,8 @@ void DialogView::MirrorForm(Changes changes) {
         if (!m_model.FontName().empty()) font.setFamily(ToQt(m_model.FontName()));
         font.setPointSizeF(m_model.FontSize());
         setFont(font);
+        // The widgets inherit the font; captions that fitted at the old one are measured again.
+        for (auto& [control, binding] : m_bindings) binding->Mirror(change::kFont);
     }
     if ((changes & change::kVisible) && !m_model.IsShown() && isVisible()) done(QDialog::Rejected);
 }

@@ -1,11 +1,12 @@
 #pragma once
-// DialogView: the Qt window of a dialog model. It builds one widget per control (Binders.h), takes the
-// form's caption, client size and font from the model, forwards user actions into the model inside a
-// change batch and mirrors the model's changes back. Enter presses the model's default button, Esc its
-// cancel button, and closing the window calls the model's CloseWindow (no handler runs).
+// DialogView: the Qt window of a dialog model. It builds one widget per control (Binders.h), a control
+// inside a frame as a child of the frame's widget, takes the form's caption, client size and font from
+// the model, forwards user actions into the model inside a change batch and mirrors the model's changes
+// back. Enter presses the model's default button, Esc its cancel button, and closing the window calls
+// the model's CloseWindow (no handler runs).
 //
-// A dialog whose view needs more than the generic one (focus, frames, tree views) registers a
-// subclass under its name with RegisterView; every other dialog gets this view as it is.
+// A dialog whose view needs more than the generic one (focus, tree views) registers a subclass under
+// its name with RegisterView; every other dialog gets this view as it is.
 
 #include <QDialog>
 #include <exception>

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QThread>
 #include <cstdlib>
 #include <filesystem>
@@ -56,6 +57,22 @@ std::string NoDisplayReason() {
 
 bool g_hourglass = false;  // touched only on the application's thread
 
+// Gives the activation back to the window under a dialog or message box once it closes, as a window
+// manager does; a platform without one (offscreen) would leave no window active, and the window under
+// it would then ignore its mnemonics.
+class OwnerReactivation {
+public:
+    explicit OwnerReactivation(QWidget* owner) : m_owner(owner) {}
+    ~OwnerReactivation() {
+        if (m_owner && m_owner->isVisible()) m_owner->activateWindow();
+    }
+    OwnerReactivation(const OwnerReactivation&) = delete;
+    OwnerReactivation& operator=(const OwnerReactivation&) = delete;
+
+private:
+    QPointer<QWidget> m_owner;
+};
+
 }  // namespace
 
 QApplication& Application(bool offscreenWhenNoDisplay) {
@@ -91,14 +108,18 @@ void QtUiServices::ShowModal(DialogModel& dialog) {
     RequireApplicationThread();
     dialog.Load();
     dialog.MarkShown();
-    std::unique_ptr<DialogView> view = CreateView(dialog, QApplication::activeModalWidget());
+    QWidget* owner = QApplication::activeModalWidget();
+    OwnerReactivation reactivation(owner);
+    std::unique_ptr<DialogView> view = CreateView(dialog, owner);
     view->Run();
 }
 
 int32_t QtUiServices::MessageBox(const MessageBoxRequest& request) {
     RequireApplicationThread();
-    QMessageBox box(QApplication::activeModalWidget() ? QApplication::activeModalWidget()
-                                                      : QApplication::activeWindow());
+    QWidget* owner =
+        QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
+    OwnerReactivation reactivation(owner);
+    QMessageBox box(owner);
     box.setWindowTitle(ToQt(request.title));
     box.setText(ToQt(request.text));
     if (!request.details.empty()) box.setDetailedText(ToQt(request.details));

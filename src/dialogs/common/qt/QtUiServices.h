@@ -32,7 +32,7 @@ public:
 
     // Builds the dialog's view (the registered one, or the generic view), shows it modally and returns
     // when the model is hidden. A failure raised by a handler while the dialog is open closes the
-    // window and is raised again here.
+    // window and is raised again here. The window under it (if any) is active again afterwards.
     void ShowModal(DialogModel& dialog) override;
     // A QMessageBox over the active window: the exact text and title, the buttons and icon of the style
     // (48: OK and the warning icon), details behind "Show Details...".
