@@ -89,13 +89,19 @@ public:
 
     void Configure(CLI::App& sub) override {
         sub.add_option("--type", m_types, "Class type to publish, by FID (see: types); repeat for more")
+            ->type_name("FID")
             ->required()
             ->expected(1)
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-        sub.add_option("--from", m_from, "Earlier packet file whose lines the wizard opens with");
-        sub.add_option("-o,--output", m_output, "Packet file to write when the user confirms")->required();
-        sub.add_option("--play", m_play, "JSON file of user steps: play the wizard without a window");
-        sub.add_option("--screenshot", m_screenshot, "PNG file: render the wizard (no display needed)");
+        sub.add_option("--from", m_from, "Earlier packet file whose lines the wizard opens with")
+            ->type_name("PACKETFILE");
+        sub.add_option("-o,--output", m_output, "Packet file to write when the user confirms")
+            ->type_name("FILE")
+            ->required();
+        sub.add_option("--play", m_play, "JSON file of user steps: play the wizard without a window")
+            ->type_name("SCRIPT");
+        sub.add_option("--screenshot", m_screenshot, "PNG file: render the wizard (no display needed)")
+            ->type_name("PNG");
         sub.footer(kFooter);
     }
 

@@ -204,6 +204,17 @@ TEST(WizardCommand, InputAnswersGoToTheNextNameDialogInOrder) {
     }
 }
 
+// docs/play.md runs this example and shows its transcript: both must stay true.
+TEST(WizardCommand, TheDocumentedExamplePlaysAsDocumented) {
+    WizardFixture f;
+    const fs::path examples = fs::path(ORVA_SOURCE_DIR) / "docs" / "examples";
+    CliResult run = RunTool({"--catalog", f.account.FileName(), "--language", "EN", "wizard", "--type", "1001",
+                             "--type", "200000006", "-o", f.Path("DeployFunction.Dat").string(), "--play",
+                             (examples / "wizard-play.json").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Json::parse(run.out), Json::parse(std::ifstream(examples / "wizard-play.transcript.json")));
+}
+
 bool ViewsBuilt() { return fs::exists(ORVA_BINARY_DIR "/lib/libOrvaClassDeployViews.so.0"); }
 
 TEST(WizardCommand, ScreenshotsOfTheWizardAndOfEveryAnswerTyped) {

@@ -1,6 +1,6 @@
 #include "dialogs/common/UiContext.h"
 
-#include "automation/AutomationError.h"
+#include "automation/Object.h"
 #include "dialogs/common/WindowUiServices.h"
 
 namespace orva::dialogs {
