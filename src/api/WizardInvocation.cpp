@@ -51,9 +51,9 @@ std::optional<WizardLists> ReadEarlierResult(const automation::ObjectRef& objRes
         const Text code = core::kPacketLanguages[k];
         Variant packet = automation::GetProperty(objResult, u"Item", {Variant(code)});
         if (!packet.IsObject() || !packet.ToObject()) {
-            automation::Raise(automation::errors::kInvalidCall,
-                              u"ShowWizard: the earlier packet set holds no packet for the language \"" + code +
-                                  u"\"");
+            automation::Raise(
+                automation::errors::kInvalidCall,
+                u"ShowWizard: the earlier packet set holds no packet for the language \"" + code + u"\"");
         }
         lists.perLanguage[k] = SelectionsOf(*components::AsVector(packet));
         if (language == code) lists.current = lists.perLanguage[k]->Copy();

@@ -79,7 +79,9 @@ Played Show(const std::vector<ModalStep>& steps, const automation::ObjectRef& ea
     return played;
 }
 
-std::string Json(const automation::ObjectRef& object) { return components::WritePropertyBagJson(Variant(object)); }
+std::string Json(const automation::ObjectRef& object) {
+    return components::WritePropertyBagJson(Variant(object));
+}
 
 TEST(ShowWizard, ReturnsThePacketSetOnlyWhenConfirmed) {
     testing::TestAccount account(true, "CHS");

@@ -19,14 +19,22 @@ namespace {
 
 const char16_t* KindName(ControlKind kind) {
     switch (kind) {
-        case ControlKind::Form: return u"form";
-        case ControlKind::ListBox: return u"list box";
-        case ControlKind::ListView: return u"list view";
-        case ControlKind::TreeView: return u"tree view";
-        case ControlKind::Button: return u"button";
-        case ControlKind::Label: return u"label";
-        case ControlKind::Frame: return u"frame";
-        case ControlKind::TextBox: return u"text box";
+        case ControlKind::Form:
+            return u"form";
+        case ControlKind::ListBox:
+            return u"list box";
+        case ControlKind::ListView:
+            return u"list view";
+        case ControlKind::TreeView:
+            return u"tree view";
+        case ControlKind::Button:
+            return u"button";
+        case ControlKind::Label:
+            return u"label";
+        case ControlKind::Frame:
+            return u"frame";
+        case ControlKind::TextBox:
+            return u"text box";
     }
     return u"control";
 }
@@ -51,18 +59,22 @@ public:
     void Run(DialogModel& dialog, const PlayStep& step, const std::shared_ptr<Play>& self) {
         m_lastRun = step.number;
         switch (step.action) {
-            case StepAction::Click: return Click(dialog, step);
+            case StepAction::Click:
+                return Click(dialog, step);
             case StepAction::DblClick: {
                 ListBox& list = Expect<ListBox>(Find(dialog, step), ControlKind::ListBox, step);
                 const int32_t entry = EntryOf(list, step);
                 if (list.Enabled()) list.DoubleClickByUser(entry);
                 return;
             }
-            case StepAction::Select: return Select(dialog, step);
+            case StepAction::Select:
+                return Select(dialog, step);
             case StepAction::Input:
                 ScriptedUiOf(dialog).Enqueue(frmInput::kName, Answer(step, self));
                 return;
-            case StepAction::Close: dialog.CloseWindow(); return;
+            case StepAction::Close:
+                dialog.CloseWindow();
+                return;
             case StepAction::Check:
             case StepAction::Expand: {
                 if (!m_options.extensions.treeStep) {
@@ -75,7 +87,8 @@ public:
                 return;
             }
             case StepAction::Activate:
-                if (!m_options.extensions.activate) Fail(step, u"\"activate\" is no step of " + dialog.Name());
+                if (!m_options.extensions.activate)
+                    Fail(step, u"\"activate\" is no step of " + dialog.Name());
                 m_options.extensions.activate(dialog);
                 return;
         }
@@ -87,8 +100,8 @@ private:
     }
 
     static Text NotTaken(const Control& control, const PlayStep& step) {
-        Text what = u"\"" + Text(ActionName(step.action)) + u"\" does not apply to " + control.Name() + u", a " +
-                    KindName(control.Kind());
+        Text what = u"\"" + Text(ActionName(step.action)) + u"\" does not apply to " + control.Name() +
+                    u", a " + KindName(control.Kind());
         if (step.action == StepAction::Click && control.Kind() == ControlKind::ListView) {
             what += u": items of a list view are chosen with \"select\"";
         }
@@ -111,8 +124,8 @@ private:
     int32_t EntryOf(const ListBox& list, const PlayStep& step) const {
         if (step.index) {
             if (*step.index < 0 || *step.index >= list.ListCount()) {
-                Fail(step, u"index " + Int32ToText(*step.index) + u" is out of range: " + list.Name() + u" has " +
-                               Int32ToText(list.ListCount()) + u" entries, from index 0");
+                Fail(step, u"index " + Int32ToText(*step.index) + u" is out of range: " + list.Name() +
+                               u" has " + Int32ToText(list.ListCount()) + u" entries, from index 0");
             }
             return *step.index;
         }
@@ -145,8 +158,8 @@ private:
         if (step.indexes) {
             for (int32_t index : *step.indexes) {
                 if (index < 1 || index > view.Count()) {
-                    Fail(step, u"index " + Int32ToText(index) + u" is out of range: " + view.Name() + u" has " +
-                                   Int32ToText(view.Count()) + u" items, from index 1");
+                    Fail(step, u"index " + Int32ToText(index) + u" is out of range: " + view.Name() +
+                                   u" has " + Int32ToText(view.Count()) + u" items, from index 1");
                 }
                 chosen.push_back(index);
             }
@@ -244,7 +257,8 @@ Json Transcript(DialogModel& dialog, const automation::Variant& packetSet, const
                 for (const ListView::Column& column : view.Columns()) columns.push_back(Utf8(column.text));
                 Json items = Json::array();
                 for (const ListViewItem& item : view.Items())
-                    items.push_back({{"text", Utf8(item.text)}, {"tag", Utf8(item.tag)}, {"selected", item.selected}});
+                    items.push_back(
+                        {{"text", Utf8(item.text)}, {"tag", Utf8(item.tag)}, {"selected", item.selected}});
                 controls[name] = {{"columns", std::move(columns)}, {"items", std::move(items)}};
                 break;
             }
@@ -268,7 +282,8 @@ Json Transcript(DialogModel& dialog, const automation::Variant& packetSet, const
     root["messages"] = std::move(messages);
     root["bOK"] = ok;
     root["controls"] = std::move(controls);
-    root["packetSet"] = hasPacketSet ? Json::parse(components::WritePropertyBagJson(packetSet, -1)) : Json(nullptr);
+    root["packetSet"] =
+        hasPacketSet ? Json::parse(components::WritePropertyBagJson(packetSet, -1)) : Json(nullptr);
     return root;
 }
 

@@ -34,12 +34,18 @@ constexpr ActionSpec kActions[] = {
 // "a string", "an array", ...: what a value is, for messages.
 Text JsonKind(const Json& value) {
     switch (value.type()) {
-        case Json::value_t::object: return u"an object";
-        case Json::value_t::array: return u"an array";
-        case Json::value_t::string: return u"a string";
-        case Json::value_t::boolean: return u"a boolean";
-        case Json::value_t::null: return u"null";
-        default: return u"a number";
+        case Json::value_t::object:
+            return u"an object";
+        case Json::value_t::array:
+            return u"an array";
+        case Json::value_t::string:
+            return u"a string";
+        case Json::value_t::boolean:
+            return u"a boolean";
+        case Json::value_t::null:
+            return u"null";
+        default:
+            return u"a number";
     }
 }
 
@@ -60,15 +66,18 @@ public:
             }
             spec = &candidate;
         }
-        if (!spec) Fail(u"no action: a step has one of click, dblclick, select, input, close, check, expand, activate");
+        if (!spec)
+            Fail(
+                u"no action: a step has one of click, dblclick, select, input, close, check, expand, "
+                u"activate");
         for (auto it = m_object.begin(); it != m_object.end(); ++it) {
             const std::string& field = it.key();
             if (field == spec->name) continue;
             bool taken = false;
             for (const char* allowed : spec->fields) taken = taken || (allowed && field == allowed);
             if (!taken) {
-                Fail(u"\"" + FromUtf8(spec->name) + u"\" takes no field \"" + automation::FromUtf8Lossy(field) +
-                     u"\"");
+                Fail(u"\"" + FromUtf8(spec->name) + u"\" takes no field \"" +
+                     automation::FromUtf8Lossy(field) + u"\"");
             }
         }
         PlayStep step;
@@ -94,7 +103,8 @@ public:
                 }
                 if (m_object.contains("indexes")) {
                     step.indexes.emplace();
-                    for (const Json& item : Array("indexes")) step.indexes->push_back(Integer("indexes", item));
+                    for (const Json& item : Array("indexes"))
+                        step.indexes->push_back(Integer("indexes", item));
                 } else {
                     step.texts.emplace();
                     for (const Json& item : Array("texts")) {
@@ -117,7 +127,8 @@ public:
             case StepAction::Expand:
                 step.control = String(spec->name);
                 step.key = String("key");
-                if (spec->action == StepAction::Check || m_object.contains("value")) step.value = Boolean("value");
+                if (spec->action == StepAction::Check || m_object.contains("value"))
+                    step.value = Boolean("value");
                 break;
         }
         return step;
@@ -128,7 +139,6 @@ private:
         throw PlayError(m_source + u": step " + automation::Int32ToText(m_number) + u": " + what, m_number);
     }
 
-
     const Json& Required(const char* field) const {
         auto it = m_object.find(field);
         if (it == m_object.end()) Fail(u"\"" + FromUtf8(field) + u"\" is missing");
@@ -137,13 +147,15 @@ private:
 
     Text String(const char* field) const {
         const Json& value = Required(field);
-        if (!value.is_string()) Fail(u"\"" + FromUtf8(field) + u"\" must be a string, not " + JsonKind(value));
+        if (!value.is_string())
+            Fail(u"\"" + FromUtf8(field) + u"\" must be a string, not " + JsonKind(value));
         return FromUtf8(value.get_ref<const std::string&>());
     }
 
     bool Boolean(const char* field) const {
         const Json& value = Required(field);
-        if (!value.is_boolean()) Fail(u"\"" + FromUtf8(field) + u"\" must be true or false, not " + JsonKind(value));
+        if (!value.is_boolean())
+            Fail(u"\"" + FromUtf8(field) + u"\" must be true or false, not " + JsonKind(value));
         return value.get<bool>();
     }
 
@@ -163,7 +175,8 @@ private:
         }
         if (!fits) {
             const bool many = std::string_view(field) == "indexes";
-            Fail(u"\"" + FromUtf8(field) + (many ? u"\" must hold whole numbers" : u"\" must be a whole number") +
+            Fail(u"\"" + FromUtf8(field) +
+                 (many ? u"\" must hold whole numbers" : u"\" must be a whole number") +
                  u" of 32 bits, not " + automation::FromUtf8Lossy(value.dump()));
         }
         return static_cast<int32_t>(value.get<int64_t>());
@@ -195,14 +208,22 @@ PlayScript ParsePlayScript(std::string_view json, const Text& source) {
 
 const char16_t* ActionName(StepAction action) {
     switch (action) {
-        case StepAction::Click: return u"click";
-        case StepAction::DblClick: return u"dblclick";
-        case StepAction::Select: return u"select";
-        case StepAction::Input: return u"input";
-        case StepAction::Close: return u"close";
-        case StepAction::Check: return u"check";
-        case StepAction::Expand: return u"expand";
-        case StepAction::Activate: return u"activate";
+        case StepAction::Click:
+            return u"click";
+        case StepAction::DblClick:
+            return u"dblclick";
+        case StepAction::Select:
+            return u"select";
+        case StepAction::Input:
+            return u"input";
+        case StepAction::Close:
+            return u"close";
+        case StepAction::Check:
+            return u"check";
+        case StepAction::Expand:
+            return u"expand";
+        case StepAction::Activate:
+            return u"activate";
     }
     return u"";
 }

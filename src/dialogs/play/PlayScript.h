@@ -35,15 +35,15 @@ enum class StepAction { Click, DblClick, Select, Input, Close, Check, Expand, Ac
 struct PlayStep {
     int32_t number = 0;  // from 1, in the order of the file
     StepAction action = StepAction::Close;
-    automation::Text control;             // click, dblclick, select, check, expand
-    std::optional<int32_t> index;         // click, dblclick: a list box entry, from 0
-    std::optional<automation::Text> text; // click, dblclick: a list box entry's display text
-    std::optional<std::vector<int32_t>> indexes;        // select: list-view items, from 1
-    std::optional<std::vector<automation::Text>> texts; // select: list-view item texts
-    automation::Text input;  // input: the text typed into the next frmInput
-    bool ok = false;         // input: press cmdOK (true) or cmdCancel (false)
-    automation::Text key;    // check, expand: the tree node's key
-    bool value = true;       // check: the check box's state; expand: expanded (true) or collapsed
+    automation::Text control;                            // click, dblclick, select, check, expand
+    std::optional<int32_t> index;                        // click, dblclick: a list box entry, from 0
+    std::optional<automation::Text> text;                // click, dblclick: a list box entry's display text
+    std::optional<std::vector<int32_t>> indexes;         // select: list-view items, from 1
+    std::optional<std::vector<automation::Text>> texts;  // select: list-view item texts
+    automation::Text input;                              // input: the text typed into the next frmInput
+    bool ok = false;                                     // input: press cmdOK (true) or cmdCancel (false)
+    automation::Text key;                                // check, expand: the tree node's key
+    bool value = true;  // check: the check box's state; expand: expanded (true) or collapsed
 };
 
 struct PlayScript {
