@@ -14,13 +14,13 @@ using Json = nlohmann::json;
 
 namespace {
 
-struct ActionSpec {
+struct ActionShape {
     StepAction action;
     const char* name;
     std::array<const char*, 2> fields;  // the other fields it takes
 };
 
-constexpr ActionSpec kActions[] = {
+constexpr ActionShape kActions[] = {
     {StepAction::Click, "click", {"index", "text"}},
     {StepAction::DblClick, "dblclick", {"index", "text"}},
     {StepAction::Select, "select", {"indexes", "texts"}},
@@ -57,42 +57,42 @@ public:
 
     PlayStep Read() {
         if (!m_object.is_object()) Fail(u"a step must be a JSON object, not " + JsonKind(m_object));
-        const ActionSpec* spec = nullptr;
-        for (const ActionSpec& candidate : kActions) {
+        const ActionShape* shape = nullptr;
+        for (const ActionShape& candidate : kActions) {
             if (!m_object.contains(candidate.name)) continue;
-            if (spec) {
-                Fail(u"a step has one action, but this one has \"" + FromUtf8(spec->name) + u"\" and \"" +
+            if (shape) {
+                Fail(u"a step has one action, but this one has \"" + FromUtf8(shape->name) + u"\" and \"" +
                      FromUtf8(candidate.name) + u"\"");
             }
-            spec = &candidate;
+            shape = &candidate;
         }
-        if (!spec)
+        if (!shape)
             Fail(
                 u"no action: a step has one of click, dblclick, select, input, close, check, expand, "
                 u"activate");
         for (auto it = m_object.begin(); it != m_object.end(); ++it) {
             const std::string& field = it.key();
-            if (field == spec->name) continue;
+            if (field == shape->name) continue;
             bool taken = false;
-            for (const char* allowed : spec->fields) taken = taken || (allowed && field == allowed);
+            for (const char* allowed : shape->fields) taken = taken || (allowed && field == allowed);
             if (!taken) {
-                Fail(u"\"" + FromUtf8(spec->name) + u"\" takes no field \"" +
+                Fail(u"\"" + FromUtf8(shape->name) + u"\" takes no field \"" +
                      automation::FromUtf8Lossy(field) + u"\"");
             }
         }
         PlayStep step;
         step.number = m_number;
-        step.action = spec->action;
-        switch (spec->action) {
+        step.action = shape->action;
+        switch (shape->action) {
             case StepAction::Click:
             case StepAction::DblClick:
-                step.control = String(spec->name);
+                step.control = String(shape->name);
                 if (m_object.contains("index") && m_object.contains("text")) {
                     Fail(u"give \"index\" or \"text\", not both");
                 }
                 if (m_object.contains("index")) step.index = Integer("index", m_object["index"]);
                 if (m_object.contains("text")) step.text = String("text");
-                if (spec->action == StepAction::DblClick && !step.index && !step.text) {
+                if (shape->action == StepAction::DblClick && !step.index && !step.text) {
                     Fail(u"\"dblclick\" needs \"index\" or \"text\"");
                 }
                 break;
@@ -119,15 +119,15 @@ public:
                 break;
             case StepAction::Close:
             case StepAction::Activate:
-                if (!m_object[spec->name].is_boolean() || !m_object[spec->name].get<bool>()) {
-                    Fail(u"\"" + FromUtf8(spec->name) + u"\" must be true");
+                if (!m_object[shape->name].is_boolean() || !m_object[shape->name].get<bool>()) {
+                    Fail(u"\"" + FromUtf8(shape->name) + u"\" must be true");
                 }
                 break;
             case StepAction::Check:
             case StepAction::Expand:
-                step.control = String(spec->name);
+                step.control = String(shape->name);
                 step.key = String("key");
-                if (spec->action == StepAction::Check || m_object.contains("value"))
+                if (shape->action == StepAction::Check || m_object.contains("value"))
                     step.value = Boolean("value");
                 break;
         }
