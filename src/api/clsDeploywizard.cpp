@@ -1,6 +1,7 @@
 #include "api/clsDeploywizard.h"
 
 #include "api/LibraryLocation.h"
+#include "api/WizardInvocation.h"
 #include "automation/AutomationError.h"
 #include "automation/MemberTable.h"
 #include "automation/PendingError.h"
@@ -8,6 +9,8 @@
 #include "core/DeployPacket.h"
 #include "core/DeploymentEngine.h"
 #include "core/PacketRemapping.h"
+#include "dialogs/common/UiContext.h"
+#include "dialogs/wizard/frmWizard.h"
 #include "hostctx/SharedProperties.h"
 #include "hostctx/Texts.h"
 
@@ -16,10 +19,14 @@ namespace orva::api {
 using namespace automation;
 using namespace components;
 
-ObjectRef clsDeploywizard::ShowWizard(const VectorRef&, const ObjectRef&) {
-    Raise(errors::kInvalidCall,
-          u"ShowWizard is not available in this build: the deployment wizard dialog "
-          u"has not been built yet");
+// Pass mode: every failure reaches the caller. The earlier result is read before the UI services are
+// asked for, so a packet set lacking a language fails before anything is shown, also without a display.
+ObjectRef clsDeploywizard::ShowWizard(const VectorRef& vetSelectObjects, const ObjectRef& objResult) {
+    std::optional<WizardLists> earlier = ReadEarlierResult(objResult);
+    std::shared_ptr<dialogs::frmWizard> wizard =
+        CreateWizardDialog(dialogs::CurrentUiServices(), vetSelectObjects, earlier);
+    wizard->ShowModal();
+    return WizardResult(*wizard);  // the dialog is unloaded when the last reference goes
 }
 
 Text clsDeploywizard::DeployToFile(const ObjectRef& objResult, const Text& strPath) {

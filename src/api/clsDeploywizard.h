@@ -23,9 +23,14 @@ public:
     static constexpr const char16_t* kInterfaceId = u"{0B84E3D2-5A7F-4C16-9E2B-71D4A9C3F5E8}";
     static constexpr const char16_t* kPacketFileName = u"DeployFunction.Dat";
 
-    // Opens the deployment wizard for the chosen business-object types, optionally on the packet set
-    // of an earlier call, and returns the new packet set, or nothing when the user cancels.
-    // Errors reach the caller.
+    // Opens the deployment wizard for the chosen business-object types (dictionaries with FName,
+    // FMName, FBillTypeID, FID), optionally on the packet set of an earlier call, and returns the new
+    // packet set, or nothing when the user cancels (objResult is never changed). The dialog shows
+    // through this thread's UI services (CurrentUiServices, UiContext.h): real windows unless a host
+    // or test installed others. The current language is read first (WizardInvocation.h says why).
+    // Errors reach the caller: 5 naming the language when objResult lacks one of "CHS", "CHT", "EN"
+    // (raised before anything is shown), the UI services' error when no window can be opened (5 "No
+    // window can be opened: ..."), and what the dialog's show raises.
     automation::ObjectRef ShowWizard(const components::VectorRef& vetSelectObjects,
                                      const automation::ObjectRef& objResult = nullptr);
 

@@ -14,6 +14,7 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
     commands.push_back(MakeTypesCommand());
     commands.push_back(MakeReportsCommand());
     commands.push_back(MakeSubsystemsCommand());
+    commands.push_back(MakeWizardCommand());
     return commands;
 }
 

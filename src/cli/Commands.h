@@ -17,5 +17,6 @@ std::unique_ptr<Command> MakeCatalogCommand();
 std::unique_ptr<Command> MakeTypesCommand();
 std::unique_ptr<Command> MakeReportsCommand();
 std::unique_ptr<Command> MakeSubsystemsCommand();
+std::unique_ptr<Command> MakeWizardCommand();
 
 }  // namespace orva::cli

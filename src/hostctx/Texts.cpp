@@ -133,6 +133,13 @@ Text FormatText(const Text& pattern, std::initializer_list<Variant> arguments) {
     return FormatText(pattern, VariantArray{0, std::vector<Variant>(arguments)});
 }
 
+// Ignored failures: a language that cannot be fetched stays unknown, and the next caller asks again.
+Text LearnCurrentLanguage() {
+    ModuleState& state = ThisThreadState();
+    RunIgnoring([&] { LearnLanguage(state); });
+    return state.currentLanguage;
+}
+
 // Skip mode: each step that fails is passed over and the next runs; a dialog whose font cannot be set
 // keeps its own. The failures are not recorded: this operation never fails.
 void ApplyFormFont(const ObjectRef& dialog) {

@@ -38,6 +38,11 @@ void ApplyFormFont(const automation::ObjectRef& dialog);
 // The current language of this thread as it stands (empty when not yet known); does not fetch it.
 automation::Text CurrentLanguage();
 
+// The current language of this thread, fetched from the shared property "Language" first when not yet
+// known (as the first TranslateText would). Never fails: a failing fetch leaves it unknown and gives
+// the empty text; the caller's pending error stays as it was.
+automation::Text LearnCurrentLanguage();
+
 // Forgets this thread's module state (language and component references). For tests and for hosts
 // that reuse a thread for another login.
 void ResetModuleState();

@@ -1,0 +1,82 @@
+#include "api/WizardInvocation.h"
+
+#include "automation/AutomationError.h"
+#include "automation/TextHelpers.h"
+#include "bag/Dictionary.h"
+#include "core/DeployPacket.h"
+#include "core/KeyedEntry.h"
+#include "dialogs/wizard/frmWizard.h"
+#include "hostctx/Texts.h"
+
+namespace orva::api {
+
+using automation::Text;
+using automation::Variant;
+using components::Dictionary;
+using components::Vector;
+using components::VectorRef;
+
+namespace {
+
+Text Keyed(const Dictionary& entry, const char16_t* nameField, const char16_t* keyField) {
+    return core::ComposeKeyedEntry(entry.Value(nameField).ToText(), entry.Value(keyField).ToText());
+}
+
+// The selection entries that give back the deployment entries of packet (BuildDeployPacket's inverse).
+VectorRef SelectionsOf(const Vector& packet) {
+    namespace f = core::fields;
+    namespace s = core::selection;
+    VectorRef selections = Vector::Create();
+    selections->Reserve(static_cast<size_t>(packet.Count()));
+    for (const Variant& item : packet) {
+        components::DictionaryRef entry = components::AsDictionary(item);
+        components::DictionaryRef selection = Dictionary::Create();
+        selection->SetValue(s::kTopClass, Keyed(*entry, f::kTopClassName, f::kTopClassId));
+        selection->SetValue(s::kSubSystem, Keyed(*entry, f::kSubSystemName, f::kSubSystemId));
+        selection->SetValue(s::kSubFunc, Keyed(*entry, f::kSubFuncName, f::kSubFuncId));
+        selection->SetValue(s::kFuncDetail, Keyed(*entry, f::kFuncName, f::kClassParam));
+        selection->SetValue(s::kNo, entry->Value(f::kNo));
+        selections->Add(std::move(selection));
+    }
+    return selections;
+}
+
+}  // namespace
+
+std::optional<WizardLists> ReadEarlierResult(const automation::ObjectRef& objResult) {
+    if (!objResult) return std::nullopt;
+    const Text language = automation::UCase(hostctx::LearnCurrentLanguage());
+    WizardLists lists;
+    for (size_t k = 0; k < lists.perLanguage.size(); ++k) {
+        const Text code = core::kPacketLanguages[k];
+        Variant packet = automation::GetProperty(objResult, u"Item", {Variant(code)});
+        if (!packet.IsObject() || !packet.ToObject()) {
+            automation::Raise(
+                automation::errors::kInvalidCall,
+                u"ShowWizard: the earlier packet set holds no packet for the language \"" + code + u"\"");
+        }
+        lists.perLanguage[k] = SelectionsOf(*components::AsVector(packet));
+        if (language == code) lists.current = lists.perLanguage[k]->Copy();
+    }
+    return lists;
+}
+
+std::shared_ptr<dialogs::frmWizard> CreateWizardDialog(std::shared_ptr<dialogs::UiServices> ui,
+                                                       const VectorRef& vetSelectObjects,
+                                                       const std::optional<WizardLists>& earlier) {
+    auto wizard = std::make_shared<dialogs::frmWizard>(std::move(ui));
+    wizard->SelectClasses = vetSelectObjects;
+    if (earlier) {
+        wizard->PromulgateListCHS = earlier->perLanguage[0];
+        wizard->PromulgateListCHT = earlier->perLanguage[1];
+        wizard->PromulgateListEN = earlier->perLanguage[2];
+        if (earlier->current) wizard->PromulgateList = earlier->current;
+    }
+    return wizard;
+}
+
+automation::ObjectRef WizardResult(const dialogs::frmWizard& wizard) {
+    return wizard.bOK ? wizard.CreateDeployPacket() : nullptr;
+}
+
+}  // namespace orva::api
