@@ -167,6 +167,8 @@ protected:
         if (changes & (change::kItems | change::kSelection)) {
             if (m_control.ListIndex() < 0) m_widget->clearSelection();
             m_widget->setCurrentRow(m_control.ListIndex());
+            // A list box scrolls its selected entry into sight, also when the program selects it.
+            if (QListWidgetItem* item = m_widget->currentItem()) m_widget->scrollToItem(item);
         }
     }
 };

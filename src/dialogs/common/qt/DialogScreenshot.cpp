@@ -1,6 +1,6 @@
 // Renders a dialog model into a PNG file through its real view, for `--screenshot` and the
-// documentation's pictures. The view is built over the model, laid out and grabbed without being
-// shown, so it works on the offscreen platform as on a display.
+// documentation's pictures. The view is built over the model, shown without reaching the screen and
+// grabbed, so it works on the offscreen platform as on a display.
 //
 // A grab holds the client area only: the window title belongs to the window manager, and offscreen
 // there is none. The picture therefore gets a title strip of its own above the client area, with the
@@ -55,7 +55,10 @@ void Render(DialogModel& dialog, const char* png) {
         automation::Raise(kNoWindowError, u"Dialogs can only be rendered on the thread of the QApplication");
     }
     std::unique_ptr<DialogView> view = CreateView(dialog, nullptr);
-    view->ensurePolished();
+    // Shown without reaching the screen, so layouts and scroll positions are those of a shown window.
+    view->setAttribute(Qt::WA_DontShowOnScreen);
+    view->show();
+    QCoreApplication::processEvents();
     QPixmap picture = WithTitleStrip(view->grab(), *view);
     if (!picture.save(QString::fromUtf8(png), "PNG")) {
         automation::Raise(automation::errors::kDeviceIo,

@@ -1,6 +1,7 @@
 #include "dialogs/common/qt/DialogView.h"
 
 #include <QCloseEvent>
+#include <QListWidget>
 #include <map>
 
 #include "dialogs/common/qt/QtText.h"
@@ -42,6 +43,13 @@ DialogView::~DialogView() { m_model.Hub().Attach(nullptr); }
 QWidget* DialogView::WidgetOf(const Control& control) const {
     auto it = m_bindings.find(&control);
     return it == m_bindings.end() ? nullptr : it->second->Widget();
+}
+
+void DialogView::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    for (QListWidget* list : findChildren<QListWidget*>()) {
+        if (QListWidgetItem* item = list->currentItem()) list->scrollToItem(item);
+    }
 }
 
 void DialogView::Run() {

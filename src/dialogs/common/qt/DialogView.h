@@ -36,6 +36,9 @@ public:
     void ControlChanged(Control& control, Changes changes) override;
 
 protected:
+    // Scrolls the selected entry of every list box into sight: a list filled before the window
+    // was laid out could not scroll then.
+    void showEvent(QShowEvent* event) override;
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
     // Runs a user action against the model in one change batch; a failure ends the window (see Run).
