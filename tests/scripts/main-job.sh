@@ -21,7 +21,8 @@ fail() { echo "main job: $*" >&2; failed=1; }
 section() { awk -v title="=== $1" 'index($0, "===") == 1 { inside = index($0, title) == 1; next } inside' "$out"; }
 
 for title in "A demo account in" "The sample packet file" "First deployment (CHS): the message list" \
-    "The console catalogue afterwards" "Second deployment of the same packet"; do
+    "The console catalogue afterwards" "Second deployment of the same packet" "The wizard makes a packet file" \
+    "Deployment of the wizard's packet file"; do
     grep -qF "=== $title" "$out" || fail "section \"$title\" missing"
 done
 section "A demo account in" | grep -q "^Created account database .*account.db (schema version [0-9]*, demo suite)$" ||
@@ -40,6 +41,14 @@ refused=$(printf '%s\n' "$second" | grep -c "失败，原因在于该功能已�
     fail "the second deployment refused $refused of $functions functions as already present"
 printf '%s\n' "$second" | grep -q "^创建" && fail "the second deployment created a node again"
 [ "$(printf '%s\n' "$second" | tail -n 1)" = "功能发布完毕！" ] || fail "the second deployment did not finish"
+
+wizard=$(section "The wizard makes a packet file")
+printf '%s\n' "$wizard" | grep -qx '"bOK": true,' || fail "the wizard was not confirmed"
+[ -s "$folder/job/wizard.dat" ] || fail "the wizard wrote no packet file"
+lines=$(printf '%s\n' "$wizard" | grep -c '发布到: ')
+created=$(section "Deployment of the wizard's packet file" | grep -c "发布到: .*成功！$")
+[ "$lines" -gt 0 ] && [ "$lines" -eq "$created" ] ||
+    fail "the wizard's packet created $created of its $lines functions"
 
 if [ "$failed" -ne 0 ]; then
     echo "--- output ---" >&2; cat "$out" >&2; echo "--- errors ---" >&2; cat "$folder/err.txt" >&2
