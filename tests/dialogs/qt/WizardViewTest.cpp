@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "api/clsDeploywizard.h"
 #include "automation/TextHelpers.h"
 #include "core/DeployPacket.h"
 #include "core/KeyedEntry.h"
@@ -303,6 +304,37 @@ TEST(WizardView, ASessionFromSelectingThroughNamingToThePacketSet) {
         EXPECT_EQ(core::KeyedEntryKey(subFuncOf(2)), u"0");
         EXPECT_TRUE(packets->Value(language).IsObject()) << automation::ToUtf8(language);
     }
+}
+
+// What a host does: ShowWizard with no UI services installed opens the real window (the views library
+// as WindowUiServices loads it); confirming returns the packet set, and reopening on it shows its lines,
+// where Esc returns nothing.
+TEST(WizardView, ShowWizardOpensTheRealWindowAndReopensOnItsResult) {
+    testing::TestAccount account(true, "CHS");
+    api::clsDeploywizard wizard;
+    ModalDriver driver;
+    QStringList added;
+    driver.Then(ModalDriver::Named("frmWizard"), [&](QWidget* w) {
+        QTest::keyClick(w, Qt::Key_A, Qt::AltModifier);  // every function, to the first target
+        auto* lines = Child<QTreeWidget>(w, "lvwResult");
+        for (int i = 0; i < 200 && lines->topLevelItemCount() == 0; ++i) QTest::qWait(5);
+        added = Texts(lines);
+        QTest::mouseClick(Child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
+    });
+    automation::ObjectRef result = wizard.ShowWizard(DemoTypes());
+    ASSERT_NE(result, nullptr);
+    auto packets = std::dynamic_pointer_cast<components::Dictionary>(result);
+    ASSERT_NE(packets, nullptr);
+    EXPECT_EQ(packets->Count(), 3);
+    ASSERT_FALSE(added.isEmpty());
+    auto chs = std::dynamic_pointer_cast<components::Vector>(packets->Value(u"CHS").ToObject());
+    ASSERT_NE(chs, nullptr);
+    EXPECT_EQ(chs->Count(), added.size());
+    driver.Then(ModalDriver::Named("frmWizard"), [&](QWidget* w) {
+        EXPECT_EQ(Texts(Child<QTreeWidget>(w, "lvwResult")), added);
+        QTest::keyClick(w, Qt::Key_Escape);
+    });
+    EXPECT_EQ(wizard.ShowWizard(DemoTypes(), result), nullptr);
 }
 
 // Every caption of a view, as shown, fits its widget at the widget's font.
