@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "api/clsDeploywizard.h"
+#include "api/clsPromulgator.h"
 #include "automation/ClassRegistry.h"
 #include "components/Registration.h"
 
@@ -14,6 +15,8 @@ void RegisterLibraryClasses() {
         components::RegisterComponentClasses();
         automation::ClassRegistry::Instance().Register(clsDeploywizard::kProgId,
                                                        [] { return std::make_shared<clsDeploywizard>(); });
+        automation::ClassRegistry::Instance().Register(clsPromulgator::kProgId,
+                                                       [] { return std::make_shared<clsPromulgator>(); });
     });
 }
 

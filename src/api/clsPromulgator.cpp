@@ -1,0 +1,70 @@
+#include "api/clsPromulgator.h"
+
+#include "automation/MemberTable.h"
+#include "dialogs/common/UiContext.h"
+#include "dialogs/promu/frmPromu.h"
+
+namespace orva::api {
+
+using namespace automation;
+using components::DictionaryRef;
+using dialogs::frmPromu;
+
+std::shared_ptr<frmPromu> clsPromulgator::CreateTypeDialog(std::shared_ptr<dialogs::UiServices> ui,
+                                                           const DictionaryRef& dctClassType) const {
+    auto dialog = std::make_shared<frmPromu>(std::move(ui));
+    dialog->ClassType = dctClassType;
+    dialog->m_lCurSubSystem = m_subsystem;
+    return dialog;
+}
+
+std::shared_ptr<frmPromu> clsPromulgator::CreateReportDialog(std::shared_ptr<dialogs::UiServices> ui,
+                                                             const Text& sReportName, int32_t lReportID,
+                                                             const Text& lReportIDNumber) const {
+    // ClassType stays nothing: that is how the dialog tells a report call from a type call.
+    auto dialog = std::make_shared<frmPromu>(std::move(ui));
+    dialog->m_lCurSubSystem = m_subsystem;
+    dialog->ReportName = sReportName;
+    dialog->ReportID = lReportID;
+    dialog->ReportType = lReportIDNumber;
+    return dialog;
+}
+
+// Pass mode in both calls: nothing is trapped here; a failure to find UI services, or of the show,
+// ends the call and reaches the caller. The dialog is released when the call returns, also on failure.
+void clsPromulgator::Promugate(const DictionaryRef& dctClassType) {
+    CreateTypeDialog(dialogs::CurrentUiServices(), dctClassType)->ShowModal();
+}
+
+void clsPromulgator::PromugateReport(const Text& sReportName, int32_t lReportID,
+                                     const Text& lReportIDNumber) {
+    CreateReportDialog(dialogs::CurrentUiServices(), sReportName, lReportID, lReportIDNumber)->ShowModal();
+}
+
+Variant clsPromulgator::Invoke(TextView name, CallKind kind, std::span<Variant> args) {
+    // clang-format off
+    static constexpr Member<clsPromulgator> kMembers[] = {
+        {.name = u"Promugate", .minArgs = 1, .maxArgs = 1,
+         .call = [](clsPromulgator& p, Args a) -> Variant {
+             p.Promugate(a[0].ToObject() ? components::AsDictionary(a[0]) : nullptr);
+             return {};
+         }},
+        {.name = u"PromugateReport", .minArgs = 3, .maxArgs = 3,
+         .call = [](clsPromulgator& p, Args a) -> Variant {
+             // Converted in order, so the first bad argument is the one reported.
+             Text reportName = a[0].ToText();
+             int32_t reportId = a[1].ToInt32();
+             Text reportType = a[2].ToText();
+             p.PromugateReport(reportName, reportId, reportType);
+             return {};
+         }},
+        {.name = u"SubSystem",
+         .call = [](clsPromulgator& p, Args) -> Variant { return p.SubSystem(); }},
+        {.name = u"SubSystem", .kinds = kLet, .minArgs = 1, .maxArgs = 1,
+         .call = [](clsPromulgator& p, Args a) -> Variant { p.SetSubSystem(a[0].ToInt32()); return {}; }},
+    };
+    // clang-format on
+    return InvokeMember(*this, kMembers, name, kind, args);
+}
+
+}  // namespace orva::api
