@@ -1,5 +1,7 @@
 #include "core/KeyedEntry.h"
 
+#include <algorithm>
+
 #include "automation/TextHelpers.h"
 
 namespace orva::core {
@@ -14,14 +16,20 @@ bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 }  // namespace
 
 Text ComposeKeyedEntry(Text display, Text key) {
+    size_t kept = std::min(display.size(), kKeyedDisplayWidth);
     // A cut between the halves of a surrogate pair would leave a lone half, which no file or
     // database can take: the pair goes whole and a blank takes its place.
     if (display.size() > kKeyedDisplayWidth && IsHighSurrogate(display[kKeyedDisplayWidth - 1]) &&
         IsLowSurrogate(display[kKeyedDisplayWidth])) {
-        display.resize(kKeyedDisplayWidth - 1);
+        kept = kKeyedDisplayWidth - 1;
     }
-    display.resize(kKeyedDisplayWidth, u' ');
-    return display + key;
+    // Built in one allocation: lists fill thousands of entries at a time.
+    Text entry;
+    entry.reserve(kKeyedDisplayWidth + key.size());
+    entry.append(display, 0, kept);
+    entry.append(kKeyedDisplayWidth - kept, u' ');
+    entry += key;
+    return entry;
 }
 
 Text KeyedEntryPart(Text entry, bool& wantKey) {

@@ -321,6 +321,8 @@ TEST(frmWizard, AddWritesFourParallelEntriesOncePerTarget) {
     // The current-language entry holds the list boxes' entries whole.
     const auto entry = AsDictionary(f.PromulgateList->Item(1));
     EXPECT_EQ(entry->Count(), 5);
+    const Text keys[] = {u"No", u"TopClass", u"SubSystem", u"SubFunc", u"FuncDetail"};  // as files keep them
+    for (int32_t k = 1; k <= 5; ++k) EXPECT_EQ(entry->Key(k), keys[k - 1]);
     EXPECT_EQ(entry->Value(u"TopClass").ToText(), f.lstTopClass.List(0));
     EXPECT_EQ(entry->Value(u"SubFunc").ToText(), f.lstSubFunc.List(f.lstSubFunc.ListIndex()));
     EXPECT_EQ(entry->Value(u"FuncDetail").ToText(), core::ComposeKeyedEntry(u"会计科目-维护", u"Base|1001"));

@@ -1,7 +1,7 @@
 #pragma once
-// Control: the base of the dialog models' controls (list box, list view, button, label, frame, text
-// box, and the form itself). A control holds the state a window would show, runs its handlers without
-// any window toolkit, and tells a listener (the view, when there is one) what changed, so a view can
+// Control: the base of the dialog models' controls (list box, list view, tree view, button, label,
+// frame, text box, and the form itself). A control holds the state a window would show, runs its handlers
+// without any window toolkit, and tells a listener (the view, when there is one) what changed, so a view can
 // mirror the model. Controls are automation objects: callers read and set them by name.
 //
 // Change notification: every change calls the dialog's ChangeHub with the aspect that changed. While a
@@ -31,6 +31,8 @@ inline constexpr Changes kSelection = 1u << 3;  // ListIndex, selected flags
 inline constexpr Changes kText = 1u << 4;       // a text box's text
 inline constexpr Changes kFont = 1u << 5;       // the form's FontName or FontSize
 inline constexpr Changes kVisible = 1u << 6;    // the form was hidden (ends a modal show)
+inline constexpr Changes kNodeState = 1u << 7;  // a tree's check marks, expansion or images
+inline constexpr Changes kScroll = 1u << 8;     // a tree's node to bring into view
 }  // namespace change
 
 enum class ControlKind { Form, ListBox, ListView, TreeView, Button, Label, Frame, TextBox };

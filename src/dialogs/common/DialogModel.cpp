@@ -50,7 +50,15 @@ void DialogModel::Load() {
 
 void DialogModel::ShowModal() { m_ui->ShowModal(*this); }
 
-void DialogModel::MarkShown() { m_shown = true; }
+void DialogModel::MarkShown() {
+    m_shown = true;
+    Activate();
+}
+
+void DialogModel::Activate() {
+    ChangeBatch batch(Hub());
+    Form_Activate();
+}
 
 void DialogModel::Hide() {
     if (!m_shown) return;
@@ -58,11 +66,9 @@ void DialogModel::Hide() {
     Notify(change::kVisible);
 }
 
-int32_t DialogModel::ShowWarning(const Text& chineseText) {
-    return m_ui->MessageBox({hostctx::TranslateText(chineseText),
-                             hostctx::TranslateText(u"Tarvo提示"),
-                             msgbox::kExclamation,
-                             {}});
+int32_t DialogModel::ShowWarning(const Text& chineseText, Text details) {
+    return m_ui->MessageBox({hostctx::TranslateText(chineseText), hostctx::TranslateText(u"Tarvo提示"),
+                             msgbox::kExclamation, std::move(details)});
 }
 
 Variant DialogModel::Invoke(automation::TextView name, automation::CallKind kind, std::span<Variant> args) {

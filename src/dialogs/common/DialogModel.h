@@ -46,17 +46,21 @@ public:
     // Shows the dialog modally through the UI services (see UiServices::ShowModal).
     void ShowModal();
     bool IsShown() const { return m_shown; }
-    // Called by the UI services when a modal show starts.
+    // Called by the UI services when a modal show starts; the dialog then becomes active (Activate).
     void MarkShown();
+    // The dialog becomes the active window: on its first show, and when the user returns to it from
+    // another window (not when a message box or a dialog it showed itself closes). Runs Form_Activate
+    // in one change batch; its failures pass to the caller.
+    void Activate();
     // Hides the dialog, which ends its modal show; members stay readable.
     void Hide();
     // The user closes the window without a button: the dialog hides and no handler runs, so its result
     // members keep what they held (a dialog's bOK stays false).
     virtual void CloseWindow() { Hide(); }
 
-    // The dialogs' message: text and title "Tarvo提示" through TranslateText, style 48. Returns the
-    // button pressed.
-    int32_t ShowWarning(const automation::Text& chineseText);
+    // The dialogs' message: text and title "Tarvo提示" through TranslateText, style 48, and details (as
+    // given, not looked up) behind the box's details control when not empty. Returns the button pressed.
+    int32_t ShowWarning(const automation::Text& chineseText, automation::Text details = {});
 
     // By name: the dialog's own members (InvokeOwn), Caption, FontName, FontSize, Visible, Hide, Show,
     // then any control by its name (a property read giving the control object).
@@ -65,6 +69,8 @@ public:
 
 protected:
     virtual void Form_Load() = 0;
+    // What a dialog does when it becomes active; nothing unless it says otherwise.
+    virtual void Form_Activate() {}
     // The members of the derived dialog (m_strText, bOK, ...), or nothing when name is none of them.
     virtual std::optional<automation::Variant> InvokeOwn(automation::TextView name, automation::CallKind kind,
                                                          std::span<automation::Variant> args) = 0;

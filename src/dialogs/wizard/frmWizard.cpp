@@ -8,6 +8,7 @@
 #include "automation/MemberTable.h"
 #include "automation/PendingError.h"
 #include "automation/TextHelpers.h"
+#include "bag/SharedText.h"
 #include "bag/TextFormatter.h"
 #include "catalog/BillActionCatalog.h"
 #include "catalog/RecordsetCursor.h"
@@ -131,12 +132,17 @@ Text FuncItemKey(const Text& text, const Text& tag) {
 
 components::DictionaryRef SelectionEntry(Text no, Text topClass, Text subSystem, Text subFunc,
                                          Text funcDetail) {
+    // Every entry shares the five key texts: a press that adds thousands of lines allocates no key.
+    static const components::SharedText keys[] = {components::SharedText(core::selection::kNo),
+                                                  components::SharedText(core::selection::kTopClass),
+                                                  components::SharedText(core::selection::kSubSystem),
+                                                  components::SharedText(core::selection::kSubFunc),
+                                                  components::SharedText(core::selection::kFuncDetail)};
+    Text values[] = {std::move(no), std::move(topClass), std::move(subSystem), std::move(subFunc),
+                     std::move(funcDetail)};
     components::DictionaryRef entry = components::Dictionary::Create();
-    entry->SetValue(core::selection::kNo, std::move(no));
-    entry->SetValue(core::selection::kTopClass, std::move(topClass));
-    entry->SetValue(core::selection::kSubSystem, std::move(subSystem));
-    entry->SetValue(core::selection::kSubFunc, std::move(subFunc));
-    entry->SetValue(core::selection::kFuncDetail, std::move(funcDetail));
+    entry->Reserve(std::size(keys));
+    for (size_t k = 0; k < std::size(keys); ++k) entry->AppendUnique(keys[k], std::move(values[k]));
     return entry;
 }
 
@@ -379,6 +385,14 @@ void frmWizard::FillFunctionList() {
     const auto add = [&](const Text& display, const Text& key, Text names) {
         if (AddFunctionItem(ComposeKeyedEntry(display, key))) m_vecFuncNames.push_back(std::move(names));
     };
+    // The texts every function name is made of are looked up once per fill, not once per type.
+    const Text namePattern = hostctx::TranslateText(u"%1-%2");
+    const Text maintenance = hostctx::TranslateText(u"维护");
+    const Text query = hostctx::TranslateText(u"查询");
+    const components::TextFormatter formatter;
+    const auto functionName = [&](const Text& typeName, const Variant& own) {
+        return formatter.Format(namePattern, std::vector<Variant>{typeName, own});
+    };
     // Trap and end: a component or a type that fails ends the list silently; earlier items stay.
     automation::TrapAndEnd([&] {
         ObjectRef actions = automation::CreateObject(components::BillActionCatalog::kProgId);
@@ -395,8 +409,7 @@ void frmWizard::FillFunctionList() {
             const Text fidText = fid.ToText();
             const int32_t billType = type->Value(u"FBillTypeID").ToInt32();
             if (billType == 1) {
-                add(hostctx::FormatText(u"%1-%2", {name, hostctx::TranslateText(u"维护")}),
-                    u"Base|" + fidText, JoinNames(m, kMaintenanceNames));
+                add(functionName(name, maintenance), u"Base|" + fidText, JoinNames(m, kMaintenanceNames));
             } else if (billType == 4) {
                 automation::LetProperty(actions, u"ClassTypeID", fid);
                 ObjectRef service = automation::CreateObject(components::TemplateService::kProgId);
@@ -414,7 +427,7 @@ void frmWizard::FillFunctionList() {
                     const auto field = [&](const Text& f) {
                         return automation::GetProperty(action, u"Item", {f});
                     };
-                    const Text display = hostctx::FormatText(u"%1-%2", {name, field(nameField)});
+                    const Text display = functionName(name, field(nameField));
                     const Text names =
                         JoinNames(m, {field(u"FName_CHS").ToText(), field(u"FName_CHT").ToText(),
                                       field(u"FName_EN").ToText()});
@@ -433,8 +446,7 @@ void frmWizard::FillFunctionList() {
                     if (prefix) add(display, *prefix + fidText, names);
                 }
             } else {
-                add(hostctx::FormatText(u"%1-%2", {name, hostctx::TranslateText(u"查询")}), fidText,
-                    JoinNames(m, kQueryNames));
+                add(functionName(name, query), fidText, JoinNames(m, kQueryNames));
             }
         }
     });
@@ -482,22 +494,37 @@ void frmWizard::AddToPublishList() {
     }
     const components::TextFormatter formatter;
 
+    // The target's entries are the same on every line of the press: composed once, copied per line.
+    NameParts topEntries, subEntries, funcEntries;
+    for (size_t k = 0; k < languagePatterns.size(); ++k) {
+        topEntries[k] = ComposeKeyedEntry(t[k], topKey);
+        subEntries[k] = ComposeKeyedEntry(s[k], subKey);
+        funcEntries[k] = ComposeKeyedEntry(u[k], funcKey);
+    }
+
+    // The formatters' arguments: the target's names stay, the function's name (first) changes per line.
+    std::vector<Variant> lineArgs{Variant(), m_strTopClassName, m_strSubSystemName, m_strSubFuncName};
+    std::array<std::vector<Variant>, 3> languageArgs;
+    for (size_t k = 0; k < languageArgs.size(); ++k) languageArgs[k] = {Variant(), t[k], s[k], u[k]};
+
+    const std::vector<int32_t> selected = lvwFuncDetail.SelectedIndexes();
+    m_publishTexts.reserve(m_publishTexts.size() + selected.size());
     std::vector<ListViewItem> added;
-    for (int32_t i : lvwFuncDetail.SelectedIndexes()) {
+    for (int32_t i : selected) {
         const ListViewItem& item = lvwFuncDetail.Item(i);
-        Text line = formatter.Format(pattern, std::vector<Variant>{item.text, m_strTopClassName,
-                                                                   m_strSubSystemName, m_strSubFuncName});
-        if (m_publishTexts.contains(line)) continue;
+        lineArgs[0] = item.text;
+        Text line = formatter.Format(pattern, lineArgs);
+        if (!m_publishTexts.try_emplace(line, 1).second) continue;
         PromulgateList->Add(SelectionEntry(line, lstTopClass.List(top), lstSubSystem.List(sub),
                                            lstSubFunc.List(func), ComposeKeyedEntry(item.text, item.tag)));
-        ++m_publishTexts[line];
         added.push_back({std::move(line), {}, true});
-        const NameParts f = SplitNames(NamesAt(m_vecFuncNames, i - 1));
+        NameParts f = SplitNames(NamesAt(m_vecFuncNames, i - 1));
         for (size_t k = 0; k < languagePatterns.size(); ++k) {
-            Text no = formatter.Format(languagePatterns[k], std::vector<Variant>{f[k], t[k], s[k], u[k]});
-            languageLists[k]->Add(SelectionEntry(
-                std::move(no), ComposeKeyedEntry(t[k], topKey), ComposeKeyedEntry(s[k], subKey),
-                ComposeKeyedEntry(u[k], funcKey), ComposeKeyedEntry(f[k], item.tag)));
+            Text detail = ComposeKeyedEntry(f[k], item.tag);
+            languageArgs[k][0] = std::move(f[k]);
+            Text no = formatter.Format(languagePatterns[k], languageArgs[k]);
+            languageLists[k]->Add(SelectionEntry(std::move(no), topEntries[k], subEntries[k], funcEntries[k],
+                                                 std::move(detail)));
         }
     }
     lvwResult.AddItems(std::move(added));
