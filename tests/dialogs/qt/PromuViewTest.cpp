@@ -282,6 +282,7 @@ TEST(PromuView, ASessionPublishesAndOnlyARealReturnToTheWindowPreselectsAgain) {
     ModalDriver driver;
     auto model = NewPromu(TypeOf(200000003, 4));  // the sales quotation, preselected
     QStringList rowsBeforeBox;
+    QString details;  // what the engine reports of publishing the lines: each one created
     driver.Then(ModalDriver::Named("frmPromu"), [&](QWidget* w) {
         auto* functions = Child<QTreeWidget>(w, "lvwFuncDetail");
         QTreeWidgetItem* quotation = ItemOf(w, *model, u"Bill_Item_200000003");
@@ -297,6 +298,8 @@ TEST(PromuView, ASessionPublishesAndOnlyARealReturnToTheWindowPreselectsAgain) {
         QTest::mouseClick(Child<QPushButton>(w, "cmdSet"), Qt::LeftButton);
         EXPECT_EQ(Child<QTreeWidget>(w, "lvwResult")->topLevelItemCount(), 4);
         rowsBeforeBox = Texts(functions);
+        for (const QString& line : Texts(Child<QTreeWidget>(w, "lvwResult"))) details += line + "成功！\n";
+        details += "功能发布完毕！";
         QTest::mouseClick(Child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
     });
     driver.Then(ModalDriver::OfType<QMessageBox>(), [&](QWidget* w) {
@@ -304,7 +307,8 @@ TEST(PromuView, ASessionPublishesAndOnlyARealReturnToTheWindowPreselectsAgain) {
         EXPECT_EQ(box->text(), "发布对象成功！");
         EXPECT_EQ(box->windowTitle(), "Tarvo提示");
         EXPECT_EQ(box->icon(), QMessageBox::Warning);
-        EXPECT_FALSE(box->detailedText().isEmpty());  // the engine's messages
+        EXPECT_EQ(box->detailedText(), details);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // the hourglass is gone before the box
         EXPECT_EQ(box->parentWidget()->objectName(), "frmPromu");
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     });
