@@ -125,9 +125,9 @@ TEST(frmPromu, LoadSetsCaptionsBuildsTheTreeAndFillsTheCascade) {
     EXPECT_EQ(f.lvwFuncDetail.Columns()[0].text, u"将要发布的功能");
     EXPECT_EQ(f.lvwFuncDetail.Columns()[0].width, 9120 - 300);
     EXPECT_EQ(f.lvwResult.Columns()[0].text, u"发布列表");
-    EXPECT_EQ(f.Container(f.tvList), &f.framePub3);
-    EXPECT_EQ(f.Container(f.cmdModify), &f.framePub0);
-    EXPECT_EQ(f.Container(f.cmdOK), nullptr);
+    EXPECT_EQ(f.tvList.Container(), &f.framePub3);
+    EXPECT_EQ(f.cmdModify.Container(), &f.framePub0);
+    EXPECT_EQ(f.cmdOK.Container(), nullptr);
 
     // The tree in node order: key, text, tag, parent, expanded, image, selected image, expanded image.
     using Node = std::tuple<Text, Text, Text, Text, bool, std::optional<Text>, std::optional<Text>,

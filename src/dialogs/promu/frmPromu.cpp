@@ -134,15 +134,15 @@ Text JoinMessages(const components::VectorRef& messages) {
 frmPromu::frmPromu(std::shared_ptr<UiServices> ui)
     : DialogModel(kName, 9240, 7650, std::move(ui)),
       framePub3(AddControl<Frame>(u"framePub(3)", {75, 30, 3900, 4020})),
-      tvList(AddControl<TreeView>(u"tvList", {105, 270, 3690, 3660})),
+      tvList(AddControlIn<TreeView>(framePub3, u"tvList", {105, 270, 3690, 3660})),
       framePub0(AddControl<Frame>(u"framePub(0)", {4080, 30, 5100, 4020})),
-      Label2(AddControl<Label>(u"Label2", {105, 255, 4875, 180})),
-      lstTopClass(AddControl<ListBox>(u"lstTopClass", {105, 450, 4890, 960})),
-      Label3(AddControl<Label>(u"Label3", {105, 1470, 4695, 180})),
-      lstSubSystem(AddControl<ListBox>(u"lstSubSystem", {90, 1665, 4905, 960})),
-      Label4(AddControl<Label>(u"Label4", {105, 2730, 4380, 180})),
-      cmdModify(AddControl<Button>(u"cmdModify", {3465, 2655, 1530, 285})),
-      lstSubFunc(AddControl<ListBox>(u"lstSubFunc", {105, 2955, 4890, 960})),
+      Label2(AddControlIn<Label>(framePub0, u"Label2", {105, 255, 4875, 180})),
+      lstTopClass(AddControlIn<ListBox>(framePub0, u"lstTopClass", {105, 450, 4890, 960})),
+      Label3(AddControlIn<Label>(framePub0, u"Label3", {105, 1470, 4695, 180})),
+      lstSubSystem(AddControlIn<ListBox>(framePub0, u"lstSubSystem", {90, 1665, 4905, 960})),
+      Label4(AddControlIn<Label>(framePub0, u"Label4", {105, 2730, 4380, 180})),
+      cmdModify(AddControlIn<Button>(framePub0, u"cmdModify", {3465, 2655, 1530, 285})),
+      lstSubFunc(AddControlIn<ListBox>(framePub0, u"lstSubFunc", {105, 2955, 4890, 960})),
       Label1(AddControl<Label>(u"Label1", {0, 0, 0, 0})),
       lvwFuncDetail(AddControl<ListView>(u"lvwFuncDetail", {60, 4140, 9120, 1440})),
       cmdSet(AddControl<Button>(u"cmdSet", {3615, 5670, 1305, 315})),
@@ -175,16 +175,6 @@ frmPromu::frmPromu(std::shared_ptr<UiServices> ui)
     cmdDel.Click = [this] { cmdDel_Click(); };
     cmdOK.Click = [this] { cmdOK_Click(); };
     cmdCancel.Click = [this] { cmdCancel_Click(); };
-}
-
-const Frame* frmPromu::Container(const Control& control) const {
-    if (&control == &tvList) return &framePub3;
-    const Control* inTargets[] = {&Label2, &lstTopClass, &Label3,    &lstSubSystem,
-                                  &Label4, &cmdModify,   &lstSubFunc};
-    for (const Control* c : inTargets) {
-        if (c == &control) return &framePub0;
-    }
-    return nullptr;
 }
 
 void frmPromu::Form_Load() {

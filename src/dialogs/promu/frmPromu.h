@@ -71,9 +71,9 @@
 //   activation, so the user's function rows survive every message.
 // - Esc presses cmdCancel; no button is the default, so Enter never publishes by accident.
 //
-// Controls inside a frame are placed relative to it (Container). By name: m_lCurSubSystem (get, let),
-// ClassType (get, set), ReportID, ReportType, ReportName (let), Form_Activate (method), and the
-// controls and form members of DialogModel.
+// The controls of a frame are added to it (Control::Container) at frame-relative twips. By name:
+// m_lCurSubSystem (get, let), ClassType (get, set), ReportID, ReportType, ReportName (let), Form_Activate
+// (method), and the controls and form members of DialogModel.
 
 #include <unordered_map>
 #include <unordered_set>
@@ -136,9 +136,6 @@ public:
     Button& cmdOK;
     Button& cmdCancel;
     ListView& lvwResult;
-
-    // The frame that holds control, or nullptr for a control placed on the form itself.
-    const Frame* Container(const Control& control) const;
 
     // Target lists.
     void FillTopClasses();

@@ -15,6 +15,7 @@
 #include "dialogs/common/ListBox.h"
 #include "dialogs/common/ListView.h"
 #include "dialogs/common/TextBox.h"
+#include "dialogs/common/TreeView.h"
 #include "dialogs/common/qt/QtText.h"
 #include "dialogs/common/qt/Twips.h"
 
@@ -259,6 +260,8 @@ std::unique_ptr<ControlBinding> BindControl(Control& control, QWidget* parent, D
                                                         std::move(dispatch));
             break;
         case ControlKind::TreeView:
+            binding = BindTreeView(static_cast<TreeView&>(control), parent, std::move(dispatch));
+            break;
         case ControlKind::Form:
             return nullptr;
     }

@@ -41,8 +41,13 @@ DialogView::DialogView(DialogModel& model, QWidget* parent) : QDialog(parent), m
 DialogView::~DialogView() { m_model.Hub().Attach(nullptr); }
 
 QWidget* DialogView::WidgetOf(const Control& control) const {
+    ControlBinding* binding = BindingOf(control);
+    return binding ? binding->Widget() : nullptr;
+}
+
+ControlBinding* DialogView::BindingOf(const Control& control) const {
     auto it = m_bindings.find(&control);
-    return it == m_bindings.end() ? nullptr : it->second->Widget();
+    return it == m_bindings.end() ? nullptr : it->second.get();
 }
 
 void DialogView::showEvent(QShowEvent* event) {

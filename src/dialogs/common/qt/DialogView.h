@@ -5,8 +5,8 @@
 // back. Enter presses the model's default button, Esc its cancel button, and closing the window calls
 // the model's CloseWindow (no handler runs).
 //
-// A dialog whose view needs more than the generic one (focus, tree views) registers a subclass under
-// its name with RegisterView; every other dialog gets this view as it is.
+// A dialog whose view needs more than the generic one (focus, activation, pictures) registers a subclass
+// under its name with RegisterView; every other dialog gets this view as it is.
 
 #include <QDialog>
 #include <exception>
@@ -28,6 +28,8 @@ public:
     DialogModel& Model() const { return m_model; }
     // The widget bound to a control of the model, or nullptr.
     QWidget* WidgetOf(const Control& control) const;
+    // The binding of a control of the model, or nullptr; owned by the view.
+    ControlBinding* BindingOf(const Control& control) const;
 
     // Runs the window modally until the model hides. A failure raised by a handler meanwhile hides the
     // model, ends the window and is raised again here.
