@@ -302,6 +302,20 @@ TEST(PublishCommand, PublishesIntoTheAccountAndASecondPublishListsTheRefusals) {
     // The catalogue holds each function once more (the demo has them elsewhere already), published once.
     EXPECT_EQ(count("\"Base|200000004\""), baseBefore + 1);
     EXPECT_EQ(count("\"CROSSRPT|5102\""), reportBefore + 1);
+
+    // An account opened read-only: the publish fails, its message says so with the reason, the pointer
+    // is put back, and the dialog still closes normally.
+    PublishFixture g;
+    std::ofstream(g.Path("steps.json")) << R"([{"click": "cmdSet"}, {"click": "cmdOK"}])";
+    CliResult readOnly =
+        RunTool({"--props", "ConnectString=sqlite:" + g.account.FileName() + "?mode=ro;", "publish",
+                 "--subsystem", "12", "--type", "200000004", "--play", g.Path("steps.json").string()});
+    ASSERT_EQ(readOnly.status, 0) << readOnly.err;
+    const Json r = Json::parse(readOnly.out);
+    EXPECT_EQ(r["pointer"], (Json{11, 0}));
+    ASSERT_EQ(r["messages"].size(), 1u);
+    EXPECT_EQ(r["messages"][0]["text"], "发布对象失败！");
+    EXPECT_NE(r["messages"][0]["details"].get<std::string>().find("readonly"), std::string::npos);
 }
 
 TEST(PublishCommand, AnObjectTheSubsystemDoesNotListOpensWithNothingTicked) {
