@@ -15,6 +15,7 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
     commands.push_back(MakeReportsCommand());
     commands.push_back(MakeSubsystemsCommand());
     commands.push_back(MakeWizardCommand());
+    commands.push_back(MakePublishCommand());
     return commands;
 }
 

@@ -18,5 +18,6 @@ std::unique_ptr<Command> MakeTypesCommand();
 std::unique_ptr<Command> MakeReportsCommand();
 std::unique_ptr<Command> MakeSubsystemsCommand();
 std::unique_ptr<Command> MakeWizardCommand();
+std::unique_ptr<Command> MakePublishCommand();
 
 }  // namespace orva::cli

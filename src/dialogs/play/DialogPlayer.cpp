@@ -83,7 +83,8 @@ public:
                 }
                 Control& tree = Find(dialog, step);
                 if (tree.Kind() != ControlKind::TreeView) Fail(step, NotTaken(tree, step));
-                m_options.extensions.treeStep(dialog, tree, step);
+                if (std::optional<Text> wrong = m_options.extensions.treeStep(dialog, tree, step))
+                    Fail(step, *wrong);
                 return;
             }
             case StepAction::Activate:
@@ -232,13 +233,17 @@ PlayOutcome PlayDialog(DialogModel& dialog, const PlayScript& script, const Play
     return outcome;
 }
 
-Json Transcript(DialogModel& dialog, const automation::Variant& packetSet, const PlayExtensions& extensions) {
+Json TranscriptMessages(const DialogModel& dialog) {
     Json messages = Json::array();
     for (const MessageBoxRequest& message : ScriptedUiOf(dialog).Messages()) {
         Json entry{{"text", Utf8(message.text)}, {"title", Utf8(message.title)}, {"style", message.style}};
         if (!message.details.empty()) entry["details"] = Utf8(message.details);
         messages.push_back(std::move(entry));
     }
+    return messages;
+}
+
+Json TranscriptControls(const DialogModel& dialog, const PlayExtensions& extensions) {
     Json controls = Json::object();
     for (const std::shared_ptr<Control>& control : dialog.Controls()) {
         const std::string name = Utf8(control->Name());
@@ -275,13 +280,17 @@ Json Transcript(DialogModel& dialog, const automation::Variant& packetSet, const
                 break;  // frames and text boxes hold nothing a script reads
         }
     }
+    return controls;
+}
+
+Json Transcript(DialogModel& dialog, const automation::Variant& packetSet, const PlayExtensions& extensions) {
     std::span<automation::Variant> none;
     const bool ok = dialog.Invoke(u"bOK", automation::CallKind::PropertyGet, none).ToBool();
     const bool hasPacketSet = packetSet.IsObject() && packetSet.ToObject();
     Json root = Json::object();
-    root["messages"] = std::move(messages);
+    root["messages"] = TranscriptMessages(dialog);
     root["bOK"] = ok;
-    root["controls"] = std::move(controls);
+    root["controls"] = TranscriptControls(dialog, extensions);
     root["packetSet"] =
         hasPacketSet ? Json::parse(components::WritePropertyBagJson(packetSet, -1)) : Json(nullptr);
     return root;

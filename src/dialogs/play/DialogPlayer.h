@@ -40,8 +40,10 @@ namespace orva::dialogs {
 // What a dialog with a tree view (or an activation) adds to the play. Empty members: the dialog has
 // no such thing, and the steps that need it are errors.
 struct PlayExtensions {
-    // Runs a check or expand step on tree, a control of kind TreeView that the step names.
-    std::function<void(DialogModel& dialog, Control& tree, const PlayStep& step)> treeStep;
+    // Runs a check or expand step on tree, a control of kind TreeView that the step names. Returns
+    // what is wrong with the step (the player reports it as the step's error), or nothing when it ran.
+    std::function<std::optional<automation::Text>(DialogModel& dialog, Control& tree, const PlayStep& step)>
+        treeStep;
     // Runs an activate step.
     std::function<void(DialogModel& dialog)> activate;
     // The transcript entry of a tree view.
@@ -75,5 +77,10 @@ PlayOutcome PlayDialog(DialogModel& dialog, const PlayScript& script, const Play
 // form of a packet file, or null when it holds no object}. See docs/play.md.
 nlohmann::ordered_json Transcript(DialogModel& dialog, const automation::Variant& packetSet,
                                   const PlayExtensions& extensions = {});
+
+// The parts of a transcript, for dialogs whose transcript has other members: the "messages" array and
+// the "controls" object as Transcript writes them.
+nlohmann::ordered_json TranscriptMessages(const DialogModel& dialog);
+nlohmann::ordered_json TranscriptControls(const DialogModel& dialog, const PlayExtensions& extensions);
 
 }  // namespace orva::dialogs
