@@ -120,11 +120,10 @@ void AddCaseData(const std::string& path) {
         "INSERT INTO t_BillAction (FClassTypeID, FKey, FOrder, FName_CHS, FName_CHT, FName_EN, "
         "FEnvironment) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)",
         -1, &action, nullptr);
-    sqlite3_prepare_v2(
-        db,
-        "INSERT INTO t_Report (FID, FName_CHS, FName_CHT, FName_EN, FType, FFunctionID) "
-        "VALUES (?1, ?2, ?3, ?4, ?5, ?6)",
-        -1, &report, nullptr);
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO t_Report (FID, FName_CHS, FName_CHT, FName_EN, FType, FFunctionID) "
+                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6)",
+                       -1, &report, nullptr);
     if (!subsystem || !type || !action || !report) Fail(sqlite3_errmsg(db));
     const auto step = [&](sqlite3_stmt* statement) {
         if (sqlite3_step(statement) != SQLITE_DONE) Fail(sqlite3_errmsg(db));
@@ -296,9 +295,10 @@ const Texts& TextsOf(const Case& run) {
     Texts texts;
     for (int32_t index = 1; index <= promu->tvList.Count(); ++index) {
         const TreeNode& node = promu->tvList.Node(index);
-        const std::optional<Text>& image = node.expanded && node.expandedImage ? node.expandedImage : node.image;
-        texts.nodes.push_back(
-            {ToQt(node.text), node.parent - 1, node.checked, node.expanded, image ? ToQt(*image) : QString()});
+        const std::optional<Text>& image =
+            node.expanded && node.expandedImage ? node.expandedImage : node.image;
+        texts.nodes.push_back({ToQt(node.text), node.parent - 1, node.checked, node.expanded,
+                               image ? ToQt(*image) : QString()});
     }
     texts.topClasses = DisplayTexts(promu->lstTopClass);
     texts.subSystems = DisplayTexts(promu->lstSubSystem);
@@ -325,7 +325,8 @@ std::string CheckPromu(const Case& run, const frmPromu& promu, const DialogView&
         return "tvList shows " + std::to_string(shown) + " nodes, not " + std::to_string(nodes);
     }
     const int marks = ticked ? run.count + 1 : 0;
-    if (checked != marks) return "tvList shows " + std::to_string(checked) + " marks, not " + std::to_string(marks);
+    if (checked != marks)
+        return "tvList shows " + std::to_string(checked) + " marks, not " + std::to_string(marks);
     const int rows = ticked ? run.count * kActionsPerBill : 0;
     auto* functions = static_cast<QTreeWidget*>(view.WidgetOf(promu.lvwFuncDetail));
     if (promu.lvwFuncDetail.Count() != rows || functions->topLevelItemCount() != rows ||
@@ -668,13 +669,15 @@ bool PrintSummary(const SummaryReporter& reporter) {
     const auto value = [&](const Case& run, const char* contender, const char* counter) {
         return reporter.Value(std::string(StepName(run.step)) + "/" + contender + "/" + run.name, counter);
     };
-    std::printf("\nPublish dialog with its Qt view vs. the same widgets filled directly (language %s); medians.\n",
-                g_language.c_str());
-    std::printf("Load: N class types (a fifth of them bills) and N/5 reports; Tick: the Bill group with N bill\n"
-                "types of %d actions each. view = dialog - headless model: what the Qt view adds.\n",
-                kActionsPerBill);
-    std::printf("%-5s %6s %9s %9s %8s %9s %9s %8s %8s %10s %10s\n", "step", "N", "dlg ms", "flr ms", "dlg/flr",
-                "dlg cpu", "flr cpu", "cpu d/f", "view/flr", "dlg us/N", "model us/N");
+    std::printf(
+        "\nPublish dialog with its Qt view vs. the same widgets filled directly (language %s); medians.\n",
+        g_language.c_str());
+    std::printf(
+        "Load: N class types (a fifth of them bills) and N/5 reports; Tick: the Bill group with N bill\n"
+        "types of %d actions each. view = dialog - headless model: what the Qt view adds.\n",
+        kActionsPerBill);
+    std::printf("%-5s %6s %9s %9s %8s %9s %9s %8s %8s %10s %10s\n", "step", "N", "dlg ms", "flr ms",
+                "dlg/flr", "dlg cpu", "flr cpu", "cpu d/f", "view/flr", "dlg us/N", "model us/N");
     bool holds = true;
     bool complete = true;
     for (const Case& run : Cases()) {
@@ -689,14 +692,15 @@ bool PrintSummary(const SummaryReporter& reporter) {
         }
         double ratio = dialogCpu / floorCpu;
         holds &= ratio <= kRatioGoal;
-        std::printf("%-5s %6d %9.2f %9.2f %8.2f %9.2f %9.2f %8.2f %8.2f %10.2f %10.2f%s\n", StepName(run.step),
-                    run.count, dialog, floor, dialog / floor, dialogCpu, floorCpu, ratio,
+        std::printf("%-5s %6d %9.2f %9.2f %8.2f %9.2f %9.2f %8.2f %8.2f %10.2f %10.2f%s\n",
+                    StepName(run.step), run.count, dialog, floor, dialog / floor, dialogCpu, floorCpu, ratio,
                     modelCpu > 0 ? (dialogCpu - modelCpu) / floorCpu : 0, 1e3 * dialogCpu / run.count,
                     1e3 * modelCpu / run.count, ratio <= kRatioGoal ? "" : "  > 3x");
     }
-    std::printf("\nCPU time per object as the count grows (goal: flat, at most x%.1f from the smallest to the "
-                "largest):\n",
-                kFlatGoal);
+    std::printf(
+        "\nCPU time per object as the count grows (goal: flat, at most x%.1f from the smallest to the "
+        "largest):\n",
+        kFlatGoal);
     for (Step step : {Step::Load, Step::Tick}) {
         std::vector<Case> runs;
         for (const Case& run : Cases()) {
