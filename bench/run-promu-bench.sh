@@ -4,7 +4,7 @@
 # reports), and the user's tick of the "Bill" group with 250, 500 and 1,000 bill types of five actions
 # each, each against filling the same Qt widgets directly. The table at the end gives each step's time,
 # the dialog/floor ratio and the time per object, how that time grows with the count, and whether the
-# goal (within 3x of the floor, flat per object) holds. Some twenty seconds on two cores. Exit status 3
+# goal (within 3x of the floor, flat per object) holds. A few seconds on two cores. Exit status 3
 # when the goal does not hold.
 #
 # Usage: bench/run-promu-bench.sh [PromuBench options], for example
