@@ -22,7 +22,7 @@ section() { awk -v title="=== $1" 'index($0, "===") == 1 { inside = index($0, ti
 
 for title in "A demo account in" "The sample packet file" "First deployment (CHS): the message list" \
     "The console catalogue afterwards" "Second deployment of the same packet" "The wizard makes a packet file" \
-    "Deployment of the wizard's packet file"; do
+    "Deployment of the wizard's packet file" "The publish dialog publishes at once"; do
     grep -qF "=== $title" "$out" || fail "section \"$title\" missing"
 done
 section "A demo account in" | grep -q "^Created account database .*account.db (schema version [0-9]*, demo suite)$" ||
@@ -49,6 +49,11 @@ lines=$(printf '%s\n' "$wizard" | grep -c '发布到: ')
 created=$(section "Deployment of the wizard's packet file" | grep -c "发布到: .*成功！$")
 [ "$lines" -gt 0 ] && [ "$lines" -eq "$created" ] ||
     fail "the wizard's packet created $created of its $lines functions"
+
+publish=$(section "The publish dialog publishes at once")
+[ "$(printf '%s\n' "$publish" | grep -c '^    \[x\] ')" -eq 2 ] || fail "the publish dialog's tree does not show two ticked objects"
+printf '%s\n' "$publish" | grep -qx "  发布对象成功！" || fail "the publish dialog did not report success"
+printf '%s\n' "$publish" | grep -q "^  \[.*成功！$" || fail "the publish created no function"
 
 if [ "$failed" -ne 0 ]; then
     echo "--- output ---" >&2; cat "$out" >&2; echo "--- errors ---" >&2; cat "$folder/err.txt" >&2

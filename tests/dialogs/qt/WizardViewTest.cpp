@@ -246,7 +246,7 @@ TEST(WizardView, ConfirmingNothingWarnsAndEveryWayOutButConfirmLeavesBOKFalse) {
 // Waits for the model to hold count publish lines: a mnemonic clicks its button as a press animation
 // does, from a timer.
 void AwaitLines(const frmWizard& model, int32_t count) {
-    for (int i = 0; i < 200 && model.PromulgateList->Count() < count; ++i) QTest::qWait(5);
+    for (int i = 0; i < 2000 && model.PromulgateList->Count() < count; ++i) QTest::qWait(5);
 }
 
 TEST(WizardView, ASessionFromSelectingThroughNamingToThePacketSet) {
@@ -317,7 +317,7 @@ TEST(WizardView, ShowWizardOpensTheRealWindowAndReopensOnItsResult) {
     driver.Then(ModalDriver::Named("frmWizard"), [&](QWidget* w) {
         QTest::keyClick(w, Qt::Key_A, Qt::AltModifier);  // every function, to the first target
         auto* lines = Child<QTreeWidget>(w, "lvwResult");
-        for (int i = 0; i < 200 && lines->topLevelItemCount() == 0; ++i) QTest::qWait(5);
+        for (int i = 0; i < 2000 && lines->topLevelItemCount() == 0; ++i) QTest::qWait(5);
         added = Texts(lines);
         QTest::mouseClick(Child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
     });
