@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <map>
 
+#include "api/clsPromulgator.h"
 #include "automation/TextHelpers.h"
 #include "bag/Dictionary.h"
 #include "dialogs/common/Screenshot.h"
@@ -27,6 +28,7 @@
 #include "dialogs/common/qt/QtUiServices.h"
 #include "dialogs/promu/frmPromu.h"
 #include "dialogs/qt/ModalDriver.h"
+#include "support/CatalogueDump.h"
 #include "support/TestAccount.h"
 
 namespace orva::dialogs {
@@ -356,6 +358,64 @@ TEST(PromuView, AReportSessionRenamesThroughFrmInputWithoutLosingTheRows) {
     model->ShowModal();
     EXPECT_FALSE(model->IsShown());
     EXPECT_EQ(model->m_strSubFuncName, u"Reports");
+}
+
+// The host's calls open the real window through the views library (no UI services installed): the
+// object asked for is ticked, its function goes to the first target, and the catalogue then holds it
+// there once.
+TEST(PromuView, TheHostsCallsPublishThroughTheRealWindow) {
+    struct Call {
+        const char* what;
+        std::function<void(api::clsPromulgator&)> call;
+        const char* row;
+        const char16_t* param;  // the published function's identity in the catalogue
+    };
+    const Call calls[] = {
+        {"Promugate", [](api::clsPromulgator& p) { p.Promugate(TypeOf(200000004, 1)); }, "客户信用额度-维护",
+         u"|Base|200000004"},
+        {"PromugateReport", [](api::clsPromulgator& p) { p.PromugateReport(u"销售收入统计表", 5102, u"2"); },
+         "销售收入统计表-查询", u"|CROSSRPT|5102"},
+    };
+    for (const Call& c : calls) {
+        testing::TestAccount account(true, "CHS");
+        const std::multiset<Text> before = testing::CataloguePaths(account.Path());
+        api::clsPromulgator promulgator;
+        promulgator.SetSubSystem(kSales);
+        ModalDriver driver;
+        QString target;
+        driver.Then(ModalDriver::Named("frmPromu"), [&](QWidget* w) {
+            // The object asked for is the one node ticked, and the current one.
+            auto* tree = Child<QTreeWidget>(w, "tvList");
+            QStringList ticked;
+            for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+                if ((*it)->checkState(0) == Qt::Checked) ticked.append((*it)->text(0));
+            }
+            EXPECT_EQ(ticked, QStringList{QString(c.row).section('-', 0, 0)}) << c.what;
+            ASSERT_NE(tree->currentItem(), nullptr);
+            EXPECT_EQ(tree->currentItem()->checkState(0), Qt::Checked) << c.what;
+            EXPECT_EQ(Texts(Child<QTreeWidget>(w, "lvwFuncDetail")), QStringList{c.row}) << c.what;
+            QTest::mouseClick(Child<QPushButton>(w, "cmdSet"), Qt::LeftButton);
+            auto* result = Child<QTreeWidget>(w, "lvwResult");
+            EXPECT_EQ(result->topLevelItemCount(), 1) << c.what;
+            if (result->topLevelItemCount() == 1) target = result->topLevelItem(0)->text(0);
+            QTest::mouseClick(Child<QPushButton>(w, "cmdOK"), Qt::LeftButton);
+        });
+        driver.Then(ModalDriver::OfType<QMessageBox>(), [&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            EXPECT_EQ(box->text(), "发布对象成功！") << c.what;
+            EXPECT_EQ(box->detailedText(), target + "成功！\n功能发布完毕！") << c.what;
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        });
+        driver.Then(ModalDriver::Named("frmPromu"), [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+        c.call(promulgator);
+
+        std::multiset<Text> added = testing::CataloguePaths(account.Path());
+        for (const Text& path : before) added.erase(added.find(path));
+        ASSERT_EQ(added.size(), 1u) << c.what;
+        const Text& path = *added.begin();
+        EXPECT_TRUE(path.ends_with(automation::FromUtf8(c.row) + c.param)) << automation::ToUtf8(path);
+        EXPECT_TRUE(path.starts_with(u"财务会计/总账/")) << automation::ToUtf8(path);
+    }
 }
 
 // Every caption of the view, as shown, fits its widget at the widget's font; frames' titles too.
