@@ -15,6 +15,7 @@
 #include "core/DeployPacket.h"
 #include "core/DeploymentEngine.h"
 #include "core/KeyedEntry.h"
+#include "dialogs/common/SelectionLines.h"
 #include "dialogs/input/frmInput.h"
 #include "hostctx/Texts.h"
 
@@ -88,34 +89,6 @@ void CloseRecords(const ObjectRef& records) {
 // that is no number) goes unnoticed, as every other step of a fill.
 void SelectFirst(ListBox& list) {
     if (list.ListCount() > 0) automation::RunIgnoring([&] { list.SetListIndex(0); });
-}
-
-// Sets a current place's id and name from the selected entry of list (0 and "" when none). Raises 13
-// or 6 when the key is no 32-bit number; the name is then left as it was.
-void ReadSelected(const ListBox& list, int32_t& id, Text& name) {
-    const int32_t index = list.ListIndex();
-    if (index < 0) {
-        id = 0;
-        name.clear();
-        return;
-    }
-    id = automation::TextToInt32(list.Key(index));
-    name = list.DisplayText(index);
-}
-
-components::DictionaryRef SelectionEntry(Text no, Text topClass, Text subSystem, Text subFunc,
-                                         Text funcDetail) {
-    components::DictionaryRef entry = components::Dictionary::Create();
-    entry->SetValue(core::selection::kNo, std::move(no));
-    entry->SetValue(core::selection::kTopClass, std::move(topClass));
-    entry->SetValue(core::selection::kSubSystem, std::move(subSystem));
-    entry->SetValue(core::selection::kSubFunc, std::move(subFunc));
-    entry->SetValue(core::selection::kFuncDetail, std::move(funcDetail));
-    return entry;
-}
-
-Text EntryText(const Variant& entry) {
-    return components::AsDictionary(entry)->Value(core::selection::kNo).ToText();
 }
 
 // The engine's message list, one line per message.
@@ -258,17 +231,17 @@ void frmPromu::FillSubFunctions(int32_t subSystemId) {
 }
 
 void frmPromu::lstTopClass_Click() {
-    ReadSelected(lstTopClass, m_lTopClassID, m_strTopClassName);
+    ReadSelectedPlace(lstTopClass, m_lTopClassID, m_strTopClassName);
     FillSubSystems(m_lTopClassID);
 }
 
 void frmPromu::lstSubSystem_Click() {
-    ReadSelected(lstSubSystem, m_lSubSystemID, m_strSubSystemName);
+    ReadSelectedPlace(lstSubSystem, m_lSubSystemID, m_strSubSystemName);
     FillSubFunctions(m_lSubSystemID);
 }
 
 void frmPromu::lstSubFunc_Click() {
-    ReadSelected(lstSubFunc, m_lSubFuncID, m_strSubFuncName);
+    ReadSelectedPlace(lstSubFunc, m_lSubFuncID, m_strSubFuncName);
     // Only a proposed group name may be renamed: a catalogue sub-function keeps its name, and a typed
     // name is typed again instead.
     cmdModify.SetEnabled(m_lSubFuncID == 0);
@@ -343,7 +316,7 @@ void frmPromu::cmdDel_Click() {
         std::vector<Variant> kept;
         kept.reserve(static_cast<size_t>(PublishData->Count()));
         for (const Variant& entry : *PublishData) {
-            auto it = wanted.find(EntryText(entry));
+            auto it = wanted.find(SelectionEntryText(entry));
             if (it != wanted.end() && it->second > 0) {
                 --it->second;
                 m_publishTexts.erase(it->first);

@@ -15,6 +15,7 @@
 #include "catalog/TemplateService.h"
 #include "core/DeployPacket.h"
 #include "core/KeyedEntry.h"
+#include "dialogs/common/SelectionLines.h"
 #include "dialogs/input/frmInput.h"
 #include "hostctx/Texts.h"
 
@@ -130,26 +131,6 @@ Text FuncItemKey(const Text& text, const Text& tag) {
     return automation::Int32ToText(static_cast<int32_t>(text.size())) + u":" + text + tag;
 }
 
-components::DictionaryRef SelectionEntry(Text no, Text topClass, Text subSystem, Text subFunc,
-                                         Text funcDetail) {
-    // Every entry shares the five key texts: a press that adds thousands of lines allocates no key.
-    static const components::SharedText keys[] = {components::SharedText(core::selection::kNo),
-                                                  components::SharedText(core::selection::kTopClass),
-                                                  components::SharedText(core::selection::kSubSystem),
-                                                  components::SharedText(core::selection::kSubFunc),
-                                                  components::SharedText(core::selection::kFuncDetail)};
-    Text values[] = {std::move(no), std::move(topClass), std::move(subSystem), std::move(subFunc),
-                     std::move(funcDetail)};
-    components::DictionaryRef entry = components::Dictionary::Create();
-    entry->Reserve(std::size(keys));
-    for (size_t k = 0; k < std::size(keys); ++k) entry->AppendUnique(keys[k], std::move(values[k]));
-    return entry;
-}
-
-Text LineText(const Variant& entry) {
-    return components::AsDictionary(entry)->Value(core::selection::kNo).ToText();
-}
-
 }  // namespace
 
 frmWizard::frmWizard(std::shared_ptr<UiServices> ui)
@@ -234,17 +215,6 @@ void frmWizard::SetColumnText(ListView& view, const Text& text) {
 
 // ---- Target lists -------------------------------------------------------------------------------
 
-void frmWizard::ReadSelected(const ListBox& list, int32_t& id, Text& name) {
-    const int32_t index = list.ListIndex();
-    if (index < 0) {
-        id = 0;
-        name.clear();
-        return;
-    }
-    id = automation::TextToInt32(list.Key(index));
-    name = list.DisplayText(index);
-}
-
 void frmWizard::FillTopClasses() {
     LevelRows rows;
     bool cleared = false;
@@ -318,23 +288,23 @@ void frmWizard::FillSubFunctions(int32_t subSystemId) {
 }
 
 void frmWizard::lstTopClass_Click() {
-    ReadSelected(lstTopClass, m_lTopClassID, m_strTopClassName);
+    ReadSelectedPlace(lstTopClass, m_lTopClassID, m_strTopClassName);
     FillSubSystems(m_lTopClassID);
 }
 
 void frmWizard::lstSubSystem_Click() {
-    ReadSelected(lstSubSystem, m_lSubSystemID, m_strSubSystemName);
+    ReadSelectedPlace(lstSubSystem, m_lSubSystemID, m_strSubSystemName);
     FillSubFunctions(m_lSubSystemID);
 }
 
 void frmWizard::lstSubFunc_Click() {
-    ReadSelected(lstSubFunc, m_lSubFuncID, m_strSubFuncName);
+    ReadSelectedPlace(lstSubFunc, m_lSubFuncID, m_strSubFuncName);
     // A sub-function of the catalogue keeps its name; only a new one may be (re)named.
     cmdModify.SetEnabled(m_lSubFuncID == 0);
 }
 
 void frmWizard::lstSubFunc_DblClick() {
-    ReadSelected(lstSubFunc, m_lSubFuncID, m_strSubFuncName);
+    ReadSelectedPlace(lstSubFunc, m_lSubFuncID, m_strSubFuncName);
     if (cmdModify.Enabled()) cmdModify_Click();
 }
 
@@ -458,7 +428,7 @@ void frmWizard::FillPublishList() {
     std::vector<ListViewItem> lines;
     lines.reserve(static_cast<size_t>(PromulgateList->Count()));
     for (const Variant& entry : *PromulgateList) {
-        Text no = LineText(entry);
+        Text no = SelectionEntryText(entry);
         ++m_publishTexts[no];
         lines.push_back({std::move(no), {}, false});
     }
@@ -558,7 +528,7 @@ void frmWizard::RemoveLines(const std::vector<int32_t>& lines) {
     std::vector<bool> removed(static_cast<size_t>(PromulgateList->Count()), false);
     bool any = false;
     for (int32_t position = 1; position <= PromulgateList->Count(); ++position) {
-        auto it = wanted.find(LineText(PromulgateList->Item(position)));
+        auto it = wanted.find(SelectionEntryText(PromulgateList->Item(position)));
         if (it == wanted.end() || it->second == 0) continue;
         --it->second;
         removed[static_cast<size_t>(position - 1)] = true;

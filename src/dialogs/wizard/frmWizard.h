@@ -151,8 +151,6 @@ protected:
 private:
     void SetCaptions();
     void SetColumnText(ListView& view, const automation::Text& text);
-    // Sets a current target's id and name from the selected entry of list (0 and "" when none).
-    static void ReadSelected(const ListBox& list, int32_t& id, automation::Text& name);
     void RemoveLines(const std::vector<int32_t>& lines);
 
     // "No" texts of PromulgateList, with how often each stands there.
