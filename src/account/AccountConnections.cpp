@@ -53,26 +53,25 @@ FileIdentity IdentifyAccountFile(const std::string& fileName) {
     return FileIdentity{status.st_dev, status.st_ino};
 }
 
-SqliteDatabaseRef Lend(std::unique_ptr<SqliteDatabase> database, std::string key, FileIdentity identity) {
+DatabaseRef Lend(std::unique_ptr<SqliteDatabase> database, std::string key, FileIdentity identity) {
     std::weak_ptr<Pool> weakPool = ThePool();
-    return SqliteDatabaseRef(database.release(),
-                             [weakPool, key = std::move(key), identity](SqliteDatabase* raw) {
-                                 std::unique_ptr<SqliteDatabase> returned(raw);
-                                 if (returned->InTransaction()) return;  // closing it rolls back
-                                 std::shared_ptr<Pool> pool = weakPool.lock();
-                                 if (!pool) return;
-                                 std::lock_guard lock(pool->mutex);
-                                 auto entry = pool->entries.find(key);
-                                 if (entry != pool->entries.end() && entry->second.identity == identity &&
-                                     entry->second.idle.size() < kMaxIdleConnections) {
-                                     entry->second.idle.push_back(std::move(returned));
-                                 }
-                             });
+    return DatabaseRef(database.release(), [weakPool, key = std::move(key), identity](SqliteDatabase* raw) {
+        std::unique_ptr<SqliteDatabase> returned(raw);
+        if (returned->InTransaction()) return;  // closing it rolls back
+        std::shared_ptr<Pool> pool = weakPool.lock();
+        if (!pool) return;
+        std::lock_guard lock(pool->mutex);
+        auto entry = pool->entries.find(key);
+        if (entry != pool->entries.end() && entry->second.identity == identity &&
+            entry->second.idle.size() < kMaxIdleConnections) {
+            entry->second.idle.push_back(std::move(returned));
+        }
+    });
 }
 
 }  // namespace
 
-SqliteDatabaseRef OpenAccount(const AccountAddress& address) {
+DatabaseRef OpenAccount(const AccountAddress& address) {
     FileIdentity identity;
     try {
         identity = IdentifyAccountFile(address.fileName);

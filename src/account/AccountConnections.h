@@ -26,7 +26,7 @@ inline constexpr size_t kMaxIdleConnections = 8;
 // released inside a transaction is closed instead (which rolls the transaction back).
 // Raises 53 "<file>: no such account database" when the file does not exist (no file is ever
 // created here), kNotAnAccount for a file that is not an account, kDatabaseError for SQLite's failures.
-SqliteDatabaseRef OpenAccount(const AccountAddress& address);
+DatabaseRef OpenAccount(const AccountAddress& address);
 
 // Closes every idle connection (connections in use are closed when given back). For a host that
 // logs out of an account, and for tests.

@@ -12,7 +12,7 @@
 #include "account/AccountSql.h"
 #include "automation/AutomationError.h"
 #include "storage/SqliteDatabase.h"
-#include "storage/SqliteTransaction.h"
+#include "storage/Transaction.h"
 
 namespace orva::components {
 
@@ -52,7 +52,7 @@ void Build(const std::string& fileName, bool demo) {
     database->Execute("PRAGMA journal_mode = DELETE; PRAGMA synchronous = OFF");
     if (demo) {
         MigrateAccount(*database, kDemoSchemaVersion);
-        SqliteTransaction transaction(*database);
+        Transaction transaction(*database);
         database->Execute(DemoAccountSql());
         transaction.Commit();
     }

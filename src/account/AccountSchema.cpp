@@ -7,8 +7,8 @@
 #include "account/CatalogContract.h"
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
-#include "storage/SqliteStatement.h"
-#include "storage/SqliteTransaction.h"
+#include "storage/Statement.h"
+#include "storage/Transaction.h"
 
 namespace orva::components {
 
@@ -17,7 +17,7 @@ using namespace automation;
 namespace {
 
 [[noreturn]] void RaiseNotAnAccount(const SqliteDatabase& database, const std::string& why) {
-    Raise(kNotAnAccount, DatabaseErrorText(database.FileName(), "not an account database (" + why + ")"));
+    Raise(kNotAnAccount, DatabaseErrorText(database.Name(), "not an account database (" + why + ")"));
 }
 
 // Refuses what no migration may touch: somebody else's database, or a newer schema. The header values
@@ -41,9 +41,9 @@ void CheckOwnership(SqliteDatabase& database) {
     if (version == 0 && state.at(2) > 0) RaiseNotAnAccount(database, "it holds tables but no schema version");
     if (version > LatestAccountSchemaVersion()) {
         Raise(kNotAnAccount,
-              DatabaseErrorText(database.FileName(), "schema version " + std::to_string(version) +
-                                                         " is newer than this library knows (" +
-                                                         std::to_string(LatestAccountSchemaVersion()) + ")"));
+              DatabaseErrorText(database.Name(), "schema version " + std::to_string(version) +
+                                                     " is newer than this library knows (" +
+                                                     std::to_string(LatestAccountSchemaVersion()) + ")"));
     }
 }
 
@@ -52,17 +52,17 @@ void CheckOwnership(SqliteDatabase& database) {
 // upper() cannot compute, so they are computed here and handed to the file in a temporary table.
 void FillNameKeys(SqliteDatabase& database) {
     // The statements below live only inside this call; the connection outlives them.
-    SqliteDatabaseRef connection(&database, [](SqliteDatabase*) {});
+    DatabaseRef connection(&database, [](SqliteDatabase*) {});
     database.Execute(
         "CREATE TEMP TABLE orva_name_keys (FLevel INTEGER NOT NULL, FID INTEGER NOT NULL, FKey_CHS TEXT NOT "
         "NULL, "
         "FKey_CHT TEXT NOT NULL, FKey_EN TEXT NOT NULL, PRIMARY KEY (FLevel, FID))");
-    SqliteStatement insert(connection, "INSERT INTO temp.orva_name_keys VALUES (?1, ?2, ?3, ?4, ?5)");
+    Statement insert(connection, "INSERT INTO temp.orva_name_keys VALUES (?1, ?2, ?3, ?4, ?5)");
     for (const CatalogLevel& level : kCatalogLevels) {
         std::string select = "SELECT " + ToUtf8(level.idField);
         for (CatalogLanguage language : kCatalogLanguages)
             select += ", " + ToUtf8(LanguageField(level.nameField, language));
-        SqliteStatement rows(connection, select + " FROM " + ToUtf8(level.table));
+        Statement rows(connection, select + " FROM " + ToUtf8(level.table));
         while (rows.Step()) {
             insert.Bind(1, level.number).Bind(2, rows.ColumnInteger(0));
             for (int language = 0; language < 3; ++language) {
@@ -80,7 +80,7 @@ void PrepareMigration(SqliteDatabase& database, int32_t version) {
 }
 
 void ApplyMigration(SqliteDatabase& database, const AccountMigration& migration) {
-    SqliteTransaction transaction(database);
+    Transaction transaction(database);
     // Another process may have applied it while this one waited for the lock.
     CheckOwnership(database);
     int32_t version = AccountSchemaVersion(database);
@@ -122,8 +122,8 @@ void MigrateAccount(SqliteDatabase& database, int32_t targetVersion) {
 
 std::string BackUpAccount(SqliteDatabase& database) {
     int32_t version = AccountSchemaVersion(database);
-    std::string stem = database.FileName() + ".v" + std::to_string(version) + ".bak";
-    SqliteDatabaseRef connection(&database, [](SqliteDatabase*) {});
+    std::string stem = database.Name() + ".v" + std::to_string(version) + ".bak";
+    DatabaseRef connection(&database, [](SqliteDatabase*) {});
     // An older copy is never overwritten; another process that migrates the same account at the same
     // moment may take a name first, hence the retry on the next one.
     for (int attempt = 1;; ++attempt) {
@@ -133,7 +133,7 @@ std::string BackUpAccount(SqliteDatabase& database) {
             if (attempt < 100) continue;
         }
         try {
-            SqliteStatement copy(connection, "VACUUM INTO ?1");
+            Statement copy(connection, "VACUUM INTO ?1");
             copy.Bind(1, FromUtf8(target));
             copy.Step();
         } catch (const AutomationError& failure) {
@@ -146,7 +146,7 @@ std::string BackUpAccount(SqliteDatabase& database) {
                                               u"; the account was left as it is)");
         }
         std::fprintf(stderr, "orva: %s: copied to %s before migrating it from schema version %d to %d\n",
-                     database.FileName().c_str(), target.c_str(), version, LatestAccountSchemaVersion());
+                     database.Name().c_str(), target.c_str(), version, LatestAccountSchemaVersion());
         return target;
     }
 }

@@ -8,9 +8,9 @@
 #include "automation/MemberTable.h"
 #include "automation/TextHelpers.h"
 #include "catalog/CatalogSql.h"
-#include "catalog/SqliteRecordset.h"
+#include "catalog/StatementRecordset.h"
 #include "services/PropsString.h"
-#include "storage/SqliteStatement.h"
+#include "storage/Statement.h"
 
 namespace orva::components {
 
@@ -75,9 +75,9 @@ CatalogLanguage CatalogReader::Language() const {
 }
 
 std::shared_ptr<Recordset> CatalogReader::Query(const std::string& sql, std::optional<int32_t> parentId) {
-    auto statement = std::make_unique<SqliteStatement>(OpenAccount(Account()), sql);
+    auto statement = std::make_unique<Statement>(OpenAccount(Account()), sql);
     if (parentId) statement->Bind(1, *parentId);
-    return std::make_shared<SqliteRecordset>(std::move(statement));
+    return std::make_shared<StatementRecordset>(std::move(statement));
 }
 
 std::shared_ptr<Recordset> CatalogReader::GetChildren(const CatalogLevel& level, int32_t parentId) {
@@ -105,7 +105,7 @@ int32_t CatalogReader::GetNextIndex(int32_t level, int32_t parentId) {
         Raise(errors::kInvalidCall, u"GetNextIndex: level " + Int32ToText(level) +
                                         u" is not 1 to 4 (top class to function detail)");
     }
-    SqliteStatement statement(OpenAccount(Account()), SqlOf(*shape).lastIndex);
+    Statement statement(OpenAccount(Account()), SqlOf(*shape).lastIndex);
     if (shape->parentIdField) statement.Bind(1, parentId);
     if (!statement.Step()) return 1;
     int64_t last = statement.ColumnInteger(0);
@@ -122,8 +122,7 @@ std::optional<int32_t> CatalogReader::FindChildByKey(int32_t level, int32_t pare
     const CatalogLevel* shape = FindCatalogLevel(level);
     if (!shape || !shape->Child())
         Raise(errors::kInvalidCall, u"FindChildByKey: level " + Int32ToText(level) + u" is not 1 to 3");
-    SqliteStatement statement(OpenAccount(Account()),
-                              SqlOf(*shape).findByKey[static_cast<size_t>(Language())]);
+    Statement statement(OpenAccount(Account()), SqlOf(*shape).findByKey[static_cast<size_t>(Language())]);
     if (shape->parentIdField) statement.Bind(1, parentId);
     statement.Bind(2, nameKey);
     if (!statement.Step()) return std::nullopt;
@@ -131,8 +130,8 @@ std::optional<int32_t> CatalogReader::FindChildByKey(int32_t level, int32_t pare
 }
 
 bool CatalogReader::HasDetailByKey(int32_t subFuncId, const Text& nameKey, const Text& classParam) {
-    SqliteStatement statement(OpenAccount(Account()),
-                              SqlOf(kDetailFuncLevel).findByKey[static_cast<size_t>(Language())]);
+    Statement statement(OpenAccount(Account()),
+                        SqlOf(kDetailFuncLevel).findByKey[static_cast<size_t>(Language())]);
     statement.Bind(1, subFuncId).Bind(2, nameKey).Bind(3, classParam);
     return statement.Step();
 }

@@ -12,8 +12,8 @@
 #include "automation/MemberTable.h"
 #include "automation/TextHelpers.h"
 #include "catalog/CatalogSql.h"
-#include "storage/SqliteStatement.h"
-#include "storage/SqliteTransaction.h"
+#include "storage/Statement.h"
+#include "storage/Transaction.h"
 
 namespace orva::components {
 
@@ -70,7 +70,7 @@ struct LevelSql {
         for (const CatalogAttribute& attribute : attributes) columns += ", " + Column(attribute.field);
         columns += ", " + Column(kVisibleField);
         for (size_t i = 0; i <= attributes.size(); ++i) values += ", ?" + std::to_string(9 + i);
-        insert = "INSERT INTO " + table + " (" + columns + ") VALUES (" + values + ")";
+        insert = "INSERT INTO " + table + " (" + columns + ") VALUES (" + values + ") RETURNING " + id;
     }
 };
 
@@ -131,19 +131,19 @@ int32_t CreateOnce(const AccountAddress& account, const CatalogLevel& level, int
     std::array<Text, 3> keys;
     for (size_t i = 0; i < keys.size(); ++i) keys[i] = CatalogNameKey(names[i]);
 
-    SqliteDatabaseRef database = OpenAccount(account);
-    SqliteTransaction transaction(*database);
+    DatabaseRef database = OpenAccount(account);
+    Transaction transaction(*database);
     if (level.parentIdField) {
-        SqliteStatement exists(database, sql.parentExists);
+        Statement exists(database, sql.parentExists);
         exists.Bind(1, parentId);
         if (!exists.Step()) {
-            Raise(errors::kInvalidCall, DatabaseErrorText(database->FileName(), "") + u"there is no " +
+            Raise(errors::kInvalidCall, DatabaseErrorText(database->Name(), "") + u"there is no " +
                                             level.Parent()->kind + u" with the identifier " +
                                             Int32ToText(parentId));
         }
     }
     {
-        SqliteStatement find(database, sql.find);
+        Statement find(database, sql.find);
         if (level.parentIdField) find.Bind(1, parentId);
         for (int i = 0; i < 3; ++i) find.Bind(6 + i, keys[i]);
         if (sql.identityParameter) {
@@ -155,24 +155,25 @@ int32_t CreateOnce(const AccountAddress& account, const CatalogLevel& level, int
         }
     }
     {
-        SqliteStatement taken(database, sql.indexTaken);
+        Statement taken(database, sql.indexTaken);
         if (level.parentIdField) taken.Bind(1, parentId);
         taken.Bind(2, index);
         if (taken.Step()) {
-            SqliteStatement last(database, sql.lastIndex);
+            Statement last(database, sql.lastIndex);
             if (level.parentIdField) last.Bind(1, parentId);
             last.Step();
             int64_t largest = last.ColumnInteger(0);
             if (largest >= std::numeric_limits<int32_t>::max()) {
-                Raise(errors::kOverflow, DatabaseErrorText(database->FileName(), "") +
+                Raise(errors::kOverflow, DatabaseErrorText(database->Name(), "") +
                                              u"no free sibling index: the index " + Int32ToText(index) +
                                              u" is taken and the largest one is already 2147483647");
             }
             index = static_cast<int32_t>(largest + 1);
         }
     }
+    int32_t id = 0;
     {
-        SqliteStatement insert(database, sql.insert);
+        Statement insert(database, sql.insert);
         if (level.parentIdField) insert.Bind(1, parentId);
         insert.Bind(2, index);
         for (int i = 0; i < 3; ++i) insert.Bind(3 + i, names[i]).Bind(6 + i, keys[i]);
@@ -185,8 +186,11 @@ int32_t CreateOnce(const AccountAddress& account, const CatalogLevel& level, int
             }
         }
         insert.Step();
+        id = static_cast<int32_t>(insert.ColumnInteger(0));
+        // Run to its end, so no statement of the transaction is still active at the commit.
+        while (insert.Step()) {
+        }
     }
-    auto id = static_cast<int32_t>(database->LastInsertRowId());
     transaction.Commit();
     if (created) *created = true;
     return id;

@@ -2,8 +2,8 @@
 
 #include "account/AccountConnections.h"
 #include "automation/TextHelpers.h"
-#include "catalog/SqliteRecordset.h"
-#include "storage/SqliteStatement.h"
+#include "catalog/StatementRecordset.h"
+#include "storage/Statement.h"
 
 namespace orva::components {
 
@@ -14,20 +14,20 @@ namespace {
 constexpr const char* kClassTypeColumns =
     "SELECT FID, FName_CHS, FName_CHT, FName_EN, FBillTypeID, FFunctionID FROM t_ClassType";
 
-LanguageNames NamesAt(const SqliteStatement& statement, int first) {
+LanguageNames NamesAt(const Statement& statement, int first) {
     return {statement.ColumnText(first), statement.ColumnText(first + 1), statement.ColumnText(first + 2)};
 }
 
-int32_t Int32At(const SqliteStatement& statement, int column) {
+int32_t Int32At(const Statement& statement, int column) {
     // The schema's CHECKs keep every stored number within 32 bits.
     return static_cast<int32_t>(statement.ColumnInteger(column));
 }
 
-ClassTypeRow ClassTypeAt(const SqliteStatement& statement) {
+ClassTypeRow ClassTypeAt(const Statement& statement) {
     return {Int32At(statement, 0), NamesAt(statement, 1), Int32At(statement, 4), Int32At(statement, 5)};
 }
 
-BizSubsystemRow BizSubsystemAt(const SqliteStatement& statement) {
+BizSubsystemRow BizSubsystemAt(const Statement& statement) {
     return {Int32At(statement, 0), NamesAt(statement, 1)};
 }
 
@@ -54,18 +54,18 @@ CatalogLanguage HostLanguage() { return LanguageFromPropsString(HostPropsString(
 Text ClassTypeRow::MultiLanguageName() const { return names[0] + u"|" + names[1] + u"|" + names[2]; }
 
 std::vector<BizSubsystemRow> ReadBizSubsystems(const AccountAddress& account) {
-    SqliteStatement statement(OpenAccount(account),
-                              "SELECT FFunctionID, FName_CHS, FName_CHT, FName_EN FROM t_BizSubSystem "
-                              "ORDER BY FFunctionID");
+    Statement statement(OpenAccount(account),
+                        "SELECT FFunctionID, FName_CHS, FName_CHT, FName_EN FROM t_BizSubSystem "
+                        "ORDER BY FFunctionID");
     std::vector<BizSubsystemRow> rows;
     while (statement.Step()) rows.push_back(BizSubsystemAt(statement));
     return rows;
 }
 
 std::optional<BizSubsystemRow> ReadBizSubsystem(const AccountAddress& account, int32_t functionId) {
-    SqliteStatement statement(OpenAccount(account),
-                              "SELECT FFunctionID, FName_CHS, FName_CHT, FName_EN FROM t_BizSubSystem "
-                              "WHERE FFunctionID = ?1");
+    Statement statement(OpenAccount(account),
+                        "SELECT FFunctionID, FName_CHS, FName_CHT, FName_EN FROM t_BizSubSystem "
+                        "WHERE FFunctionID = ?1");
     statement.Bind(1, functionId);
     if (!statement.Step()) return std::nullopt;
     return BizSubsystemAt(statement);
@@ -80,7 +80,7 @@ std::vector<ClassTypeRow> ReadClassTypes(const AccountAddress& account, const Cl
                " ?" + std::to_string(++parameter);
     }
     sql += " ORDER BY FID";
-    SqliteStatement statement(OpenAccount(account), sql);
+    Statement statement(OpenAccount(account), sql);
     parameter = 0;
     for (const ClassTypeCondition& condition : filter.conditions)
         statement.Bind(++parameter, condition.value);
@@ -90,16 +90,16 @@ std::vector<ClassTypeRow> ReadClassTypes(const AccountAddress& account, const Cl
 }
 
 std::optional<ClassTypeRow> ReadClassType(const AccountAddress& account, int32_t fid) {
-    SqliteStatement statement(OpenAccount(account), std::string(kClassTypeColumns) + " WHERE FID = ?1");
+    Statement statement(OpenAccount(account), std::string(kClassTypeColumns) + " WHERE FID = ?1");
     statement.Bind(1, fid);
     if (!statement.Step()) return std::nullopt;
     return ClassTypeAt(statement);
 }
 
 std::vector<BillActionRow> ReadBillActions(const AccountAddress& account, int32_t classTypeId) {
-    SqliteStatement statement(OpenAccount(account),
-                              "SELECT FKey, FName_CHS, FName_CHT, FName_EN, FEnvironment FROM t_BillAction "
-                              "WHERE FClassTypeID = ?1 ORDER BY FOrder, FKey");
+    Statement statement(OpenAccount(account),
+                        "SELECT FKey, FName_CHS, FName_CHT, FName_EN, FEnvironment FROM t_BillAction "
+                        "WHERE FClassTypeID = ?1 ORDER BY FOrder, FKey");
     statement.Bind(1, classTypeId);
     std::vector<BillActionRow> rows;
     while (statement.Step()) {
@@ -117,9 +117,9 @@ std::shared_ptr<Recordset> QueryReports(const AccountAddress& account, CatalogLa
     std::string sql = "SELECT FID, " + nameColumn +
                       " AS FName, FName_CHS, FName_CHT, FName_EN, FType, FFunctionID FROM t_Report" +
                       (subsystem ? " WHERE FFunctionID = ?1" : "") + " ORDER BY FID";
-    auto statement = std::make_unique<SqliteStatement>(OpenAccount(account), sql);
+    auto statement = std::make_unique<Statement>(OpenAccount(account), sql);
     if (subsystem) statement->Bind(1, *subsystem);
-    return std::make_shared<SqliteRecordset>(std::move(statement));
+    return std::make_shared<StatementRecordset>(std::move(statement));
 }
 
 Text ReportTag(int32_t fid, int32_t type) {

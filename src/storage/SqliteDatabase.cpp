@@ -3,18 +3,13 @@
 #include <sqlite3.h>
 
 #include "automation/AutomationError.h"
+#include "storage/SqliteStatement.h"
 
 namespace orva::components {
 
 using namespace automation;
 
 namespace {
-
-// The result code goes into the help context, so that a caller can tell a busy database from a
-// constraint failure without parsing the message.
-[[noreturn]] void RaiseDatabaseError(const std::string& fileName, std::string_view message, int resultCode) {
-    throw AutomationError(kDatabaseError, DatabaseErrorText(fileName, message), {}, {}, resultCode);
-}
 
 [[noreturn]] void RaiseOpenFailure(const std::string& fileName, sqlite3* handle, int resultCode) {
     std::string message = handle ? sqlite3_errmsg(handle) : sqlite3_errstr(resultCode);
@@ -24,14 +19,6 @@ namespace {
 }
 
 }  // namespace
-
-int32_t SqliteResultCode(const AutomationError& error) {
-    return error.Number() == kDatabaseError ? (error.HelpContext() & 0xFF) : 0;
-}
-
-Text DatabaseErrorText(const std::string& fileName, std::string_view message) {
-    return FromUtf8Lossy(fileName + ": " + std::string(message));
-}
 
 std::unique_ptr<SqliteDatabase> SqliteDatabase::Open(const std::string& fileName, OpenMode mode) {
     int flags = 0;
@@ -62,10 +49,10 @@ std::unique_ptr<SqliteDatabase> SqliteDatabase::Open(const std::string& fileName
 }
 
 SqliteDatabase::SqliteDatabase(sqlite3* handle, std::string fileName)
-    : m_handle(handle), m_fileName(std::move(fileName)) {}
+    : Database(std::move(fileName)), m_handle(handle) {}
 
 SqliteDatabase::~SqliteDatabase() {
-    for (auto& [sql, cached] : m_statements) sqlite3_finalize(cached.statement);
+    ClearStatementCache();
     sqlite3_close_v2(m_handle);
 }
 
@@ -75,24 +62,8 @@ void SqliteDatabase::Execute(std::string_view sql) {
     if (resultCode != SQLITE_OK) {
         std::string text = message ? message : sqlite3_errstr(resultCode);
         sqlite3_free(message);
-        RaiseDatabaseError(m_fileName, text, resultCode);
+        RaiseDatabaseError(Name(), text, resultCode);
     }
-}
-
-void SqliteDatabase::ExecuteCached(std::string_view sql) {
-    sqlite3_stmt* statement = TakeStatement(sql);
-    int resultCode = sqlite3_step(statement);
-    if (resultCode != SQLITE_DONE && resultCode != SQLITE_ROW) {
-        std::string message = sqlite3_errmsg(m_handle);
-        GiveStatement(sql, statement);
-        RaiseDatabaseError(m_fileName, message, resultCode);
-    }
-    GiveStatement(sql, statement);
-}
-
-int64_t SqliteDatabase::QueryInteger(std::string_view sql) {
-    std::vector<int64_t> row = QueryIntegers(sql);
-    return row.empty() ? 0 : row.front();
 }
 
 std::vector<int64_t> SqliteDatabase::QueryIntegers(std::string_view sql) {
@@ -109,7 +80,7 @@ std::vector<int64_t> SqliteDatabase::QueryIntegers(std::string_view sql) {
     } else if (resultCode != SQLITE_DONE) {
         std::string message = sqlite3_errmsg(m_handle);
         sqlite3_finalize(statement);
-        RaiseDatabaseError(m_fileName, message, resultCode);
+        RaiseDatabaseError(Name(), message, resultCode);
     }
     sqlite3_finalize(statement);
     return row;
@@ -129,34 +100,18 @@ void SqliteDatabase::RaiseError(int resultCode) const {
     // The connection's message belongs to its last failure; when that is not this one, SQLite's
     // generic text for the code is the honest description.
     bool sameFailure = (sqlite3_errcode(m_handle) & 0xFF) == (resultCode & 0xFF);
-    RaiseDatabaseError(m_fileName, sameFailure ? sqlite3_errmsg(m_handle) : sqlite3_errstr(resultCode),
+    RaiseDatabaseError(Name(), sameFailure ? sqlite3_errmsg(m_handle) : sqlite3_errstr(resultCode),
                        sameFailure ? sqlite3_extended_errcode(m_handle) : resultCode);
 }
 
-sqlite3_stmt* SqliteDatabase::TakeStatement(std::string_view sql) {
-    auto cached = m_statements.find(sql);
-    if (cached != m_statements.end() && !cached->second.inUse) {
-        cached->second.inUse = true;
-        return cached->second.statement;
-    }
+std::unique_ptr<StatementBackend> SqliteDatabase::Prepare(std::string_view sql) {
     sqlite3_stmt* statement = nullptr;
     int resultCode = sqlite3_prepare_v3(m_handle, sql.data(), static_cast<int>(sql.size()),
                                         SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
     if (resultCode != SQLITE_OK) RaiseError(resultCode);
-    if (cached == m_statements.end())
-        m_statements.emplace(std::string(sql), CachedStatement{statement, true});
-    return statement;
+    return std::make_unique<SqliteStatement>(*this, statement);
 }
 
-void SqliteDatabase::GiveStatement(std::string_view sql, sqlite3_stmt* statement) noexcept {
-    auto cached = m_statements.find(sql);
-    if (cached != m_statements.end() && cached->second.statement == statement) {
-        sqlite3_reset(statement);
-        sqlite3_clear_bindings(statement);
-        cached->second.inUse = false;
-    } else {
-        sqlite3_finalize(statement);
-    }
-}
+void SqliteDatabase::BeginWrite() { ExecuteCached("BEGIN IMMEDIATE"); }
 
 }  // namespace orva::components

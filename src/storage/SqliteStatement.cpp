@@ -2,33 +2,29 @@
 
 #include <sqlite3.h>
 
+#include "storage/SqliteDatabase.h"
+
 namespace orva::components {
 
 using namespace automation;
 
-SqliteStatement::SqliteStatement(SqliteDatabaseRef database, std::string_view sql)
-    : m_database(std::move(database)), m_sql(sql), m_statement(m_database->TakeStatement(m_sql)) {}
+SqliteStatement::~SqliteStatement() { sqlite3_finalize(m_statement); }
 
-SqliteStatement::~SqliteStatement() { m_database->GiveStatement(m_sql, m_statement); }
-
-SqliteStatement& SqliteStatement::Bind(int index, int64_t value) {
+void SqliteStatement::Bind(int index, int64_t value) {
     int resultCode = sqlite3_bind_int64(m_statement, index, value);
-    if (resultCode != SQLITE_OK) m_database->RaiseError(resultCode);
-    return *this;
+    if (resultCode != SQLITE_OK) m_database.RaiseError(resultCode);
 }
 
-SqliteStatement& SqliteStatement::Bind(int index, TextView value) {
+void SqliteStatement::Bind(int index, TextView value) {
     std::string utf8 = ToUtf8(value);
     int resultCode =
         sqlite3_bind_text(m_statement, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-    if (resultCode != SQLITE_OK) m_database->RaiseError(resultCode);
-    return *this;
+    if (resultCode != SQLITE_OK) m_database.RaiseError(resultCode);
 }
 
-SqliteStatement& SqliteStatement::BindNull(int index) {
+void SqliteStatement::BindNull(int index) {
     int resultCode = sqlite3_bind_null(m_statement, index);
-    if (resultCode != SQLITE_OK) m_database->RaiseError(resultCode);
-    return *this;
+    if (resultCode != SQLITE_OK) m_database.RaiseError(resultCode);
 }
 
 bool SqliteStatement::Step() {
@@ -37,7 +33,7 @@ bool SqliteStatement::Step() {
     if (resultCode == SQLITE_DONE) return false;
     // The message must be taken before the reset that a failed step needs.
     try {
-        m_database->RaiseError(resultCode);
+        m_database.RaiseError(resultCode);
     } catch (...) {
         sqlite3_reset(m_statement);
         throw;
@@ -46,6 +42,11 @@ bool SqliteStatement::Step() {
 
 void SqliteStatement::Reset() { sqlite3_reset(m_statement); }
 
+void SqliteStatement::ResetForCache() {
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+}
+
 int SqliteStatement::ColumnCount() const { return sqlite3_column_count(m_statement); }
 
 std::string SqliteStatement::ColumnName(int column) const {
@@ -53,18 +54,18 @@ std::string SqliteStatement::ColumnName(int column) const {
     return name ? name : std::string();
 }
 
-SqliteColumnType SqliteStatement::ColumnType(int column) const {
+ColumnType SqliteStatement::TypeOf(int column) const {
     switch (sqlite3_column_type(m_statement, column)) {
         case SQLITE_INTEGER:
-            return SqliteColumnType::Integer;
+            return ColumnType::Integer;
         case SQLITE_FLOAT:
-            return SqliteColumnType::Real;
+            return ColumnType::Real;
         case SQLITE_TEXT:
-            return SqliteColumnType::Text;
+            return ColumnType::Text;
         case SQLITE_BLOB:
-            return SqliteColumnType::Blob;
+            return ColumnType::Blob;
         default:
-            return SqliteColumnType::Null;
+            return ColumnType::Null;
     }
 }
 

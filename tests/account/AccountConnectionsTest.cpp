@@ -15,17 +15,17 @@ using automation::AutomationError;
 
 TEST(AccountConnections, AGivenBackConnectionIsLentAgainOutsideAnyTransaction) {
     testing::TestAccount account;
-    SqliteDatabase* first = nullptr;
+    Database* first = nullptr;
     {
-        SqliteDatabaseRef database = OpenAccount(account.Address());
+        DatabaseRef database = OpenAccount(account.Address());
         first = database.get();
     }
     {
-        SqliteDatabaseRef database = OpenAccount(account.Address());
+        DatabaseRef database = OpenAccount(account.Address());
         EXPECT_EQ(database.get(), first) << "the idle connection was not reused";
         database->Execute("BEGIN IMMEDIATE; INSERT INTO t_BizSubSystem VALUES (99, 'x', 'x', 'x')");
     }
-    SqliteDatabaseRef next = OpenAccount(account.Address());
+    DatabaseRef next = OpenAccount(account.Address());
     EXPECT_FALSE(next->InTransaction());
     EXPECT_EQ(next->QueryInteger("SELECT count(*) FROM t_BizSubSystem WHERE FFunctionID = 99"), 0);
     // A second user at the same time gets a connection of its own.

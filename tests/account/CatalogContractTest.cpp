@@ -3,7 +3,7 @@
 #include "account/CatalogContract.h"
 #include "automation/TextHelpers.h"
 #include "storage/SqliteDatabase.h"
-#include "storage/SqliteStatement.h"
+#include "storage/Statement.h"
 #include "support/TestAccount.h"
 
 namespace orva::components {
@@ -17,7 +17,7 @@ using automation::ToUtf8;
 // above: the reader, the writer and the migrations build their SQL from these names alone.
 TEST(CatalogContract, NamesTheAccountsTablesAndColumns) {
     orva::testing::TestAccount account;
-    SqliteDatabaseRef database = SqliteDatabase::Open(account.Path(), SqliteDatabase::OpenMode::ReadOnly);
+    DatabaseRef database = SqliteDatabase::Open(account.Path(), SqliteDatabase::OpenMode::ReadOnly);
     int32_t number = 0;
     for (const CatalogLevel& level : kCatalogLevels) {
         EXPECT_EQ(level.number, ++number);
@@ -37,8 +37,7 @@ TEST(CatalogContract, NamesTheAccountsTablesAndColumns) {
         }
         for (const CatalogAttribute& attribute : level.Attributes())
             columns += ", " + ToUtf8(attribute.field);
-        EXPECT_NO_THROW(SqliteStatement(database, "SELECT " + columns + " FROM " + ToUtf8(level.table)))
-            << columns;
+        EXPECT_NO_THROW(Statement(database, "SELECT " + columns + " FROM " + ToUtf8(level.table))) << columns;
     }
     EXPECT_EQ(FindCatalogLevel(0), nullptr);
     EXPECT_EQ(FindCatalogLevel(5), nullptr);

@@ -16,7 +16,7 @@
 #include "hostctx/Texts.h"
 #include "services/PropertyStore.h"
 #include "storage/SqliteDatabase.h"
-#include "storage/SqliteStatement.h"
+#include "storage/Statement.h"
 #include "support/CatalogueDump.h"
 #include "support/TempDir.h"
 
@@ -44,9 +44,9 @@ std::map<std::string, std::string> SiblingOrders(SqliteDatabase& database) {
         "BY "
         "FIndex, FDetailFuncID) GROUP BY FSubFuncID",
     };
-    auto shared = SqliteDatabaseRef(&database, [](SqliteDatabase*) {});
+    auto shared = DatabaseRef(&database, [](SqliteDatabase*) {});
     for (const char* sql : queries) {
-        SqliteStatement rows(shared, sql);
+        Statement rows(shared, sql);
         while (rows.Step()) orders[ToUtf8(rows.ColumnText(0))] = ToUtf8(rows.ColumnText(1));
     }
     return orders;
@@ -111,11 +111,11 @@ TEST_F(UpgradedAccount, IsCopiedAsideThenMigratedWithKeysByTheLibrarysRuleAndUni
         {"t_TopClass", "FTopClassID = 3", "供应链|供應鏈|SUPPLY CHAIN"},
         {"t_SubSystem", "FSubSysID = 301", "采购管理|採購管理|PURCHASING"},
     };
-    auto shared = SqliteDatabaseRef(database.get(), [](SqliteDatabase*) {});
+    auto shared = DatabaseRef(database.get(), [](SqliteDatabase*) {});
     for (const Key& key : keys) {
-        SqliteStatement row(
-            shared, std::string("SELECT FNameKey_CHS || '|' || FNameKey_CHT || '|' || FNameKey_EN FROM ") +
-                        key.table + " WHERE " + key.condition);
+        Statement row(shared,
+                      std::string("SELECT FNameKey_CHS || '|' || FNameKey_CHT || '|' || FNameKey_EN FROM ") +
+                          key.table + " WHERE " + key.condition);
         ASSERT_TRUE(row.Step()) << key.condition;
         EXPECT_EQ(ToUtf8(row.ColumnText(0)), key.keys) << key.condition;
     }

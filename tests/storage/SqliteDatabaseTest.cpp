@@ -6,8 +6,8 @@
 
 #include "automation/AutomationError.h"
 #include "storage/SqliteDatabase.h"
-#include "storage/SqliteStatement.h"
-#include "storage/SqliteTransaction.h"
+#include "storage/Statement.h"
+#include "storage/Transaction.h"
 #include "support/TempDir.h"
 
 namespace orva::components {
@@ -18,16 +18,16 @@ using automation::FromUtf8;
 using automation::Text;
 using OpenMode = SqliteDatabase::OpenMode;
 
-SqliteDatabaseRef NewDatabase(const orva::testing::TempDir& dir) {
-    SqliteDatabaseRef database = SqliteDatabase::Open((dir / "test.db").string(), OpenMode::Create);
+DatabaseRef NewDatabase(const orva::testing::TempDir& dir) {
+    DatabaseRef database = SqliteDatabase::Open((dir / "test.db").string(), OpenMode::Create);
     database->Execute("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE)");
     return database;
 }
 
 TEST(SqliteDatabase, ErrorsNameTheFileAndKeepSQLitesMessage) {
     orva::testing::TempDir dir;
-    SqliteDatabaseRef database = NewDatabase(dir);
-    SqliteStatement insert(database, "INSERT INTO t (name) VALUES (?1)");
+    DatabaseRef database = NewDatabase(dir);
+    Statement insert(database, "INSERT INTO t (name) VALUES (?1)");
     insert.Bind(1, Text(u"a"));
     insert.Step();
     insert.Reset();
@@ -56,14 +56,14 @@ TEST(SqliteDatabase, OpeningAMissingFileFailsWithoutCreatingIt) {
 
 TEST(SqliteDatabase, TransactionRollsBackUnlessCommitted) {
     orva::testing::TempDir dir;
-    SqliteDatabaseRef database = NewDatabase(dir);
+    DatabaseRef database = NewDatabase(dir);
     {
-        SqliteTransaction transaction(*database);
+        Transaction transaction(*database);
         database->Execute("INSERT INTO t (name) VALUES ('dropped')");
     }
     EXPECT_FALSE(database->InTransaction());
     {
-        SqliteTransaction transaction(*database);
+        Transaction transaction(*database);
         database->Execute("INSERT INTO t (name) VALUES ('kept')");
         transaction.Commit();
     }
@@ -73,15 +73,15 @@ TEST(SqliteDatabase, TransactionRollsBackUnlessCommitted) {
 
 TEST(SqliteDatabase, TextsRoundTripAndLoneSurrogatesAreRefused) {
     orva::testing::TempDir dir;
-    SqliteDatabaseRef database = NewDatabase(dir);
+    DatabaseRef database = NewDatabase(dir);
     const Text name = u"財務會計 \U0001F4B0 Finance";
-    SqliteStatement(database, "INSERT INTO t (name) VALUES (?1)").Bind(1, name).Step();
-    SqliteStatement select(database, "SELECT name, length(name) FROM t");
+    Statement(database, "INSERT INTO t (name) VALUES (?1)").Bind(1, name).Step();
+    Statement select(database, "SELECT name, length(name) FROM t");
     ASSERT_TRUE(select.Step());
     EXPECT_EQ(select.ColumnText(0), name);
     EXPECT_EQ(select.ColumnInteger(1), 14);  // SQLite counts code points: the emoji is one
 
-    SqliteStatement insert(database, "INSERT INTO t (name) VALUES (?1)");
+    Statement insert(database, "INSERT INTO t (name) VALUES (?1)");
     try {
         insert.Bind(1, Text(u"broken \xD800"));
         FAIL() << "a lone surrogate was bound";
@@ -94,10 +94,11 @@ TEST(SqliteDatabase, TextsRoundTripAndLoneSurrogatesAreRefused) {
 // tried again, a constraint failure cannot.
 TEST(SqliteDatabase, ErrorsKeepSQLitesExtendedResultCode) {
     orva::testing::TempDir dir;
-    SqliteDatabaseRef database = NewDatabase(dir);
+    DatabaseRef database = NewDatabase(dir);
     database->Execute("INSERT INTO t (name) VALUES ('a')");
-    SqliteDatabaseRef holder = SqliteDatabase::Open((dir / "test.db").string(), OpenMode::ReadWrite);
-    SqliteDatabaseRef waiter = SqliteDatabase::Open((dir / "test.db").string(), OpenMode::ReadWrite);
+    DatabaseRef holder = SqliteDatabase::Open((dir / "test.db").string(), OpenMode::ReadWrite);
+    std::shared_ptr<SqliteDatabase> waiter =
+        SqliteDatabase::Open((dir / "test.db").string(), OpenMode::ReadWrite);
     waiter->SetBusyTimeout(std::chrono::milliseconds(20));
     struct Case {
         const char* what;
@@ -108,21 +109,21 @@ TEST(SqliteDatabase, ErrorsKeepSQLitesExtendedResultCode) {
     };
     const std::vector<Case> cases = {
         {"duplicate through a statement", false,
-         [&] { SqliteStatement(database, "INSERT INTO t (name) VALUES (?1)").Bind(1, Text(u"a")).Step(); },
-         SQLITE_CONSTRAINT_UNIQUE, sqlite_codes::kConstraint},
+         [&] { Statement(database, "INSERT INTO t (name) VALUES (?1)").Bind(1, Text(u"a")).Step(); },
+         SQLITE_CONSTRAINT_UNIQUE, db_codes::kConstraint},
         {"NOT NULL through Execute", false, [&] { database->Execute("INSERT INTO t (name) VALUES (NULL)"); },
-         SQLITE_CONSTRAINT_NOTNULL, sqlite_codes::kConstraint},
+         SQLITE_CONSTRAINT_NOTNULL, db_codes::kConstraint},
         {"BEGIN IMMEDIATE", true, [&] { waiter->ExecuteCached("BEGIN IMMEDIATE"); }, SQLITE_BUSY,
-         sqlite_codes::kBusy},
+         db_codes::kBusy},
         {"INSERT", true,
-         [&] { SqliteStatement(waiter, "INSERT INTO t (name) VALUES (?1)").Bind(1, Text(u"b")).Step(); },
-         SQLITE_BUSY, sqlite_codes::kBusy},
+         [&] { Statement(waiter, "INSERT INTO t (name) VALUES (?1)").Bind(1, Text(u"b")).Step(); },
+         SQLITE_BUSY, db_codes::kBusy},
         {"read-only connection", false,
          [&] {
              SqliteDatabase::Open((dir / "test.db").string(), OpenMode::ReadOnly)
                  ->Execute("INSERT INTO t (name) VALUES ('c')");
          },
-         SQLITE_READONLY, sqlite_codes::kReadOnly},
+         SQLITE_READONLY, db_codes::kReadOnly},
         {"missing file", false,
          [&] { SqliteDatabase::Open((dir / "missing.db").string(), OpenMode::ReadWrite); }, SQLITE_CANTOPEN,
          SQLITE_CANTOPEN},
@@ -135,12 +136,12 @@ TEST(SqliteDatabase, ErrorsKeepSQLitesExtendedResultCode) {
         } catch (const AutomationError& error) {
             EXPECT_EQ(error.Number(), kDatabaseError) << c.what;
             EXPECT_EQ(error.HelpContext(), c.extendedCode) << c.what << ": " << error.what();
-            EXPECT_EQ(SqliteResultCode(error), c.resultCode) << c.what;
+            EXPECT_EQ(DatabaseResultCode(error), c.resultCode) << c.what;
         }
         if (c.lockHeld) holder->ExecuteCached("ROLLBACK");
     }
-    EXPECT_EQ(SqliteResultCode(AutomationError(kDatabaseError, u"the account failed its check")), 0);
-    EXPECT_EQ(SqliteResultCode(AutomationError(automation::errors::kDeviceIo, u"x", {}, {}, 5)), 0);
+    EXPECT_EQ(DatabaseResultCode(AutomationError(kDatabaseError, u"the account failed its check")), 0);
+    EXPECT_EQ(DatabaseResultCode(AutomationError(automation::errors::kDeviceIo, u"x", {}, {}, 5)), 0);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// SqliteRecordset: a Recordset over a live SQLite query. It holds the statement, and through it the
+// StatementRecordset: a Recordset over a live SQLite query. It holds the statement, and through it the
 // connection, until the last row has been read or Close runs; rows are stepped one at a time as the
 // caller moves, never read ahead into memory. A failing step raises and leaves the recordset at EOF.
 //
@@ -11,15 +11,15 @@
 #include <unordered_map>
 
 #include "catalog/Recordset.h"
-#include "storage/SqliteStatement.h"
+#include "storage/Statement.h"
 
 namespace orva::components {
 
-class SqliteRecordset : public Recordset {
+class StatementRecordset : public Recordset {
 public:
     // Takes over a bound, not yet stepped statement and steps it to its first row. Raises what
     // stepping raises (kDatabaseError with SQLite's message).
-    explicit SqliteRecordset(std::unique_ptr<SqliteStatement> statement);
+    explicit StatementRecordset(std::unique_ptr<Statement> statement);
 
     bool IsEOF() const override { return !m_statement; }
     automation::Variant Field(automation::TextView name) const override;
@@ -33,7 +33,7 @@ private:
     // Steps to the next row; at the end the statement goes back to its connection at once.
     void Advance();
 
-    std::unique_ptr<SqliteStatement> m_statement;  // null at EOF and after Close
+    std::unique_ptr<Statement> m_statement;  // null at EOF and after Close
     struct Columns {
         std::vector<automation::Text> names;  // in the query's column order
     };

@@ -1,4 +1,4 @@
-#include "catalog/SqliteRecordset.h"
+#include "catalog/StatementRecordset.h"
 
 #include <algorithm>
 #include <limits>
@@ -10,7 +10,7 @@ namespace orva::components {
 
 using namespace automation;
 
-SqliteRecordset::SqliteRecordset(std::unique_ptr<SqliteStatement> statement)
+StatementRecordset::StatementRecordset(std::unique_ptr<Statement> statement)
     : m_statement(std::move(statement)) {
     // The column names of a query depend on its SQL text only (the library's queries name their
     // columns), and the services run the same few queries over and over: build the name maps once
@@ -29,7 +29,7 @@ SqliteRecordset::SqliteRecordset(std::unique_ptr<SqliteStatement> statement)
     Advance();
 }
 
-Variant SqliteRecordset::Field(TextView name) const {
+Variant StatementRecordset::Field(TextView name) const {
     // A query has a dozen columns at most, so a linear search beats hashing. Callers nearly always
     // spell a field as the query does; case folding is the fallback.
     const std::vector<Text>& names = m_columns->names;
@@ -48,8 +48,8 @@ Variant SqliteRecordset::Field(TextView name) const {
               u"Either BOF or EOF is True, or the current record has been deleted");
     }
     int index = static_cast<int>(at - names.begin());
-    switch (m_statement->ColumnType(index)) {
-        case SqliteColumnType::Integer: {
+    switch (m_statement->TypeOf(index)) {
+        case ColumnType::Integer: {
             int64_t value = m_statement->ColumnInteger(index);
             if (value >= std::numeric_limits<int32_t>::min() &&
                 value <= std::numeric_limits<int32_t>::max()) {
@@ -57,19 +57,19 @@ Variant SqliteRecordset::Field(TextView name) const {
             }
             return static_cast<double>(value);
         }
-        case SqliteColumnType::Real:
+        case ColumnType::Real:
             return m_statement->ColumnDouble(index);
-        case SqliteColumnType::Text:
+        case ColumnType::Text:
             return m_statement->ColumnText(index);
-        case SqliteColumnType::Null:
+        case ColumnType::Null:
             return NullValue{};
-        case SqliteColumnType::Blob:
+        case ColumnType::Blob:
             break;
     }
     Raise(errors::kTypeMismatch, u"field " + Text(name) + u" holds binary data");
 }
 
-void SqliteRecordset::MoveNext() {
+void StatementRecordset::MoveNext() {
     if (!m_statement) {
         Raise(recordset_errors::kNoCurrentRecord,
               u"Either BOF or EOF is True, or the current record has been deleted");
@@ -77,9 +77,9 @@ void SqliteRecordset::MoveNext() {
     Advance();
 }
 
-void SqliteRecordset::Close() { m_statement.reset(); }
+void StatementRecordset::Close() { m_statement.reset(); }
 
-void SqliteRecordset::Advance() {
+void StatementRecordset::Advance() {
     bool row = false;
     try {
         row = m_statement->Step();
