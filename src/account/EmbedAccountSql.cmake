@@ -14,16 +14,22 @@ set(orva_open "R\"orva_sql(")
 set(orva_close ")orva_sql\"")
 
 # Sets out_var to the array entries {version, "name", R"(sql)"} of the migrations in folder, in
-# ascending order.
-function(orva_migration_entries folder out_var)
+# ascending order; the numbers must run from first_version without gaps, since an opener applies
+# every version after the account's own.
+function(orva_migration_entries folder first_version out_var)
     file(GLOB files CONFIGURE_DEPENDS "${ORVA_DATA_DIR}/sql/${folder}/[0-9][0-9][0-9]_*.sql")
     list(SORT files)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${files})
     set(entries "")
+    set(expected ${first_version})
     foreach(file IN LISTS files)
         get_filename_component(name "${file}" NAME)
         string(REGEX MATCH "^[0-9]+" digits "${name}")
         math(EXPR version "${digits}")
+        if(NOT version EQUAL expected)
+            message(FATAL_ERROR "${file}: expected migration ${expected} (no gaps from ${first_version})")
+        endif()
+        math(EXPR expected "${expected} + 1")
         file(READ "${file}" sql)
         if(sql MATCHES "\\)orva_sql\"")
             message(FATAL_ERROR "${file} contains the raw-string delimiter )orva_sql\"")
@@ -36,8 +42,9 @@ function(orva_migration_entries folder out_var)
     set(${out_var} "${entries}" PARENT_SCOPE)
 endfunction()
 
-orva_migration_entries(schema orva_entries)
-orva_migration_entries(postgres orva_postgres_entries)
+orva_migration_entries(schema 1 orva_entries)
+# A PostgreSQL account starts at version 2 (data/sql/postgres/002_account.sql explains why).
+orva_migration_entries(postgres 2 orva_postgres_entries)
 file(READ "${orva_demo_sql}" orva_demo)
 
 set(orva_generated "${CMAKE_CURRENT_BINARY_DIR}/generated/AccountSql.cpp")

@@ -132,7 +132,8 @@ if command -v sqlite3 >/dev/null; then
           AND indexname NOT IN ('ux_billaction_keynocase', 'ux_orva_account_one_row')
         UNION ALL SELECT 'version|' || schema_version FROM orva_account" | LC_ALL=C sort)
     if [[ "$lite_layout" != "$pg_layout" ]]; then
-        fail "layout differs from the SQLite account's (< SQLite, > PostgreSQL):"$'\n'"$(diff <(echo "$lite_layout") <(echo "$pg_layout") | grep '^[<>]')"
+        differences=$(diff <(echo "$lite_layout") <(echo "$pg_layout") | grep '^[<>]')
+        fail "layout differs from the SQLite account's (< SQLite, > PostgreSQL):"$'\n'"$differences"
     fi
     rm -rf "$(dirname "$lite")"
 else
