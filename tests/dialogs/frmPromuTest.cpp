@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 
 #include "automation/ClassRegistry.h"
 #include "automation/TextHelpers.h"
@@ -367,6 +368,46 @@ TEST(frmPromu, NewBillOnlyWhenTheFirstAnswerIsEmptyAndTheActionsAreReadAgain) {
     Check(*p, u"Base_Item_200000004", true);
     EXPECT_EQ(Texts(p->lvwFuncDetail), std::vector<Text>{u"客户信用额度-维护"});
     EXPECT_EQ(automation::PendingError().number, 0);
+}
+
+// A string loader whose answers carry an edition number, so a test can tell the lookups of one check
+// from those of an earlier one.
+class EditionLoader : public automation::Object {
+public:
+    int edition = 1;
+    automation::Text TypeName() const override { return u"EditionLoader"; }
+    Variant Invoke(automation::TextView name, automation::CallKind kind, std::span<Variant> args) override {
+        if (automation::MemberIs(name, u"LoadString"))
+            return args[0].ToText() + u"#" + automation::Int32ToText(edition);
+        if (kind == automation::CallKind::PropertyLet) {
+            m_properties[Text(name)] = args[0].ToText();
+            return {};
+        }
+        return m_properties[Text(name)];
+    }
+
+private:
+    std::map<Text, Text> m_properties;
+};
+
+TEST(frmPromu, EachCheckTranslatesTheActionNamesAnew) {
+    testing::TestAccount account(true, "EN");
+    auto loader = std::make_shared<EditionLoader>();
+    automation::ScopedClassOverride translations(u"OrvaText.StringLoader", [&] { return loader; });
+    hostctx::ResetModuleState();
+    Promu p = Loaded(kSales);
+    Check(*p, u"Bill", true);
+    const std::vector<Text> first = Texts(p->lvwFuncDetail);
+    ASSERT_EQ(first.size(), 5u);
+    EXPECT_NE(first[0].find(u"#1"), Text::npos);
+    Check(*p, u"Bill", false);
+    loader->edition = 2;
+    Check(*p, u"Bill", true);
+    std::vector<Text> expected = first;
+    for (Text& text : expected) {
+        for (size_t at = text.find(u"#1"); at != Text::npos; at = text.find(u"#1", at)) text[at + 1] = u'2';
+    }
+    EXPECT_EQ(Texts(p->lvwFuncDetail), expected) << "a word translated by an earlier check was used again";
 }
 
 TEST(frmPromu, ActivationPreselectsTheCallersObject) {

@@ -182,14 +182,21 @@ private:
     void FillGroup(int32_t group, const automation::Text& kind);
     void FillReports(int32_t group);
     void AddBillRows(int32_t node);
+    // AddFunctionRow with the number its parameter string ends in, known to the caller.
+    void AddFunctionRow(const automation::Text& entry, std::optional<int32_t> number);
     // The function entry of an object node: its display name and parameter string as a keyed entry.
     automation::Text ObjectEntry(int32_t node, const automation::Text& group) const;
     void RebuildRows(std::vector<ListViewItem> rows);
+    // TranslateText of word, remembered while the outermost tvList_NodeCheck runs.
+    const automation::Text& TranslateWord(const automation::Text& word);
 
     // Tags of the rows of lvwFuncDetail, and how many rows end in each number (RemoveBillRows skips
     // the scan for a number without rows).
     std::unordered_set<automation::Text> m_rowTags;
     std::unordered_map<int32_t, int32_t> m_rowsPerNumber;
+    // Words translated by the running check handling (TranslateWord), and how deep it is nested.
+    std::unordered_map<automation::Text, automation::Text> m_words;
+    int32_t m_checkDepth = 0;
     // "No" texts of the publish data.
     std::unordered_set<automation::Text> m_publishTexts;
 };

@@ -155,6 +155,15 @@ void frmPromu::tvList_Collapse(int32_t node) {
 }
 
 void frmPromu::tvList_NodeCheck(int32_t node) {
+    // The outermost call owns the words translated while it runs: a group of a thousand bills names
+    // the same few actions a thousand times, and the language cannot change inside one handler.
+    struct WordScope {
+        frmPromu& form;
+        explicit WordScope(frmPromu& f) : form(f) { ++form.m_checkDepth; }
+        ~WordScope() {
+            if (--form.m_checkDepth == 0) form.m_words.clear();
+        }
+    } scope(*this);
     // Skip mode: a failing step is passed over and no message is shown.
     const bool checked = tvList.Node(node).checked;
     // Every child follows, also one whose mark was already right: its rows are added or removed again.
@@ -215,6 +224,8 @@ void frmPromu::AddBillRows(int32_t node) {
     automation::RunIgnoring([&] { list = read(); });
     if (!list) return;
 
+    // Every row's parameter string ends in "|" + tag, so the rows share the number after its last "|".
+    const std::optional<int32_t> tagNumber = TagNumber(tag);
     for (int32_t i = 1; i <= list->Count(); ++i) {
         const Text& key = list->Key(i);
         ObjectRef action;
@@ -224,7 +235,7 @@ void frmPromu::AddBillRows(int32_t node) {
         };
         std::optional<Text> display;
         automation::RunIgnoring([&] {
-            display = hostctx::FormatText(u"%1-%2", {name, hostctx::TranslateText(field(u"FName").ToText())});
+            display = hostctx::FormatText(u"%1-%2", {name, TranslateWord(field(u"FName").ToText())});
         });
         if (!display) continue;
         int32_t environment = 0;
@@ -239,18 +250,28 @@ void frmPromu::AddBillRows(int32_t node) {
         } else {
             prefix = listPlace ? u"List|" : (form ? u"Bill|" : nullptr);
         }
-        if (prefix)
-            automation::RunIgnoring([&] { AddFunctionRow(ComposeKeyedEntry(*display, prefix + tag)); });
+        if (prefix) {
+            automation::RunIgnoring(
+                [&] { AddFunctionRow(ComposeKeyedEntry(*display, prefix + tag), tagNumber); });
+        }
     }
+}
+
+const Text& frmPromu::TranslateWord(const Text& word) {
+    auto known = m_words.find(word);
+    if (known == m_words.end()) known = m_words.emplace(word, hostctx::TranslateText(word)).first;
+    return known->second;
 }
 
 // ---- Function rows ------------------------------------------------------------------------------
 
-void frmPromu::AddFunctionRow(const Text& entry) {
+void frmPromu::AddFunctionRow(const Text& entry) { AddFunctionRow(entry, TagNumber(entry)); }
+
+void frmPromu::AddFunctionRow(const Text& entry, std::optional<int32_t> number) {
     if (!m_rowTags.insert(entry).second) return;
     const int32_t row = lvwFuncDetail.AddItem(core::KeyedEntryDisplay(entry), entry);
     lvwFuncDetail.SetSelected(row, true);
-    if (std::optional<int32_t> number = TagNumber(entry)) ++m_rowsPerNumber[*number];
+    if (number) ++m_rowsPerNumber[*number];
 }
 
 void frmPromu::RemoveFunctionRow(const Text& entry) {
