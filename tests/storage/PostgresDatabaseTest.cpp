@@ -217,6 +217,34 @@ TEST_F(PostgresDatabaseTest, ColumnNamesAreSpelledAsInTheSqlBeforeAndAfterSteppi
     }
 }
 
+// The cache hands a statement back reset and unbound; a second statement for SQL whose cached one is
+// in use is prepared on its own and removed from the server when given back.
+TEST_F(PostgresDatabaseTest, StatementsComeBackFromTheCacheUnboundAndExtraOnesAreDeallocated) {
+    const char* sql = "SELECT ?1::text, ?2::text";
+    auto prepared = [&] { return m_database->QueryInteger("SELECT count(*) FROM pg_prepared_statements"); };
+    {
+        Statement first(m_database, sql);
+        first.Bind(1, Text(u"a")).Bind(2, Text(u"b"));
+        ASSERT_TRUE(first.Step());
+        first.Reset();  // keeps the bindings
+        ASSERT_TRUE(first.Step());
+        EXPECT_EQ(first.ColumnText(1), u"b");
+        {
+            Statement second(m_database, sql);
+            second.Bind(1, Text(u"c"));
+            ASSERT_TRUE(second.Step());
+            EXPECT_EQ(second.TypeOf(1), ColumnType::Null);
+            EXPECT_EQ(prepared(), 2);
+        }
+        EXPECT_EQ(prepared(), 1);
+    }
+    Statement again(m_database, sql);
+    again.Bind(1, Text(u"d"));
+    ASSERT_TRUE(again.Step());
+    EXPECT_EQ(again.ColumnText(0), u"d");
+    EXPECT_EQ(again.TypeOf(1), ColumnType::Null);
+}
+
 // Callers tell the failures apart by SQLite's result codes, whatever server holds the account.
 TEST_F(PostgresDatabaseTest, ServerErrorsCarryTheirMessageAndSQLitesResultCode) {
     std::shared_ptr<PostgresDatabase> holder = PostgresDatabase::Open(m_scratch->Uri(), false);
