@@ -48,6 +48,9 @@ public:
     // True from BEGIN until COMMIT or ROLLBACK, also after a failed statement inside it (the
     // transaction then only accepts ROLLBACK), and on a lost connection.
     bool InTransaction() const override;
+    // Also reads what the server sent while the connection lay idle: a terminated backend's goodbye
+    // or the closed socket of a server that went away make the connection lost from here on.
+    bool ConnectionLost() override;
     // BEGIN, at READ COMMITTED: the caller locks the rows it depends on (SELECT ... FOR UPDATE).
     void BeginWrite() override;
 
