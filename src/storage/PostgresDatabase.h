@@ -6,6 +6,10 @@
 // SQLite's result code as help context (ResultCodeOfSqlState), so callers handle a unique violation
 // or a lock timeout the same on both backends.
 //
+// Unlike SQLite, a statement that fails inside a transaction (even one that does not prepare) aborts
+// the whole transaction on the server: it then accepts only ROLLBACK or ROLLBACK TO a savepoint (which
+// Transaction runs), and a COMMIT of it raises instead of passing for committed.
+//
 // A lost connection (the server went away, the backend was terminated) raises "<name>: the connection
 // to the server was lost: <message>" with help context 10 (SQLite's I/O error); the connection stays
 // unusable and every later call raises the same error. Nothing reconnects behind the caller's back: a
