@@ -17,6 +17,11 @@ struct AccountMigration {
 // Every migration, in ascending version order, numbered 1, 2, ... without gaps.
 std::span<const AccountMigration> AccountMigrations();
 
+// The migrations of an account on PostgreSQL (data/sql/postgres), in ascending version order: the
+// first creates the layout of its version at once; later ones carry the number of the SQLite file
+// of the same version.
+std::span<const AccountMigration> PostgresAccountMigrations();
+
 // The demo account's data, for an account of schema version kDemoSchemaVersion that holds no data yet.
 std::string_view DemoAccountSql();
 inline constexpr int32_t kDemoSchemaVersion = 1;

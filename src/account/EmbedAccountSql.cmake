@@ -28,6 +28,23 @@ endforeach()
 if(orva_entries STREQUAL "")
     message(FATAL_ERROR "no migrations found in ${ORVA_DATA_DIR}/sql/schema")
 endif()
+file(GLOB orva_pg_migration_files CONFIGURE_DEPENDS "${ORVA_DATA_DIR}/sql/postgres/[0-9][0-9][0-9]_*.sql")
+list(SORT orva_pg_migration_files)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${orva_pg_migration_files})
+set(orva_pg_entries "")
+foreach(file IN LISTS orva_pg_migration_files)
+    get_filename_component(name "${file}" NAME)
+    string(REGEX MATCH "^[0-9]+" digits "${name}")
+    math(EXPR version "${digits}")
+    file(READ "${file}" sql)
+    if(sql MATCHES "\\)orva_sql\"")
+        message(FATAL_ERROR "${file} contains the raw-string delimiter )orva_sql\"")
+    endif()
+    string(APPEND orva_pg_entries "    {${version}, \"postgres/${name}\", ${orva_open}${sql}${orva_close}},\n")
+endforeach()
+if(orva_pg_entries STREQUAL "")
+    message(FATAL_ERROR "no migrations found in ${ORVA_DATA_DIR}/sql/postgres")
+endif()
 file(READ "${orva_demo_sql}" orva_demo)
 
 set(orva_generated "${CMAKE_CURRENT_BINARY_DIR}/generated/AccountSql.cpp")
@@ -43,11 +60,16 @@ namespace {
 constexpr AccountMigration kMigrations[] = {
 ${orva_entries}};
 
+constexpr AccountMigration kPostgresMigrations[] = {
+${orva_pg_entries}};
+
 constexpr std::string_view kDemo = ${orva_open}${orva_demo}${orva_close};
 
 }  // namespace
 
 std::span<const AccountMigration> AccountMigrations() { return kMigrations; }
+
+std::span<const AccountMigration> PostgresAccountMigrations() { return kPostgresMigrations; }
 
 std::string_view DemoAccountSql() { return kDemo; }
 
