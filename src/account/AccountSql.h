@@ -9,7 +9,7 @@
 namespace orva::components {
 
 struct AccountMigration {
-    int32_t version;        // the number of the file: migration N sets user_version to N
+    int32_t version;        // the number of the file: migration N sets the schema version to N
     std::string_view name;  // file name, for error messages
     std::string_view sql;   // the file's statements, without BEGIN/COMMIT
 };
@@ -17,9 +17,9 @@ struct AccountMigration {
 // Every migration, in ascending version order, numbered 1, 2, ... without gaps.
 std::span<const AccountMigration> AccountMigrations();
 
-// The migrations of an account on PostgreSQL (data/sql/postgres), in ascending version order: the
-// first creates the layout of its version at once; later ones carry the number of the SQLite file
-// of the same version.
+// The migrations of an account on PostgreSQL, in ascending version order without gaps. The first is
+// version 2: it creates the layout SQLite reaches with its migrations 1 and 2 and sets
+// orva_account.schema_version to 2; a later version N has a file in both dialects.
 std::span<const AccountMigration> PostgresAccountMigrations();
 
 // The demo account's data, for an account of schema version kDemoSchemaVersion that holds no data yet.

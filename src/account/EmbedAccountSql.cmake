@@ -2,49 +2,49 @@
 # (account/AccountSql.h declares them). Included from src/CMakeLists.txt after the account
 # layer is defined.
 #
-# Migrations are data/sql/schema/NNN_*.sql; the glob is re-checked at every build, so a new
-# migration file is picked up without re-running CMake by hand.
+# Migrations are data/sql/schema/NNN_*.sql (SQLite) and data/sql/postgres/NNN_*.sql (PostgreSQL);
+# the globs are re-checked at every build, so a new migration file is picked up without re-running
+# CMake by hand.
 
-file(GLOB orva_migration_files CONFIGURE_DEPENDS "${ORVA_DATA_DIR}/sql/schema/[0-9][0-9][0-9]_*.sql")
-list(SORT orva_migration_files)
 set(orva_demo_sql "${ORVA_DATA_DIR}/sql/demo/demo_account.sql")
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${orva_migration_files} ${orva_demo_sql})
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${orva_demo_sql})
 
 # A raw string literal whose delimiter no SQL file contains.
 set(orva_open "R\"orva_sql(")
 set(orva_close ")orva_sql\"")
 
-set(orva_entries "")
-foreach(file IN LISTS orva_migration_files)
-    get_filename_component(name "${file}" NAME)
-    string(REGEX MATCH "^[0-9]+" digits "${name}")
-    math(EXPR version "${digits}")
-    file(READ "${file}" sql)
-    if(sql MATCHES "\\)orva_sql\"")
-        message(FATAL_ERROR "${file} contains the raw-string delimiter )orva_sql\"")
+# Sets out_var to the array entries {version, "name", R"(sql)"} of the migrations in folder, in
+# ascending order; the numbers must run from first_version without gaps, since an opener applies
+# every version after the account's own.
+function(orva_migration_entries folder first_version out_var)
+    file(GLOB files CONFIGURE_DEPENDS "${ORVA_DATA_DIR}/sql/${folder}/[0-9][0-9][0-9]_*.sql")
+    list(SORT files)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${files})
+    set(entries "")
+    set(expected ${first_version})
+    foreach(file IN LISTS files)
+        get_filename_component(name "${file}" NAME)
+        string(REGEX MATCH "^[0-9]+" digits "${name}")
+        math(EXPR version "${digits}")
+        if(NOT version EQUAL expected)
+            message(FATAL_ERROR "${file}: expected migration ${expected} (no gaps from ${first_version})")
+        endif()
+        math(EXPR expected "${expected} + 1")
+        file(READ "${file}" sql)
+        if(sql MATCHES "\\)orva_sql\"")
+            message(FATAL_ERROR "${file} contains the raw-string delimiter )orva_sql\"")
+        endif()
+        string(APPEND entries "    {${version}, \"${name}\", ${orva_open}${sql}${orva_close}},\n")
+    endforeach()
+    if(entries STREQUAL "")
+        message(FATAL_ERROR "no migrations found in ${ORVA_DATA_DIR}/sql/${folder}")
     endif()
-    string(APPEND orva_entries "    {${version}, \"${name}\", ${orva_open}${sql}${orva_close}},\n")
-endforeach()
-if(orva_entries STREQUAL "")
-    message(FATAL_ERROR "no migrations found in ${ORVA_DATA_DIR}/sql/schema")
-endif()
-file(GLOB orva_pg_migration_files CONFIGURE_DEPENDS "${ORVA_DATA_DIR}/sql/postgres/[0-9][0-9][0-9]_*.sql")
-list(SORT orva_pg_migration_files)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${orva_pg_migration_files})
-set(orva_pg_entries "")
-foreach(file IN LISTS orva_pg_migration_files)
-    get_filename_component(name "${file}" NAME)
-    string(REGEX MATCH "^[0-9]+" digits "${name}")
-    math(EXPR version "${digits}")
-    file(READ "${file}" sql)
-    if(sql MATCHES "\\)orva_sql\"")
-        message(FATAL_ERROR "${file} contains the raw-string delimiter )orva_sql\"")
-    endif()
-    string(APPEND orva_pg_entries "    {${version}, \"postgres/${name}\", ${orva_open}${sql}${orva_close}},\n")
-endforeach()
-if(orva_pg_entries STREQUAL "")
-    message(FATAL_ERROR "no migrations found in ${ORVA_DATA_DIR}/sql/postgres")
-endif()
+    set(${out_var} "${entries}" PARENT_SCOPE)
+endfunction()
+
+orva_migration_entries(schema 1 orva_entries)
+# A PostgreSQL account starts at version 2 (data/sql/postgres/002_account.sql explains why).
+orva_migration_entries(postgres 2 orva_postgres_entries)
 file(READ "${orva_demo_sql}" orva_demo)
 
 set(orva_generated "${CMAKE_CURRENT_BINARY_DIR}/generated/AccountSql.cpp")
@@ -61,7 +61,7 @@ constexpr AccountMigration kMigrations[] = {
 ${orva_entries}};
 
 constexpr AccountMigration kPostgresMigrations[] = {
-${orva_pg_entries}};
+${orva_postgres_entries}};
 
 constexpr std::string_view kDemo = ${orva_open}${orva_demo}${orva_close};
 
