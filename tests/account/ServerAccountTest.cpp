@@ -127,7 +127,7 @@ TEST(ServerAccount, ADatabaseOfAnotherProgramOrANewerSchemaIsRefusedUnchanged) {
 
 TEST(ServerAccount, TheDemoOnAServerIsTheFilesDemoAndNewNodesContinueItsIdentifiers) {
     ORVA_REQUIRE_POSTGRES();
-    testing::TestAccount file(true);
+    testing::TestAccount file(true, true);
     ScratchPostgresDatabase scratch;
     CreateServerAccount(scratch.Uri(), {.demo = true});
     EXPECT_EQ(orva::testing::CataloguePaths(scratch.Uri()), orva::testing::CataloguePaths(file.FileName()));

@@ -107,7 +107,7 @@ constexpr const char* kMixedCaseActions =
 
 TEST(ServerCatalog, EveryReadingServiceAnswersAsOnAFile) {
     ORVA_REQUIRE_POSTGRES();
-    testing::TestAccount file(true);
+    testing::TestAccount file(true, true);
     ScratchPostgresDatabase scratch;
     CreateServerAccount(scratch.Uri(), {.demo = true});
     SqliteDatabase::Open(file.FileName(), SqliteDatabase::OpenMode::ReadWrite)->Execute(kMixedCaseActions);

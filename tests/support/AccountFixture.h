@@ -20,11 +20,12 @@
 namespace orva::components::testing {
 
 // With ORVA_TEST_BACKEND=postgres the account is a scratch database on the test server, and
-// FileName() is its URI (TestBackend.h).
+// FileName() is its URI (TestBackend.h); alwaysFile makes a file whatever the environment says (the
+// file to compare a server account with).
 class TestAccount {
 public:
-    explicit TestAccount(bool demo = true) {
-        if (orva::testing::AccountsOnServer()) {
+    explicit TestAccount(bool demo = true, bool alwaysFile = false) {
+        if (orva::testing::AccountsOnServer() && !alwaysFile) {
             orva::testing::CheckServerForAccounts();
             m_server = std::make_unique<orva::testing::ScratchPostgresDatabase>();
             CreateServerAccount(m_server->Uri(), {.demo = demo});
