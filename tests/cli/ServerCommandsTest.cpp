@@ -2,6 +2,7 @@
 
 #include "account/AccountConnections.h"
 #include "cli/CliRunner.h"
+#include "cli/HostContext.h"
 #include "storage/PostgresDatabase.h"
 #include "support/CatalogueDump.h"
 #include "support/PostgresServer.h"
@@ -71,6 +72,32 @@ TEST(ServerCommands, ADryRunOnAServerChangesNothingAndPrintsWhatTheRunThenPrints
     ASSERT_EQ(real.status, 0) << real.err;
     EXPECT_EQ(real.out, dry.out.substr(dry.out.find('\n') + 1));
     EXPECT_GT(CountOn(uri, total), nodes);
+}
+
+TEST(ServerCommands, ACatalogUriReachesThePropertiesStringAsItIsAndIsComparedAsAnAccount) {
+    const std::string uri = "postgresql://orva:pw@db:5432/acct";
+    struct Case {
+        std::string catalog, props;
+        const char* problem;  // part of the message, "" for none
+    };
+    const Case cases[] = {
+        {uri, "", ""},
+        {uri, "ConnectString=" + uri + ";", ""},
+        {uri, "ConnectString=postgresql://orva:pw@db:5432/other;", "names another account"},
+        {uri, "ConnectString=sqlite:" + uri + ";", "names another account"},
+        {"postgresql://orva:pw@db/a;b", "", "cannot be passed on"},
+    };
+    for (const Case& c : cases) {
+        HostOptions host;
+        host.catalog = c.catalog;
+        host.props = c.props;
+        std::string problem = CheckHostOptions(host);
+        if (*c.problem == '\0') EXPECT_EQ(problem, "") << c.props;
+        EXPECT_NE(problem.find(c.problem), std::string::npos) << c.props << ": " << problem;
+        EXPECT_EQ(problem.find("pw"), std::string::npos) << problem;
+        if (problem.empty())
+            EXPECT_NE(ComposePropsString(host).find("ConnectString=" + uri + ";"), std::string::npos);
+    }
 }
 
 TEST(ServerCommands, AServerThatCannotBeReachedGivesOneLineWithoutThePassword) {
