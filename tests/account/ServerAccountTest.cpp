@@ -178,6 +178,19 @@ TEST(ServerAccount, APinnedTransactionIsTheAccountsConnectionAndLeavesNothingBeh
     DatabaseRef after = OpenAccount(address);
     EXPECT_FALSE(after->InTransaction());
     EXPECT_EQ(after->QueryInteger(count), 0);
+
+    // Lending as for a file: a connection given back is lent again, one given back inside a
+    // transaction is closed (its work rolled back), never lent to the next user.
+    Database* first = after.get();
+    after.reset();
+    DatabaseRef again = OpenAccount(address);
+    EXPECT_EQ(again.get(), first);
+    again->Execute("BEGIN");
+    again->Execute(insert);
+    again.reset();
+    DatabaseRef next = OpenAccount(address);
+    EXPECT_FALSE(next->InTransaction());
+    EXPECT_EQ(next->QueryInteger(count), 0);
 }
 
 }  // namespace
