@@ -107,6 +107,10 @@ public:
     virtual bool IsReadOnly() const = 0;
     // True inside an explicit transaction (BEGIN ... not yet ended).
     virtual bool InTransaction() const = 0;
+    // True when the connection can no longer be used: a server connection that was lost, or that the
+    // server closed while it lay idle (found without a round trip). A pool drops such a connection
+    // instead of lending it. A file connection is never lost.
+    virtual bool ConnectionLost() { return false; }
 
     // Starts a write transaction that holds what it reads until it ends. SQLite: BEGIN IMMEDIATE (the
     // whole file's write lock, taken at once). A server: BEGIN; the caller locks the rows it depends

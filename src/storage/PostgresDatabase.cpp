@@ -1,7 +1,9 @@
 #include "storage/PostgresDatabase.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -28,6 +30,19 @@ std::string OneLine(std::string_view message) {
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();
     return line;
+}
+
+// The first line of a libpq message without the severity the server put before it ("FATAL:  "):
+// after a failed command the first line says what happened, the rest is libpq's guessing.
+std::string FirstLine(std::string_view message) {
+    message = message.substr(0, message.find('\n'));
+    for (std::string_view severity : {"FATAL:", "ERROR:", "PANIC:"}) {
+        if (message.starts_with(severity)) {
+            message.remove_prefix(severity.size());
+            message.remove_prefix(std::min(message.find_first_not_of(' '), message.size()));
+        }
+    }
+    return std::string(message);
 }
 
 // The first keyword of sql, upper-cased (ASCII).
@@ -113,7 +128,7 @@ pg_result* PostgresDatabase::CheckResult(pg_result* result, std::string_view sql
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     std::string sqlState = state ? state : "";
-    std::string message = primary ? primary : OneLine(PQerrorMessage(m_handle));
+    std::string message = primary ? primary : FirstLine(PQerrorMessage(m_handle));
     if (message.empty()) message = "unknown failure";
     PQclear(result);
     if (PQstatus(m_handle) == CONNECTION_BAD || IsLostSqlState(sqlState)) {
@@ -141,6 +156,20 @@ std::vector<int64_t> PostgresDatabase::QueryIntegers(std::string_view sql) {
     }
     PQclear(result);
     return row;
+}
+
+bool PostgresDatabase::ConnectionLost() {
+    if (!m_lostMessage.empty()) return true;
+    // An idle connection receives nothing but the odd notice, or the server's last message before it
+    // closes the socket; a few reads find the end of the stream.
+    for (int read = 0; read < 4 && PQstatus(m_handle) == CONNECTION_OK; ++read) {
+        pollfd socket{PQsocket(m_handle), POLLIN, 0};
+        if (poll(&socket, 1, 0) <= 0 || PQconsumeInput(m_handle) == 0) break;
+    }
+    if (PQstatus(m_handle) == CONNECTION_OK) return false;
+    m_lostMessage = FirstLine(PQerrorMessage(m_handle));
+    if (m_lostMessage.empty()) m_lostMessage = "the server closed the connection";
+    return true;
 }
 
 bool PostgresDatabase::InTransaction() const { return PQtransactionStatus(m_handle) != PQTRANS_IDLE; }

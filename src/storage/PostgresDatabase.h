@@ -6,6 +6,10 @@
 // SQLite's result code as help context (ResultCodeOfSqlState), so callers handle a unique violation
 // or a lock timeout the same on both backends.
 //
+// Unlike SQLite, a statement that fails inside a transaction (even one that does not prepare) aborts
+// the whole transaction on the server: it then accepts only ROLLBACK or ROLLBACK TO a savepoint (which
+// Transaction runs), and a COMMIT of it raises instead of passing for committed.
+//
 // A lost connection (the server went away, the backend was terminated) raises "<name>: the connection
 // to the server was lost: <message>" with help context 10 (SQLite's I/O error); the connection stays
 // unusable and every later call raises the same error. Nothing reconnects behind the caller's back: a
@@ -48,6 +52,9 @@ public:
     // True from BEGIN until COMMIT or ROLLBACK, also after a failed statement inside it (the
     // transaction then only accepts ROLLBACK), and on a lost connection.
     bool InTransaction() const override;
+    // Also reads what the server sent while the connection lay idle: a terminated backend's goodbye
+    // or the closed socket of a server that went away make the connection lost from here on.
+    bool ConnectionLost() override;
     // BEGIN, at READ COMMITTED: the caller locks the rows it depends on (SELECT ... FOR UPDATE).
     void BeginWrite() override;
 

@@ -25,7 +25,8 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     // Bind a parameter. Text is written as UTF-8; a lone surrogate raises 5 (nothing altered is
-    // stored). A bad parameter index raises kDatabaseError.
+    // stored), and on a server, which cannot store U+0000, a text holding it raises kDatabaseError
+    // (help context 20). A bad parameter index raises kDatabaseError.
     Statement& Bind(int index, int64_t value) {
         m_statement->Bind(index, value);
         return *this;

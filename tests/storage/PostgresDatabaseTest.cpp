@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <thread>
 
 #include "automation/AutomationError.h"
 #include "storage/PostgresDatabase.h"
@@ -217,6 +218,34 @@ TEST_F(PostgresDatabaseTest, ColumnNamesAreSpelledAsInTheSqlBeforeAndAfterSteppi
     }
 }
 
+// The cache hands a statement back reset and unbound; a second statement for SQL whose cached one is
+// in use is prepared on its own and removed from the server when given back.
+TEST_F(PostgresDatabaseTest, StatementsComeBackFromTheCacheUnboundAndExtraOnesAreDeallocated) {
+    const char* sql = "SELECT ?1::text, ?2::text";
+    auto prepared = [&] { return m_database->QueryInteger("SELECT count(*) FROM pg_prepared_statements"); };
+    {
+        Statement first(m_database, sql);
+        first.Bind(1, Text(u"a")).Bind(2, Text(u"b"));
+        ASSERT_TRUE(first.Step());
+        first.Reset();  // keeps the bindings
+        ASSERT_TRUE(first.Step());
+        EXPECT_EQ(first.ColumnText(1), u"b");
+        {
+            Statement second(m_database, sql);
+            second.Bind(1, Text(u"c"));
+            ASSERT_TRUE(second.Step());
+            EXPECT_EQ(second.TypeOf(1), ColumnType::Null);
+            EXPECT_EQ(prepared(), 2);
+        }
+        EXPECT_EQ(prepared(), 1);
+    }
+    Statement again(m_database, sql);
+    again.Bind(1, Text(u"d"));
+    ASSERT_TRUE(again.Step());
+    EXPECT_EQ(again.ColumnText(0), u"d");
+    EXPECT_EQ(again.TypeOf(1), ColumnType::Null);
+}
+
 // Callers tell the failures apart by SQLite's result codes, whatever server holds the account.
 TEST_F(PostgresDatabaseTest, ServerErrorsCarryTheirMessageAndSQLitesResultCode) {
     std::shared_ptr<PostgresDatabase> holder = PostgresDatabase::Open(m_scratch->Uri(), false);
@@ -311,29 +340,45 @@ TEST_F(PostgresDatabaseTest, TransactionsAndSavepointsCommitOrRollBack) {
     EXPECT_EQ(count(), 2);
 }
 
+// Whether the loss shows first in a call or in a pool's check of an idle connection, the connection
+// stays lost and every call raises the same error.
 TEST_F(PostgresDatabaseTest, ATerminatedBackendIsALostConnectionForGood) {
-    Statement select(m_database, "SELECT name FROM t WHERE id = ?1");
-    int64_t pid = m_database->QueryInteger("SELECT pg_backend_pid()");
     DatabaseRef killer = PostgresDatabase::Open(m_scratch->Uri(), false);
-    EXPECT_EQ(killer->QueryInteger("SELECT pg_terminate_backend(" + std::to_string(pid) + ")::int"), 1);
-
-    const std::function<void()> calls[] = {
-        [&] { select.Bind(1, 1).Step(); },
-        [&] { m_database->Execute("SELECT 1"); },
-        [&] { m_database->QueryIntegers("SELECT 1"); },
-        [&] { Transaction transaction(*m_database); },
-        [&] { Statement(m_database, "SELECT 2"); },
-    };
-    Text first;
-    for (const auto& call : calls) {
-        AutomationError error = ErrorOf(call);
-        EXPECT_EQ(error.HelpContext(), 10);
-        std::string description = ToUtf8(error.Description());
-        EXPECT_TRUE(description.starts_with(m_database->Name() + ": the connection to the server was lost: "))
-            << description;
-        if (first.empty()) first = error.Description();
-        EXPECT_EQ(error.Description(), first);
+    for (bool checkedWhileIdle : {false, true}) {
+        DatabaseRef victim = PostgresDatabase::Open(m_scratch->Uri(), false);
+        Statement select(victim, "SELECT name FROM t WHERE id = ?1");
+        EXPECT_FALSE(victim->ConnectionLost());
+        int64_t pid = victim->QueryInteger("SELECT pg_backend_pid()");
+        EXPECT_EQ(killer->QueryInteger("SELECT pg_terminate_backend(" + std::to_string(pid) + ")::int"), 1);
+        if (checkedWhileIdle) {
+            // The backend ends a moment after the signal.
+            bool lost = false;
+            for (int wait = 0; wait < 200 && !(lost = victim->ConnectionLost()); ++wait) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(25));
+            }
+            EXPECT_TRUE(lost);
+        }
+        const std::function<void()> calls[] = {
+            [&] { select.Bind(1, 1).Step(); },          [&] { victim->Execute("SELECT 1"); },
+            [&] { victim->QueryIntegers("SELECT 1"); }, [&] { Transaction transaction(*victim); },
+            [&] { Statement(victim, "SELECT 2"); },
+        };
+        Text first;
+        for (const auto& call : calls) {
+            AutomationError error = ErrorOf(call);
+            EXPECT_EQ(error.HelpContext(), 10);
+            std::string description = ToUtf8(error.Description());
+            EXPECT_TRUE(description.starts_with(victim->Name() + ": the connection to the server was lost: "))
+                << description;
+            EXPECT_EQ(description.find('\n'), std::string::npos) << description;
+            if (first.empty()) first = error.Description();
+            EXPECT_EQ(error.Description(), first);
+        }
+        EXPECT_TRUE(victim->ConnectionLost());
+        EXPECT_TRUE(victim->InTransaction());  // so a pool never takes it back
     }
+    EXPECT_FALSE(killer->ConnectionLost());
+    EXPECT_FALSE(m_database->ConnectionLost());
 }
 
 // A port that takes connections but never answers, as a server that hangs or a firewall that
