@@ -67,8 +67,8 @@ DatabaseRef Lend(std::unique_ptr<Database> database, std::string key, FileIdenti
     std::weak_ptr<Pool> weakPool = ThePool();
     return DatabaseRef(database.release(), [weakPool, key = std::move(key), identity](Database* raw) {
         std::unique_ptr<Database> returned(raw);
-        // Closing it rolls back; a server connection that was lost reports a transaction too.
-        if (returned->InTransaction()) return;
+        // Closing it rolls back; a server connection that was lost is of no use to anybody.
+        if (returned->InTransaction() || returned->ConnectionLost()) return;
         std::shared_ptr<Pool> pool = weakPool.lock();
         if (!pool) return;
         std::lock_guard lock(pool->mutex);
@@ -115,10 +115,13 @@ DatabaseRef OpenAccount(const AccountAddress& address) {
             entry.identity = identity;
             entry.prepared = false;
         }
-        if (!entry.idle.empty()) {
+        // A server may have closed an idle connection (a restart, an administrator ending sessions):
+        // such a connection is dropped, not lent, so the caller does not fail on it.
+        while (!entry.idle.empty()) {
             std::unique_ptr<Database> database = std::move(entry.idle.back());
             entry.idle.pop_back();
-            return Lend(std::move(database), std::move(key), identity);
+            if (!database->ConnectionLost()) return Lend(std::move(database), std::move(key), identity);
+            stale.push_back(std::move(database));
         }
         prepared = entry.prepared;
     }

@@ -191,6 +191,17 @@ TEST(ServerAccount, APinnedTransactionIsTheAccountsConnectionAndLeavesNothingBeh
     DatabaseRef next = OpenAccount(address);
     EXPECT_FALSE(next->InTransaction());
     EXPECT_EQ(next->QueryInteger(count), 0);
+
+    // The server ends the idle connection (a restart, an administrator): the next user gets a new one.
+    next.reset();
+    auto admin = PostgresDatabase::Open(scratch.Uri(), false);
+    const char* others =
+        "FROM pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid()";
+    admin->Execute(std::string("SELECT pg_terminate_backend(pid) ") + others);
+    for (int wait = 0; wait < 100 && admin->QueryInteger(std::string("SELECT count(*) ") + others) > 0;
+         ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(OpenAccount(address)->QueryInteger(count), 0);
 }
 
 }  // namespace
