@@ -1,7 +1,8 @@
 #pragma once
 // OrvaData.CatalogWriter: creates nodes of the console catalogue in an account database.
 //
-// Every create call is one BEGIN IMMEDIATE transaction and returns the identifier (Long) of the node.
+// Every create call is one transaction (on SQLite BEGIN IMMEDIATE; on a server a transaction that
+// locks the parent's row, see below) and returns the identifier (Long) of the node.
 // A node has a name in each language (…_CHS, …_CHT, …_EN) and a name key per language
 // (FNameKey_CHS, ...): CatalogNameKey (account/CatalogContract.h) of that name, the rule by which
 // deployments find nodes by name.
@@ -13,8 +14,13 @@
 // one of the new node's keys (a function detail: and whose class parameter is exactly equal) and,
 // when there is one, returns that node's identifier and changes nothing. The write lock taken at
 // BEGIN IMMEDIATE makes the look-up and the insert one step: the second of two concurrent creates
-// waits (busy timeout), then finds the first one's node. Under one parent no two siblings share a
-// name key in any language (function details: with an equal class parameter).
+// waits (busy timeout), then finds the first one's node. On a PostgreSQL server the lock is the
+// parent's row (SELECT ... FOR UPDATE, which is also the check that the parent exists), and for top
+// classes the advisory lock (kAccountApplicationId, 1): creates under one parent wait for each
+// other, creates under different parents do not. Should the unique indexes still refuse the insert
+// (a writer that bypassed these locks), the create runs once more and returns the node that writer
+// made. Under one parent no two siblings share a name key in any language (function details: with
+// an equal class parameter).
 // Called by name, a create writes "FCreated" into the data dictionary it was given: true when it
 // inserted the node, false when it found one and returned its identifier. (Callers that read nothing
 // back from the dictionary lose nothing; the deployment engine reads it to report only what it made.)
@@ -40,9 +46,9 @@
 //     visibility comes from the data's FVisible. It may be left out.
 //
 // Errors: those of OpenAccount (5, 53, 321, see AccountConnections.h), 5 for bad arguments, 6 for
-// no free sibling index, 13 for a data value that cannot be read as text or Boolean, and SQLite's
-// (kDatabaseError, "<file>: <message>", e.g. "attempt to write a readonly database"). A failed
-// create writes nothing.
+// no free sibling index, 13 for a data value that cannot be read as text or Boolean, and the
+// database's (kDatabaseError, "<file or server>: <message>", e.g. "attempt to write a readonly
+// database"). A failed create writes nothing.
 
 #include <optional>
 

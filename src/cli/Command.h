@@ -21,7 +21,7 @@ struct Streams {
 struct HostOptions {
     std::string language = "CHS";
     bool languageGiven = false;  // --language was on the command line (not just the default)
-    std::string catalog;         // path of the account database
+    std::string catalog;         // path of the account database, or a postgresql:// URI
     std::string props;           // a whole properties string; must agree with the two above
 };
 

@@ -3,6 +3,7 @@
 
 #include <ostream>
 
+#include "account/AccountConnections.h"
 #include "account/AccountLocation.h"
 #include "account/AccountSnapshot.h"
 #include "api/clsDeploywizard.h"
@@ -51,7 +52,8 @@ public:
             "account given by --catalog (or ConnectString= in --props). Each line of the message list is\n"
             "printed as it is written, with control and bidirectional characters of names shown escaped\n"
             "(\"\\x1b\", \"\\u202e\", a backslash as \"\\\\\"); on a terminal, progress goes to stderr.\n"
-            "The --info file must be a regular file of at most 64 MiB.\n"
+            "The --info file must be a regular file of at most 64 MiB. --dry-run deploys into a copy of an\n"
+            "account file, or on a server into one transaction that is rolled back at the end.\n"
             "Exit status: 0 when the deployment ran to its end (functions already present included), 1 when\n"
             "an error ended it, 2 for a wrong command line.\n\n"
             "Example:\n  orva-deploy deploy DeployFunction.Dat --catalog account.db --language EN --dry-run");
@@ -60,6 +62,7 @@ public:
     int Execute(const HostOptions& host, Streams& streams) override {
         DictionaryRef info;
         std::unique_ptr<AccountSnapshot> snapshot;
+        std::unique_ptr<PinnedAccountTransaction> trial;
         try {
             if (!m_info.empty()) {
                 Variant parsed = ParsePropertyBagJson(ReadInputFile(m_info), FromUtf8(m_info));
@@ -71,10 +74,20 @@ public:
                 CheckDeploymentInfoShape(*info, FromUtf8(m_info));
             }
             if (m_dryRun) {
-                std::string account = AccountFromPropsString(FromUtf8(ComposePropsString(host))).fileName;
-                snapshot = std::make_unique<AccountSnapshot>(account);
-                PublishHostContext(WithAccount(host, snapshot->Path().string()), streams);
-                streams.out << "Dry run on a copy of " << account << ": the account itself is not changed.\n";
+                AccountAddress account = AccountFromPropsString(FromUtf8(ComposePropsString(host)));
+                if (account.IsServer()) {
+                    // A server's database cannot be copied aside: the run goes into one transaction,
+                    // which is rolled back when it ends.
+                    trial = std::make_unique<PinnedAccountTransaction>(account);
+                    streams.out << "Dry run on " << trial->Connection().Name()
+                                << " in a transaction that is rolled back: the account itself is not "
+                                   "changed.\n";
+                } else {
+                    snapshot = std::make_unique<AccountSnapshot>(account.location);
+                    PublishHostContext(WithAccount(host, snapshot->Path().string()), streams);
+                    streams.out << "Dry run on a copy of " << account.location
+                                << ": the account itself is not changed.\n";
+                }
             }
         } catch (const AutomationError& error) {
             return ReportFailure(streams, "deploy", error);

@@ -27,7 +27,7 @@ using testing::ScopedPropsString;
 using testing::TestAccount;
 
 std::string Props(const TestAccount& account, const std::string& language, const std::string& suffix = "") {
-    return "Language=" + language + ";ConnectString=sqlite:" + account.FileName() + suffix + ";";
+    return "Language=" + language + ";ConnectString=" + account.ConnectString() + suffix + ";";
 }
 
 struct DialogAnswer {

@@ -23,7 +23,7 @@ using testing::ScopedPropsString;
 using testing::TestAccount;
 
 std::string Props(const TestAccount& account, const std::string& language) {
-    return "Language=" + language + ";ConnectString=sqlite:" + account.FileName() + ";";
+    return "Language=" + language + ";ConnectString=" + account.ConnectString() + ";";
 }
 
 // One field of every record, read by name through late binding as the dialogs and the engine do.

@@ -42,7 +42,7 @@ using orva::testing::ErrorNumberOf;
 
 TEST(CatalogWriter, CreatedNodesReadBackWithTheirNamesAndIdentifiers) {
     TestAccount account(false);
-    ScopedPropsString props("Language=EN;ConnectString=sqlite:" + account.FileName() + ";");
+    ScopedPropsString props("Language=EN;ConnectString=" + account.ConnectString() + ";");
     ObjectRef writer = automation::CreateObject(CatalogWriter::kProgId);
     const Variant zero(int16_t{0});
 
@@ -234,7 +234,7 @@ TEST(CatalogWriter, ProcessesCreatingTheSameNodesAtOnceMakeEachOnce) {
 
 TEST(CatalogWriter, ACreateFindsASiblingByItsNameInAnyLanguageAndSaysWhetherItCreated) {
     TestAccount account(false);
-    ScopedPropsString props("ConnectString=sqlite:" + account.FileName() + ";");
+    ScopedPropsString props("ConnectString=" + account.ConnectString() + ";");
     ObjectRef writer = automation::CreateObject(CatalogWriter::kProgId);
     auto create = [&](std::initializer_list<std::pair<const char16_t*, Variant>> fields) {
         DictionaryRef data = Data(fields);
@@ -316,7 +316,7 @@ TEST(CatalogWriter, AFunctionDetailIsFoundOnlyWithAnEqualClassParameter) {
         detail);
     EXPECT_FALSE(created);
     EXPECT_EQ(account.Count("SELECT count(*) FROM t_DetailFunc"), 3);
-    EXPECT_EQ(account.Count("SELECT count(*) FROM (SELECT DISTINCT FIndex FROM t_DetailFunc)"), 3);
+    EXPECT_EQ(account.Count("SELECT count(*) FROM (SELECT DISTINCT FIndex FROM t_DetailFunc) AS indexes"), 3);
 }
 
 TEST(CatalogWriter, ATakenSiblingIndexGivesTheNextFreeOneAndTheTopOfTheRangeIsAClearError) {

@@ -29,7 +29,7 @@ using orva::testing::ErrorNumberOf;
 using testing::TestAccount;
 
 Text Props(const TestAccount& account, const std::string& language) {
-    return FromUtf8("Language=" + language + ";ConnectString=sqlite:" + account.FileName() + ";");
+    return FromUtf8("Language=" + language + ";ConnectString=" + account.ConnectString() + ";");
 }
 
 // FID:FName of every class type the filter selects, through GetClassType by name (filter by reference).

@@ -102,8 +102,8 @@ TEST(PublishConcurrency, PublishersOfOneNewPlaceCreateItAndEachFunctionOnce) {
                                        place + u"/销售收入统计表-查询|CROSSRPT|5102"};
     EXPECT_EQ(added, expected);
     EXPECT_EQ(account.Count("SELECT (SELECT count(*) FROM (SELECT 1 FROM t_SubFunc GROUP BY FSubSysID, "
-                            "FIndex HAVING count(*) > 1)) + (SELECT count(*) FROM (SELECT 1 FROM "
-                            "t_DetailFunc GROUP BY FSubFuncID, FIndex HAVING count(*) > 1))"),
+                            "FIndex HAVING count(*) > 1) AS ties) + (SELECT count(*) FROM (SELECT 1 FROM "
+                            "t_DetailFunc GROUP BY FSubFuncID, FIndex HAVING count(*) > 1) AS ties)"),
               0)
         << "sibling indexes are unique";
 }
