@@ -10,6 +10,7 @@
 #include "bag/PropertyBagJson.h"
 #include "catalog/CatalogReader.h"
 #include "support/TestAccount.h"
+#include "support/TestBackend.h"
 
 namespace orva::api {
 namespace {
@@ -28,7 +29,7 @@ DictionaryRef SamplePacketSet() {
 // Function details under one sub-function, as "name|param".
 std::vector<Text> DetailsUnder(const std::string& account, CatalogLanguage language, const Text& topClass,
                                const Text& subSystem, const Text& subFunc) {
-    CatalogReader reader(AccountAddress{account, false}, language);
+    CatalogReader reader(orva::testing::AccountAt(account), language);
     auto find = [](std::shared_ptr<Recordset> records, const char16_t* nameField, const char16_t* idField,
                    const Text& name) {
         for (; !records->IsEOF(); records->MoveNext()) {

@@ -36,7 +36,7 @@ TEST(PropsLanguageEntry, ChoosesThePacketByTheWholeEntryAndNamesAMalformedValue)
         const Text file = FromUtf8((account.Folder() / "DeployFunction.Dat").string());
         std::filesystem::copy_file(ORVA_SOURCE_DIR "/data/samples/DeployFunction.Dat", ToUtf8(file));
         PublishOwnProperty(u"PropsString",
-                           FromUtf8(c.props + "ConnectString=sqlite:" + account.Path() + ";"));
+                           FromUtf8(c.props + "ConnectString=" + account.Path() + ";"));
         hostctx::ResetModuleState();
 
         DictionaryRef info;

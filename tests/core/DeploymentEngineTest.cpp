@@ -9,7 +9,7 @@
 #include "catalog/CatalogWriter.h"
 #include "core/DeploymentEngine.h"
 #include "core/PacketTestData.h"
-#include "storage/SqliteDatabase.h"
+#include "support/TestBackend.h"
 #include "support/CatalogueDump.h"
 #include "support/TestAccount.h"
 
@@ -339,7 +339,7 @@ TEST_F(DeploymentEngine, NamesNewNodesInEveryLanguageTheEntryCarries) {
     const std::pair<const char*, CatalogLanguage> languages[] = {
         {"CHS", CatalogLanguage::CHS}, {"CHT", CatalogLanguage::CHT}, {"EN", CatalogLanguage::EN}};
     for (size_t i = 0; i < 3; ++i) {
-        CatalogReader reader(AccountAddress{m_account.Path()}, languages[i].second);
+        CatalogReader reader(orva::testing::AccountAt(m_account.Path()), languages[i].second);
         auto top = reader.GetTopClass_All();
         EXPECT_EQ(top->Field(u"FTopClassName"), Variant(names[0].second[i])) << languages[i].first;
         auto sub = reader.GetSubSystem_All(top->Field(u"FTopClassID").ToInt32());
@@ -379,7 +379,7 @@ TEST_F(DeploymentEngine, AsksEachLevelsIndexUnderItsParentAndWritesTheSubsystems
     int32_t top = entry->Value(u"FTopClassID").ToInt32(), sub = entry->Value(u"FSubSystemID").ToInt32(),
             func = entry->Value(u"FSubFuncID").ToInt32();
     EXPECT_EQ(*calls, (std::vector<std::pair<int32_t, int32_t>>{{1, 0}, {2, top}, {3, sub}, {4, func}}));
-    CatalogReader reader(AccountAddress{m_account.Path()}, CatalogLanguage::CHS);
+    CatalogReader reader(orva::testing::AccountAt(m_account.Path()), CatalogLanguage::CHS);
     auto subsystems = reader.GetSubSystem_All(top);
     EXPECT_EQ(subsystems->Field(u"FSubID"), Variant(u"orvahost"));
     EXPECT_EQ(subsystems->Field(u"FClassName"), Variant(u"OrvaHost.Application"));
@@ -397,7 +397,7 @@ TEST_F(DeploymentEngine, ASubFunctionWhoseLastIndexIsTheLargestFailsTheEntryClea
     VectorRef messages = Vector::Create();
     ASSERT_TRUE(DeployPacketToCatalogue(Packet({first}), messages));
     {
-        auto database = SqliteDatabase::Open(m_account.Path(), SqliteDatabase::OpenMode::ReadWrite);
+        auto database = orva::testing::OpenTestAccount(m_account.Path());
         database->Execute("UPDATE t_DetailFunc SET FIndex = 2147483647");
     }
     auto second = Entry(u"T", u"S", u"F", u"B-New", u"Bill|2");

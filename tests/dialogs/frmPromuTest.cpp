@@ -15,7 +15,7 @@
 #include "dialogs/DialogTestSupport.h"
 #include "dialogs/input/frmInput.h"
 #include "dialogs/promu/frmPromu.h"
-#include "storage/SqliteDatabase.h"
+#include "support/TestBackend.h"
 #include "support/CatalogueDump.h"
 #include "support/TestAccount.h"
 
@@ -106,8 +106,7 @@ MessageBoxRequest Warning(const Text& text, const Text& details = {}) {
 }
 
 void Execute(const testing::TestAccount& account, const char* sql) {
-    components::SqliteDatabase::Open(account.Path(), components::SqliteDatabase::OpenMode::ReadWrite)
-        ->Execute(sql);
+    testing::OpenTestAccount(account.Path())->Execute(sql);
 }
 
 TEST(frmPromu, LoadSetsCaptionsBuildsTheTreeAndFillsTheCascade) {

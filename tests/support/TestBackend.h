@@ -8,6 +8,9 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "account/AccountConnections.h"
+#include "account/AccountLocation.h"
+#include "automation/TextHelpers.h"
 #include "support/PostgresServer.h"
 
 namespace orva::testing {
@@ -23,6 +26,16 @@ inline void CheckServerForAccounts() {
     if (PostgresAdminUri().empty()) {
         throw std::runtime_error("ORVA_TEST_BACKEND=postgres, but " + PostgresMissingMessage());
     }
+}
+
+// The account a test account's Path() names: a file's path or a server database's URI.
+inline components::AccountAddress AccountAt(const std::string& pathOrUri) {
+    return components::ParseConnectString(automation::FromUtf8(pathOrUri));
+}
+
+// A pooled connection to that account, for the SQL a test runs to set a case up or to check it.
+inline components::DatabaseRef OpenTestAccount(const std::string& pathOrUri) {
+    return components::OpenAccount(AccountAt(pathOrUri));
 }
 
 }  // namespace orva::testing
