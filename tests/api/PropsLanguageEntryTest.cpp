@@ -35,8 +35,7 @@ TEST(PropsLanguageEntry, ChoosesThePacketByTheWholeEntryAndNamesAMalformedValue)
         orva::testing::TestAccount account(true);
         const Text file = FromUtf8((account.Folder() / "DeployFunction.Dat").string());
         std::filesystem::copy_file(ORVA_SOURCE_DIR "/data/samples/DeployFunction.Dat", ToUtf8(file));
-        PublishOwnProperty(u"PropsString",
-                           FromUtf8(c.props + "ConnectString=" + account.Path() + ";"));
+        PublishOwnProperty(u"PropsString", FromUtf8(c.props + "ConnectString=" + account.Path() + ";"));
         hostctx::ResetModuleState();
 
         DictionaryRef info;

@@ -9,9 +9,9 @@
 #include "catalog/CatalogWriter.h"
 #include "core/DeploymentEngine.h"
 #include "core/PacketTestData.h"
-#include "support/TestBackend.h"
 #include "support/CatalogueDump.h"
 #include "support/TestAccount.h"
+#include "support/TestBackend.h"
 
 namespace orva::core {
 namespace {

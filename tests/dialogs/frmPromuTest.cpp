@@ -15,9 +15,9 @@
 #include "dialogs/DialogTestSupport.h"
 #include "dialogs/input/frmInput.h"
 #include "dialogs/promu/frmPromu.h"
-#include "support/TestBackend.h"
 #include "support/CatalogueDump.h"
 #include "support/TestAccount.h"
+#include "support/TestBackend.h"
 
 namespace orva::dialogs {
 namespace {
