@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -157,7 +158,9 @@ TEST(ServerRegistration, ReadingAnEntryRefusesWhatIsNotThisFormatNamingTheFile) 
         automation::Text description;
         EXPECT_EQ(ErrorNumberOf([&] { ReadRegistryEntry(dir / "a.b.entry"); }, &description), c.number);
         EXPECT_NE(description.find(c.named), automation::Text::npos) << automation::ToUtf8(description);
-        if (c.number != 0) EXPECT_NE(description.find(u"a.b.entry"), automation::Text::npos);
+        if (c.number != 0) {
+            EXPECT_NE(description.find(u"a.b.entry"), automation::Text::npos);
+        }
     }
     TempDir dir;
     EXPECT_EQ(ErrorNumberOf([&] { ReadRegistryEntry(dir / "missing.entry"); }), 53);
