@@ -54,7 +54,8 @@ fs::path RegistryFolderFor(RegistryScope scope, const fs::path& explicitFolder) 
     if (std::string home = EnvironmentValue("HOME"); !home.empty() && home[0] == '/') {
         return fs::path(home) / ".local" / "share" / "orva" / "registry";
     }
-    Raise(errors::kInvalidCall, u"The user's registry folder is unknown: neither XDG_DATA_HOME nor HOME is set");
+    Raise(errors::kInvalidCall,
+          u"The user's registry folder is unknown: neither XDG_DATA_HOME nor HOME is set");
 }
 
 fs::path RegisteredLibraryPath() { return LibraryFolder() / ORVA_LIBRARY_SONAME; }
@@ -70,9 +71,10 @@ std::vector<RegistryEntry> LibraryEntries(const fs::path& library) {
                              .library = library.string(),
                              .registeredBy = ORVA_REGISTRY_OWNER};
     };
-    return {entry(clsDeploywizard::kProgId, clsDeploywizard::kClassId, clsDeploywizard::kInterfaceId, nullptr),
-            entry(clsPromulgator::kProgId, clsPromulgator::kClassId, clsPromulgator::kInterfaceId,
-                  clsPromulgator::kEventInterfaceId)};
+    return {
+        entry(clsDeploywizard::kProgId, clsDeploywizard::kClassId, clsDeploywizard::kInterfaceId, nullptr),
+        entry(clsPromulgator::kProgId, clsPromulgator::kClassId, clsPromulgator::kInterfaceId,
+              clsPromulgator::kEventInterfaceId)};
 }
 
 std::string FormatRegistryEntry(const RegistryEntry& entry) {
@@ -117,7 +119,8 @@ std::vector<fs::path> RegisterServer(const fs::path& folder, const fs::path& lib
     std::error_code error;
     if (!library.is_absolute() || !fs::is_regular_file(library, error)) {
         Raise(errors::kFileNotFound,
-              Named(library) + u": the library file to register does not exist; no entry names a missing library");
+              Named(library) +
+                  u": the library file to register does not exist; no entry names a missing library");
     }
     if (!fs::create_directories(folder, error) && error) {
         Raise(components::FileErrorNumber(error.value(), Named(folder)),
@@ -176,7 +179,8 @@ std::vector<ListedEntry> ListRegistry(const fs::path& folder) {
         }
         listed.push_back(std::move(entry));
     }
-    std::sort(listed.begin(), listed.end(), [](const ListedEntry& a, const ListedEntry& b) { return a.file < b.file; });
+    std::sort(listed.begin(), listed.end(),
+              [](const ListedEntry& a, const ListedEntry& b) { return a.file < b.file; });
     return listed;
 }
 

@@ -16,7 +16,8 @@ enum class RegistryScope { User, System };
 // the environment variable ORVA_REGISTRY when it is set and not empty; else, for the user,
 // $XDG_DATA_HOME/orva/registry (when XDG_DATA_HOME is absolute) or $HOME/.local/share/orva/registry,
 // and for the system /etc/orva/registry. Raises 5 when the user's folder cannot be told (no HOME).
-std::filesystem::path RegistryFolderFor(RegistryScope scope, const std::filesystem::path& explicitFolder = {});
+std::filesystem::path RegistryFolderFor(RegistryScope scope,
+                                        const std::filesystem::path& explicitFolder = {});
 
 // The library file that registry entries name: the folder this library was loaded from and the file
 // name carrying its soname (libOrvaClassDeploy.so.0), which stays valid across compatible updates.

@@ -56,8 +56,9 @@ __attribute__((visibility("default"))) int32_t OrvaRegisterServer(const char* re
                                                                   orva_error* error) {
     using namespace orva;
     return capi::ReportErrors(error, [&] {
-        api::RegisterServer(api::RegistryFolderFor(capi::ScopeOf(scope), registryFolder ? registryFolder : ""),
-                            api::RegisteredLibraryPath());
+        api::RegisterServer(
+            api::RegistryFolderFor(capi::ScopeOf(scope), registryFolder ? registryFolder : ""),
+            api::RegisteredLibraryPath());
     });
 }
 
@@ -66,12 +67,15 @@ __attribute__((visibility("default"))) int32_t OrvaUnregisterServer(const char* 
                                                                     orva_error* error) {
     using namespace orva;
     return capi::ReportErrors(error, [&] {
-        api::UnregisterServer(api::RegistryFolderFor(capi::ScopeOf(scope), registryFolder ? registryFolder : ""),
-                              api::RegisteredLibraryPath());
+        api::UnregisterServer(
+            api::RegistryFolderFor(capi::ScopeOf(scope), registryFolder ? registryFolder : ""),
+            api::RegisteredLibraryPath());
     });
 }
 
-__attribute__((visibility("default"))) int32_t OrvaAutomationAbiVersion(void) { return ORVA_AUTOMATION_ABI_VERSION; }
+__attribute__((visibility("default"))) int32_t OrvaAutomationAbiVersion(void) {
+    return ORVA_AUTOMATION_ABI_VERSION;
+}
 
 // Creates an object of any class the library provides, by program ID; the loader calls it after
 // finding the library through the registry.
@@ -80,7 +84,8 @@ __attribute__((visibility("default"))) int32_t OrvaCreateObject(const char* prog
     using namespace orva;
     if (object) *object = nullptr;
     return capi::ReportErrors(error, [&] {
-        if (!object) automation::Raise(automation::errors::kInvalidCall, u"OrvaCreateObject: no place for the object");
+        if (!object)
+            automation::Raise(automation::errors::kInvalidCall, u"OrvaCreateObject: no place for the object");
         automation::Text id;
         try {
             id = automation::FromUtf8(progId ? progId : "");

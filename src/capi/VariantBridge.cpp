@@ -21,10 +21,11 @@ struct Handle : orva_object {
 
 // Arguments travel by reference: those the member changed are written back into the caller's array;
 // the others, handles included, stay exactly as the caller made them.
-int32_t InvokeHandle(orva_object* handle, const char* name, int32_t kind, orva_variant* args, int32_t argCount,
-                     orva_variant* result, orva_error* error) {
+int32_t InvokeHandle(orva_object* handle, const char* name, int32_t kind, orva_variant* args,
+                     int32_t argCount, orva_variant* result, orva_error* error) {
     return ReportErrors(error, [&] {
-        if (kind < static_cast<int32_t>(CallKind::Method) || kind > static_cast<int32_t>(CallKind::PropertySet)) {
+        if (kind < static_cast<int32_t>(CallKind::Method) ||
+            kind > static_cast<int32_t>(CallKind::PropertySet)) {
             Raise(errors::kInvalidCall, u"Unknown call kind " + FromUtf8(std::to_string(kind)));
         }
         if (argCount < 0 || (argCount > 0 && args == nullptr)) {
@@ -124,8 +125,9 @@ Variant FromCVariant(const orva_variant& value, const char* what) {
             return Variant(value.value.real);
         case ORVA_VT_TEXT:
             try {
-                return Variant(FromUtf8(std::string_view(value.value.text.data ? value.value.text.data : "",
-                                                         value.value.text.data ? value.value.text.length : 0)));
+                return Variant(
+                    FromUtf8(std::string_view(value.value.text.data ? value.value.text.data : "",
+                                              value.value.text.data ? value.value.text.length : 0)));
             } catch (const AutomationError&) {
                 Raise(errors::kInvalidCall, FromUtf8(what) + u": the text is not valid UTF-8");
             }
@@ -179,11 +181,13 @@ void ToCVariant(const Variant& value, orva_variant* out) {
             return;
         case VariantType::Array: {
             const VariantArray& array = value.ToArray();
-            if (orva_variant_set_array(out, static_cast<int32_t>(array.items.size()), array.lowerBound) != 0) {
+            if (orva_variant_set_array(out, static_cast<int32_t>(array.items.size()), array.lowerBound) !=
+                0) {
                 Raise(errors::kOutOfMemory);
             }
             try {
-                for (size_t i = 0; i < array.items.size(); ++i) ToCVariant(array.items[i], &out->value.array.items[i]);
+                for (size_t i = 0; i < array.items.size(); ++i)
+                    ToCVariant(array.items[i], &out->value.array.items[i]);
             } catch (...) {
                 orva_variant_clear(out);
                 throw;

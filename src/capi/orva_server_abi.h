@@ -20,8 +20,8 @@ typedef struct orva_object_functions {
     /* ORVA_AUTOMATION_ABI_VERSION of the library that made the handle. */
     int32_t abi_version;
     /* As orva_invoke, object not NULL. */
-    int32_t (*invoke)(orva_object* object, const char* name, int32_t kind, orva_variant* args, int32_t argCount,
-                      orva_variant* result, orva_error* error);
+    int32_t (*invoke)(orva_object* object, const char* name, int32_t kind, orva_variant* args,
+                      int32_t argCount, orva_variant* result, orva_error* error);
     /* A new handle to the same object, or NULL when memory runs out. */
     orva_object* (*duplicate)(orva_object* object);
     /* Drops the handle. */
@@ -72,7 +72,8 @@ int32_t orva_registry_file_name(const char* progId, char* out, size_t outSize);
 /* Reads the entry file at path. Returns 0; 53 when the file does not exist; 321 with a message in
    problem (naming the line) when it is not an entry of this format (first line, a line without "=",
    an overlong value, a relative Library); 57 for other read failures (message in problem). */
-int32_t orva_registry_read_entry(const char* path, orva_registry_entry* entry, char* problem, size_t problemSize);
+int32_t orva_registry_read_entry(const char* path, orva_registry_entry* entry, char* problem,
+                                 size_t problemSize);
 
 /* The folders searched for an entry, in order, written as NUL-separated paths into out (ending with
    an empty path): ORVA_REGISTRY alone when it is set and not empty; otherwise the user's folder

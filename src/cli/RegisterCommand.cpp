@@ -31,7 +31,8 @@ public:
 
 protected:
     std::filesystem::path Folder() const {
-        return api::RegistryFolderFor(m_system ? api::RegistryScope::System : api::RegistryScope::User, m_folder);
+        return api::RegistryFolderFor(m_system ? api::RegistryScope::System : api::RegistryScope::User,
+                                      m_folder);
     }
 
     bool m_user = false;
@@ -75,8 +76,8 @@ private:
         bool sound = true;
         for (const api::ListedEntry& listed : api::ListRegistry(folder)) {
             if (!listed.problem.empty()) {
-                streams.out << TerminalText(listed.file.string()) << ": unreadable: " << TerminalText(listed.problem)
-                            << "\n";
+                streams.out << TerminalText(listed.file.string())
+                            << ": unreadable: " << TerminalText(listed.problem) << "\n";
                 sound = false;
                 continue;
             }
@@ -109,7 +110,8 @@ public:
     int Execute(const HostOptions&, Streams& streams) override {
         try {
             api::UnregisterOutcome outcome = api::UnregisterServer(Folder(), api::RegisteredLibraryPath());
-            for (const auto& file : outcome.removed) streams.out << "Removed " << TerminalText(file.string()) << "\n";
+            for (const auto& file : outcome.removed)
+                streams.out << "Removed " << TerminalText(file.string()) << "\n";
             for (const auto& file : outcome.keptForeign) {
                 streams.out << "Kept " << TerminalText(file.string()) << " (written for another library)\n";
             }

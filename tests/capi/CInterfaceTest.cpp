@@ -106,15 +106,18 @@ TEST(CInterface, ValuesTheLibraryCannotTakeAreRefusedNamingTheArgument) {
     const Case cases[] = {
         {"invalid UTF-8", [](orva_variant* v) { orva_variant_set_text(v, "\xC3\x28"); }, 5, "argument 1"},
         {"unknown type", [](orva_variant* v) { v->type = 42; }, 5, "unknown variant type 42"},
-        {"array item", [](orva_variant* v) {
+        {"array item",
+         [](orva_variant* v) {
              orva_variant_set_array(v, 2, 0);
              orva_variant_set_text(&v->value.array.items[1], "\xFF");
-         }, 5, "argument 1, item 1"},
+         },
+         5, "argument 1, item 1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         c.make(&args[0]);
-        EXPECT_EQ(orva_invoke(probe.handle, "Echo", ORVA_CALL_METHOD, args, 1, nullptr, &probe.error), c.number);
+        EXPECT_EQ(orva_invoke(probe.handle, "Echo", ORVA_CALL_METHOD, args, 1, nullptr, &probe.error),
+                  c.number);
         EXPECT_NE(std::strstr(probe.error.description, c.named), nullptr) << probe.error.description;
         if (args[0].type == 42) args[0].type = ORVA_VT_EMPTY;
         orva_variant_clear(&args[0]);
@@ -161,7 +164,8 @@ TEST(CInterface, ErrorsCarryNumberDescriptionAndSourceAsRaised) {
         const char* source;
     };
     const Case cases[] = {
-        {"Fail", ORVA_CALL_METHOD, 0, -2147467259, "account.db: database is locked", "OrvaData.CatalogWriter"},
+        {"Fail", ORVA_CALL_METHOD, 0, -2147467259, "account.db: database is locked",
+         "OrvaData.CatalogWriter"},
         {"Missing", ORVA_CALL_METHOD, 0, 438, "Object doesn't support this property or method", ""},
         {"Echo", ORVA_CALL_METHOD, 0, 450, "Wrong number of arguments", ""},
         {"Value", static_cast<orva_call_kind>(9), 0, 5, "Unknown call kind 9", ""},
@@ -171,8 +175,8 @@ TEST(CInterface, ErrorsCarryNumberDescriptionAndSourceAsRaised) {
         SCOPED_TRACE(c.member);
         orva_variant result = ORVA_VARIANT_INIT;
         orva_variant_set_int32(&result, 7);
-        EXPECT_EQ(orva_invoke(probe.handle, c.member, c.kind, c.argCount > 0 ? &one : nullptr, c.argCount, &result,
-                              &probe.error),
+        EXPECT_EQ(orva_invoke(probe.handle, c.member, c.kind, c.argCount > 0 ? &one : nullptr, c.argCount,
+                              &result, &probe.error),
                   c.number);
         EXPECT_EQ(probe.error.number, c.number);
         EXPECT_NE(std::strstr(probe.error.description, c.description), nullptr) << probe.error.description;
@@ -182,10 +186,12 @@ TEST(CInterface, ErrorsCarryNumberDescriptionAndSourceAsRaised) {
     // A later success clears the error it is given.
     orva_variant value = ORVA_VARIANT_INIT;
     orva_variant_set_int32(&value, 12);
-    EXPECT_EQ(orva_invoke(probe.handle, "Value", ORVA_CALL_PROPERTY_LET, &value, 1, nullptr, &probe.error), 0);
+    EXPECT_EQ(orva_invoke(probe.handle, "Value", ORVA_CALL_PROPERTY_LET, &value, 1, nullptr, &probe.error),
+              0);
     EXPECT_EQ(probe.error.number, 0);
     EXPECT_EQ(probe.error.description, nullptr);
-    EXPECT_EQ(orva_invoke(probe.handle, "Value", ORVA_CALL_PROPERTY_GET, nullptr, 0, &value, &probe.error), 0);
+    EXPECT_EQ(orva_invoke(probe.handle, "Value", ORVA_CALL_PROPERTY_GET, nullptr, 0, &value, &probe.error),
+              0);
     EXPECT_EQ(value.value.int32, 12);
 }
 

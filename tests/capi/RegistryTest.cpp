@@ -24,7 +24,9 @@ namespace fs = std::filesystem;
 using orva::testing::ErrorNumberOf;
 using orva::testing::TempDir;
 
-void WriteFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+void WriteFile(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
 
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -123,8 +125,8 @@ TEST(ServerRegistration, UnregisterRemovesOnlyEntriesThisLibraryWrote) {
         if (!c.library.empty()) entry.library = c.library;
         if (!c.registeredBy.empty()) entry.registeredBy = c.registeredBy;
         WriteFile(wizardFile, c.rawText.empty() ? FormatRegistryEntry(entry) : c.rawText);
-        WriteFile(f.folder / "othervendor.thing.entry", "OrvaRegistryEntry/1\nProgID=OtherVendor.Thing\nLibrary=" +
-                                                            f.library.string() + "\n");
+        WriteFile(f.folder / "othervendor.thing.entry",
+                  "OrvaRegistryEntry/1\nProgID=OtherVendor.Thing\nLibrary=" + f.library.string() + "\n");
 
         UnregisterOutcome outcome = UnregisterServer(f.folder, f.library);
         EXPECT_EQ(fs::exists(wizardFile), !c.removed);
@@ -179,13 +181,14 @@ TEST(ServerRegistration, FolderRulesForWritingAndForSearching) {
         const char* registry;
         const char* dataHome;
         const char* home;
-        const char* user;     // RegistryFolderFor(User)
-        const char* system;   // RegistryFolderFor(System)
+        const char* user;      // RegistryFolderFor(User)
+        const char* system;    // RegistryFolderFor(System)
         const char* searched;  // orva_registry_search_folders, joined by "|"
     };
     const Case cases[] = {
         {"/tmp/reg", "/d", "/h", "/tmp/reg", "/tmp/reg", "/tmp/reg"},
-        {nullptr, "/d", "/h", "/d/orva/registry", "/etc/orva/registry", "/d/orva/registry|/etc/orva/registry"},
+        {nullptr, "/d", "/h", "/d/orva/registry", "/etc/orva/registry",
+         "/d/orva/registry|/etc/orva/registry"},
         {"", nullptr, "/h", "/h/.local/share/orva/registry", "/etc/orva/registry",
          "/h/.local/share/orva/registry|/etc/orva/registry"},
         // A relative XDG_DATA_HOME is ignored.
