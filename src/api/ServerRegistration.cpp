@@ -170,7 +170,8 @@ std::vector<ListedEntry> ListRegistry(const fs::path& folder) {
     std::error_code error;
     for (const fs::directory_entry& item : fs::directory_iterator(folder, error)) {
         if (item.path().extension() != ORVA_REGISTRY_FILE_SUFFIX) continue;
-        ListedEntry entry{.file = item.path()};
+        ListedEntry entry;
+        entry.file = item.path();
         try {
             entry.entry = ReadRegistryEntry(item.path());
             entry.libraryMissing = !fs::is_regular_file(entry.entry.library, error);

@@ -26,7 +26,7 @@ static int32_t Fail(orva_error* error, int32_t number, const char* description) 
 static int32_t FindEntry(const char* progId, orva_registry_entry* entry, char* entryPath, size_t pathSize,
                          orva_error* error) {
     char fileName[256];
-    char message[PATH_MAX + 512];
+    char message[4 * PATH_MAX + 512];
     if (orva_registry_file_name(progId, fileName, sizeof fileName) != 0) {
         snprintf(message, sizeof message,
                  "\"%.200s\" is not a program ID (letters, digits, \".\", \"_\" and \"-\" only)",
@@ -83,9 +83,13 @@ int32_t orva_create_object(const char* progId, orva_object** object, orva_error*
         snprintf(message, sizeof message, "ActiveX component can't create object: %s: %s", progId, dlerror());
         return Fail(error, 429, message);
     }
-    OrvaAutomationAbiVersionFunction version =
-        (OrvaAutomationAbiVersionFunction)dlsym(library, ORVA_ENTRY_ABI_VERSION);
-    OrvaCreateObjectFunction create = (OrvaCreateObjectFunction)dlsym(library, ORVA_ENTRY_CREATE_OBJECT);
+    /* dlsym returns functions as object pointers; POSIX guarantees the copy below is sound. */
+    OrvaAutomationAbiVersionFunction version = NULL;
+    OrvaCreateObjectFunction create = NULL;
+    void* symbol = dlsym(library, ORVA_ENTRY_ABI_VERSION);
+    memcpy(&version, &symbol, sizeof symbol);
+    symbol = dlsym(library, ORVA_ENTRY_CREATE_OBJECT);
+    memcpy(&create, &symbol, sizeof symbol);
     if (version == NULL || create == NULL) {
         snprintf(message, sizeof message,
                  "ActiveX component can't create object: %s: the library %s exports no " ORVA_ENTRY_CREATE_OBJECT,
