@@ -176,11 +176,11 @@ ORVA_API int32_t orva_create_object_beside(orva_object* neighbour, const char* p
                                           orva_error* error);
 
 /* Calls the member `name` (UTF-8; letter case does not matter; "" is the default member) of object
-   as kind says, with argCount arguments (args may be NULL when argCount is 0), and stores the result
+   as kind (an orva_call_kind; 5 for another value) says, with argCount arguments (args may be NULL when argCount is 0), and stores the result
    in *result (cleared first; may be NULL to drop the result). Changed arguments are written back
    (see above). Raises 91 for a NULL object, 5 for a text argument that is not valid UTF-8 or a
    negative argCount, 13 for an object handle of another library, and whatever the member raises. */
-ORVA_API int32_t orva_invoke(orva_object* object, const char* name, orva_call_kind kind, orva_variant* args,
+ORVA_API int32_t orva_invoke(orva_object* object, const char* name, int32_t kind, orva_variant* args,
                              int32_t argCount, orva_variant* result, orva_error* error);
 
 /* Drops the handle. NULL is allowed. */

@@ -155,7 +155,7 @@ TEST(CInterface, ErrorsCarryNumberDescriptionAndSourceAsRaised) {
     orva_variant one = ORVA_VARIANT_INIT;
     struct Case {
         const char* member;
-        orva_call_kind kind;
+        int32_t kind;  // an orva_call_kind, or a value outside it
         int32_t argCount;
         int32_t number;
         const char* description;
@@ -166,7 +166,7 @@ TEST(CInterface, ErrorsCarryNumberDescriptionAndSourceAsRaised) {
          "OrvaData.CatalogWriter"},
         {"Missing", ORVA_CALL_METHOD, 0, 438, "Object doesn't support this property or method", ""},
         {"Echo", ORVA_CALL_METHOD, 0, 450, "Wrong number of arguments", ""},
-        {"Value", static_cast<orva_call_kind>(9), 0, 5, "Unknown call kind 9", ""},
+        {"Value", 9, 0, 5, "Unknown call kind 9", ""},
         {"Echo", ORVA_CALL_METHOD, -1, 5, "argument count", ""},
     };
     for (const Case& c : cases) {
