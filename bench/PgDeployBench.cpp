@@ -455,7 +455,7 @@ void RunConcurrency() {
         g_concurrentEntries, g_concurrentRepeats);
     std::printf("%-30s %12s %12s %12s %12s %8s\n", "case", "engine e/s", "per process", "floor e/s",
                 "per process", "eng/flr");
-    std::map<std::string, double> engineTotals;
+    std::map<std::string, std::pair<double, double>> totals;  // engine, floor
     for (const ConcurrentCase& run : cases) {
         std::map<std::string, std::pair<double, double>> figures;
         std::vector<std::string> failures;
@@ -477,10 +477,11 @@ void RunConcurrency() {
                     figures["engine"].second, figures["floor"].first, figures["floor"].second,
                     Ratio(figures["floor"].first, figures["engine"].first));
         for (const std::string& failure : failures) std::printf("  failed: %s\n", failure.c_str());
-        engineTotals[run.name] = figures["engine"].first;
+        totals[run.name] = {figures["engine"].first, figures["floor"].first};
     }
-    std::printf("4 together / 1 alone, engine: %.2f (goal: at least 1)\n",
-                Ratio(engineTotals["4 together"], engineTotals["1 alone"]));
+    std::printf("4 together / 1 alone: engine %.2f, floor %.2f (goal: at least 1)\n",
+                Ratio(totals["4 together"].first, totals["1 alone"].first),
+                Ratio(totals["4 together"].second, totals["1 alone"].second));
 }
 
 // The value of --name=value among the arguments, or nothing.
