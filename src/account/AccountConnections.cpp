@@ -11,6 +11,9 @@
 
 #include "account/AccountSchema.h"
 #include "automation/AutomationError.h"
+#include "automation/PendingError.h"
+#include "storage/PostgresDatabase.h"
+#include "storage/SqliteDatabase.h"
 
 namespace orva::components {
 
@@ -18,6 +21,7 @@ using namespace automation;
 
 namespace {
 
+// A file's device and inode; all zero for a server account, whose URI is its identity.
 struct FileIdentity {
     dev_t device = 0;
     ino_t inode = 0;
@@ -26,19 +30,25 @@ struct FileIdentity {
 
 struct PoolEntry {
     FileIdentity identity;
-    bool prepared = false;  // the schema of this file was checked by this process
-    std::vector<std::unique_ptr<SqliteDatabase>> idle;
+    bool prepared = false;  // the schema of this account was checked by this process
+    std::vector<std::unique_ptr<Database>> idle;
 };
 
 struct Pool {
     std::mutex mutex;
-    std::unordered_map<std::string, PoolEntry> entries;  // file name, "?mode=ro" added for read-only
+    // SQLite: the file name, "?mode=ro" added for read-only; a server: its URI.
+    std::unordered_map<std::string, PoolEntry> entries;
+    std::unordered_map<std::string, DatabaseRef> pinned;  // PinnedAccountTransaction's connections
 };
 
 // Shared with the leases, which may outlive the static at process exit.
 const std::shared_ptr<Pool>& ThePool() {
     static const std::shared_ptr<Pool> pool = std::make_shared<Pool>();
     return pool;
+}
+
+std::string PoolKey(const AccountAddress& address) {
+    return address.location + (address.readOnly && !address.IsServer() ? "?mode=ro" : "");
 }
 
 FileIdentity IdentifyAccountFile(const std::string& fileName) {
@@ -53,11 +63,12 @@ FileIdentity IdentifyAccountFile(const std::string& fileName) {
     return FileIdentity{status.st_dev, status.st_ino};
 }
 
-DatabaseRef Lend(std::unique_ptr<SqliteDatabase> database, std::string key, FileIdentity identity) {
+DatabaseRef Lend(std::unique_ptr<Database> database, std::string key, FileIdentity identity) {
     std::weak_ptr<Pool> weakPool = ThePool();
-    return DatabaseRef(database.release(), [weakPool, key = std::move(key), identity](SqliteDatabase* raw) {
-        std::unique_ptr<SqliteDatabase> returned(raw);
-        if (returned->InTransaction()) return;  // closing it rolls back
+    return DatabaseRef(database.release(), [weakPool, key = std::move(key), identity](Database* raw) {
+        std::unique_ptr<Database> returned(raw);
+        // Closing it rolls back; a server connection that was lost reports a transaction too.
+        if (returned->InTransaction()) return;
         std::shared_ptr<Pool> pool = weakPool.lock();
         if (!pool) return;
         std::lock_guard lock(pool->mutex);
@@ -69,19 +80,32 @@ DatabaseRef Lend(std::unique_ptr<SqliteDatabase> database, std::string key, File
     });
 }
 
+std::unique_ptr<Database> Connect(const AccountAddress& address) {
+    if (address.IsServer()) return PostgresDatabase::Open(address.location, address.readOnly);
+    return SqliteDatabase::Open(address.location, address.readOnly ? SqliteDatabase::OpenMode::ReadOnly
+                                                                   : SqliteDatabase::OpenMode::ReadWrite);
+}
+
 }  // namespace
 
 DatabaseRef OpenAccount(const AccountAddress& address) {
-    FileIdentity identity;
-    try {
-        identity = IdentifyAccountFile(address.fileName);
-    } catch (const AutomationError&) {
-        CloseIdleAccountConnections(address.fileName);  // connections to a file that is gone
-        throw;
-    }
-    std::string key = address.fileName + (address.readOnly ? "?mode=ro" : "");
+    std::string key = PoolKey(address);
     const std::shared_ptr<Pool>& pool = ThePool();
-    std::vector<std::unique_ptr<SqliteDatabase>> stale;  // closed outside the lock
+    {
+        std::lock_guard lock(pool->mutex);
+        auto pinned = pool->pinned.find(key);
+        if (pinned != pool->pinned.end()) return pinned->second;
+    }
+    FileIdentity identity;
+    if (!address.IsServer()) {
+        try {
+            identity = IdentifyAccountFile(address.location);
+        } catch (const AutomationError&) {
+            CloseIdleAccountConnections(address.location);  // connections to a file that is gone
+            throw;
+        }
+    }
+    std::vector<std::unique_ptr<Database>> stale;  // closed outside the lock
     bool prepared = false;
     {
         std::lock_guard lock(pool->mutex);
@@ -92,7 +116,7 @@ DatabaseRef OpenAccount(const AccountAddress& address) {
             entry.prepared = false;
         }
         if (!entry.idle.empty()) {
-            std::unique_ptr<SqliteDatabase> database = std::move(entry.idle.back());
+            std::unique_ptr<Database> database = std::move(entry.idle.back());
             entry.idle.pop_back();
             return Lend(std::move(database), std::move(key), identity);
         }
@@ -100,9 +124,7 @@ DatabaseRef OpenAccount(const AccountAddress& address) {
     }
     stale.clear();
 
-    auto database =
-        SqliteDatabase::Open(address.fileName, address.readOnly ? SqliteDatabase::OpenMode::ReadOnly
-                                                                : SqliteDatabase::OpenMode::ReadWrite);
+    std::unique_ptr<Database> database = Connect(address);
     if (!prepared) {
         PrepareAccount(*database);
         std::lock_guard lock(pool->mutex);
@@ -112,13 +134,19 @@ DatabaseRef OpenAccount(const AccountAddress& address) {
     return Lend(std::move(database), std::move(key), identity);
 }
 
-void CloseIdleAccountConnections(const std::string& fileName) {
-    std::string absolute = std::filesystem::absolute(fileName).lexically_normal().string();
-    std::vector<std::unique_ptr<SqliteDatabase>> idle;
+void CloseIdleAccountConnections(const std::string& location) {
+    std::vector<std::string> keys;
+    if (IsPostgresConnectString(location)) {
+        keys.push_back(location);
+    } else {
+        std::string absolute = std::filesystem::absolute(location).lexically_normal().string();
+        keys = {absolute, absolute + "?mode=ro"};
+    }
+    std::vector<std::unique_ptr<Database>> idle;
     {
         const std::shared_ptr<Pool>& pool = ThePool();
         std::lock_guard lock(pool->mutex);
-        for (const std::string& key : {absolute, absolute + "?mode=ro"}) {
+        for (const std::string& key : keys) {
             auto entry = pool->entries.find(key);
             if (entry == pool->entries.end()) continue;
             for (auto& database : entry->second.idle) idle.push_back(std::move(database));
@@ -128,7 +156,7 @@ void CloseIdleAccountConnections(const std::string& fileName) {
 }
 
 void CloseIdleAccountConnections() {
-    std::vector<std::unique_ptr<SqliteDatabase>> idle;
+    std::vector<std::unique_ptr<Database>> idle;
     {
         const std::shared_ptr<Pool>& pool = ThePool();
         std::lock_guard lock(pool->mutex);
@@ -137,6 +165,32 @@ void CloseIdleAccountConnections() {
             entry.idle.clear();
         }
     }
+}
+
+PinnedAccountTransaction::PinnedAccountTransaction(const AccountAddress& address)
+    : m_key(PoolKey(address)), m_database(OpenAccount(address)) {
+    m_database->BeginWrite();
+    const std::shared_ptr<Pool>& pool = ThePool();
+    std::lock_guard lock(pool->mutex);
+    if (!pool->pinned.emplace(m_key, m_database).second) {
+        m_key.clear();  // not this object's pin
+        // m_database is released in a transaction, so it is closed, which rolls back.
+        Raise(errors::kInvalidCall,
+              FromUtf8Lossy(address.DisplayName() + ": a trial run on this account is already going on"));
+    }
+}
+
+PinnedAccountTransaction::~PinnedAccountTransaction() {
+    {
+        const std::shared_ptr<Pool>& pool = ThePool();
+        std::lock_guard lock(pool->mutex);
+        auto pinned = pool->pinned.find(m_key);
+        if (pinned != pool->pinned.end() && pinned->second == m_database) pool->pinned.erase(pinned);
+    }
+    // A connection that cannot roll back is closed when released, which rolls back all the same.
+    RunIgnoring([&] {
+        if (m_database->InTransaction()) m_database->Execute("ROLLBACK");
+    });
 }
 
 }  // namespace orva::components

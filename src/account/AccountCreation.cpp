@@ -10,8 +10,12 @@
 #include "account/AccountConnections.h"
 #include "account/AccountSchema.h"
 #include "account/AccountSql.h"
+#include "account/CatalogContract.h"
 #include "automation/AutomationError.h"
+#include "automation/TextHelpers.h"
+#include "storage/PostgresDatabase.h"
 #include "storage/SqliteDatabase.h"
+#include "storage/Statement.h"
 #include "storage/Transaction.h"
 
 namespace orva::components {
@@ -91,7 +95,114 @@ void Verify(const std::string& fileName) {
     RaiseWithDescription(error, description);
 }
 
+// Every table of an account, parents before their children.
+constexpr const char* kAccountTables[] = {"t_TopClass",     "t_SubSystem", "t_SubFunc",    "t_DetailFunc",
+                                          "t_BizSubSystem", "t_ClassType", "t_BillAction", "t_Report"};
+
+// The demo account, built as a file's would be, in memory.
+std::unique_ptr<SqliteDatabase> BuildDemoAccount() {
+    auto database = SqliteDatabase::Open(":memory:", SqliteDatabase::OpenMode::Create);
+    MigrateAccount(*database, kDemoSchemaVersion);
+    {
+        Transaction transaction(*database);
+        database->Execute(DemoAccountSql());
+        transaction.Commit();
+    }
+    MigrateAccount(*database);
+    // A table the copy does not know would be left behind without a word.
+    int64_t tables = database->QueryInteger(
+        "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
+    if (tables != static_cast<int64_t>(std::size(kAccountTables))) {
+        Raise(kDatabaseError,
+              DatabaseErrorText("demo account", "it has " + std::to_string(tables) +
+                                                    " tables, the copy knows " +
+                                                    std::to_string(std::size(kAccountTables))));
+    }
+    return database;
+}
+
+// Copies every row of table, column by column under the same names.
+void CopyTable(const DatabaseRef& from, const DatabaseRef& to, const std::string& table) {
+    Statement rows(from, "SELECT * FROM " + table);
+    std::string columns, values;
+    for (int column = 0; column < rows.ColumnCount(); ++column) {
+        if (column > 0) {
+            columns += ", ";
+            values += ", ";
+        }
+        columns += rows.ColumnName(column);
+        values += "?" + std::to_string(column + 1);
+    }
+    Statement insert(to, "INSERT INTO " + table + " (" + columns + ") VALUES (" + values + ")");
+    while (rows.Step()) {
+        for (int column = 0; column < rows.ColumnCount(); ++column) {
+            switch (rows.TypeOf(column)) {
+                case ColumnType::Integer:
+                    insert.Bind(column + 1, rows.ColumnInteger(column));
+                    break;
+                case ColumnType::Null:
+                    insert.BindNull(column + 1);
+                    break;
+                default:  // the account's tables hold integers and texts only (STRICT)
+                    insert.Bind(column + 1, rows.ColumnText(column));
+                    break;
+            }
+        }
+        insert.Step();
+        insert.Reset();
+    }
+}
+
+std::string AsciiLower(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+void CopyDemoAccount(Database& target) {
+    std::unique_ptr<SqliteDatabase> demo = BuildDemoAccount();
+    // Both connections outlive the statements of the copy.
+    DatabaseRef from(demo.get(), [](Database*) {});
+    DatabaseRef to(&target, [](Database*) {});
+    for (const char* table : kAccountTables) CopyTable(from, to, table);
+    // Rows inserted with their identifiers leave an identity where it was: the next node would take
+    // an identifier in use.
+    for (const CatalogLevel& level : kCatalogLevels) {
+        std::string table = ToUtf8(level.table);
+        std::string id = ToUtf8(level.idField);
+        // pg_get_serial_sequence takes the column's name as stored: folded to lower case.
+        std::string storedTable = AsciiLower(table);
+        std::string storedId = AsciiLower(id);
+        target.Execute("SELECT setval(pg_get_serial_sequence('" + storedTable + "', '" + storedId +
+                       "'), coalesce(max(" + id + "), 0) + 1, false) FROM " + table);
+    }
+}
+
 }  // namespace
+
+ServerAccountCreation CreateServerAccount(const std::string& uri, const AccountCreationOptions& options) {
+    if (options.overwrite) {
+        Raise(errors::kInvalidCall, FromUtf8Lossy(MaskedConnectString(uri) +
+                                                  ": an account on a server is never replaced (its tables "
+                                                  "are not dropped by this program)"));
+    }
+    std::unique_ptr<PostgresDatabase> database = PostgresDatabase::Open(uri, false);
+    ServerAccountCreation result;
+    result.name = database->Name();
+    Transaction transaction(*database);
+    // The same lock as each migration's (taken again there): another init waits here, then finds the
+    // account this one made.
+    database->Execute("SELECT pg_advisory_xact_lock(" + std::to_string(kAccountApplicationId) + ")");
+    result.created = AccountSchemaVersion(*database) == 0;
+    MigrateAccount(*database);  // refuses a foreign or newer database before it changes anything
+    if (result.created && options.demo) CopyDemoAccount(*database);
+    result.schemaVersion = AccountSchemaVersion(*database);
+    transaction.Commit();
+    // This process's idle connections may have checked the database before it became an account.
+    CloseIdleAccountConnections(uri);
+    return result;
+}
 
 void CreateAccountFile(const std::string& fileName, const AccountCreationOptions& options) {
     std::string targetName = fs::absolute(fs::path(fileName)).string();

@@ -30,18 +30,66 @@ bool HasForeignScheme(TextView value) {
     return true;
 }
 
+size_t SchemeLength(std::string_view value) {
+    for (std::string_view scheme : {std::string_view("postgresql://"), std::string_view("postgres://")}) {
+        if (value.size() >= scheme.size() &&
+            EqualsNoCase(FromUtf8Lossy(std::string(value.substr(0, scheme.size()))), FromUtf8(scheme))) {
+            return scheme.size();
+        }
+    }
+    return 0;
+}
+
 }  // namespace
+
+bool IsPostgresConnectString(std::string_view value) { return SchemeLength(value) > 0; }
+
+std::string MaskedConnectString(std::string_view value) {
+    size_t schemeLength = SchemeLength(value);
+    if (schemeLength == 0) return std::string(value);
+    std::string masked(value);
+    // The user part ends at the last "@" before the options; its password follows the first ":". A
+    // colon after the "@" belongs to the host (a port, an IPv6 address) and is left alone.
+    size_t query = masked.find('?', schemeLength);
+    size_t at = masked.rfind('@', query == std::string::npos ? std::string::npos : query);
+    if (at != std::string::npos && at >= schemeLength) {
+        size_t colon = masked.find(':', schemeLength);
+        if (colon < at) masked.replace(colon + 1, at - colon - 1, "***");
+    }
+    // A password given as an option: "?password=..." or "&password=..." up to the next option.
+    query = masked.find('?', schemeLength);
+    for (size_t at = query; at != std::string::npos && at < masked.size(); at = masked.find('&', at + 1)) {
+        size_t name = at + 1;
+        size_t equals = masked.find('=', name);
+        size_t end = masked.find('&', name);
+        if (equals == std::string::npos || equals > end) continue;
+        std::string key = masked.substr(name, equals - name);
+        if (!EqualsNoCase(FromUtf8Lossy(key), u"password")) continue;
+        if (end == std::string::npos) end = masked.size();
+        masked.replace(equals + 1, end - equals - 1, "***");
+    }
+    return masked;
+}
+
+std::string AccountAddress::DisplayName() const {
+    return IsServer() ? MaskedConnectString(location) : location;
+}
 
 AccountAddress ParseConnectString(TextView connectString) {
     Text value = Trim(connectString);
     TextView location = value;
+    if (IsPostgresConnectString(ToUtf8Lossy(value))) {
+        // Passed to libpq as written (even a bare "postgresql://": libpq's environment may name the
+        // server and the database); libpq reports what is wrong with it, at connect time.
+        return AccountAddress{ToUtf8Lossy(value), false, AccountKind::Postgres};
+    }
     if (StartsWithNoCase(location, u"sqlite:")) {
         location.remove_prefix(7);
     } else if (HasForeignScheme(location) || location.find(u'=') != TextView::npos) {
-        // The value itself is not repeated: a server's connect string may carry a password.
+        // The value itself is not repeated: another kind of connect string may carry a password.
         Raise(errors::kInvalidCall,
-              u"the ConnectString names no SQLite account database (it must be "
-              u"\"sqlite:/path/account.db\" or a path)");
+              u"the ConnectString names no account database (it must be \"sqlite:/path/account.db\", a "
+              u"path, or a \"postgresql://\" URI)");
     }
     AccountAddress address;
     for (TextView suffix : {TextView(u"?mode=ro"), TextView(u"?mode=rw")}) {
@@ -53,7 +101,7 @@ AccountAddress ParseConnectString(TextView connectString) {
         }
     }
     if (location.empty()) Raise(errors::kInvalidCall, u"the ConnectString names no file");
-    address.fileName =
+    address.location =
         std::filesystem::absolute(std::filesystem::path(ToUtf8(location))).lexically_normal().string();
     return address;
 }
@@ -89,7 +137,7 @@ AccountAddress HostAccount() {
     Text location = Trim(*PropsEntry(propsString, u"ConnectString"));
     TextView path = location;
     if (StartsWithNoCase(path, u"sqlite:")) path.remove_prefix(7);
-    if (path.starts_with(u'/')) {
+    if (path.starts_with(u'/') || address.IsServer()) {
         lastProps = propsString;
         lastAddress = address;
     }

@@ -7,25 +7,49 @@
 //     sqlite:/path/account.db           the account, read and written
 //     sqlite:/path/account.db?mode=ro   the account, read only (writes raise SQLite's error)
 //     /path/account.db                  a plain path, same as the sqlite: form
-// A relative path is taken from the current folder; a path cannot hold ";". Error messages never
-// repeat a properties string or a connect string, which may carry passwords.
+//     postgresql://user@host:5432/db    an account on a PostgreSQL server (also "postgres://"): the
+//                                       URI is kept as written and handed to libpq, whose
+//                                       environment, service and password files supply the rest
+// A relative path is taken from the current folder; a value cannot hold ";". Error messages never
+// repeat a properties string, and show a server's URI only with its password masked
+// (MaskedConnectString).
 
 #include <string>
+#include <string_view>
 
 #include "automation/Text.h"
 
 namespace orva::components {
 
+enum class AccountKind {
+    SqliteFile,  // a SQLite file
+    Postgres,    // a database on a PostgreSQL server
+};
+
 struct AccountAddress {
-    std::string fileName;  // UTF-8 path, absolute
-    bool readOnly = false;
+    // SqliteFile: the UTF-8 path, absolute. Postgres: the connection URI as written.
+    std::string location;
+    bool readOnly = false;  // SQLite only: a server account is opened for reading and writing
+    AccountKind kind = AccountKind::SqliteFile;
 
     bool operator==(const AccountAddress&) const = default;
+
+    bool IsServer() const { return kind == AccountKind::Postgres; }
+    // What messages call the account before it is opened: the path, or the URI with its password
+    // masked.
+    std::string DisplayName() const;
 };
 
 // The account a ConnectString value names. Raises 5 for an empty value and for another kind of
-// database ("postgresql:...", "Provider=...").
+// database ("mysql://...", "Provider=...").
 AccountAddress ParseConnectString(automation::TextView connectString);
+
+// True for a "postgresql://" or "postgres://" URI (scheme in any letter case).
+bool IsPostgresConnectString(std::string_view value);
+
+// A server URI with the password of its user part and any "password=" option replaced by "***";
+// other values are returned as they are.
+std::string MaskedConnectString(std::string_view value);
 
 // The account a whole properties string names. Raises 5, naming the properties string, when it has
 // no ConnectString.

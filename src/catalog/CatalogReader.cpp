@@ -34,6 +34,7 @@ struct LevelSql {
             if (level.identityField) {
                 findByKey[at] += " AND " + catalog_sql::Column(level.identityField) + " = ?3 LIMIT 1";
             }
+            findByKey[at] = catalog_sql::ForLevel(level, std::move(findByKey[at]));
         }
     }
 };
@@ -124,7 +125,7 @@ std::optional<int32_t> CatalogReader::FindChildByKey(int32_t level, int32_t pare
         Raise(errors::kInvalidCall, u"FindChildByKey: level " + Int32ToText(level) + u" is not 1 to 3");
     Statement statement(OpenAccount(Account()), SqlOf(*shape).findByKey[static_cast<size_t>(Language())]);
     if (shape->parentIdField) statement.Bind(1, parentId);
-    statement.Bind(2, nameKey);
+    statement.Bind(catalog_sql::Parameter(*shape, 2), nameKey);
     if (!statement.Step()) return std::nullopt;
     return static_cast<int32_t>(statement.ColumnInteger(0));
 }

@@ -16,6 +16,25 @@ std::string ParentAnd(const CatalogLevel& level) {
     return level.parentIdField ? Column(level.parentIdField) + " = ?1 AND " : std::string();
 }
 
+std::string ForLevel(const CatalogLevel& level, std::string sql) {
+    if (level.parentIdField) return sql;
+    std::string renumbered;
+    renumbered.reserve(sql.size());
+    for (size_t at = 0; at < sql.size();) {
+        if (sql[at] != '?') {
+            renumbered += sql[at++];
+            continue;
+        }
+        size_t end = at + 1;
+        int number = 0;
+        while (end < sql.size() && sql[end] >= '0' && sql[end] <= '9')
+            number = number * 10 + (sql[end++] - '0');
+        renumbered += "?" + std::to_string(number - 1);
+        at = end;
+    }
+    return renumbered;
+}
+
 std::string WhereParent(const CatalogLevel& level) {
     return level.parentIdField ? " WHERE " + Column(level.parentIdField) + " = ?1" : std::string();
 }

@@ -21,12 +21,16 @@ using namespace automation;
 
 namespace {
 
-// The statements of one level. Parameters: ?1 parent (bound for every level; unused by top classes),
-// ?2 index, ?3..?5 names CHS/CHT/EN, ?6..?8 keys CHS/CHT/EN, ?9.. the attributes in the level's order,
-// then FVisible.
+// The statements of one level. Parameters of the insert: ?1 parent, ?2 index, ?3..?5 names
+// CHS/CHT/EN, ?6..?8 keys CHS/CHT/EN, ?9.. the attributes in the level's order, then FVisible; of the
+// find: ?1 parent, ?2..?4 keys, ?5 the identity attribute (each statement numbers its parameters
+// without a gap, which a server needs to learn their types). Top classes have no parent: their
+// statements are renumbered from ?1, and bound through catalog_sql::Parameter.
 struct LevelSql {
-    std::string parentExists, find, indexTaken, lastIndex, insert;
-    int identityParameter = 0;  // the parameter of the level's identity attribute; 0 when it has none
+    // parentExists: SQLite, where BEGIN IMMEDIATE has locked the whole file; parentLock: a server,
+    // where the parent's row is the lock that serialises the creates under it.
+    std::string parentExists, parentLock, find, indexTaken, lastIndex, insert;
+    int identityAttribute = -1;  // the position of the level's identity attribute; -1 when it has none
 
     explicit LevelSql(const CatalogLevel& level) {
         using catalog_sql::Column;
@@ -37,6 +41,7 @@ struct LevelSql {
         if (const CatalogLevel* parent = level.Parent()) {
             parentExists =
                 "SELECT 1 FROM " + Column(parent->table) + " WHERE " + Column(parent->idField) + " = ?1";
+            parentLock = parentExists + " FOR UPDATE";
         }
         std::span<const CatalogAttribute> attributes = level.Attributes();
         // One look-up per language column, each through its (parent, key) index, then the first in
@@ -45,18 +50,18 @@ struct LevelSql {
         std::string byIdentity;
         for (size_t i = 0; i < attributes.size(); ++i) {
             if (level.identityField && TextView(attributes[i].field) == level.identityField) {
-                identityParameter = static_cast<int>(9 + i);
-                byIdentity =
-                    " AND " + Column(level.identityField) + " = ?" + std::to_string(identityParameter);
+                identityAttribute = static_cast<int>(i);
+                byIdentity = " AND " + Column(level.identityField) + " = ?5";
             }
         }
         std::string branches;
         for (CatalogLanguage language : kCatalogLanguages) {
             if (!branches.empty()) branches += " UNION ALL ";
             branches += "SELECT " + id + ", " + index + " FROM " + table + " WHERE " + underParent +
-                        Column(kNameKeyStem, language) + " IN (?6, ?7, ?8)" + byIdentity;
+                        Column(kNameKeyStem, language) + " IN (?2, ?3, ?4)" + byIdentity;
         }
-        find = "SELECT " + id + " FROM (" + branches + ") ORDER BY " + index + ", " + id + " LIMIT 1";
+        find = "SELECT " + id + " FROM (" + branches + ") AS candidates ORDER BY " + index + ", " + id +
+               " LIMIT 1";
         indexTaken = "SELECT 1 FROM " + table + " WHERE " + underParent + index + " = ?2";
         lastIndex = catalog_sql::LastIndex(level);
         std::string columns = level.parentIdField ? Column(level.parentIdField) + ", " : "";
@@ -71,6 +76,8 @@ struct LevelSql {
         columns += ", " + Column(kVisibleField);
         for (size_t i = 0; i <= attributes.size(); ++i) values += ", ?" + std::to_string(9 + i);
         insert = "INSERT INTO " + table + " (" + columns + ") VALUES (" + values + ") RETURNING " + id;
+        for (std::string* sql : {&find, &indexTaken, &insert})
+            *sql = catalog_sql::ForLevel(level, std::move(*sql));
     }
 };
 
@@ -119,9 +126,17 @@ Extras ExtrasOf(const CatalogLevel& level, const Dictionary& data) {
     return extras;
 }
 
+// The lock that top classes, which have no parent row, take on a server instead (the first key is the
+// account's application id, the second says "the top level").
+constexpr const char* kTopLevelLock = "SELECT pg_advisory_xact_lock(1330796097, 1)";
+
 // The idempotent create: inside one write transaction, a sibling with one of the new node's name keys
 // (and, for details, the same class parameter) is returned as it is; only when there is none is a new
 // node inserted, at the given index or, when a sibling holds that one, at the next free one.
+// Creates under one parent are serialised: on SQLite by BEGIN IMMEDIATE; on a server (READ
+// COMMITTED, so every statement after the lock sees what the previous holder committed) by locking
+// the parent's row, or the top level's advisory lock, so creates under different parents do not wait
+// for each other.
 int32_t CreateOnce(const AccountAddress& account, const CatalogLevel& level, int32_t parentId, int32_t index,
                    const std::array<Text, 3>& names, const Extras& extras, bool* created) {
     static const LevelSql kSql[] = {LevelSql(kCatalogLevels[0]), LevelSql(kCatalogLevels[1]),
@@ -131,10 +146,13 @@ int32_t CreateOnce(const AccountAddress& account, const CatalogLevel& level, int
     std::array<Text, 3> keys;
     for (size_t i = 0; i < keys.size(); ++i) keys[i] = CatalogNameKey(names[i]);
 
+    auto at = [&](int number) { return catalog_sql::Parameter(level, number); };
     DatabaseRef database = OpenAccount(account);
+    bool server = database->Dialect() == SqlDialect::Postgres;
     Transaction transaction(*database);
+    if (server && !level.parentIdField) database->ExecuteCached(kTopLevelLock);
     if (level.parentIdField) {
-        Statement exists(database, sql.parentExists);
+        Statement exists(database, server ? sql.parentLock : sql.parentExists);
         exists.Bind(1, parentId);
         if (!exists.Step()) {
             Raise(errors::kInvalidCall, DatabaseErrorText(database->Name(), "") + u"there is no " +
@@ -145,9 +163,9 @@ int32_t CreateOnce(const AccountAddress& account, const CatalogLevel& level, int
     {
         Statement find(database, sql.find);
         if (level.parentIdField) find.Bind(1, parentId);
-        for (int i = 0; i < 3; ++i) find.Bind(6 + i, keys[i]);
-        if (sql.identityParameter) {
-            find.Bind(sql.identityParameter, std::get<Text>(extras.at(sql.identityParameter - 9)));
+        for (int i = 0; i < 3; ++i) find.Bind(at(2 + i), keys[i]);
+        if (sql.identityAttribute >= 0) {
+            find.Bind(at(5), std::get<Text>(extras.at(static_cast<size_t>(sql.identityAttribute))));
         }
         if (find.Step()) {
             if (created) *created = false;
@@ -157,7 +175,7 @@ int32_t CreateOnce(const AccountAddress& account, const CatalogLevel& level, int
     {
         Statement taken(database, sql.indexTaken);
         if (level.parentIdField) taken.Bind(1, parentId);
-        taken.Bind(2, index);
+        taken.Bind(at(2), index);
         if (taken.Step()) {
             Statement last(database, sql.lastIndex);
             if (level.parentIdField) last.Bind(1, parentId);
@@ -175,10 +193,10 @@ int32_t CreateOnce(const AccountAddress& account, const CatalogLevel& level, int
     {
         Statement insert(database, sql.insert);
         if (level.parentIdField) insert.Bind(1, parentId);
-        insert.Bind(2, index);
-        for (int i = 0; i < 3; ++i) insert.Bind(3 + i, names[i]).Bind(6 + i, keys[i]);
+        insert.Bind(at(2), index);
+        for (int i = 0; i < 3; ++i) insert.Bind(at(3 + i), names[i]).Bind(at(6 + i), keys[i]);
         for (size_t i = 0; i < extras.size(); ++i) {
-            int parameter = static_cast<int>(9 + i);
+            int parameter = at(static_cast<int>(9 + i));
             if (const Text* text = std::get_if<Text>(&extras[i])) {
                 insert.Bind(parameter, *text);
             } else {
@@ -206,7 +224,16 @@ int32_t CatalogWriter::Create(const CatalogLevel& level, int32_t parentId, int32
                               const Dictionary& data, bool* created) {
     auto names = Names(data, level.createNameField, level.createNameFallback);
     Extras extras = ExtrasOf(level, data);
-    return CreateOnce(Account(), level, parentId, index, names, extras, created);
+    AccountAddress account = Account();
+    try {
+        return CreateOnce(account, level, parentId, index, names, extras, created);
+    } catch (const AutomationError& error) {
+        // The locks make this a writer that bypassed them (another program, a hand-made row); the
+        // unique indexes refused the duplicate. Once more, under the locks: the find now returns a
+        // sibling that took the name, and a sibling that took the index is stepped over.
+        if (DatabaseResultCode(error) != db_codes::kConstraint) throw;
+    }
+    return CreateOnce(account, level, parentId, index, names, extras, created);
 }
 
 int32_t CatalogWriter::CreateTopClass(int32_t index, const Dictionary& data, bool* created) {

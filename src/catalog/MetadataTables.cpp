@@ -73,7 +73,7 @@ std::optional<BizSubsystemRow> ReadBizSubsystem(const AccountAddress& account, i
 
 std::vector<ClassTypeRow> ReadClassTypes(const AccountAddress& account, const ClassTypeFilter& filter) {
     // Columns and operators come from fixed tables; every number is a bound parameter.
-    std::string sql = std::string(kClassTypeColumns) + " WHERE 1";
+    std::string sql = std::string(kClassTypeColumns) + " WHERE 1 = 1";
     int parameter = 0;
     for (const ClassTypeCondition& condition : filter.conditions) {
         sql += std::string(" AND ") + FilterColumn(condition.field) + " " + FilterOperatorSql(condition.op) +
@@ -97,9 +97,11 @@ std::optional<ClassTypeRow> ReadClassType(const AccountAddress& account, int32_t
 }
 
 std::vector<BillActionRow> ReadBillActions(const AccountAddress& account, int32_t classTypeId) {
+    // Keys are unique without regard to letter case, and ordered so: SQLite's column compares them
+    // with NOCASE, a server's byte by byte; lower() gives both the same order (the keys are ASCII).
     Statement statement(OpenAccount(account),
                         "SELECT FKey, FName_CHS, FName_CHT, FName_EN, FEnvironment FROM t_BillAction "
-                        "WHERE FClassTypeID = ?1 ORDER BY FOrder, FKey");
+                        "WHERE FClassTypeID = ?1 ORDER BY FOrder, lower(FKey)");
     statement.Bind(1, classTypeId);
     std::vector<BillActionRow> rows;
     while (statement.Step()) {

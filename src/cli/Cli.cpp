@@ -14,7 +14,8 @@ namespace {
 
 constexpr const char* kFooter = R"(
 Every command runs as a host program would run the library: with a language (--language, default
-CHS), an account database (--catalog FILE) and, if needed, a whole properties string (--props
+CHS), an account database (--catalog FILE, or --catalog postgresql://user@host:5432/database for an
+account on a PostgreSQL server) and, if needed, a whole properties string (--props
 "Language=EN;ConnectString=sqlite:/path/account.db;"). Run "orva-deploy COMMAND --help" for the
 options of one command.
 
@@ -79,7 +80,8 @@ int RunCli(const std::vector<std::string>& args, Streams& streams) {
     CLI::Option* languageOption =
         app.add_option("--language", host.language, "Language of the host's login: CHS, CHT or EN (any case)")
             ->capture_default_str();
-    app.add_option("--catalog", host.catalog, "Account database (SQLite file) of the console catalogue");
+    app.add_option("--catalog", host.catalog,
+                   "Account database of the console catalogue: a SQLite file, or a postgresql:// URI");
     app.add_option("--props", host.props, "Whole properties string of the host's login");
 
     std::vector<std::unique_ptr<Command>> commands = MakeCommands();

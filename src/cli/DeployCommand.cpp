@@ -3,6 +3,7 @@
 
 #include <ostream>
 
+#include "account/AccountConnections.h"
 #include "account/AccountLocation.h"
 #include "account/AccountSnapshot.h"
 #include "api/clsDeploywizard.h"
@@ -60,6 +61,7 @@ public:
     int Execute(const HostOptions& host, Streams& streams) override {
         DictionaryRef info;
         std::unique_ptr<AccountSnapshot> snapshot;
+        std::unique_ptr<PinnedAccountTransaction> trial;
         try {
             if (!m_info.empty()) {
                 Variant parsed = ParsePropertyBagJson(ReadInputFile(m_info), FromUtf8(m_info));
@@ -71,10 +73,20 @@ public:
                 CheckDeploymentInfoShape(*info, FromUtf8(m_info));
             }
             if (m_dryRun) {
-                std::string account = AccountFromPropsString(FromUtf8(ComposePropsString(host))).fileName;
-                snapshot = std::make_unique<AccountSnapshot>(account);
-                PublishHostContext(WithAccount(host, snapshot->Path().string()), streams);
-                streams.out << "Dry run on a copy of " << account << ": the account itself is not changed.\n";
+                AccountAddress account = AccountFromPropsString(FromUtf8(ComposePropsString(host)));
+                if (account.IsServer()) {
+                    // A server's database cannot be copied aside: the run goes into one transaction,
+                    // which is rolled back when it ends.
+                    trial = std::make_unique<PinnedAccountTransaction>(account);
+                    streams.out << "Dry run on " << trial->Connection().Name()
+                                << " in a transaction that is rolled back: the account itself is not "
+                                   "changed.\n";
+                } else {
+                    snapshot = std::make_unique<AccountSnapshot>(account.location);
+                    PublishHostContext(WithAccount(host, snapshot->Path().string()), streams);
+                    streams.out << "Dry run on a copy of " << account.location
+                                << ": the account itself is not changed.\n";
+                }
             }
         } catch (const AutomationError& error) {
             return ReportFailure(streams, "deploy", error);

@@ -25,8 +25,22 @@ bool EndsWithNoCase(const std::string& text, std::string_view suffix) {
                                     automation::FromUtf8(suffix));
 }
 
+// The ConnectString that --catalog stands for: a server's URI as it is, a file as "sqlite:" + path.
+std::string CatalogConnectString(const std::string& catalog) {
+    return components::IsPostgresConnectString(catalog) ? catalog : "sqlite:" + catalog;
+}
+
 std::string CheckCatalog(const std::string& catalog) {
-    const std::string named = "--catalog \"" + catalog + "\": ";
+    // A URI is shown with its password masked, here as everywhere.
+    const std::string named = "--catalog \"" + components::MaskedConnectString(catalog) + "\": ";
+    if (components::IsPostgresConnectString(catalog)) {
+        if (catalog.find(';') != std::string::npos) {
+            return named +
+                   "a URI holding \";\" cannot be passed on: in the properties string it would start "
+                   "another entry";
+        }
+        return {};
+    }
     if (catalog.find(';') != std::string::npos) {
         return named + "a file name holding \";\" cannot be passed on: in the properties string it would " +
                "start another entry";
@@ -57,17 +71,19 @@ std::string CheckProps(const HostOptions& host) {
     }
     std::optional<Text> connectString = components::PropsEntry(props, u"ConnectString");
     if (connectString && !host.catalog.empty()) {
-        std::optional<std::string> propsFile;
+        std::optional<components::AccountAddress> propsAccount;
         try {
-            propsFile = components::ParseConnectString(*connectString).fileName;
+            propsAccount = components::ParseConnectString(*connectString);
+            propsAccount->readOnly = false;  // the mode is not part of which account it is
         } catch (const AutomationError&) {
-            propsFile.reset();  // another kind of database, or no file: certainly not the one --catalog names
+            propsAccount.reset();  // another kind of database: certainly not the one --catalog names
         }
-        std::string catalogFile = components::ParseConnectString(FromUtf8("sqlite:" + host.catalog)).fileName;
-        if (propsFile != catalogFile) {
+        components::AccountAddress catalogAccount =
+            components::ParseConnectString(FromUtf8(CatalogConnectString(host.catalog)));
+        if (propsAccount != catalogAccount) {
             // The ConnectString itself is not repeated: a server's connect string may carry a password.
-            return "--props has a ConnectString that names another account than --catalog \"" + host.catalog +
-                   "\": give one of them";
+            return "--props has a ConnectString that names another account than --catalog \"" +
+                   components::MaskedConnectString(host.catalog) + "\": give one of them";
         }
     }
     return {};
@@ -94,7 +110,7 @@ std::string ComposePropsString(const HostOptions& host) {
     automation::Text text = automation::FromUtf8(props);
     if (!components::PropsEntry(text, u"Language")) props += "Language=" + host.language + ";";
     if (!host.catalog.empty() && !components::PropsEntry(text, u"ConnectString")) {
-        props += "ConnectString=sqlite:" + host.catalog + ";";
+        props += "ConnectString=" + CatalogConnectString(host.catalog) + ";";
     }
     return props;
 }

@@ -15,12 +15,12 @@ constexpr int32_t kCannotOpen = 14;      // SQLITE_CANTOPEN
 constexpr int32_t kIoError = 10;         // SQLITE_IOERR: the connection was lost
 constexpr int32_t kAbortRollback = 516;  // SQLITE_ABORT_ROLLBACK: a COMMIT that rolled back
 
-// libpq's messages end in a newline and may continue on indented lines ("\n\tIs the server
-// running ..."); a message for the user is one line.
+// libpq's messages end in a newline, may continue on indented lines ("\n\tIs the server running
+// ...") and pad a server's severity ("FATAL:  database ..."); a message for the user is one line.
 std::string OneLine(std::string_view message) {
     std::string line;
     for (char c : message) {
-        if (c == '\n' || c == '\t') {
+        if (c == '\n' || c == '\t' || c == ' ') {
             if (!line.empty() && line.back() != ' ') line += ' ';
         } else {
             line += c;
@@ -113,7 +113,7 @@ pg_result* PostgresDatabase::CheckResult(pg_result* result, std::string_view sql
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     std::string sqlState = state ? state : "";
-    std::string message = OneLine(primary ? primary : PQerrorMessage(m_handle));
+    std::string message = primary ? primary : OneLine(PQerrorMessage(m_handle));
     if (message.empty()) message = "unknown failure";
     PQclear(result);
     if (PQstatus(m_handle) == CONNECTION_BAD || IsLostSqlState(sqlState)) {

@@ -2,6 +2,7 @@
 
 #include "account/AccountLocation.h"
 #include "automation/AutomationError.h"
+#include "automation/TextHelpers.h"
 #include "catalog/CatalogReader.h"
 #include "services/PropsString.h"
 #include "support/AccountFixture.h"
@@ -27,12 +28,52 @@ TEST(AccountLocation, ConnectStringForms) {
               (AccountAddress{"/Srv/Orva/Account.db", false}));
     EXPECT_EQ(ParseConnectString(u"SQLite:/srv/a.db?mode=ro"), (AccountAddress{"/srv/a.db", true}));
     EXPECT_EQ(ParseConnectString(u"/srv/./a.db"), (AccountAddress{"/srv/a.db", false}));
-    EXPECT_EQ(ParseConnectString(u"a.db").fileName, (std::filesystem::current_path() / "a.db").string());
+    EXPECT_EQ(ParseConnectString(u"a.db").location, (std::filesystem::current_path() / "a.db").string());
+}
+
+TEST(AccountLocation, ServerUrisAreKeptAsWrittenAndNeverReadAsFiles) {
+    const AccountKind server = AccountKind::Postgres;
+    struct Case {
+        const char16_t* value;
+        AccountAddress address;
+    };
+    const Case cases[] = {
+        {u" postgresql://orva@db:5432/acct ", {"postgresql://orva@db:5432/acct", false, server}},
+        {u"POSTGRES://orva@%2Ftmp%2Fx/acct", {"POSTGRES://orva@%2Ftmp%2Fx/acct", false, server}},
+        // libpq's options stay; "?mode=ro" is a SQLite form and passed on like any other option.
+        {u"postgresql://db/acct?mode=ro", {"postgresql://db/acct?mode=ro", false, server}},
+        {u"postgresql://", {"postgresql://", false, server}},
+        {u"sqlite:postgresql://x", {(std::filesystem::current_path() / "postgresql:/x").string(), false}},
+    };
+    for (const Case& each : cases) {
+        EXPECT_EQ(ParseConnectString(each.value), each.address) << automation::ToUtf8(each.value);
+    }
+    testing::ScopedPropsString scoped("Language=EN;ConnectString=postgresql://orva@db/acct;");
+    EXPECT_EQ(HostAccount(), (AccountAddress{"postgresql://orva@db/acct", false, server}));
+}
+
+TEST(AccountLocation, PasswordsAreMaskedWhereverAUriHoldsThem) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"postgresql://orva:secret@db:5432/acct", "postgresql://orva:***@db:5432/acct"},
+        {"postgres://orva:se:cr@et@db/acct", "postgres://orva:***@db/acct"},
+        {"postgresql://orva@db:5432/acct", "postgresql://orva@db:5432/acct"},
+        {"postgresql://db:5432/acct?password=secret&sslmode=require",
+         "postgresql://db:5432/acct?password=***&sslmode=require"},
+        {"postgresql://orva:a@db/acct?application_name=x&PASSWORD=b",
+         "postgresql://orva:***@db/acct?application_name=x&PASSWORD=***"},
+        {"postgresql://orva@[::1]:5432/acct", "postgresql://orva@[::1]:5432/acct"},
+        {"/srv/a:b@c.db", "/srv/a:b@c.db"},
+    };
+    for (const auto& [uri, masked] : cases) {
+        EXPECT_EQ(MaskedConnectString(uri), masked) << uri;
+        EXPECT_EQ(ParseConnectString(automation::FromUtf8(uri)).DisplayName(),
+                  IsPostgresConnectString(uri) ? masked : uri);
+    }
 }
 
 TEST(AccountLocation, OtherDatabasesAreRefusedWithoutRepeatingTheirConnectString) {
     for (const char16_t* value :
-         {u"postgresql://orva:secret@db/acct", u"Provider=SQLOLEDB;Password=secret", u"sqlite:"}) {
+         {u"mysql://orva:secret@db/acct", u"Provider=SQLOLEDB;Password=secret", u"sqlite:"}) {
         try {
             ParseConnectString(value);
             FAIL() << "accepted";

@@ -4,33 +4,56 @@
 
 #include <unistd.h>
 
+#include <memory>
 #include <string>
 
 #include "account/AccountCreation.h"
 #include "account/AccountLocation.h"
 #include "automation/Text.h"
 #include "services/PropertyStore.h"
+#include "storage/PostgresDatabase.h"
 #include "storage/SqliteDatabase.h"
+#include "support/PostgresServer.h"
 #include "support/TempDir.h"
+#include "support/TestBackend.h"
 
 namespace orva::components::testing {
 
+// With ORVA_TEST_BACKEND=postgres the account is a scratch database on the test server, and
+// FileName() is its URI (TestBackend.h).
 class TestAccount {
 public:
-    explicit TestAccount(bool demo = true) { CreateAccountFile(FileName(), {.demo = demo}); }
+    explicit TestAccount(bool demo = true) {
+        if (orva::testing::AccountsOnServer()) {
+            orva::testing::CheckServerForAccounts();
+            m_server = std::make_unique<orva::testing::ScratchPostgresDatabase>();
+            CreateServerAccount(m_server->Uri(), {.demo = demo});
+        } else {
+            CreateAccountFile(FileName(), {.demo = demo});
+        }
+    }
 
-    std::string FileName() const { return (m_dir / "account.db").string(); }
-    AccountAddress Address(bool readOnly = false) const { return {FileName(), readOnly}; }
+    std::string FileName() const { return m_server ? m_server->Uri() : (m_dir / "account.db").string(); }
+    // A server account has no read-only form: readOnly is for files.
+    AccountAddress Address(bool readOnly = false) const {
+        if (m_server) return {m_server->Uri(), false, AccountKind::Postgres};
+        return {FileName(), readOnly};
+    }
+    // The ConnectString value of a properties string naming this account.
+    std::string ConnectString() const { return m_server ? m_server->Uri() : "sqlite:" + FileName(); }
     const std::filesystem::path& Folder() const { return m_dir.Path(); }
+    bool OnServer() const { return m_server != nullptr; }
 
     // A scalar query on a connection of its own (not one of the services' pool).
     int64_t Count(const std::string& sql) const {
+        if (m_server) return PostgresDatabase::Open(m_server->Uri(), true)->QueryInteger(sql);
         auto database = SqliteDatabase::Open(FileName(), SqliteDatabase::OpenMode::ReadOnly);
         return database->QueryInteger(sql);
     }
 
 private:
     orva::testing::TempDir m_dir;
+    std::unique_ptr<orva::testing::ScratchPostgresDatabase> m_server;
 };
 
 // Publishes "PropsString" for this process and puts the earlier value back at the end of the scope.

@@ -26,7 +26,10 @@ void AddPaths(CatalogReader& reader, const CatalogLevel& level, int32_t parent, 
 }  // namespace
 
 std::multiset<Text> CataloguePaths(const std::string& accountPath) {
-    CatalogReader reader(AccountAddress{accountPath, false}, CatalogLanguage::CHS);
+    AccountAddress account = IsPostgresConnectString(accountPath)
+                                 ? AccountAddress{accountPath, false, AccountKind::Postgres}
+                                 : AccountAddress{accountPath, false};
+    CatalogReader reader(account, CatalogLanguage::CHS);
     std::multiset<Text> paths;
     AddPaths(reader, kTopClassLevel, 0, Text(), paths);
     return paths;

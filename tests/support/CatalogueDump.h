@@ -9,6 +9,7 @@
 
 namespace orva::testing {
 
+// accountPath: a file's path, or a server database's postgresql:// URI.
 std::multiset<automation::Text> CataloguePaths(const std::string& accountPath);
 
 }  // namespace orva::testing

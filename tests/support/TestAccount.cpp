@@ -6,13 +6,23 @@
 #include "automation/TextHelpers.h"
 #include "hostctx/Texts.h"
 #include "services/PropertyStore.h"
+#include "support/PostgresServer.h"
+#include "support/TestBackend.h"
 
 namespace orva::testing {
 
 using namespace automation;
 
-TestAccount::TestAccount(bool demo, const std::string& language) : m_path((m_dir / "account.db").string()) {
-    components::CreateAccountFile(m_path, {.demo = demo, .overwrite = false});
+TestAccount::TestAccount(bool demo, const std::string& language) {
+    if (AccountsOnServer()) {
+        CheckServerForAccounts();
+        m_server = std::make_unique<ScratchPostgresDatabase>();
+        m_path = m_server->Uri();
+        components::CreateServerAccount(m_path, {.demo = demo});
+    } else {
+        m_path = (m_dir / "account.db").string();
+        components::CreateAccountFile(m_path, {.demo = demo, .overwrite = false});
+    }
     Publish(language);
 }
 
@@ -23,8 +33,8 @@ TestAccount::~TestAccount() {
 void TestAccount::Publish(const std::string& language, const std::string& connectSuffix) const {
     components::PublishOwnProperty(u"Language", FromUtf8(language));
     components::PublishOwnProperty(
-        u"PropsString",
-        FromUtf8("Language=" + language + ";ConnectString=sqlite:" + m_path + connectSuffix + ";"));
+        u"PropsString", FromUtf8("Language=" + language + ";ConnectString=" + (m_server ? "" : "sqlite:") +
+                                 m_path + connectSuffix + ";"));
     hostctx::ResetModuleState();
 }
 
