@@ -82,10 +82,15 @@ private:
                                                       underParent + "FNameKey_CHS = " + parameter(0) + byParam);
         m_connection.Prepare(Name(level, "lock"), level.lockParent);
         std::string key = parameter(0);
-        m_connection.Prepare(Name(level, "recheck"),
-                             "SELECT " + std::string(level.id) + " FROM " + table + " WHERE " + underParent +
-                                 "(FNameKey_CHS = " + key + " OR FNameKey_CHT = " + key + " OR FNameKey_EN = " + key +
-                                 ")" + byParam + " LIMIT 1");
+        // One branch per language's key, each an equality on its whole unique index (an OR of the
+        // three lets the planner walk every sibling through one index and filter the names).
+        std::string recheck;
+        for (const char* column : {"FNameKey_CHS", "FNameKey_CHT", "FNameKey_EN"}) {
+            if (!recheck.empty()) recheck += " UNION ALL ";
+            recheck += "SELECT " + std::string(level.id) + " FROM " + table + " WHERE " + underParent + column +
+                       " = " + key + byParam;
+        }
+        m_connection.Prepare(Name(level, "recheck"), recheck + " LIMIT 1");
         m_connection.Prepare(Name(level, "next"), "SELECT coalesce(max(FIndex), 0) + 1 FROM " + table +
                                                       (level.parentId ? " WHERE " + std::string(level.parentId) + " = $1"
                                                                       : std::string()));
