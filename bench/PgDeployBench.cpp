@@ -197,8 +197,8 @@ std::vector<Benchmarked> Cases() {
     return {
         {{"1000/fresh", 1000, Catalogue::Fresh, WorkloadTarget::NewBranches}, 5},
         {{"1000/grown", 1000, Catalogue::Grown, WorkloadTarget::NewBranches}, 5},
-        {{"10000/fresh", 10000, Catalogue::Fresh, WorkloadTarget::NewBranches}, 1},
-        {{"10000/grown", 10000, Catalogue::Grown, WorkloadTarget::NewBranches}, 1},
+        {{"10000/fresh", 10000, Catalogue::Fresh, WorkloadTarget::NewBranches}, 3},
+        {{"10000/grown", 10000, Catalogue::Grown, WorkloadTarget::NewBranches}, 3},
         // The same packet size aimed at the populated sub-functions: the new detail lands among
         // 1,000 siblings.
         {{"1000/grown-populated", 1000, Catalogue::Grown, WorkloadTarget::PopulatedSubFuncs}, 3},
