@@ -14,25 +14,21 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "DeploymentFloor.h"
+#include "DeploymentShared.h"
 #include "DeploymentWorkload.h"
 #include "account/AccountConnections.h"
 #include "account/AccountCreation.h"
 #include "automation/AutomationError.h"
-#include "core/DeployPacket.h"
 #include "core/DeploymentEngine.h"
-#include "core/KeyedEntry.h"
 #include "hostctx/Texts.h"
 #include "services/PropertyStore.h"
 
@@ -97,85 +93,11 @@ void PublishHostContext(const std::string& path) {
     hostctx::ResetModuleState();
 }
 
-// The packet as the publish list hands it over: selection entries through BuildDeployPacket. The
-// identifiers in the keys are another catalogue's; the engine finds every node by name.
-VectorRef BuildPacket(const std::vector<WorkloadEntry>& workload) {
-    VectorRef selections = Vector::Create();
-    for (const WorkloadEntry& entry : workload) {
-        DictionaryRef selection = Dictionary::Create();
-        selection->SetValue(core::selection::kTopClass,
-                            core::ComposeKeyedEntry(FromUtf8(entry.topClass), u"7"));
-        selection->SetValue(core::selection::kSubSystem,
-                            core::ComposeKeyedEntry(FromUtf8(entry.subSystem), u"701"));
-        selection->SetValue(core::selection::kSubFunc,
-                            core::ComposeKeyedEntry(FromUtf8(entry.subFunc), u"7001"));
-        selection->SetValue(core::selection::kFuncDetail,
-                            core::ComposeKeyedEntry(FromUtf8(entry.funcName), FromUtf8(entry.classParam)));
-        selection->SetValue(core::selection::kNo, FromUtf8(entry.no));
-        selections->Add(selection);
-    }
-    return core::BuildDeployPacket(*selections);
-}
-
-double ThreadCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 struct Case {
     const char* name;  // "<entries>/<catalogue>", shared by both contenders
     int entries;
     Catalogue catalogue;
     WorkloadTarget target;
-};
-
-// The clock of one benchmark: each deploy step runs it from Start to Stop (both inside the paused
-// set-up of an iteration). The counters give the median iteration, so that one run held up by a
-// disk flush elsewhere on the machine does not move the figures; Google Benchmark's own time column
-// stays the mean.
-class DeployClock {
-public:
-    explicit DeployClock(benchmark::State& state) : m_state(state) {}
-
-    void Start() {
-        m_state.ResumeTiming();
-        m_wallStart = std::chrono::steady_clock::now();
-        m_cpuStart = ThreadCpuSeconds();
-    }
-    void Stop() {
-        double cpu = ThreadCpuSeconds() - m_cpuStart;
-        double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_wallStart).count();
-        m_state.PauseTiming();
-        m_state.SetIterationTime(wall);
-        m_wall.push_back(wall);
-        m_cpu.push_back(cpu);
-    }
-
-    // Counters per entry of a deployment of entriesPerRun entries into a catalogue of detailsBefore
-    // function details.
-    void Report(int entriesPerRun, int64_t detailsBefore) {
-        if (m_wall.empty()) return;
-        double wall = Median(m_wall);
-        double cpu = Median(m_cpu);
-        m_state.counters["entries/s"] = entriesPerRun / wall;
-        m_state.counters["us/entry"] = 1e6 * wall / entriesPerRun;
-        m_state.counters["cpu_us/entry"] = 1e6 * cpu / entriesPerRun;
-        m_state.counters["catalogue"] = static_cast<double>(detailsBefore);
-    }
-
-private:
-    static double Median(std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        size_t middle = values.size() / 2;
-        return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-    }
-
-    benchmark::State& m_state;
-    std::chrono::steady_clock::time_point m_wallStart;
-    double m_cpuStart = 0;
-    std::vector<double> m_wall;
-    std::vector<double> m_cpu;
 };
 
 // The catalogue each case left behind, by case name: the engine and the floor must build the same
@@ -262,41 +184,6 @@ void Floor(benchmark::State& state, Case run) {
                     });
 }
 
-// Keeps every run's counters (averaged over repetitions) for the table printed at the end.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    // Plain text: the output usually goes to a log or a report.
-    SummaryReporter() : ConsoleReporter(OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0) continue;
-            Sums& sums = m_runs[run.run_name.function_name];
-            for (const char* name : {"entries/s", "us/entry", "cpu_us/entry", "catalogue"}) {
-                auto counter = run.counters.find(name);
-                if (counter != run.counters.end()) sums.values[name] += counter->second.value;
-            }
-            ++sums.count;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    // The mean of a counter of a run, 0 when the run is missing.
-    double Value(const std::string& runName, const std::string& counter) const {
-        auto run = m_runs.find(runName);
-        if (run == m_runs.end() || run->second.count == 0) return 0;
-        auto value = run->second.values.find(counter);
-        return value == run->second.values.end() ? 0 : value->second / run->second.count;
-    }
-
-private:
-    struct Sums {
-        std::map<std::string, double> values;
-        int count = 0;
-    };
-    std::map<std::string, Sums> m_runs;
-};
-
 struct Benchmarked {
     Case run;
     int iterations;
@@ -313,8 +200,6 @@ std::vector<Benchmarked> Cases() {
         {{"1000/grown-populated", 1000, Catalogue::Grown, WorkloadTarget::PopulatedSubFuncs}, 3},
     };
 }
-
-double Ratio(double a, double b) { return b > 0 ? a / b : 0; }
 
 void PrintSummary(const SummaryReporter& reporter) {
     auto value = [&](const char* contender, const std::string& name, const char* counter) {

@@ -65,7 +65,7 @@ int64_t Insert(sqlite3* db, sqlite3_stmt* statement) {
     return sqlite3_last_insert_rowid(db);
 }
 
-int64_t NextTopClassIndex(sqlite3* db) {
+int64_t NextTopClassIndexOf(sqlite3* db) {
     sqlite3_stmt* statement = Prepare(db, "SELECT coalesce(max(FIndex), 0) + 1 FROM t_TopClass");
     if (sqlite3_step(statement) != SQLITE_ROW) Fail(db, "next top-class index");
     int64_t index = sqlite3_column_int64(statement, 0);
@@ -109,77 +109,116 @@ std::vector<WorkloadEntry> MakeWorkload(int count, WorkloadTarget target) {
     return entries;
 }
 
-void GrowCatalogue(const std::string& path, int details) {
+void GrowCatalogue(CatalogueSink& sink, int details) {
     if (details % kPopulatedSubFuncs != 0) {
         std::fprintf(stderr, "DeploymentBench fixture: %d details do not spread over %d sub-functions\n",
                      details, kPopulatedSubFuncs);
         std::abort();
     }
     int perSubFunc = details / kPopulatedSubFuncs;
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-        Fail(db, path.c_str());
-    Exec(db, "PRAGMA foreign_keys = ON; BEGIN IMMEDIATE");
-
-    sqlite3_stmt* top = Prepare(db,
-                                "INSERT INTO t_TopClass (FIndex, FTopClassName_CHS, FTopClassName_CHT, "
-                                "FTopClassName_EN, FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FVisible) VALUES "
-                                "(?1, ?2, ?2, ?2, ?3, ?3, ?3, 1)");
-    sqlite3_stmt* sub =
-        Prepare(db,
-                "INSERT INTO t_SubSystem (FTopClassID, FIndex, FName_CHS, FName_CHT, FName_EN, "
-                "FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FClassName, FSubID, FVisible) "
-                "VALUES (?1, ?2, ?3, ?3, ?3, ?4, ?4, ?4, 'OrvaHost.Application', 'orvahost', 1)");
-    sqlite3_stmt* func =
-        Prepare(db,
-                "INSERT INTO t_SubFunc (FSubSysID, FIndex, FFuncName_CHS, FFuncName_CHT, "
-                "FFuncName_EN, FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FClassName, FVisible) "
-                "VALUES (?1, ?2, ?3, ?3, ?3, ?4, ?4, ?4, 'OrvaHost.Application', 1)");
-    sqlite3_stmt* detail =
-        Prepare(db,
-                "INSERT INTO t_DetailFunc (FSubFuncID, FIndex, FFuncName_CHS, FFuncName_CHT, "
-                "FFuncName_EN, FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FClassName, FClassParam, FHelpCode, "
-                "FVisible) "
-                "VALUES (?1, ?2, ?3, ?3, ?3, ?4, ?4, ?4, 'OrvaHost.Application', ?5, '', 1)");
-
-    int64_t topIndex = NextTopClassIndex(db);
+    int64_t topIndex = sink.NextTopClassIndex();
     int detailNumber = 0;
     for (int t = 0; t < kTopClasses; ++t) {
-        sqlite3_bind_int64(top, 1, topIndex++);
-        BindText(top, 2, kTopClassNames[t]);
-        BindText(top, 3, AsciiNameKey(kTopClassNames[t]));
-        int64_t topId = Insert(db, top);
+        int64_t topId = sink.AddTopClass(topIndex++, kTopClassNames[t], AsciiNameKey(kTopClassNames[t]));
         for (int s = 0; s < kSubSystemsPerTop; ++s) {
-            sqlite3_bind_int64(sub, 1, topId);
-            sqlite3_bind_int64(sub, 2, s + 1);
-            BindText(sub, 3, kSubSystemNames[t][s]);
-            BindText(sub, 4, AsciiNameKey(kSubSystemNames[t][s]));
-            int64_t subId = Insert(db, sub);
+            int64_t subId =
+                sink.AddSubSystem(topId, s + 1, kSubSystemNames[t][s], AsciiNameKey(kSubSystemNames[t][s]));
             for (int f = 0; f < kGrownSubFuncsPerSub; ++f) {
                 std::string name = GrownSubFuncName(f);
-                sqlite3_bind_int64(func, 1, subId);
-                sqlite3_bind_int64(func, 2, f + 1);
-                BindText(func, 3, name);
-                BindText(func, 4, AsciiNameKey(name));
-                int64_t funcId = Insert(db, func);
+                int64_t funcId = sink.AddSubFunc(subId, f + 1, name, AsciiNameKey(name));
                 for (int d = 0; d < perSubFunc; ++d, ++detailNumber) {
                     // Shaped as the packets' names (numbered from 500000), so lengths vary alike.
                     std::string detailName = std::string(kObjects[(detailNumber / 4) % 8]) + " " +
                                              Padded(500000 + detailNumber, 6) + "-" +
                                              kActions[detailNumber % 4];
-                    sqlite3_bind_int64(detail, 1, funcId);
-                    sqlite3_bind_int64(detail, 2, d + 1);
-                    BindText(detail, 3, detailName);
-                    BindText(detail, 4, AsciiNameKey(detailName));
-                    BindText(detail, 5,
-                             std::string(kParamPrefixes[detailNumber % 4]) +
-                                 std::to_string(100000000 + detailNumber));
-                    Insert(db, detail);
+                    sink.AddDetail(funcId, d + 1, detailName, AsciiNameKey(detailName),
+                                   std::string(kParamPrefixes[detailNumber % 4]) +
+                                       std::to_string(100000000 + detailNumber));
                 }
             }
         }
     }
-    for (sqlite3_stmt* statement : {top, sub, func, detail}) sqlite3_finalize(statement);
+}
+
+namespace {
+
+// The grown part written into an SQLite account file through prepared inserts.
+class SqliteSink : public CatalogueSink {
+public:
+    explicit SqliteSink(sqlite3* db)
+        : m_db(db),
+          m_top(Prepare(db,
+                        "INSERT INTO t_TopClass (FIndex, FTopClassName_CHS, FTopClassName_CHT, "
+                        "FTopClassName_EN, FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FVisible) VALUES "
+                        "(?1, ?2, ?2, ?2, ?3, ?3, ?3, 1)")),
+          m_sub(Prepare(db,
+                        "INSERT INTO t_SubSystem (FTopClassID, FIndex, FName_CHS, FName_CHT, FName_EN, "
+                        "FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FClassName, FSubID, FVisible) "
+                        "VALUES (?1, ?2, ?3, ?3, ?3, ?4, ?4, ?4, 'OrvaHost.Application', 'orvahost', 1)")),
+          m_func(Prepare(db,
+                         "INSERT INTO t_SubFunc (FSubSysID, FIndex, FFuncName_CHS, FFuncName_CHT, "
+                         "FFuncName_EN, FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FClassName, FVisible) "
+                         "VALUES (?1, ?2, ?3, ?3, ?3, ?4, ?4, ?4, 'OrvaHost.Application', 1)")),
+          m_detail(Prepare(db,
+                           "INSERT INTO t_DetailFunc (FSubFuncID, FIndex, FFuncName_CHS, FFuncName_CHT, "
+                           "FFuncName_EN, FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FClassName, FClassParam, "
+                           "FHelpCode, FVisible) "
+                           "VALUES (?1, ?2, ?3, ?3, ?3, ?4, ?4, ?4, 'OrvaHost.Application', ?5, '', 1)")) {}
+    ~SqliteSink() override {
+        for (sqlite3_stmt* statement : {m_top, m_sub, m_func, m_detail}) sqlite3_finalize(statement);
+    }
+    SqliteSink(const SqliteSink&) = delete;
+    SqliteSink& operator=(const SqliteSink&) = delete;
+
+    int64_t NextTopClassIndex() override { return NextTopClassIndexOf(m_db); }
+    int64_t AddTopClass(int64_t index, const std::string& name, const std::string& key) override {
+        sqlite3_bind_int64(m_top, 1, index);
+        BindText(m_top, 2, name);
+        BindText(m_top, 3, key);
+        return Insert(m_db, m_top);
+    }
+    int64_t AddSubSystem(int64_t topClassId, int64_t index, const std::string& name,
+                         const std::string& key) override {
+        return AddChild(m_sub, topClassId, index, name, key);
+    }
+    int64_t AddSubFunc(int64_t subSysId, int64_t index, const std::string& name,
+                       const std::string& key) override {
+        return AddChild(m_func, subSysId, index, name, key);
+    }
+    void AddDetail(int64_t subFuncId, int64_t index, const std::string& name, const std::string& key,
+                   const std::string& classParam) override {
+        BindText(m_detail, 5, classParam);
+        AddChild(m_detail, subFuncId, index, name, key);
+    }
+
+private:
+    int64_t AddChild(sqlite3_stmt* insert, int64_t parentId, int64_t index, const std::string& name,
+                     const std::string& key) {
+        sqlite3_bind_int64(insert, 1, parentId);
+        sqlite3_bind_int64(insert, 2, index);
+        BindText(insert, 3, name);
+        BindText(insert, 4, key);
+        return Insert(m_db, insert);
+    }
+
+    sqlite3* m_db;
+    sqlite3_stmt* m_top;
+    sqlite3_stmt* m_sub;
+    sqlite3_stmt* m_func;
+    sqlite3_stmt* m_detail;
+};
+
+}  // namespace
+
+void GrowCatalogue(const std::string& path, int details) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        Fail(db, path.c_str());
+    Exec(db, "PRAGMA foreign_keys = ON; BEGIN IMMEDIATE");
+    {
+        SqliteSink sink(db);
+        GrowCatalogue(sink, details);
+    }
     Exec(db, "COMMIT");
     // The last connection to close checkpoints the WAL into the file, so a plain copy of the file is
     // the whole account.

@@ -37,11 +37,29 @@ inline constexpr int kPopulatedSubFuncs = 100;
 // count entries (numbered from 0, unique names and class parameters) aimed at target.
 std::vector<WorkloadEntry> MakeWorkload(int count, WorkloadTarget target);
 
-// Adds the grown part (see above) with details function details to the account file path, straight
-// through SQLite in one transaction, with name keys computed as the catalogue writer does (the names
-// are CJK and ASCII only, so ASCII upper-casing is exact). details must be a multiple of
-// kPopulatedSubFuncs. Aborts the program on any SQLite failure (a benchmark fixture, not a product
-// path).
+// Where the grown part is written: one call per node, every parent before its children, with name
+// keys computed as the catalogue writer does (the names are CJK and ASCII only, so ASCII
+// upper-casing is exact). The Add calls give the new node's identifier.
+class CatalogueSink {
+public:
+    virtual ~CatalogueSink() = default;
+    // The sibling index after the largest top class's.
+    virtual int64_t NextTopClassIndex() = 0;
+    virtual int64_t AddTopClass(int64_t index, const std::string& name, const std::string& key) = 0;
+    virtual int64_t AddSubSystem(int64_t topClassId, int64_t index, const std::string& name,
+                                 const std::string& key) = 0;
+    virtual int64_t AddSubFunc(int64_t subSysId, int64_t index, const std::string& name,
+                               const std::string& key) = 0;
+    virtual void AddDetail(int64_t subFuncId, int64_t index, const std::string& name, const std::string& key,
+                           const std::string& classParam) = 0;
+};
+
+// Writes the grown part (see above) with details function details into sink. details must be a
+// multiple of kPopulatedSubFuncs; aborts the program otherwise (a benchmark fixture).
+void GrowCatalogue(CatalogueSink& sink, int details);
+
+// The same into the account file path, straight through SQLite in one transaction. Aborts the
+// program on any SQLite failure (a benchmark fixture, not a product path).
 void GrowCatalogue(const std::string& path, int details);
 
 struct CatalogueCounts {

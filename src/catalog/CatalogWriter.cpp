@@ -44,9 +44,11 @@ struct LevelSql {
             parentLock = parentExists + " FOR UPDATE";
         }
         std::span<const CatalogAttribute> attributes = level.Attributes();
-        // One look-up per language column, each through its (parent, key) index, then the first in
-        // sibling order. (A single WHERE with OR would let SQLite walk the (parent, FIndex) index to
-        // spare the sort, visiting every sibling.)
+        // One look-up per language column and key, each an equality on the whole (parent, key[,
+        // identity]) unique index, then the first in sibling order. (A single WHERE with OR would let
+        // SQLite walk the (parent, FIndex) index to spare the sort, visiting every sibling; a
+        // "key IN (?2, ?3, ?4)" lets PostgreSQL's planner rate three probes dearer than one descent on
+        // (parent, identity) that filters the names, which also visits every sibling.)
         std::string byIdentity;
         for (size_t i = 0; i < attributes.size(); ++i) {
             if (level.identityField && TextView(attributes[i].field) == level.identityField) {
@@ -56,9 +58,11 @@ struct LevelSql {
         }
         std::string branches;
         for (CatalogLanguage language : kCatalogLanguages) {
-            if (!branches.empty()) branches += " UNION ALL ";
-            branches += "SELECT " + id + ", " + index + " FROM " + table + " WHERE " + underParent +
-                        Column(kNameKeyStem, language) + " IN (?2, ?3, ?4)" + byIdentity;
+            for (const char* key : {"?2", "?3", "?4"}) {
+                if (!branches.empty()) branches += " UNION ALL ";
+                branches += "SELECT " + id + ", " + index + " FROM " + table + " WHERE " + underParent +
+                            Column(kNameKeyStem, language) + " = " + key + byIdentity;
+            }
         }
         find = "SELECT " + id + " FROM (" + branches + ") AS candidates ORDER BY " + index + ", " + id +
                " LIMIT 1";

@@ -1,0 +1,529 @@
+// The deployment benchmark on PostgreSQL. Part one: DeployPacketToCatalogue deploys packets of 1,000
+// and 10,000 entries into a server account with the demo data as it is created and into one grown to
+// 100,000 function details, and the libpq floor (PgDeployFloor.h) deploys the same entries; the table
+// gives entries per second, the engine/floor ratio and how the time per entry changes with the size
+// of the catalogue. Part two: several deployers at once, each a process of its own (this program
+// started again with --deployer), first each into its own sub-function (1 alone, 4 and 8 together),
+// then 8 into one sub-function with overlapping packets; entries per second in total and per process.
+// The goals: the engine within 2x of the floor, a time per entry that does not grow with the
+// catalogue, and deployers in different sub-functions that do not wait for each other (4 together
+// reach at least the throughput of 1 alone, also on two cores).
+//
+// Every run deploys into a fresh copy of a template database (CREATE DATABASE ... TEMPLATE), which is
+// dropped afterwards; copying, publishing the host context, building the packet and checking the
+// result are outside the time. The time is wall time: most of it is the server's.
+//
+// Usage: PgDeployBench [--grown-details=N] [--language=CHS|CHT|EN] [--concurrent-entries=N]
+//                      [--concurrent-repeats=N] [--no-concurrency] [Google Benchmark options]
+// The server: the admin URI in ORVA_BENCH_POSTGRES, else ORVA_TEST_POSTGRES (a role that may create
+// databases). bench/run-pg-deploy-bench.sh starts a throwaway server when neither is set.
+
+#include <benchmark/benchmark.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "DeploymentShared.h"
+#include "DeploymentWorkload.h"
+#include "PgDeployFloor.h"
+#include "PgDeployServer.h"
+#include "account/AccountConnections.h"
+#include "account/AccountCreation.h"
+#include "automation/AutomationError.h"
+#include "core/DeploymentEngine.h"
+#include "hostctx/Texts.h"
+#include "services/PropertyStore.h"
+
+namespace {
+
+using namespace orva;
+using namespace orva::automation;
+using namespace orva::bench;
+using namespace orva::components;
+
+int g_grownDetails = 100000;
+std::string g_language = "EN";
+int g_concurrentEntries = 500;
+int g_concurrentRepeats = 3;
+bool g_concurrency = true;
+std::string g_adminUri;
+
+enum class Catalogue { Fresh, Grown };
+
+// What a host does before it calls the library: publish its language and properties string.
+void PublishHostContext(const std::string& uri) {
+    PublishOwnProperty(u"Language", FromUtf8(g_language));
+    PublishOwnProperty(u"PropsString", FromUtf8("Language=" + g_language + ";ConnectString=" + uri + ";"));
+    hostctx::ResetModuleState();
+}
+
+// The two template databases every run copies: the demo account, and the demo account grown.
+struct Templates {
+    ScratchDatabases databases{g_adminUri};
+    int copies = 0;
+
+    Templates() {
+        for (const char* name : {"fresh", "grown"}) {
+            std::string uri = databases.Create(name);
+            CreateServerAccount(uri, {.demo = true});
+            if (std::strcmp(name, "grown") == 0) GrowServerCatalogue(uri, g_grownDetails);
+            PgConnection(uri).Exec("ANALYZE");
+        }
+        // A template must have no connections while it is copied.
+        CloseIdleAccountConnections();
+    }
+
+    // A new copy of a template under a name never used before; its name for Remove and its URI.
+    std::pair<std::string, std::string> Copy(Catalogue catalogue) {
+        std::string name = "run_" + std::to_string(++copies);
+        std::string uri = databases.Create(name, catalogue == Catalogue::Fresh ? "fresh" : "grown");
+        return {name, uri};
+    }
+
+    void Remove(const std::string& name) {
+        CloseIdleAccountConnections();
+        databases.Drop(name);
+    }
+};
+
+Templates& Data() {
+    static Templates templates;
+    return templates;
+}
+
+struct Case {
+    const char* name;  // "<entries>/<catalogue>", shared by both contenders
+    int entries;
+    Catalogue catalogue;
+    WorkloadTarget target;
+};
+
+// The catalogue each case left behind, by case name: the engine and the floor must build the same
+// one, or the comparison would be between different amounts of work.
+std::string CompareOutcome(const Case& run, const CatalogueCounts& after) {
+    static std::map<std::string, CatalogueCounts> outcomes;
+    auto [known, first] = outcomes.emplace(run.name, after);
+    const CatalogueCounts& other = known->second;
+    if (first || (other.topClasses == after.topClasses && other.subSystems == after.subSystems &&
+                  other.subFuncs == after.subFuncs && other.details == after.details)) {
+        return {};
+    }
+    return "the catalogue differs from the other contender's: " + std::to_string(after.Nodes()) + " nodes, not " +
+           std::to_string(other.Nodes());
+}
+
+// Runs deploy(clock, uri, workload, before) once per iteration on a fresh copy of the case's
+// account; deploy times its own work with the clock and returns a failure text (empty when it
+// worked). Afterwards every entry must have created one function detail, and the catalogue must be
+// the one the other contender built.
+template <typename Deploy>
+void TimeDeployments(benchmark::State& state, const Case& run, Deploy deploy) {
+    std::vector<WorkloadEntry> workload = MakeWorkload(run.entries, run.target);
+    DeployClock clock(state);
+    int64_t detailsBefore = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto [name, uri] = Data().Copy(run.catalogue);
+        CatalogueCounts before = CountServerCatalogue(uri);
+        std::string failure = deploy(clock, uri, workload, before);
+        CatalogueCounts after = CountServerCatalogue(uri);
+        Data().Remove(name);
+        if (failure.empty() && after.details - before.details != run.entries) {
+            failure = "created " + std::to_string(after.details - before.details) + " function details, not " +
+                      std::to_string(run.entries);
+        }
+        if (failure.empty()) failure = CompareOutcome(run, after);
+        state.ResumeTiming();
+        if (!failure.empty()) {
+            state.SkipWithError(failure.c_str());
+            break;
+        }
+        detailsBefore = before.details;
+    }
+    clock.Report(run.entries, detailsBefore);
+}
+
+void Engine(benchmark::State& state, Case run) {
+    TimeDeployments(state, run,
+                    [](DeployClock& clock, const std::string& uri, const std::vector<WorkloadEntry>& workload,
+                       const CatalogueCounts& before) -> std::string {
+                        PublishHostContext(uri);
+                        VectorRef packet = BuildPacket(workload);
+                        VectorRef messages;
+                        clock.Start();
+                        bool ok = core::DeployPacketToCatalogue(packet, messages);
+                        clock.Stop();
+                        if (!ok) {
+                            return "the engine failed: " +
+                                   ToUtf8Lossy(messages->Item(messages->Count()).ToText());
+                        }
+                        // One line per node created, one per entry, one for the end.
+                        int64_t expected = CountServerCatalogue(uri).Nodes() - before.Nodes() + 1;
+                        if (messages->Count() != expected) {
+                            return "the engine wrote " + std::to_string(messages->Count()) +
+                                   " message lines, not " + std::to_string(expected);
+                        }
+                        return {};
+                    });
+}
+
+void Floor(benchmark::State& state, Case run) {
+    TimeDeployments(state, run,
+                    [](DeployClock& clock, const std::string& uri, const std::vector<WorkloadEntry>& workload,
+                       const CatalogueCounts&) -> std::string {
+                        clock.Start();
+                        PgFloorDeployer floor(uri);
+                        FloorResult result = floor.Deploy(workload);
+                        clock.Stop();
+                        benchmark::DoNotOptimize(result);
+                        return {};
+                    });
+}
+
+struct Benchmarked {
+    Case run;
+    int iterations;
+};
+
+std::vector<Benchmarked> Cases() {
+    return {
+        {{"1000/fresh", 1000, Catalogue::Fresh, WorkloadTarget::NewBranches}, 5},
+        {{"1000/grown", 1000, Catalogue::Grown, WorkloadTarget::NewBranches}, 5},
+        {{"10000/fresh", 10000, Catalogue::Fresh, WorkloadTarget::NewBranches}, 3},
+        {{"10000/grown", 10000, Catalogue::Grown, WorkloadTarget::NewBranches}, 3},
+        // The same packet size aimed at the populated sub-functions: the new detail lands among
+        // 1,000 siblings.
+        {{"1000/grown-populated", 1000, Catalogue::Grown, WorkloadTarget::PopulatedSubFuncs}, 3},
+    };
+}
+
+void PrintSummary(const SummaryReporter& reporter) {
+    auto value = [&](const char* contender, const std::string& name, const char* counter) {
+        return reporter.Value(std::string(contender) + "/" + name, counter);
+    };
+    std::printf(
+        "\nDeployment into a fresh copy of the server account per run (language %s); median wall time of "
+        "the deploy call.\n",
+        g_language.c_str());
+    std::printf("%-22s %10s %12s %12s %8s %10s %10s %10s\n", "case (entries/target)", "details", "engine e/s",
+                "floor e/s", "eng/flr", "eng us/e", "flr us/e", "eng cpu%");
+    for (const Benchmarked& benchmarked : Cases()) {
+        std::string name = benchmarked.run.name;
+        double engine = value("Engine", name, "us/entry");
+        double floor = value("Floor", name, "us/entry");
+        if (engine == 0 && floor == 0) continue;
+        std::printf("%-22s %10.0f %12.0f %12.0f %8.2f %10.1f %10.1f %9.0f%%\n", name.c_str(),
+                    value(engine > 0 ? "Engine" : "Floor", name, "catalogue"), value("Engine", name, "entries/s"),
+                    value("Floor", name, "entries/s"), Ratio(engine, floor), engine, floor,
+                    100 * Ratio(value("Engine", name, "cpu_us/entry"), engine));
+    }
+    std::printf("\nTime per entry, grown catalogue / fresh (goal: about 1, flat):\n");
+    for (const char* entries : {"1000", "10000"}) {
+        for (const char* contender : {"Engine", "Floor"}) {
+            double fresh = value(contender, std::string(entries) + "/fresh", "us/entry");
+            double grown = value(contender, std::string(entries) + "/grown", "us/entry");
+            if (fresh > 0 && grown > 0) {
+                std::printf("  %-6s %5s entries: %7.1f -> %7.1f us/entry  x%.2f\n", contender, entries, fresh,
+                            grown, grown / fresh);
+            }
+        }
+    }
+    double crowdedEngine = value("Engine", "1000/grown-populated", "us/entry");
+    double crowdedFloor = value("Floor", "1000/grown-populated", "us/entry");
+    if (crowdedEngine > 0 && crowdedFloor > 0) {
+        std::printf(
+            "Into sub-functions with %d siblings each: engine %.1f us/entry (x%.2f of new branches), floor %.1f "
+            "us/entry, engine/floor %.2f\n",
+            g_grownDetails / kPopulatedSubFuncs, crowdedEngine,
+            Ratio(crowdedEngine, value("Engine", "1000/grown", "us/entry")), crowdedFloor,
+            Ratio(crowdedEngine, crowdedFloor));
+    }
+    std::printf("Goal: engine/floor at most 2 in every row.\n");
+}
+
+void RegisterCases() {
+    for (const Benchmarked& benchmarked : Cases()) {
+        for (auto [contender, function] : {std::pair{"Engine/", &Engine}, std::pair{"Floor/", &Floor}}) {
+            benchmark::RegisterBenchmark((contender + std::string(benchmarked.run.name)).c_str(), function,
+                                         benchmarked.run)
+                ->Iterations(benchmarked.iterations)
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond);
+        }
+    }
+}
+
+// ------------------------------------------------------------------------------------------------
+// Several deployers at once
+// ------------------------------------------------------------------------------------------------
+
+// The packet of one concurrent deployer: count entries numbered from first, all into the sub-function
+// subFunc under the first top class and subsystem of the workload (which the first deployer to get
+// there creates; the others find them).
+std::vector<WorkloadEntry> ConcurrentWorkload(int first, int count, const std::string& subFunc) {
+    std::vector<WorkloadEntry> all = MakeWorkload(first + count, WorkloadTarget::NewBranches);
+    std::vector<WorkloadEntry> entries(all.begin() + first, all.end());
+    for (WorkloadEntry& entry : entries) {
+        entry.topClass = all.front().topClass;
+        entry.subSystem = all.front().subSystem;
+        entry.subFunc = subFunc;
+        entry.no = "[" + entry.funcName + "] 发布到: [" + entry.topClass + "." + entry.subSystem + "." + subFunc + "]";
+    }
+    return entries;
+}
+
+std::string ConcurrentSubFunc(int number) { return "并发功能 " + std::to_string(number); }
+
+// What a deployer process reports: its own wall time from the start signal to the end of its
+// deployment, or a failure.
+struct DeployerReport {
+    double seconds = 0;
+    std::string failure;
+};
+
+// The deployer process (this program with --deployer): sets up, writes "ready" on stdout, waits for a
+// byte on stdin, deploys (connecting included, as in part one), then writes "done <seconds>" or
+// "fail <text>". Returns the exit status.
+int RunDeployer(const std::string& contender, const std::string& uri, int first, int count,
+                const std::string& subFunc) {
+    std::vector<WorkloadEntry> workload = ConcurrentWorkload(first, count, subFunc);
+    std::string failure;
+    VectorRef packet;
+    if (contender == "engine") {
+        PublishHostContext(uri);
+        packet = BuildPacket(workload);
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    char go = 0;
+    if (read(STDIN_FILENO, &go, 1) != 1) return 1;
+    auto start = std::chrono::steady_clock::now();
+    try {
+        if (contender == "engine") {
+            VectorRef messages;
+            if (!core::DeployPacketToCatalogue(packet, messages)) {
+                failure = "the engine failed: " + ToUtf8Lossy(messages->Item(messages->Count()).ToText());
+            }
+        } else {
+            PgFloorDeployer floor(uri);
+            floor.Deploy(workload);
+        }
+    } catch (const AutomationError& error) {
+        failure = error.what();
+    }
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (failure.empty()) {
+        std::printf("done %.6f\n", seconds);
+    } else {
+        for (char& c : failure) c = c == '\n' ? ' ' : c;
+        std::printf("fail %s\n", failure.c_str());
+    }
+    std::fflush(stdout);
+    return failure.empty() ? 0 : 1;
+}
+
+// A started deployer process and the two pipes to it.
+struct Deployer {
+    pid_t pid = -1;
+    FILE* output = nullptr;  // its stdout
+    int go = -1;             // its stdin
+};
+
+Deployer StartDeployer(const std::vector<std::string>& arguments) {
+    int toChild[2], fromChild[2];
+    if (pipe(toChild) != 0 || pipe(fromChild) != 0) std::abort();
+    pid_t pid = fork();
+    if (pid < 0) std::abort();
+    if (pid == 0) {
+        dup2(toChild[0], STDIN_FILENO);
+        dup2(fromChild[1], STDOUT_FILENO);
+        for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) close(fd);
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        execv("/proc/self/exe", argv.data());
+        _exit(127);
+    }
+    close(toChild[0]);
+    close(fromChild[1]);
+    return {pid, fdopen(fromChild[0], "r"), toChild[1]};
+}
+
+std::string ReadLine(FILE* stream) {
+    char buffer[4096];
+    if (!std::fgets(buffer, sizeof buffer, stream)) return {};
+    std::string line = buffer;
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    return line;
+}
+
+struct ConcurrentCase {
+    const char* name;
+    int processes;
+    bool sameSubFunc;  // all into one sub-function, each packet overlapping the next one by half
+};
+
+struct ConcurrentOutcome {
+    double totalPerSecond = 0;       // all entries of all packets / wall time from the start signal to the last end
+    double perProcessPerSecond = 0;  // mean of each process's own entries per second
+    std::string failure;
+};
+
+// One run of a concurrent case into a fresh copy of the demo account.
+ConcurrentOutcome RunConcurrentOnce(const ConcurrentCase& run, const std::string& contender) {
+    ConcurrentOutcome outcome;
+    auto [name, uri] = Data().Copy(Catalogue::Fresh);
+    CatalogueCounts before = CountServerCatalogue(uri);
+    int count = g_concurrentEntries;
+    std::vector<Deployer> deployers;
+    for (int p = 0; p < run.processes; ++p) {
+        int first = run.sameSubFunc ? p * count / 2 : p * count;
+        std::string subFunc = ConcurrentSubFunc(run.sameSubFunc ? 1 : p + 1);
+        deployers.push_back(StartDeployer({"PgDeployBench", "--deployer=" + contender, "--uri=" + uri,
+                                           "--first=" + std::to_string(first), "--count=" + std::to_string(count),
+                                           "--subfunc=" + subFunc, "--language=" + g_language}));
+    }
+    for (Deployer& deployer : deployers) {
+        std::string line = ReadLine(deployer.output);
+        if (line != "ready") outcome.failure = "a deployer did not start: " + line;
+    }
+    auto start = std::chrono::steady_clock::now();
+    for (Deployer& deployer : deployers) {
+        if (write(deployer.go, "g", 1) != 1) outcome.failure = "a deployer went away";
+        close(deployer.go);
+    }
+    double perProcessSum = 0;
+    for (Deployer& deployer : deployers) {
+        std::string line = ReadLine(deployer.output);
+        if (line.rfind("done ", 0) == 0) {
+            perProcessSum += count / std::atof(line.c_str() + 5);
+        } else if (outcome.failure.empty()) {
+            outcome.failure = line.empty() ? "a deployer ended without a report"
+                              : line.rfind("fail ", 0) == 0 ? line.substr(5)
+                                                            : line;
+        }
+    }
+    double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    for (Deployer& deployer : deployers) {
+        std::fclose(deployer.output);
+        int status = 0;
+        waitpid(deployer.pid, &status, 0);
+    }
+    CatalogueCounts after = CountServerCatalogue(uri);
+    Data().Remove(name);
+    int64_t distinct = run.sameSubFunc ? count + (run.processes - 1) * (count / 2)
+                                       : static_cast<int64_t>(run.processes) * count;
+    if (outcome.failure.empty() && after.details - before.details != distinct) {
+        outcome.failure = "created " + std::to_string(after.details - before.details) + " function details, not " +
+                          std::to_string(distinct);
+    }
+    outcome.totalPerSecond = static_cast<double>(run.processes) * count / wall;
+    outcome.perProcessPerSecond = perProcessSum / run.processes;
+    return outcome;
+}
+
+void RunConcurrency() {
+    const ConcurrentCase cases[] = {
+        {"1 alone", 1, false},
+        {"4 together", 4, false},
+        {"8 together", 8, false},
+        {"8 overlapping", 8, true},
+    };
+    std::printf(
+        "\nConcurrent deployers (separate processes), %d entries each, into a fresh copy of the demo account; "
+        "median of %d runs.\n",
+        g_concurrentEntries, g_concurrentRepeats);
+    std::printf("%-30s %12s %12s %12s %12s %8s\n", "case", "engine e/s", "per process", "floor e/s",
+                "per process", "eng/flr");
+    std::map<std::string, std::pair<double, double>> totals;  // engine, floor
+    for (const ConcurrentCase& run : cases) {
+        // The contenders take turns, so that a change of load on the machine meets both alike.
+        std::map<std::string, std::vector<double>> totalRuns, perProcessRuns;
+        std::map<std::string, std::string> failures;
+        for (int repeat = 0; repeat < g_concurrentRepeats; ++repeat) {
+            for (const char* contender : {"engine", "floor"}) {
+                if (failures.count(contender)) continue;
+                ConcurrentOutcome outcome = RunConcurrentOnce(run, contender);
+                if (!outcome.failure.empty()) {
+                    failures[contender] = outcome.failure;
+                    continue;
+                }
+                totalRuns[contender].push_back(outcome.totalPerSecond);
+                perProcessRuns[contender].push_back(outcome.perProcessPerSecond);
+            }
+        }
+        std::map<std::string, std::pair<double, double>> figures;
+        for (const char* contender : {"engine", "floor"}) {
+            figures[contender] = {Median(totalRuns[contender]), Median(perProcessRuns[contender])};
+        }
+        std::string label = std::string(run.name) + (run.sameSubFunc ? " (1 sub-function)" : " (own sub-functions)");
+        std::printf("%-30s %12.0f %12.0f %12.0f %12.0f %8.2f\n", label.c_str(), figures["engine"].first,
+                    figures["engine"].second, figures["floor"].first, figures["floor"].second,
+                    Ratio(figures["floor"].first, figures["engine"].first));
+        for (const auto& [contender, failure] : failures) {
+            std::printf("  %s failed: %s\n", contender.c_str(), failure.c_str());
+        }
+        totals[run.name] = {figures["engine"].first, figures["floor"].first};
+    }
+    std::printf("4 together / 1 alone: engine %.2f, floor %.2f (goal: at least 1)\n",
+                Ratio(totals["4 together"].first, totals["1 alone"].first),
+                Ratio(totals["4 together"].second, totals["1 alone"].second));
+}
+
+// The value of --name=value among the arguments, or nothing.
+std::optional<std::string> Option(int argc, char** argv, const char* name) {
+    std::string prefix = std::string("--") + name + "=";
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], prefix.c_str(), prefix.size()) == 0) return std::string(argv[i] + prefix.size());
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (auto language = Option(argc, argv, "language")) g_language = *language;
+    if (auto contender = Option(argc, argv, "deployer")) {
+        return RunDeployer(*contender, Option(argc, argv, "uri").value_or(""),
+                           std::atoi(Option(argc, argv, "first").value_or("0").c_str()),
+                           std::atoi(Option(argc, argv, "count").value_or("0").c_str()),
+                           Option(argc, argv, "subfunc").value_or(""));
+    }
+    if (auto details = Option(argc, argv, "grown-details")) g_grownDetails = std::atoi(details->c_str());
+    if (auto entries = Option(argc, argv, "concurrent-entries")) g_concurrentEntries = std::atoi(entries->c_str());
+    if (auto repeats = Option(argc, argv, "concurrent-repeats")) g_concurrentRepeats = std::atoi(repeats->c_str());
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--no-concurrency") == 0) g_concurrency = false;
+    }
+    const char* uri = std::getenv("ORVA_BENCH_POSTGRES");
+    if (!uri || !*uri) uri = std::getenv("ORVA_TEST_POSTGRES");
+    if (!uri || !*uri) {
+        std::fprintf(stderr,
+                     "PgDeployBench: no server: set ORVA_BENCH_POSTGRES (or ORVA_TEST_POSTGRES) to an admin URI, "
+                     "or run bench/run-pg-deploy-bench.sh, which starts a throwaway server\n");
+        return 2;
+    }
+    g_adminUri = uri;
+    benchmark::Initialize(&argc, argv);
+    try {
+        Data();
+        RegisterCases();
+        SummaryReporter reporter;
+        benchmark::RunSpecifiedBenchmarks(&reporter);
+        PrintSummary(reporter);
+        if (g_concurrency) RunConcurrency();
+    } catch (const AutomationError& error) {
+        std::fprintf(stderr, "PgDeployBench: %s\n", error.what());
+        return 1;
+    }
+    benchmark::Shutdown();
+    return 0;
+}
