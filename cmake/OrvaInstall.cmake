@@ -1,6 +1,6 @@
 # What `cmake --install` puts where (GNUInstallDirs layout):
 #   bin/orva-deploy
-#   <libdir>/libOrvaClassDeploy.so.0.1.0 (+ .so.0, .so), the views library, the loader when built
+#   <libdir>/libOrvaClassDeploy.so.0.1.0 (+ .so.0, .so), the views library, the loader
 #   <includedir>/OrvaClassDeploy/...   the C++ headers a C++ host needs (see ORVA_PUBLIC_HEADERS)
 #   <includedir>/orva/...              the C header of hosts that load the library by program ID
 #   <libdir>/cmake/OrvaClassDeploy     find_package(OrvaClassDeploy) with imported targets
@@ -33,6 +33,9 @@ endif()
 
 install(TARGETS OrvaClassDeploy LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(TARGETS orva-deploy RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The loader and its one C header, for hosts that create the classes by program ID.
+install(TARGETS OrvaLoader LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/orva)
 if(TARGET OrvaClassDeployViews)
     # Loaded by its soname only (WindowUiServices), never linked by hosts: no development link.
     install(TARGETS OrvaClassDeployViews LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_SKIP)
@@ -78,12 +81,8 @@ install(FILES ${ORVA_MAN_PAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # through install(EXPORT), because the library is assembled from OBJECT libraries whose usage
 # requirements (SQLite, ICU, libpq, ...) are private to the shared library and must not reach hosts.
 set(ORVA_LIBRARY_FILE $<TARGET_FILE_NAME:OrvaClassDeploy>)
-set(ORVA_LOADER_FILE "")
-set(ORVA_LOADER_SONAME "")
-if(TARGET OrvaLoader)
-    set(ORVA_LOADER_FILE $<TARGET_FILE_NAME:OrvaLoader>)
-    set(ORVA_LOADER_SONAME $<TARGET_SONAME_FILE_NAME:OrvaLoader>)
-endif()
+set(ORVA_LOADER_FILE $<TARGET_FILE_NAME:OrvaLoader>)
+set(ORVA_LOADER_SONAME $<TARGET_SONAME_FILE_NAME:OrvaLoader>)
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/OrvaClassDeployConfig.cmake.in
                               ${PROJECT_BINARY_DIR}/cmake/OrvaClassDeployConfig.cmake.configured
                               INSTALL_DESTINATION ${ORVA_CMAKE_CONFIG_DIR}
@@ -99,10 +98,7 @@ install(FILES ${PROJECT_BINARY_DIR}/cmake/OrvaClassDeployConfig.cmake
 
 # pkg-config files. They hold absolute paths, so they are written when installing, with the prefix
 # of that install (`cmake --install --prefix DIR` or a package's /usr), not the configured one.
-set(ORVA_PKGCONFIG_FILES orva-class-deploy)
-if(TARGET OrvaLoader)
-    list(APPEND ORVA_PKGCONFIG_FILES orva-loader)
-endif()
+set(ORVA_PKGCONFIG_FILES orva-class-deploy orva-loader)
 install(CODE "
     set(ORVA_PC_LIBDIR \"${CMAKE_INSTALL_LIBDIR}\")
     set(ORVA_PC_INCLUDEDIR \"${CMAKE_INSTALL_INCLUDEDIR}\")

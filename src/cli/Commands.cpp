@@ -16,6 +16,8 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
     commands.push_back(MakeSubsystemsCommand());
     commands.push_back(MakeWizardCommand());
     commands.push_back(MakePublishCommand());
+    commands.push_back(MakeRegisterCommand());
+    commands.push_back(MakeUnregisterCommand());
     return commands;
 }
 

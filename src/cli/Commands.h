@@ -19,5 +19,7 @@ std::unique_ptr<Command> MakeReportsCommand();
 std::unique_ptr<Command> MakeSubsystemsCommand();
 std::unique_ptr<Command> MakeWizardCommand();
 std::unique_ptr<Command> MakePublishCommand();
+std::unique_ptr<Command> MakeRegisterCommand();
+std::unique_ptr<Command> MakeUnregisterCommand();
 
 }  // namespace orva::cli

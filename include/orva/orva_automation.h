@@ -1,0 +1,192 @@
+/*
+ * orva_automation.h: the C interface through which a host program creates the classes of
+ * libOrvaClassDeploy by program ID and calls their members by name, without linking the library.
+ *
+ * The host links liborva-loader (libOrvaLoader.so), which reads the registry of in-process servers
+ * (docs/registry.md), loads the library registered for a program ID with dlopen and forwards every
+ * call to it. Plain C99; no C++ types cross this boundary.
+ *
+ *     orva_object* wizard = NULL;
+ *     orva_error error = ORVA_ERROR_INIT;
+ *     if (orva_create_object("OrvaClassDeploy.clsDeploywizard", &wizard, &error) != 0) {
+ *         fprintf(stderr, "%s (%d)\n", error.description, error.number);
+ *         orva_error_clear(&error);
+ *     }
+ *
+ * Ownership
+ *   - A variant owns what it holds: its text, its array's items, its object handle. Give it contents
+ *     only through the orva_variant_set_* functions (they copy texts and arrays into memory of the
+ *     loader's own) and empty it with orva_variant_clear, which frees the text and the array and
+ *     releases the handle. Never put a pointer to memory of your own into a variant: a call may write
+ *     back into an argument, and the old value is then cleared.
+ *   - orva_invoke's result and orva_create_object's object belong to the caller from then on.
+ *   - An error's texts belong to the error; orva_error_clear frees them. A call that fails clears the
+ *     error it is given before filling it, so one error may be reused for many calls.
+ *   - An object handle is one reference to an object: orva_release drops it. The object lives while
+ *     any handle (or the library itself) holds it. orva_variant_copy of an object variant makes a new
+ *     handle to the same object.
+ *   - A loaded library stays loaded until the process ends: objects and per-thread state may still
+ *     refer to it.
+ *
+ * Arguments and by-reference write-back
+ *   Arguments are passed by reference, as late-bound calls pass them: when a member changes one of
+ *   its arguments (DeployToLumoMain creating the message list it was not given, for example), the
+ *   caller's args[i] is cleared and receives the new value. Arguments the member leaves as they were
+ *   are left untouched, handles included. For a property let or set, the value is the last argument.
+ *
+ * Errors
+ *   Every function that can fail returns 0 on success and the error number otherwise, and fills
+ *   *error (when not NULL) with the number, the description and the source exactly as the library
+ *   raised them (texts in UTF-8; the source may be empty). The numbers are those of automation
+ *   callers: 5 invalid call or argument, 13 type mismatch, 91 object not set, 429 the object cannot be
+ *   created (unknown program ID, missing or unloadable library), 438 no such member, 450 wrong number
+ *   of arguments, ...
+ *
+ * Threads
+ *   The library keeps its module state per thread: the current language and the text components are
+ *   learned by the first call on a thread and kept for that thread. An object may be called from any
+ *   thread, but not from two threads at once. The host's login properties (orva_publish_property)
+ *   are process-wide. Dialogs (ShowWizard, Promugate, PromugateReport) open only on the thread that
+ *   runs the host's QApplication, or, when the host has none, on the first thread that opens a
+ *   dialog (the library then creates its own); they block that thread until the user closes them.
+ *   Headless members (DeployToFile, DeployToLumoMain) need no display.
+ */
+#ifndef ORVA_AUTOMATION_H
+#define ORVA_AUTOMATION_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ORVA_API marks the functions the loader exports. */
+#if defined(ORVA_AUTOMATION_INTERNAL)
+#define ORVA_API
+#else
+#define ORVA_API __attribute__((visibility("default")))
+#endif
+
+/* The version of this interface's binary layout. A library and a loader of different versions refuse
+   to work together (error 429 at creation). */
+#define ORVA_AUTOMATION_ABI_VERSION 1
+
+/* An object created by the library: opaque to the host. */
+typedef struct orva_object orva_object;
+
+typedef enum orva_variant_type {
+    ORVA_VT_EMPTY = 0,  /* no value (an omitted optional argument) */
+    ORVA_VT_NULL = 1,   /* the null value */
+    ORVA_VT_BOOL = 2,
+    ORVA_VT_INT16 = 3,
+    ORVA_VT_INT32 = 4,
+    ORVA_VT_DOUBLE = 5,
+    ORVA_VT_TEXT = 6,   /* UTF-8 */
+    ORVA_VT_OBJECT = 7, /* an object handle; NULL is "nothing" */
+    ORVA_VT_ARRAY = 8   /* an array of variants */
+} orva_variant_type;
+
+typedef struct orva_variant orva_variant;
+
+struct orva_variant {
+    int32_t type; /* an orva_variant_type */
+    union {
+        int32_t boolean; /* 0 false, anything else true */
+        int16_t int16;
+        int32_t int32;
+        double real;
+        struct {
+            char* data;    /* UTF-8, terminated by a NUL byte */
+            size_t length; /* bytes before the terminating NUL (the text may hold NUL itself) */
+        } text;
+        orva_object* object;
+        struct {
+            orva_variant* items;
+            int32_t count;
+            int32_t lower_bound; /* the index of items[0] as the library sees it (0 usually) */
+        } array;
+    } value;
+};
+
+/* A variant initialised as empty. */
+#define ORVA_VARIANT_INIT {ORVA_VT_EMPTY, {0}}
+
+typedef struct orva_error {
+    int32_t number;    /* 0 when there is no error */
+    char* description; /* UTF-8, or NULL */
+    char* source;      /* UTF-8, or NULL */
+} orva_error;
+
+#define ORVA_ERROR_INIT {0, NULL, NULL}
+
+/* How a member is reached. */
+typedef enum orva_call_kind {
+    ORVA_CALL_METHOD = 0,
+    ORVA_CALL_PROPERTY_GET = 1,
+    ORVA_CALL_PROPERTY_LET = 2, /* assign a value */
+    ORVA_CALL_PROPERTY_SET = 3  /* assign an object reference */
+} orva_call_kind;
+
+/* --- variants ---------------------------------------------------------------------------------- */
+
+/* Makes *v empty without looking at what it held (for fresh, uninitialised variants). */
+ORVA_API void orva_variant_init(orva_variant* v);
+/* Frees what *v holds (text, array items, recursively) and releases its handle; *v becomes empty. */
+ORVA_API void orva_variant_clear(orva_variant* v);
+/* Makes *target a deep copy of *source (texts and arrays copied, a new handle for an object) after
+   clearing *target. Returns 0, or 7 (out of memory), leaving *target empty. */
+ORVA_API int32_t orva_variant_copy(orva_variant* target, const orva_variant* source);
+
+/* Each clears *v, then stores the value. The text functions copy the text; they return 0, or 7 when
+   memory runs out (leaving *v empty). orva_variant_set_object takes over the handle (it does not
+   make a new one); pass NULL for nothing. */
+ORVA_API void orva_variant_set_null(orva_variant* v);
+ORVA_API void orva_variant_set_bool(orva_variant* v, int value);
+ORVA_API void orva_variant_set_int16(orva_variant* v, int16_t value);
+ORVA_API void orva_variant_set_int32(orva_variant* v, int32_t value);
+ORVA_API void orva_variant_set_double(orva_variant* v, double value);
+ORVA_API int32_t orva_variant_set_text(orva_variant* v, const char* utf8);
+ORVA_API int32_t orva_variant_set_text_n(orva_variant* v, const char* utf8, size_t length);
+ORVA_API void orva_variant_set_object(orva_variant* v, orva_object* object);
+/* An array of count empty items with the given lower bound; fill v->value.array.items[i] with the
+   set functions. Returns 0, 5 for a negative count, or 7. */
+ORVA_API int32_t orva_variant_set_array(orva_variant* v, int32_t count, int32_t lowerBound);
+
+/* Frees the error's texts and sets its number to 0. */
+ORVA_API void orva_error_clear(orva_error* error);
+
+/* --- objects ----------------------------------------------------------------------------------- */
+
+/* Creates an object of the class registered under progId (letter case does not matter) and stores a
+   new handle in *object. The registry is searched as docs/registry.md says (ORVA_REGISTRY alone when
+   it is set, else the user's folder, then the system's). Fails with 429 naming the program ID when no
+   entry exists, when the entry is not readable, when the library it names is missing (the entry is
+   reported, never followed elsewhere) or cannot be loaded, or when the library was built for another
+   interface version; with 5 for a progId that is not a program ID (empty, or characters other than
+   letters, digits, ".", "_", "-"); and with what the class raises while it is created. */
+ORVA_API int32_t orva_create_object(const char* progId, orva_object** object, orva_error* error);
+
+/* Calls the member `name` (UTF-8; letter case does not matter; "" is the default member) of object
+   as kind says, with argCount arguments (args may be NULL when argCount is 0), and stores the result
+   in *result (cleared first; may be NULL to drop the result). Changed arguments are written back
+   (see above). Raises 91 for a NULL object, 5 for a text argument that is not valid UTF-8 or a
+   negative argCount, 13 for an object handle of another library, and whatever the member raises. */
+ORVA_API int32_t orva_invoke(orva_object* object, const char* name, orva_call_kind kind, orva_variant* args,
+                             int32_t argCount, orva_variant* result, orva_error* error);
+
+/* Drops the handle. NULL is allowed. */
+ORVA_API void orva_release(orva_object* object);
+
+/* Publishes a login property of the host for this process in the library that serves object (any
+   object of it): "Language" (CHS, CHT or EN) and "PropsString" ("Language=EN;ConnectString=sqlite:
+   /srv/orva/account.db;"), which the library reads as a host's login. Publishing one of these two
+   also makes the calling thread learn its language anew. Returns 0, or 91, 5 (text not UTF-8), 13. */
+ORVA_API int32_t orva_publish_property(orva_object* object, const char* name, const orva_variant* value,
+                                       orva_error* error);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ORVA_AUTOMATION_H */

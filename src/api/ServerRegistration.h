@@ -1,0 +1,79 @@
+#pragma once
+// Registration of the library as an in-process server: one small file per public class in a registry
+// folder, naming the class's program ID, identifiers, version and the library file, so that a host
+// (through liborva-loader) can create the class by program ID without linking the library.
+// docs/registry.md describes the file format and where the folders lie.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace orva::api {
+
+enum class RegistryScope { User, System };
+
+// The folder that register and unregister work on: explicitFolder when given; else the folder named by
+// the environment variable ORVA_REGISTRY when it is set and not empty; else, for the user,
+// $XDG_DATA_HOME/orva/registry (when XDG_DATA_HOME is absolute) or $HOME/.local/share/orva/registry,
+// and for the system /etc/orva/registry. Raises 5 when the user's folder cannot be told (no HOME).
+std::filesystem::path RegistryFolderFor(RegistryScope scope,
+                                        const std::filesystem::path& explicitFolder = {});
+
+// The library file that registry entries name: the folder this library was loaded from and the file
+// name carrying its soname (libOrvaClassDeploy.so.0), which stays valid across compatible updates.
+std::filesystem::path RegisteredLibraryPath();
+
+// One registry entry; fields absent from a file are empty.
+struct RegistryEntry {
+    std::string progId;
+    std::string classId;
+    std::string interfaceId;
+    std::string eventInterfaceId;  // only classes with an event interface
+    std::string version;
+    std::string library;
+    std::string registeredBy;
+};
+
+// The entries that registering writes for library: one per public class.
+std::vector<RegistryEntry> LibraryEntries(const std::filesystem::path& library);
+
+// An entry's file text: the format line, then one "Key=Value" line per non-empty field.
+std::string FormatRegistryEntry(const RegistryEntry& entry);
+
+// The file that holds progId's entry in folder. Raises 5 naming progId when it is no program ID.
+std::filesystem::path RegistryEntryFile(const std::filesystem::path& folder, const std::string& progId);
+
+// Reads the entry file at path. Raises 53 when it does not exist, 321 naming the file and line when it
+// is not an entry of this format, 57 for other read failures.
+RegistryEntry ReadRegistryEntry(const std::filesystem::path& path);
+
+// Writes the entries of library into folder (created when missing), each file atomically; a file
+// that already holds the same text is left as it is, so registering twice changes nothing. An entry
+// of the same program ID written for another library is replaced (the last registration wins).
+// Returns the files written or confirmed. Raises 53 naming library when that file does not exist (an
+// entry must never name a missing library), and the errors of creating the folder or writing a file.
+std::vector<std::filesystem::path> RegisterServer(const std::filesystem::path& folder,
+                                                  const std::filesystem::path& library);
+
+struct UnregisterOutcome {
+    std::vector<std::filesystem::path> removed;
+    // Entries of our program IDs that another library or installation wrote: left in place.
+    std::vector<std::filesystem::path> keptForeign;
+};
+
+// Removes from folder the entries of this library's program IDs that name library and were written
+// by this library (RegisteredBy); leaves every other file. A missing folder or entry is no error.
+// Raises the error of removing a file (70 when access is denied, naming the file).
+UnregisterOutcome UnregisterServer(const std::filesystem::path& folder, const std::filesystem::path& library);
+
+// Every entry file in folder, in file-name order, for listing. A file that cannot be read carries its
+// problem; libraryMissing marks an entry whose library file does not exist.
+struct ListedEntry {
+    std::filesystem::path file;
+    RegistryEntry entry;
+    std::string problem;
+    bool libraryMissing = false;
+};
+std::vector<ListedEntry> ListRegistry(const std::filesystem::path& folder);
+
+}  // namespace orva::api

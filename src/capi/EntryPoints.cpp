@@ -1,0 +1,99 @@
+// The entry points libOrvaClassDeploy exports with C linkage: registration as an in-process server,
+// and creation by program ID for liborva-loader (capi/orva_server_abi.h). Every one catches all
+// failures and reports them as an error number: no exception crosses into a C host.
+
+#include <string>
+
+#include "api/ServerRegistration.h"
+#include "automation/ClassRegistry.h"
+#include "automation/Text.h"
+#include "automation/TextHelpers.h"
+#include "capi/VariantBridge.h"
+#include "hostctx/Texts.h"
+#include "services/PropertyStore.h"
+
+namespace orva::capi {
+
+using namespace automation;
+
+int32_t PublishHostProperty(const char* name, const orva_variant* value, orva_error* error) {
+    return ReportErrors(error, [&] {
+        Text property;
+        try {
+            property = FromUtf8(name ? name : "");
+        } catch (const AutomationError&) {
+            Raise(errors::kInvalidCall, u"The property name is not valid UTF-8");
+        }
+        if (property.empty()) Raise(errors::kInvalidCall, u"The property name is empty");
+        orva_variant empty = ORVA_VARIANT_INIT;
+        components::PublishOwnProperty(property, FromCVariant(value ? *value : empty, "the property value"));
+        // A new login for this thread: the text services learn the language again from it.
+        if (EqualsNoCase(property, u"Language") || EqualsNoCase(property, u"PropsString")) {
+            hostctx::ResetModuleState();
+        }
+    });
+}
+
+namespace {
+
+api::RegistryScope ScopeOf(int32_t scope) {
+    if (scope == 0) return api::RegistryScope::User;
+    if (scope == 1) return api::RegistryScope::System;
+    Raise(errors::kInvalidCall, u"Unknown registry scope " + FromUtf8(std::to_string(scope)) +
+                                    u" (0 for the user, 1 for the system)");
+}
+
+}  // namespace
+
+}  // namespace orva::capi
+
+extern "C" {
+
+// Registration. registryFolder: the folder to write to, or NULL for the folder of scope (0 the
+// user's, 1 the system's; ORVA_REGISTRY wins when set). Returns 0 or the error number; error (may be
+// NULL) receives the number, description and source.
+__attribute__((visibility("default"))) int32_t OrvaRegisterServer(const char* registryFolder, int32_t scope,
+                                                                  orva_error* error) {
+    using namespace orva;
+    return capi::ReportErrors(error, [&] {
+        api::RegisterServer(
+            api::RegistryFolderFor(capi::ScopeOf(scope), registryFolder ? registryFolder : ""),
+            api::RegisteredLibraryPath());
+    });
+}
+
+// Removes the entries this library wrote from the folder chosen as for OrvaRegisterServer.
+__attribute__((visibility("default"))) int32_t OrvaUnregisterServer(const char* registryFolder, int32_t scope,
+                                                                    orva_error* error) {
+    using namespace orva;
+    return capi::ReportErrors(error, [&] {
+        api::UnregisterServer(
+            api::RegistryFolderFor(capi::ScopeOf(scope), registryFolder ? registryFolder : ""),
+            api::RegisteredLibraryPath());
+    });
+}
+
+__attribute__((visibility("default"))) int32_t OrvaAutomationAbiVersion(void) {
+    return ORVA_AUTOMATION_ABI_VERSION;
+}
+
+// Creates an object of any class the library provides, by program ID; the loader calls it after
+// finding the library through the registry.
+__attribute__((visibility("default"))) int32_t OrvaCreateObject(const char* progId, orva_object** object,
+                                                                orva_error* error) {
+    using namespace orva;
+    if (object) *object = nullptr;
+    return capi::ReportErrors(error, [&] {
+        if (!object)
+            automation::Raise(automation::errors::kInvalidCall, u"OrvaCreateObject: no place for the object");
+        automation::Text id;
+        try {
+            id = automation::FromUtf8(progId ? progId : "");
+        } catch (const automation::AutomationError&) {
+            automation::Raise(automation::errors::kInvalidCall, u"The program ID is not valid UTF-8");
+        }
+        *object = capi::MakeHandle(automation::CreateObject(id));
+    });
+}
+
+}  // extern "C"

@@ -1,0 +1,88 @@
+/*
+ * The binary contract between the loader (liborva-loader) and the library it loads: the entry points
+ * libOrvaClassDeploy exports with C linkage and the layout of an object handle. Hosts never see it;
+ * they use orva/orva_automation.h.
+ *
+ * Every handle starts with a pointer to its library's function table, so the loader forwards a call
+ * on any handle (also one the library handed back inside a result) to the library that made it,
+ * without keeping a table of its own.
+ */
+#ifndef ORVA_SERVER_ABI_H
+#define ORVA_SERVER_ABI_H
+
+#include "orva/orva_automation.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct orva_object_functions {
+    /* ORVA_AUTOMATION_ABI_VERSION of the library that made the handle. */
+    int32_t abi_version;
+    /* As orva_invoke, object not NULL. */
+    int32_t (*invoke)(orva_object* object, const char* name, int32_t kind, orva_variant* args,
+                      int32_t argCount, orva_variant* result, orva_error* error);
+    /* A new handle to the same object, or NULL when memory runs out. */
+    orva_object* (*duplicate)(orva_object* object);
+    /* Drops the handle. */
+    void (*release)(orva_object* object);
+    /* As orva_publish_property. */
+    int32_t (*publish_property)(const char* name, const orva_variant* value, orva_error* error);
+} orva_object_functions;
+
+struct orva_object {
+    const orva_object_functions* functions;
+};
+
+/* Exported by the library. */
+typedef int32_t (*OrvaAutomationAbiVersionFunction)(void);
+typedef int32_t (*OrvaCreateObjectFunction)(const char* progId, orva_object** object, orva_error* error);
+#define ORVA_ENTRY_ABI_VERSION "OrvaAutomationAbiVersion"
+#define ORVA_ENTRY_CREATE_OBJECT "OrvaCreateObject"
+
+/* Registry entries (docs/registry.md). */
+#define ORVA_REGISTRY_FORMAT_LINE "OrvaRegistryEntry/1"
+#define ORVA_REGISTRY_FORMAT_NAME "OrvaRegistryEntry/"
+#define ORVA_REGISTRY_FILE_SUFFIX ".entry"
+#define ORVA_REGISTRY_ENVIRONMENT "ORVA_REGISTRY"
+#define ORVA_REGISTRY_SYSTEM_FOLDER "/etc/orva/registry"
+#define ORVA_REGISTRY_OWNER "OrvaClassDeploy"
+
+#define ORVA_REGISTRY_MAX_VALUE 4096
+
+/* One registry entry as read from its file; absent keys are empty strings. */
+typedef struct orva_registry_entry {
+    char prog_id[256];
+    char class_id[64];
+    char interface_id[64];
+    char event_interface_id[64];
+    char version[64];
+    char library[ORVA_REGISTRY_MAX_VALUE];
+    char registered_by[256];
+} orva_registry_entry;
+
+/* 1 when progId is a program ID this registry can hold: 1 to 200 letters, digits, ".", "_", "-", not
+   starting with ".". Program IDs name files, so nothing else may pass (no "/", no ".."). */
+int orva_registry_valid_prog_id(const char* progId);
+
+/* The entry's file name for a program ID: the ID in ASCII lower case followed by ".entry". Returns 0,
+   or 5 for an invalid program ID, 9 when out is too small. */
+int32_t orva_registry_file_name(const char* progId, char* out, size_t outSize);
+
+/* Reads the entry file at path. Returns 0; 53 when the file does not exist; 321 with a message in
+   problem (naming the line) when it is not an entry of this format (first line, a line without "=",
+   an overlong value, a relative Library); 57 for other read failures (message in problem). */
+int32_t orva_registry_read_entry(const char* path, orva_registry_entry* entry, char* problem,
+                                 size_t problemSize);
+
+/* The folders searched for an entry, in order, written as NUL-separated paths into out (ending with
+   an empty path): ORVA_REGISTRY alone when it is set and not empty; otherwise the user's folder
+   ($XDG_DATA_HOME/orva/registry, or $HOME/.local/share/orva/registry; left out when neither is set)
+   and then the system's. Returns the number of folders; 0 only when out is too small. */
+int orva_registry_search_folders(char* out, size_t outSize);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ORVA_SERVER_ABI_H */

@@ -1,0 +1,125 @@
+/* liborva-loader: creation by program ID for hosts that do not link libOrvaClassDeploy. It finds the
+   program ID's registry entry, loads the library the entry names and asks it for the object; every
+   later call goes through the handle's own function table to the library that made it. */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+
+#include "capi/orva_server_abi.h"
+
+static int32_t Fail(orva_error* error, int32_t number, const char* description) {
+    if (error != NULL) {
+        orva_error_clear(error);
+        error->number = number;
+        error->description = strdup(description);
+        error->source = strdup("OrvaLoader");
+    }
+    return number;
+}
+
+/* The entry for progId in the first folder that holds one. Returns 0, or fills error. */
+static int32_t FindEntry(const char* progId, orva_registry_entry* entry, char* entryPath, size_t pathSize,
+                         orva_error* error) {
+    char fileName[256];
+    char message[4 * PATH_MAX + 512];
+    if (orva_registry_file_name(progId, fileName, sizeof fileName) != 0) {
+        snprintf(message, sizeof message,
+                 "\"%.200s\" is not a program ID (letters, digits, \".\", \"_\" and \"-\" only)",
+                 progId ? progId : "");
+        return Fail(error, 5, message);
+    }
+    char folders[3 * PATH_MAX];
+    int count = orva_registry_search_folders(folders, sizeof folders);
+    const char* folder = folders;
+    for (int i = 0; i < count; ++i, folder += strlen(folder) + 1) {
+        if ((size_t)snprintf(entryPath, pathSize, "%s/%s", folder, fileName) >= pathSize) continue;
+        char problem[PATH_MAX + 256];
+        int32_t status = orva_registry_read_entry(entryPath, entry, problem, sizeof problem);
+        if (status == 53) continue;
+        if (status != 0) {
+            snprintf(message, sizeof message, "ActiveX component can't create object: %s: %s", progId, problem);
+            return Fail(error, 429, message);
+        }
+        if (strcasecmp(entry->prog_id, progId) != 0) {
+            snprintf(message, sizeof message,
+                     "ActiveX component can't create object: %s: the registry entry %s is for \"%s\"", progId,
+                     entryPath, entry->prog_id);
+            return Fail(error, 429, message);
+        }
+        return 0;
+    }
+    snprintf(message, sizeof message, "ActiveX component can't create object: %s is not registered (searched %s%s)",
+             progId, folders, count > 1 ? " and the system's registry" : "");
+    return Fail(error, 429, message);
+}
+
+int32_t orva_create_object(const char* progId, orva_object** object, orva_error* error) {
+    if (error != NULL) orva_error_clear(error);
+    if (object == NULL) return Fail(error, 5, "orva_create_object: no place for the object");
+    *object = NULL;
+    orva_registry_entry entry;
+    char entryPath[PATH_MAX];
+    int32_t status = FindEntry(progId, &entry, entryPath, sizeof entryPath, error);
+    if (status != 0) return status;
+
+    char message[3 * PATH_MAX];
+    struct stat info;
+    /* An entry whose library is gone is reported, never followed: nothing else is tried. */
+    if (stat(entry.library, &info) != 0 || !S_ISREG(info.st_mode)) {
+        snprintf(message, sizeof message,
+                 "ActiveX component can't create object: %s: the library %s named by the registry entry %s "
+                 "does not exist",
+                 progId, entry.library, entryPath);
+        return Fail(error, 429, message);
+    }
+    /* Loaded once per process and never unloaded: objects and per-thread state may outlive any call. */
+    void* library = dlopen(entry.library, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    if (library == NULL) {
+        snprintf(message, sizeof message, "ActiveX component can't create object: %s: %s", progId, dlerror());
+        return Fail(error, 429, message);
+    }
+    /* dlsym returns functions as object pointers; POSIX guarantees the copy below is sound. */
+    OrvaAutomationAbiVersionFunction version = NULL;
+    OrvaCreateObjectFunction create = NULL;
+    void* symbol = dlsym(library, ORVA_ENTRY_ABI_VERSION);
+    memcpy(&version, &symbol, sizeof symbol);
+    symbol = dlsym(library, ORVA_ENTRY_CREATE_OBJECT);
+    memcpy(&create, &symbol, sizeof symbol);
+    if (version == NULL || create == NULL) {
+        snprintf(message, sizeof message,
+                 "ActiveX component can't create object: %s: the library %s exports no " ORVA_ENTRY_CREATE_OBJECT,
+                 progId, entry.library);
+        return Fail(error, 429, message);
+    }
+    if (version() != ORVA_AUTOMATION_ABI_VERSION) {
+        snprintf(message, sizeof message,
+                 "ActiveX component can't create object: %s: the library %s has interface version %d, this "
+                 "loader %d",
+                 progId, entry.library, (int)version(), ORVA_AUTOMATION_ABI_VERSION);
+        return Fail(error, 429, message);
+    }
+    return create(progId, object, error);
+}
+
+int32_t orva_invoke(orva_object* object, const char* name, orva_call_kind kind, orva_variant* args,
+                    int32_t argCount, orva_variant* result, orva_error* error) {
+    if (error != NULL) orva_error_clear(error);
+    if (result != NULL) orva_variant_clear(result);
+    if (object == NULL) return Fail(error, 91, "Object variable or With block variable not set");
+    return object->functions->invoke(object, name, (int32_t)kind, args, argCount, result, error);
+}
+
+void orva_release(orva_object* object) {
+    if (object != NULL) object->functions->release(object);
+}
+
+int32_t orva_publish_property(orva_object* object, const char* name, const orva_variant* value, orva_error* error) {
+    if (error != NULL) orva_error_clear(error);
+    if (object == NULL) return Fail(error, 91, "Object variable or With block variable not set");
+    return object->functions->publish_property(name, value, error);
+}

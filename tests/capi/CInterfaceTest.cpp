@@ -1,0 +1,258 @@
+// The C interface: variants converted both ways, arguments written back by reference, errors as the
+// library raised them, and creation by program ID through the loader and the registry.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include "api/ServerRegistration.h"
+#include "automation/ClassRegistry.h"
+#include "automation/MemberTable.h"
+#include "capi/VariantBridge.h"
+#include "support/TempDir.h"
+
+extern "C" int32_t OrvaCreateObject(const char* progId, orva_object** object, orva_error* error);
+
+namespace orva::capi {
+namespace {
+
+using namespace automation;
+namespace fs = std::filesystem;
+
+// An object whose members change their arguments and raise errors, to watch what crosses the boundary.
+class Probe : public Object {
+public:
+    Text TypeName() const override { return u"Probe"; }
+    Variant Invoke(TextView name, CallKind kind, std::span<Variant> args) override {
+        // clang-format off
+        static constexpr Member<Probe> kMembers[] = {
+            // Bump(n, out, untouched): n + 1 into n, a text into out, returns the count of arguments.
+            {.name = u"Bump", .minArgs = 3, .maxArgs = 3, .call = [](Probe&, Args a) -> Variant {
+                 a[0] = Variant(a[0].ToInt32() + 1);
+                 a[1] = Variant(Text(u"written \u4E2D"));
+                 return static_cast<int32_t>(a.size());
+             }},
+            {.name = u"Echo", .minArgs = 1, .maxArgs = 1, .call = [](Probe&, Args a) -> Variant { return a[0]; }},
+            {.name = u"Fail", .call = [](Probe&, Args) -> Variant {
+                 throw AutomationError(-2147467259, u"account.db: database is locked", u"OrvaData.CatalogWriter");
+             }},
+            {.name = u"Value", .kinds = kGet, .call = [](Probe& p, Args) -> Variant { return p.value; }},
+            {.name = u"Value", .kinds = kLet, .minArgs = 1, .maxArgs = 1,
+             .call = [](Probe& p, Args a) -> Variant { p.value = a[0]; return {}; }},
+        };
+        // clang-format on
+        return InvokeMember(*this, kMembers, name, kind, args);
+    }
+    Variant value;
+};
+
+constexpr const char16_t* kProbeId = u"Test.Probe";
+
+struct ProbeObject {
+    ScopedClassOverride override{kProbeId, [] { return std::make_shared<Probe>(); }};
+    orva_object* handle = nullptr;
+    orva_error error = ORVA_ERROR_INIT;
+    ProbeObject() { EXPECT_EQ(OrvaCreateObject("test.probe", &handle, &error), 0); }
+    ~ProbeObject() {
+        orva_release(handle);
+        orva_error_clear(&error);
+    }
+};
+
+constexpr char16_t kWithNul[] = u"\u7B80\u4F53 and a \0 inside";
+
+TEST(CInterface, VariantsCrossBothWaysUnchanged) {
+    auto object = std::make_shared<Probe>();
+    const Variant values[] = {
+        Variant(),
+        Variant(NullValue{}),
+        Variant(true),
+        Variant(static_cast<int16_t>(-32768)),
+        Variant(static_cast<int32_t>(2147483647)),
+        Variant(-0.25),
+        Variant(Text(kWithNul, std::size(kWithNul) - 1)),
+        Variant(Text()),
+        Variant(ObjectRef(object)),
+        Variant(nullptr),
+        Variant::Array({Variant(1), Variant::Array({Variant(u"nested"), Variant(ObjectRef(object))}, 1)}, -2),
+        Variant::Array({}),
+    };
+    for (const Variant& value : values) {
+        SCOPED_TRACE(ToUtf8(TypeNameOf(value)));
+        orva_variant c = ORVA_VARIANT_INIT;
+        ToCVariant(value, &c);
+        orva_variant copy = ORVA_VARIANT_INIT;
+        ASSERT_EQ(orva_variant_copy(&copy, &c), 0);
+        orva_variant_clear(&c);  // the copy stands alone: its texts, arrays and handles are its own
+        EXPECT_EQ(FromCVariant(copy, "value"), value);
+        orva_variant_clear(&copy);
+        EXPECT_EQ(copy.type, ORVA_VT_EMPTY);
+    }
+    // The test's own references: `object` and the two in `values`.
+    EXPECT_EQ(object.use_count(), 3) << "every handle made on the way was released";
+}
+
+TEST(CInterface, ValuesTheLibraryCannotTakeAreRefusedNamingTheArgument) {
+    ProbeObject probe;
+    orva_variant args[1] = {ORVA_VARIANT_INIT};
+    struct Case {
+        const char* what;
+        void (*make)(orva_variant*);
+        int32_t number;
+        const char* named;
+    };
+    const Case cases[] = {
+        {"invalid UTF-8", [](orva_variant* v) { orva_variant_set_text(v, "\xC3\x28"); }, 5, "argument 1"},
+        {"unknown type", [](orva_variant* v) { v->type = 42; }, 5, "unknown variant type 42"},
+        {"array item",
+         [](orva_variant* v) {
+             orva_variant_set_array(v, 2, 0);
+             orva_variant_set_text(&v->value.array.items[1], "\xFF");
+         },
+         5, "argument 1, item 1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.make(&args[0]);
+        EXPECT_EQ(orva_invoke(probe.handle, "Echo", ORVA_CALL_METHOD, args, 1, nullptr, &probe.error),
+                  c.number);
+        EXPECT_NE(std::strstr(probe.error.description, c.named), nullptr) << probe.error.description;
+        if (args[0].type == 42) args[0].type = ORVA_VT_EMPTY;
+        orva_variant_clear(&args[0]);
+    }
+    // A handle another library made (its function table is not this library's).
+    orva_object_functions foreignFunctions{};
+    orva_object foreign{&foreignFunctions};
+    args[0].type = ORVA_VT_OBJECT;
+    args[0].value.object = &foreign;
+    EXPECT_EQ(orva_invoke(probe.handle, "Echo", ORVA_CALL_METHOD, args, 1, nullptr, &probe.error), 13);
+}
+
+TEST(CInterface, ChangedArgumentsAreWrittenBackAndTheOthersLeftAsTheCallerMadeThem) {
+    ProbeObject probe;
+    orva_object* kept = nullptr;
+    ASSERT_EQ(OrvaCreateObject("test.probe", &kept, &probe.error), 0);
+    orva_variant args[3] = {ORVA_VARIANT_INIT, ORVA_VARIANT_INIT, ORVA_VARIANT_INIT};
+    orva_variant_set_int32(&args[0], 41);
+    orva_variant_set_text(&args[1], "replaced");
+    orva_variant_set_object(&args[2], kept);
+    orva_variant result = ORVA_VARIANT_INIT;
+
+    ASSERT_EQ(orva_invoke(probe.handle, "bump", ORVA_CALL_METHOD, args, 3, &result, &probe.error), 0);
+    EXPECT_EQ(result.type, ORVA_VT_INT32);
+    EXPECT_EQ(result.value.int32, 3);
+    EXPECT_EQ(args[0].value.int32, 42);
+    ASSERT_EQ(args[1].type, ORVA_VT_TEXT);
+    EXPECT_STREQ(args[1].value.text.data, "written \xE4\xB8\xAD");
+    EXPECT_EQ(args[1].value.text.length, std::strlen("written \xE4\xB8\xAD"));
+    EXPECT_EQ(args[2].value.object, kept) << "an unchanged handle is the caller's own";
+    for (orva_variant& arg : args) orva_variant_clear(&arg);
+    orva_variant_clear(&result);
+}
+
+TEST(CInterface, ErrorsCarryNumberDescriptionAndSourceAsRaised) {
+    ProbeObject probe;
+    orva_variant one = ORVA_VARIANT_INIT;
+    struct Case {
+        const char* member;
+        orva_call_kind kind;
+        int32_t argCount;
+        int32_t number;
+        const char* description;
+        const char* source;
+    };
+    const Case cases[] = {
+        {"Fail", ORVA_CALL_METHOD, 0, -2147467259, "account.db: database is locked",
+         "OrvaData.CatalogWriter"},
+        {"Missing", ORVA_CALL_METHOD, 0, 438, "Object doesn't support this property or method", ""},
+        {"Echo", ORVA_CALL_METHOD, 0, 450, "Wrong number of arguments", ""},
+        {"Value", static_cast<orva_call_kind>(9), 0, 5, "Unknown call kind 9", ""},
+        {"Echo", ORVA_CALL_METHOD, -1, 5, "argument count", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.member);
+        orva_variant result = ORVA_VARIANT_INIT;
+        orva_variant_set_int32(&result, 7);
+        EXPECT_EQ(orva_invoke(probe.handle, c.member, c.kind, c.argCount > 0 ? &one : nullptr, c.argCount,
+                              &result, &probe.error),
+                  c.number);
+        EXPECT_EQ(probe.error.number, c.number);
+        EXPECT_NE(std::strstr(probe.error.description, c.description), nullptr) << probe.error.description;
+        EXPECT_STREQ(probe.error.source, c.source);
+        EXPECT_EQ(result.type, ORVA_VT_EMPTY) << "a failed call leaves no result";
+    }
+    // A later success clears the error it is given.
+    orva_variant value = ORVA_VARIANT_INIT;
+    orva_variant_set_int32(&value, 12);
+    EXPECT_EQ(orva_invoke(probe.handle, "Value", ORVA_CALL_PROPERTY_LET, &value, 1, nullptr, &probe.error),
+              0);
+    EXPECT_EQ(probe.error.number, 0);
+    EXPECT_EQ(probe.error.description, nullptr);
+    EXPECT_EQ(orva_invoke(probe.handle, "Value", ORVA_CALL_PROPERTY_GET, nullptr, 0, &value, &probe.error),
+              0);
+    EXPECT_EQ(value.value.int32, 12);
+}
+
+TEST(CInterface, CreationThroughTheRegistryAndItsClearFailures) {
+    testing::TempDir dir;
+    fs::path folder = dir / "registry";
+    const char* saved = std::getenv("ORVA_REGISTRY");
+    std::string previous = saved ? saved : "";
+    setenv("ORVA_REGISTRY", folder.c_str(), 1);
+    api::RegisterServer(folder, api::RegisteredLibraryPath());
+    std::ofstream(folder / "test.gone.entry")
+        << "OrvaRegistryEntry/1\nProgID=Test.Gone\nLibrary=" << (dir / "libGone.so.0").string() << "\n";
+    std::ofstream(folder / "test.broken.entry") << "ProgID=Test.Broken\n";
+
+    struct Case {
+        const char* progId;
+        int32_t number;
+        const char* described;
+    };
+    const Case cases[] = {
+        {"OrvaClassDeploy.clsPromulgator", 0, nullptr},
+        {"orvaclassdeploy.CLSDEPLOYWIZARD", 0, nullptr},
+        {"Nobody.Registered", 429, "Nobody.Registered is not registered"},
+        {"Test.Gone", 429, "libGone.so.0 named by the registry entry"},
+        {"Test.Broken", 429, "not a registry entry"},
+        {"../registry/x", 5, "is not a program ID"},
+        {"", 5, "is not a program ID"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.progId);
+        orva_object* object = nullptr;
+        orva_error error = ORVA_ERROR_INIT;
+        EXPECT_EQ(orva_create_object(c.progId, &object, &error), c.number);
+        EXPECT_EQ(object == nullptr, c.number != 0);
+        if (c.described) {
+            EXPECT_NE(std::strstr(error.description, c.described), nullptr) << error.description;
+        }
+        orva_release(object);
+        orva_error_clear(&error);
+    }
+
+    // A created object answers calls by name across the boundary: a property let, then get.
+    orva_object* promulgator = nullptr;
+    orva_error error = ORVA_ERROR_INIT;
+    ASSERT_EQ(orva_create_object("OrvaClassDeploy.clsPromulgator", &promulgator, &error), 0);
+    orva_variant value = ORVA_VARIANT_INIT;
+    orva_variant_set_text(&value, "12");
+    EXPECT_EQ(orva_invoke(promulgator, "SubSystem", ORVA_CALL_PROPERTY_LET, &value, 1, nullptr, &error), 0);
+    EXPECT_EQ(orva_invoke(promulgator, "SubSystem", ORVA_CALL_PROPERTY_GET, nullptr, 0, &value, &error), 0);
+    EXPECT_EQ(value.type, ORVA_VT_INT32);
+    EXPECT_EQ(value.value.int32, 12);
+    orva_release(promulgator);
+    EXPECT_EQ(orva_invoke(nullptr, "SubSystem", ORVA_CALL_PROPERTY_GET, nullptr, 0, &value, &error), 91);
+    orva_error_clear(&error);
+
+    if (saved) {
+        setenv("ORVA_REGISTRY", previous.c_str(), 1);
+    } else {
+        unsetenv("ORVA_REGISTRY");
+    }
+}
+
+}  // namespace
+}  // namespace orva::capi
