@@ -59,9 +59,11 @@ foreach(header IN LISTS ORVA_PUBLIC_HEADERS)
             DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/OrvaClassDeploy/${folder})
 endforeach()
 
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Named after the package, as Debian wants (/usr/share/doc/<package>), not after the project.
+set(ORVA_INSTALL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/orva-class-deploy)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${ORVA_INSTALL_DOCDIR})
 file(GLOB ORVA_GUIDES ${PROJECT_SOURCE_DIR}/docs/*.md)
-install(FILES ${ORVA_GUIDES} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${ORVA_GUIDES} DESTINATION ${ORVA_INSTALL_DOCDIR})
 
 # The manual page, written from `orva-deploy --help` and every command's --help, so it cannot drift
 # from the program. Compressed without a time stamp, so the same build gives the same file.

@@ -11,11 +11,12 @@ set(ORVA_PACKAGE_MAINTAINER "OrvaClassDeploy developers <orva-class-deploy@local
 set(CPACK_PACKAGE_CONTACT "${ORVA_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "publishes business objects as functions into an ERP suite's console catalogue")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- The library that host programs load by program ID (OrvaClassDeploy.clsDeploywizard,
- OrvaClassDeploy.clsPromulgator) to publish base-data types, bill types and reports into the
- console catalogue, at once or through deployment packet files; the command-line tool
- orva-deploy; the loader and the C and C++ headers for host programs.")
+# The extended description (cpack puts the summary above it and indents its lines).
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "The library that host programs load by program ID (OrvaClassDeploy.clsDeploywizard,
+OrvaClassDeploy.clsPromulgator) to publish base-data types, bill types and reports into the
+console catalogue, at once or through deployment packet files; the command-line tool
+orva-deploy; the loader and the C and C++ headers for host programs.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 # Run-time dependencies from the libraries the binaries link (dpkg-shlibdeps). Our own libraries are
@@ -24,7 +25,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # (dpkg-shlibdeps runs in the package's staging folder, so the folder is given relative to it.)
 string(REGEX REPLACE "^/" "" ORVA_STAGED_LIBDIR "${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${ORVA_STAGED_LIBDIR})
-# The shlibs file for packages that link the library, and the ldconfig trigger.
+# The shlibs file for packages that link the library. cpack adds ldconfig to a postrm of its own;
+# our postinst runs it itself.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY "=")
 set(CPACK_STRIP_FILES ON)

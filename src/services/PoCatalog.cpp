@@ -212,7 +212,8 @@ std::vector<fs::path> TranslationFolders() {
         std::vector<fs::path> folders;
         fs::path library = LoadedLibraryFolder();
         if (!library.empty())
-            folders.push_back((library / ORVA_LIBDIR_TO_DATADIR / "orva" / "translations").lexically_normal());
+            folders.push_back(
+                (library / ORVA_LIBDIR_TO_DATADIR / "orva" / "translations").lexically_normal());
 #ifdef ORVA_DATA_DIR
         folders.push_back(fs::path(ORVA_DATA_DIR) / "translations");
 #endif

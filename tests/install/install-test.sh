@@ -97,9 +97,9 @@ fi
 
 # --- Headers and package files -------------------------------------------------------------------
 export PKG_CONFIG_PATH="$prefix/$libdir/pkgconfig"
-cflags=$(pkg-config --cflags orva-class-deploy) || fail "pkg-config does not know orva-class-deploy"
+cflags=$(pkg-config --cflags orva-class-deploy | sed 's/ *$//') || fail "pkg-config does not know orva-class-deploy"
 [ "$cflags" = "-I$prefix/include/OrvaClassDeploy" ] || fail "orva-class-deploy.pc gives cflags \"$cflags\""
-libs=$(pkg-config --libs orva-class-deploy)
+libs=$(pkg-config --libs orva-class-deploy | sed 's/ *$//')
 [ "$libs" = "-L$prefix/$libdir -lOrvaClassDeploy" ] || fail "orva-class-deploy.pc gives libs \"$libs\""
 while IFS= read -r -d '' header; do
     relative=${header#"$prefix/include/OrvaClassDeploy/"}

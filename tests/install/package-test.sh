@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks a Debian package of the library with dpkg-deb: its fields and run-time dependencies, that
 # every file lies under /usr with the library's soname links and the manual page, the maintainer
-# scripts (register after installation, unregister before removal, executable, valid sh), the shlibs
-# file for packages that link the library; then runs the unpacked program from its own library
+# scripts (ldconfig, register after installation, unregister before removal, executable, valid sh),
+# the shlibs file for packages that link the library; then runs the unpacked program from its own library
 # folder. Without a package file it first makes one from the build tree with cpack.
 # Usage: package-test.sh BINARY_DIR [PACKAGE.deb]
 set -uo pipefail
@@ -71,7 +71,8 @@ grep -q '"$tool" register --system' "$folder/control/postinst" || fail "postinst
 grep -q '"$tool" unregister --system' "$folder/control/prerm" || fail "prerm does not unregister system-wide"
 grep -qE '^libOrvaClassDeploy 0 orva-class-deploy' "$folder/control/shlibs" 2>/dev/null ||
     fail "no shlibs line for libOrvaClassDeploy 0"
-grep -q 'ldconfig' "$folder/control/triggers" 2>/dev/null || fail "no ldconfig trigger"
+grep -qx ' *ldconfig' "$folder/control/postinst" || fail "postinst does not run ldconfig"
+grep -qx '[[:space:]]*ldconfig' "$folder/control/postrm" 2>/dev/null || fail "postrm does not run ldconfig"
 
 # The maintainer scripts with a stand-in program, in both directions: register only on configure,
 # unregister only on remove, and a failing program leaves the script successful but says so.
@@ -83,7 +84,8 @@ echo "\$*" >>"$folder/fake/calls"
 FAKE
 chmod +x "$folder/fake/orva-deploy"
 for script in postinst prerm; do
-    sed "s|^tool=.*|tool=$folder/fake/orva-deploy|" "$folder/control/$script" >"$folder/fake/$script"
+    sed -e "s|^tool=.*|tool=$folder/fake/orva-deploy|" -e 's|^\( *\)ldconfig$|\1:|' "$folder/control/$script" \
+        >"$folder/fake/$script"
 done
 # script argument status: expected calls / whether a warning is printed
 while read -r script argument status expected warned; do

@@ -23,19 +23,21 @@ int main(int argc, char** argv) {
         automation::Text language = automation::FromUtf8(argv[3]);
         auto& table = orva::components::SharedPropertyTable::Instance();
         table.Publish(getpid(), u"Language", language);
-        table.Publish(getpid(), u"PropsString",
-                      u"Language=" + language + u";ConnectString=sqlite:" + automation::FromUtf8(argv[2]) + u";");
+        table.Publish(
+            getpid(), u"PropsString",
+            u"Language=" + language + u";ConnectString=sqlite:" + automation::FromUtf8(argv[2]) + u";");
 
         automation::ObjectRef wizard = automation::CreateObject(orva::api::clsDeploywizard::kProgId);
         std::vector<automation::Variant> args{automation::FromUtf8(argv[1]), nullptr, nullptr};
         bool deployed = automation::CallByName(wizard, u"DeployToLumoMain", args).ToBool();
         auto messages = orva::components::AsVector(args[2]);
-        for (const automation::Variant& line : *messages) std::cout << automation::ToUtf8Lossy(line.ToText()) << "\n";
+        for (const automation::Variant& line : *messages)
+            std::cout << automation::ToUtf8Lossy(line.ToText()) << "\n";
         std::cout << "DeployToLumoMain returned " << (deployed ? "True" : "False") << "\n";
         return deployed ? 0 : 1;
     } catch (const automation::AutomationError& error) {
-        std::cerr << "cxx-host: error " << error.Number() << ": " << automation::ToUtf8Lossy(error.Description())
-                  << "\n";
+        std::cerr << "cxx-host: error " << error.Number() << ": "
+                  << automation::ToUtf8Lossy(error.Description()) << "\n";
         return 1;
     }
 }
