@@ -25,19 +25,21 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # (dpkg-shlibdeps runs in the package's staging folder, so the folder is given relative to it.)
 string(REGEX REPLACE "^/" "" ORVA_STAGED_LIBDIR "${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${ORVA_STAGED_LIBDIR})
-# The shlibs file for packages that link the library. cpack adds ldconfig to a postrm of its own;
-# our postinst runs it itself.
+# The shlibs file for packages that link the library. Our own postinst and postrm run ldconfig.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY "=")
 set(CPACK_STRIP_FILES ON)
 
 set(ORVA_PACKAGED_TOOL ${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/orva-deploy)
-foreach(script postinst prerm)
+# Where `orva-deploy register --system` writes (docs/registry.md).
+set(ORVA_SYSTEM_REGISTRY /etc/orva/registry)
+foreach(script postinst prerm postrm)
     configure_file(${CMAKE_CURRENT_LIST_DIR}/debian/${script}.in ${PROJECT_BINARY_DIR}/debian/${script} @ONLY
                    FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
                    WORLD_EXECUTE)
 endforeach()
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/debian/postinst ${PROJECT_BINARY_DIR}/debian/prerm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/debian/postinst ${PROJECT_BINARY_DIR}/debian/prerm
+                                      ${PROJECT_BINARY_DIR}/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

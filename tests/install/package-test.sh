@@ -60,7 +60,7 @@ has ' \./usr/lib/([a-z0-9_-]+/)?pkgconfig/orva-class-deploy\.pc$' "pkg-config fi
 
 # --- Maintainer scripts ----------------------------------------------------------------------------
 dpkg-deb -e "$package" "$folder/control" || die "dpkg-deb -e failed"
-for script in postinst prerm; do
+for script in postinst prerm postrm; do
     file="$folder/control/$script"
     [ -f "$file" ] || { fail "no $script"; continue; }
     [ -x "$file" ] || fail "$script is not executable"
@@ -72,7 +72,9 @@ grep -q '"$tool" unregister --system' "$folder/control/prerm" || fail "prerm doe
 grep -qE '^libOrvaClassDeploy 0 orva-class-deploy' "$folder/control/shlibs" 2>/dev/null ||
     fail "no shlibs line for libOrvaClassDeploy 0"
 grep -qx ' *ldconfig' "$folder/control/postinst" || fail "postinst does not run ldconfig"
-grep -qx '[[:space:]]*ldconfig' "$folder/control/postrm" 2>/dev/null || fail "postrm does not run ldconfig"
+grep -qx ' *ldconfig' "$folder/control/postrm" 2>/dev/null || fail "postrm does not run ldconfig"
+grep -q '^ *rmdir /etc/orva/registry ' "$folder/control/postrm" 2>/dev/null ||
+    fail "postrm does not remove the empty system registry on purge"
 
 # The maintainer scripts with a stand-in program, in both directions: register only on configure,
 # unregister only on remove, and a failing program leaves the script successful but says so.
