@@ -167,12 +167,20 @@ ORVA_API void orva_error_clear(orva_error* error);
    letters, digits, ".", "_", "-"); and with what the class raises while it is created. */
 ORVA_API int32_t orva_create_object(const char* progId, orva_object** object, orva_error* error);
 
+/* Creates an object of a class that the library serving neighbour (any object of it) provides
+   itself, by program ID, without the registry: the property-bag classes that members take and
+   return ("Nexo.Dictionary", "Nexo.Vector"), for example a vector of chosen types for ShowWizard or
+   a dictionary of deployment information. Fails with 91 for a NULL neighbour, 429 naming an unknown
+   program ID, and what the class raises while it is created. */
+ORVA_API int32_t orva_create_object_beside(orva_object* neighbour, const char* progId, orva_object** object,
+                                          orva_error* error);
+
 /* Calls the member `name` (UTF-8; letter case does not matter; "" is the default member) of object
-   as kind says, with argCount arguments (args may be NULL when argCount is 0), and stores the result
+   as kind (an orva_call_kind; 5 for another value) says, with argCount arguments (args may be NULL when argCount is 0), and stores the result
    in *result (cleared first; may be NULL to drop the result). Changed arguments are written back
    (see above). Raises 91 for a NULL object, 5 for a text argument that is not valid UTF-8 or a
    negative argCount, 13 for an object handle of another library, and whatever the member raises. */
-ORVA_API int32_t orva_invoke(orva_object* object, const char* name, orva_call_kind kind, orva_variant* args,
+ORVA_API int32_t orva_invoke(orva_object* object, const char* name, int32_t kind, orva_variant* args,
                              int32_t argCount, orva_variant* result, orva_error* error);
 
 /* Drops the handle. NULL is allowed. */

@@ -49,9 +49,6 @@ api::RegistryScope ScopeOf(int32_t scope) {
 
 extern "C" {
 
-// Registration. registryFolder: the folder to write to, or NULL for the folder of scope (0 the
-// user's, 1 the system's; ORVA_REGISTRY wins when set). Returns 0 or the error number; error (may be
-// NULL) receives the number, description and source.
 __attribute__((visibility("default"))) int32_t OrvaRegisterServer(const char* registryFolder, int32_t scope,
                                                                   orva_error* error) {
     using namespace orva;
@@ -62,7 +59,6 @@ __attribute__((visibility("default"))) int32_t OrvaRegisterServer(const char* re
     });
 }
 
-// Removes the entries this library wrote from the folder chosen as for OrvaRegisterServer.
 __attribute__((visibility("default"))) int32_t OrvaUnregisterServer(const char* registryFolder, int32_t scope,
                                                                     orva_error* error) {
     using namespace orva;
@@ -77,8 +73,7 @@ __attribute__((visibility("default"))) int32_t OrvaAutomationAbiVersion(void) {
     return ORVA_AUTOMATION_ABI_VERSION;
 }
 
-// Creates an object of any class the library provides, by program ID; the loader calls it after
-// finding the library through the registry.
+// The loader calls it after finding the library through the registry.
 __attribute__((visibility("default"))) int32_t OrvaCreateObject(const char* progId, orva_object** object,
                                                                 orva_error* error) {
     using namespace orva;

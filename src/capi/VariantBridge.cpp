@@ -23,6 +23,7 @@ struct Handle : orva_object {
 // the others, handles included, stay exactly as the caller made them.
 int32_t InvokeHandle(orva_object* handle, const char* name, int32_t kind, orva_variant* args,
                      int32_t argCount, orva_variant* result, orva_error* error) {
+    if (result) orva_variant_clear(result);
     return ReportErrors(error, [&] {
         if (kind < static_cast<int32_t>(CallKind::Method) ||
             kind > static_cast<int32_t>(CallKind::PropertySet)) {
@@ -81,6 +82,7 @@ const orva_object_functions kFunctions = {
     .invoke = InvokeHandle,
     .duplicate = DuplicateHandle,
     .release = ReleaseHandle,
+    .create = OrvaCreateObject,
     .publish_property = PublishHostProperty,
 };
 

@@ -26,6 +26,8 @@ typedef struct orva_object_functions {
     orva_object* (*duplicate)(orva_object* object);
     /* Drops the handle. */
     void (*release)(orva_object* object);
+    /* As orva_create_object_beside: OrvaCreateObject of the handle's library. */
+    int32_t (*create)(const char* progId, orva_object** object, orva_error* error);
     /* As orva_publish_property. */
     int32_t (*publish_property)(const char* name, const orva_variant* value, orva_error* error);
 } orva_object_functions;
@@ -34,7 +36,17 @@ struct orva_object {
     const orva_object_functions* functions;
 };
 
-/* Exported by the library. */
+/* Exported by the library. Registration, as an administrator's tool or a package script calls it:
+   writes (or removes) the entries of the library's public classes in registryFolder, or, when it is
+   NULL, in the folder of scope (0 the user's, 1 the system's; ORVA_REGISTRY wins when set).
+   Returns 0 or the error number; error, when not NULL, receives number, description and source. */
+int32_t OrvaRegisterServer(const char* registryFolder, int32_t scope, orva_error* error);
+int32_t OrvaUnregisterServer(const char* registryFolder, int32_t scope, orva_error* error);
+/* ORVA_AUTOMATION_ABI_VERSION of the library. */
+int32_t OrvaAutomationAbiVersion(void);
+/* A new handle to an object of any class the library provides, created by program ID. */
+int32_t OrvaCreateObject(const char* progId, orva_object** object, orva_error* error);
+
 typedef int32_t (*OrvaAutomationAbiVersionFunction)(void);
 typedef int32_t (*OrvaCreateObjectFunction)(const char* progId, orva_object** object, orva_error* error);
 #define ORVA_ENTRY_ABI_VERSION "OrvaAutomationAbiVersion"

@@ -106,12 +106,21 @@ int32_t orva_create_object(const char* progId, orva_object** object, orva_error*
     return create(progId, object, error);
 }
 
-int32_t orva_invoke(orva_object* object, const char* name, orva_call_kind kind, orva_variant* args,
+int32_t orva_create_object_beside(orva_object* neighbour, const char* progId, orva_object** object,
+                                  orva_error* error) {
+    if (error != NULL) orva_error_clear(error);
+    if (object == NULL) return Fail(error, 5, "orva_create_object_beside: no place for the object");
+    *object = NULL;
+    if (neighbour == NULL) return Fail(error, 91, "Object variable or With block variable not set");
+    return neighbour->functions->create(progId, object, error);
+}
+
+int32_t orva_invoke(orva_object* object, const char* name, int32_t kind, orva_variant* args,
                     int32_t argCount, orva_variant* result, orva_error* error) {
     if (error != NULL) orva_error_clear(error);
     if (result != NULL) orva_variant_clear(result);
     if (object == NULL) return Fail(error, 91, "Object variable or With block variable not set");
-    return object->functions->invoke(object, name, (int32_t)kind, args, argCount, result, error);
+    return object->functions->invoke(object, name, kind, args, argCount, result, error);
 }
 
 void orva_release(orva_object* object) {

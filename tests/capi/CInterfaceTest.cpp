@@ -13,8 +13,6 @@
 #include "capi/VariantBridge.h"
 #include "support/TempDir.h"
 
-extern "C" int32_t OrvaCreateObject(const char* progId, orva_object** object, orva_error* error);
-
 namespace orva::capi {
 namespace {
 
@@ -157,7 +155,7 @@ TEST(CInterface, ErrorsCarryNumberDescriptionAndSourceAsRaised) {
     orva_variant one = ORVA_VARIANT_INIT;
     struct Case {
         const char* member;
-        orva_call_kind kind;
+        int32_t kind;  // an orva_call_kind, or a value outside it
         int32_t argCount;
         int32_t number;
         const char* description;
@@ -168,7 +166,7 @@ TEST(CInterface, ErrorsCarryNumberDescriptionAndSourceAsRaised) {
          "OrvaData.CatalogWriter"},
         {"Missing", ORVA_CALL_METHOD, 0, 438, "Object doesn't support this property or method", ""},
         {"Echo", ORVA_CALL_METHOD, 0, 450, "Wrong number of arguments", ""},
-        {"Value", static_cast<orva_call_kind>(9), 0, 5, "Unknown call kind 9", ""},
+        {"Value", 9, 0, 5, "Unknown call kind 9", ""},
         {"Echo", ORVA_CALL_METHOD, -1, 5, "argument count", ""},
     };
     for (const Case& c : cases) {
@@ -243,6 +241,16 @@ TEST(CInterface, CreationThroughTheRegistryAndItsClearFailures) {
     EXPECT_EQ(orva_invoke(promulgator, "SubSystem", ORVA_CALL_PROPERTY_GET, nullptr, 0, &value, &error), 0);
     EXPECT_EQ(value.type, ORVA_VT_INT32);
     EXPECT_EQ(value.value.int32, 12);
+
+    // Property-bag objects come from the same library, beside an object of it, without the registry.
+    orva_object* vector = nullptr;
+    ASSERT_EQ(orva_create_object_beside(promulgator, "Nexo.Vector", &vector, &error), 0);
+    EXPECT_EQ(orva_invoke(vector, "Add", ORVA_CALL_METHOD, &value, 1, nullptr, &error), 0);
+    EXPECT_EQ(orva_invoke(vector, "Count", ORVA_CALL_PROPERTY_GET, nullptr, 0, &value, &error), 0);
+    EXPECT_EQ(value.value.int32, 1);
+    orva_release(vector);
+    EXPECT_EQ(orva_create_object_beside(promulgator, "Nexo.Nothing", &vector, &error), 429);
+    EXPECT_EQ(vector, nullptr);
     orva_release(promulgator);
     EXPECT_EQ(orva_invoke(nullptr, "SubSystem", ORVA_CALL_PROPERTY_GET, nullptr, 0, &value, &error), 91);
     orva_error_clear(&error);
