@@ -5,8 +5,9 @@
 #     documents, the find_package and pkg-config files;
 #   - no installed binary searches the build or source tree, and each installed C++ header compiles
 #     on its own;
-#   - a C++ host built through find_package and, when the loader is installed, the C example built
-#     through pkg-config from a copy of its source, both deploying a packet file into a demo account.
+#   - a C++ host built through find_package, and the C example built through pkg-config and through
+#     find_package from a copy of its source, each deploying a packet file into a demo account through
+#     a registry in the temporary folder.
 # The programs run under `env -i` with only the prefix's library folder on LD_LIBRARY_PATH. Run as
 # root (CI), they run as the system user "orva-host" (created when missing), and an ACL entry denies
 # that user the source and build trees for the run, so anything still read from them fails. Moving
@@ -64,14 +65,10 @@ done
     fail "libOrvaClassDeploy.so does not link to libOrvaClassDeploy.so.0"
 readelf -d "$prefix/$libdir/libOrvaClassDeploy.so.0.1.0" | grep -q 'SONAME.*\[libOrvaClassDeploy\.so\.0\]' ||
     fail "the library's soname is not libOrvaClassDeploy.so.0"
-loader_installed=0
-# The loader is installed whenever it was built.
-if ls "$binary_dir"/lib/libOrvaLoader.so* >/dev/null 2>&1; then
-    loader_installed=1
-    for path in include/orva/orva_automation.h "$libdir/libOrvaLoader.so.0" "$libdir/pkgconfig/orva-loader.pc"; do
-        [ -e "$prefix/$path" ] || fail "$path is not installed"
-    done
-fi
+for path in include/orva/orva_automation.h "$libdir/libOrvaLoader.so.0" "$libdir/libOrvaLoader.so" \
+    "$libdir/pkgconfig/orva-loader.pc"; do
+    [ -e "$prefix/$path" ] || fail "$path is not installed"
+done
 
 # No installed binary may find anything in the trees it was built in, and the program finds the
 # installed library beside it.
@@ -107,27 +104,25 @@ while IFS= read -r -d '' header; do
         c++ -std=c++20 -fsyntax-only -Wall -Wextra -I"$prefix/include/OrvaClassDeploy" -x c++ - 2>"$folder/header.log" ||
         fail "$relative does not compile on its own: $(cat "$folder/header.log")"
 done < <(find "$prefix/include/OrvaClassDeploy" -name '*.h' -print0)
-if [ "$loader_installed" = 1 ]; then
-    printf '#include <orva/orva_automation.h>\nint main(void) { return 0; }\n' |
-        cc -std=c99 -Wall -Wextra -Wpedantic -fsyntax-only $(pkg-config --cflags orva-loader) -x c - 2>"$folder/header.log" ||
-        fail "orva/orva_automation.h does not compile on its own as C99: $(cat "$folder/header.log")"
-fi
+# shellcheck disable=SC2046  # pkg-config gives several words on purpose
+printf '#include <orva/orva_automation.h>\nint main(void) { return 0; }\n' |
+    cc -std=c99 -Wall -Wextra -Wpedantic -fsyntax-only $(pkg-config --cflags orva-loader) -x c - 2>"$folder/header.log" ||
+    fail "orva/orva_automation.h does not compile on its own as C99: $(cat "$folder/header.log")"
 
 # --- Hosts built against the installed files only ------------------------------------------------
 mkdir -p "$folder/work"
 cp -r "$source_dir/tests/install/cxx-host" "$folder/cxx-host"
+cp "$source_dir/examples/c/deploy_packet.c" "$folder/cxx-host/"
 cmake -S "$folder/cxx-host" -B "$folder/cxx-host/build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
     -DCMAKE_BUILD_TYPE=Release >"$folder/cxx-host.log" 2>&1 &&
     cmake --build "$folder/cxx-host/build" >>"$folder/cxx-host.log" 2>&1 &&
-    cp "$folder/cxx-host/build/cxx-host" "$folder/work/" ||
-    fail "the C++ host does not build through find_package: $(cat "$folder/cxx-host.log")"
-if [ "$loader_installed" = 1 ]; then
-    cp "$source_dir/examples/c/deploy_packet.c" "$folder/deploy_packet.c"
-    # shellcheck disable=SC2046  # pkg-config gives several words on purpose
-    cc -std=c99 -Wall -Wextra -o "$folder/work/deploy_packet" "$folder/deploy_packet.c" \
-        $(pkg-config --cflags --libs orva-loader) 2>"$folder/c-host.log" ||
-        fail "the C example does not build through pkg-config: $(cat "$folder/c-host.log")"
-fi
+    cp "$folder/cxx-host/build/cxx-host" "$folder/cxx-host/build/c-host" "$folder/work/" ||
+    fail "the hosts do not build through find_package: $(cat "$folder/cxx-host.log")"
+cp "$source_dir/examples/c/deploy_packet.c" "$folder/deploy_packet.c"
+# shellcheck disable=SC2046  # pkg-config gives several words on purpose
+cc -std=c99 -Wall -Wextra -o "$folder/work/deploy_packet" "$folder/deploy_packet.c" \
+    $(pkg-config --cflags --libs orva-loader) 2>"$folder/c-host.log" ||
+    fail "the C example does not build through pkg-config: $(cat "$folder/c-host.log")"
 cp "$source_dir/data/samples/packet-set.json" "$folder/work/"
 
 # --- Run with the trees out of reach -------------------------------------------------------------
@@ -173,12 +168,11 @@ check_host() {
     [ "$(wc -l <"$out")" -gt 1 ] || fail "$name printed no message list: $(cat "$out")"
 }
 check_host cxx-host ./cxx-host
-if [ "$loader_installed" = 1 ]; then
-    run "$tool" register >"$folder/register.log" 2>&1 || fail "register: $(cat "$folder/register.log")"
-    grep -rqs "$prefix/$libdir/libOrvaClassDeploy.so" "$folder/work/registry" ||
-        fail "the registry does not name the installed library"
-    check_host deploy_packet ./deploy_packet
-fi
+run "$tool" register >"$folder/register.log" 2>&1 || fail "register: $(cat "$folder/register.log")"
+grep -rqs "$prefix/$libdir/libOrvaClassDeploy.so" "$folder/work/registry" ||
+    fail "the registry does not name the installed library"
+check_host deploy_packet ./deploy_packet
+check_host c-host ./c-host
 
 if [ "$failed" -ne 0 ]; then exit 1; fi
-echo "install test: passed (prefix $prefix$([ "$loader_installed" = 1 ] || echo ", without the loader"))"
+echo "install test: passed (prefix $prefix)"
