@@ -198,6 +198,12 @@ const Text* PoCatalog::Find(TextView msgid) const {
     return found == m_entries.end() ? nullptr : &found->second;
 }
 
+// The installed data folder seen from the installed library folder: "../share" for lib, "../../share"
+// for a multiarch lib/<triplet>. The build sets it from the install layout it was configured with.
+#ifndef ORVA_LIBDIR_TO_DATADIR
+#define ORVA_LIBDIR_TO_DATADIR "../share"
+#endif
+
 std::vector<fs::path> TranslationFolders() {
     const char* chosen = std::getenv(kFolderVariable);
     if (chosen != nullptr && *chosen != '\0') return {fs::path(chosen)};
@@ -206,7 +212,8 @@ std::vector<fs::path> TranslationFolders() {
         std::vector<fs::path> folders;
         fs::path library = LoadedLibraryFolder();
         if (!library.empty())
-            folders.push_back((library / ".." / "share" / "orva" / "translations").lexically_normal());
+            folders.push_back(
+                (library / ORVA_LIBDIR_TO_DATADIR / "orva" / "translations").lexically_normal());
 #ifdef ORVA_DATA_DIR
         folders.push_back(fs::path(ORVA_DATA_DIR) / "translations");
 #endif

@@ -6,8 +6,10 @@
 // searched, in this order, in:
 //   1. the folder named by the environment variable ORVA_TRANSLATIONS_DIR, when it is set and not
 //      empty; it is then the only folder searched, so a translator can test a file in place;
-//   2. <folder of the loaded library>/../share/orva/translations (the installed layout);
-//   3. the source tree's data/translations (so a build runs without being installed).
+//   2. <folder of the loaded library>/../share/orva/translations (the installed layout; from a
+//      multiarch library folder lib/<triplet>, ../../share/orva/translations);
+//   3. the source tree's data/translations (so a build runs without being installed; left out of a
+//      build configured with ORVA_BUILD_TREE_DATA off, as packages are).
 //
 // Each file is read once per process and kept (CatalogFor). A missing or malformed file never fails
 // a caller: it yields an empty catalogue, so every lookup falls back to the key, and it leaves one

@@ -1,0 +1,116 @@
+# What `cmake --install` puts where (GNUInstallDirs layout):
+#   bin/orva-deploy
+#   <libdir>/libOrvaClassDeploy.so.0.1.0 (+ .so.0, .so), the views library, the loader
+#   <includedir>/OrvaClassDeploy/...   the C++ headers a C++ host needs (see ORVA_PUBLIC_HEADERS)
+#   <includedir>/orva/...              the C header of hosts that load the library by program ID
+#   <libdir>/cmake/OrvaClassDeploy     find_package(OrvaClassDeploy) with imported targets
+#   <libdir>/pkgconfig/*.pc            pkg-config files
+#   share/orva/translations            the PO files the string loader reads
+#   share/doc/orva-class-deploy        README and the guides in docs/
+#   share/man/man1/orva-deploy.1.gz    the manual page, generated from the program's own help
+
+include(CMakePackageConfigHelpers)
+
+set(ORVA_CMAKE_CONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/OrvaClassDeploy)
+
+# Installed programs and libraries find the installed libraries through $ORIGIN, so any prefix works;
+# when the library folder is one the dynamic linker searches anyway (/usr/lib/...), they carry no
+# search path at all, as Debian's packages do.
+set(ORVA_INSTALL_LIBDIR_FULL ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR})
+if(ORVA_INSTALL_LIBDIR_FULL IN_LIST CMAKE_C_IMPLICIT_LINK_DIRECTORIES
+   OR ORVA_INSTALL_LIBDIR_FULL IN_LIST CMAKE_CXX_IMPLICIT_LINK_DIRECTORIES)
+    set(ORVA_BIN_INSTALL_RPATH "")
+    set(ORVA_LIB_INSTALL_RPATH "")
+else()
+    file(RELATIVE_PATH bin_to_lib /${CMAKE_INSTALL_BINDIR} /${CMAKE_INSTALL_LIBDIR})
+    set(ORVA_BIN_INSTALL_RPATH "$ORIGIN/${bin_to_lib}")
+    set(ORVA_LIB_INSTALL_RPATH "$ORIGIN")
+endif()
+set_target_properties(orva-deploy PROPERTIES INSTALL_RPATH "${ORVA_BIN_INSTALL_RPATH}")
+if(TARGET OrvaClassDeployViews)
+    set_target_properties(OrvaClassDeployViews PROPERTIES INSTALL_RPATH "${ORVA_LIB_INSTALL_RPATH}")
+endif()
+
+install(TARGETS OrvaClassDeploy LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS orva-deploy RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The loader and its one C header, for hosts that create the classes by program ID.
+install(TARGETS OrvaLoader LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/orva)
+if(TARGET OrvaClassDeployViews)
+    # Loaded by its soname only (WindowUiServices), never linked by hosts: no development link.
+    install(TARGETS OrvaClassDeployViews LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_SKIP)
+endif()
+file(GLOB ORVA_PO_FILES ${ORVA_DATA_DIR}/translations/*.po)
+install(FILES ${ORVA_PO_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/orva/translations)
+
+# The C++ headers of the public classes and of what they take and return. Together they include
+# only each other and the standard library, so a host compiles them with nothing but this folder
+# on its include path (the install test compiles each one on its own).
+set(ORVA_PUBLIC_HEADERS
+    api/clsDeploywizard.h api/clsPromulgator.h api/Registration.h
+    automation/AutomationError.h automation/ClassRegistry.h automation/Object.h automation/Text.h
+    automation/Variant.h
+    bag/Dictionary.h bag/SharedText.h bag/Vector.h
+    core/DeploymentEngine.h
+    services/PropertyStore.h)
+foreach(header IN LISTS ORVA_PUBLIC_HEADERS)
+    get_filename_component(folder ${header} DIRECTORY)
+    install(FILES ${PROJECT_SOURCE_DIR}/src/${header}
+            DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/OrvaClassDeploy/${folder})
+endforeach()
+
+# Named after the package, as Debian wants (/usr/share/doc/<package>), not after the project.
+set(ORVA_INSTALL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/orva-class-deploy)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${ORVA_INSTALL_DOCDIR})
+file(GLOB ORVA_GUIDES ${PROJECT_SOURCE_DIR}/docs/*.md)
+install(FILES ${ORVA_GUIDES} DESTINATION ${ORVA_INSTALL_DOCDIR})
+
+# The manual page, written from `orva-deploy --help` and every command's --help, so it cannot drift
+# from the program. Compressed without a time stamp, so the same build gives the same file.
+set(ORVA_MAN_PAGE ${PROJECT_BINARY_DIR}/man/orva-deploy.1)
+add_custom_command(
+    OUTPUT ${ORVA_MAN_PAGE} ${ORVA_MAN_PAGE}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+    COMMAND ${PROJECT_SOURCE_DIR}/cmake/make-manpage.sh $<TARGET_FILE:orva-deploy> ${PROJECT_VERSION}
+            ${ORVA_MAN_PAGE}
+    COMMAND gzip -9 -n -f -k ${ORVA_MAN_PAGE}
+    DEPENDS orva-deploy ${PROJECT_SOURCE_DIR}/cmake/make-manpage.sh
+    COMMENT "Writing the manual page of orva-deploy" VERBATIM)
+add_custom_target(orva_man_page ALL DEPENDS ${ORVA_MAN_PAGE}.gz)
+install(FILES ${ORVA_MAN_PAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# find_package(OrvaClassDeploy): the config file declares the imported targets itself rather than
+# through install(EXPORT), because the library is assembled from OBJECT libraries whose usage
+# requirements (SQLite, ICU, libpq, ...) are private to the shared library and must not reach hosts.
+set(ORVA_LIBRARY_FILE $<TARGET_FILE_NAME:OrvaClassDeploy>)
+set(ORVA_LOADER_FILE $<TARGET_FILE_NAME:OrvaLoader>)
+set(ORVA_LOADER_SONAME $<TARGET_SONAME_FILE_NAME:OrvaLoader>)
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/OrvaClassDeployConfig.cmake.in
+                              ${PROJECT_BINARY_DIR}/cmake/OrvaClassDeployConfig.cmake.configured
+                              INSTALL_DESTINATION ${ORVA_CMAKE_CONFIG_DIR}
+                              PATH_VARS CMAKE_INSTALL_LIBDIR CMAKE_INSTALL_INCLUDEDIR)
+file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/cmake/OrvaClassDeployConfig.cmake
+     INPUT ${PROJECT_BINARY_DIR}/cmake/OrvaClassDeployConfig.cmake.configured)
+# Same major version: the library's soname changes only with it.
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/cmake/OrvaClassDeployConfigVersion.cmake
+                                 COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/cmake/OrvaClassDeployConfig.cmake
+              ${PROJECT_BINARY_DIR}/cmake/OrvaClassDeployConfigVersion.cmake
+        DESTINATION ${ORVA_CMAKE_CONFIG_DIR})
+
+# pkg-config files. They hold absolute paths, so they are written when installing, with the prefix
+# of that install (`cmake --install --prefix DIR` or a package's /usr), not the configured one.
+set(ORVA_PKGCONFIG_FILES orva-class-deploy orva-loader)
+install(CODE "
+    set(ORVA_PC_LIBDIR \"${CMAKE_INSTALL_LIBDIR}\")
+    set(ORVA_PC_INCLUDEDIR \"${CMAKE_INSTALL_INCLUDEDIR}\")
+    set(ORVA_PC_VERSION \"${PROJECT_VERSION}\")
+    # One folder per destination, so installs into different prefixes do not share a file.
+    string(MD5 destination \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
+    foreach(name ${ORVA_PKGCONFIG_FILES})
+        configure_file(\"${PROJECT_SOURCE_DIR}/cmake/\${name}.pc.in\"
+                       \"${PROJECT_BINARY_DIR}/pkgconfig/\${destination}/\${name}.pc\" @ONLY)
+        file(INSTALL \"${PROJECT_BINARY_DIR}/pkgconfig/\${destination}/\${name}.pc\"
+             DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig\")
+    endforeach()
+")

@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and uses it the way a host machine does, with the source
+# and build trees out of reach:
+#   - the layout: program, library with soname and version links, headers, translations, manual page,
+#     documents, the find_package and pkg-config files;
+#   - no installed binary searches the build or source tree, and each installed C++ header compiles
+#     on its own;
+#   - a C++ host built through find_package, and the C example built through pkg-config and through
+#     find_package from a copy of its source, each deploying a packet file into a demo account through
+#     a registry in the temporary folder.
+# The programs run under `env -i` with only the prefix's library folder on LD_LIBRARY_PATH. Run as
+# root (CI), they run as the system user "orva-host" (created when missing), and an ACL entry denies
+# that user the source and build trees for the run, so anything still read from them fails. Moving
+# the build tree away is no option: ctest runs from it. As another user the trees stay readable, and
+# the test says so.
+# Usage: install-test.sh SOURCE_DIR BINARY_DIR LIBDIR
+set -uo pipefail
+source_dir=$(cd "$1" && pwd)
+binary_dir=$(cd "$2" && pwd)
+libdir=$3
+host_user=orva-host
+
+failed=0
+fail() { echo "install test: $*" >&2; failed=1; }
+die() { echo "install test: $*" >&2; exit 1; }
+
+[ -f "$source_dir/CMakeLists.txt" ] || die "$source_dir is not the source tree"
+[ -f "$binary_dir/CMakeCache.txt" ] || die "$binary_dir is not a build tree"
+
+folder=$(mktemp -d)
+chmod 755 "$folder"
+denied=()
+cleanup() {
+    # A folder that had no ACL of its own gets none back; otherwise only our entry goes.
+    local index=0
+    for dir in "${denied[@]}"; do
+        if [ -s "$folder/acl.$index" ]; then setfacl -x "u:$host_user" "$dir"; else setfacl -b "$dir"; fi
+        index=$((index + 1))
+    done
+    rm -rf "$folder"
+}
+trap cleanup EXIT
+
+prefix="$folder/prefix"
+cmake --install "$binary_dir" --prefix "$prefix" >"$folder/install.log" || {
+    cat "$folder/install.log" >&2
+    die "cmake --install failed"
+}
+
+# --- Layout --------------------------------------------------------------------------------------
+for path in bin/orva-deploy "$libdir/libOrvaClassDeploy.so.0.1.0" "$libdir/libOrvaClassDeploy.so.0" \
+    "$libdir/libOrvaClassDeploy.so" include/OrvaClassDeploy/api/clsDeploywizard.h \
+    include/OrvaClassDeploy/api/clsPromulgator.h share/orva/translations/OrvaDesign.EN.po \
+    share/orva/translations/OrvaDesign.CHT.po share/doc/orva-class-deploy/README.md \
+    share/doc/orva-class-deploy/host-context.md share/man/man1/orva-deploy.1.gz \
+    "$libdir/cmake/OrvaClassDeploy/OrvaClassDeployConfig.cmake" \
+    "$libdir/cmake/OrvaClassDeploy/OrvaClassDeployConfigVersion.cmake" \
+    "$libdir/pkgconfig/orva-class-deploy.pc"; do
+    [ -e "$prefix/$path" ] || fail "$path is not installed"
+done
+[ -x "$prefix/bin/orva-deploy" ] || fail "bin/orva-deploy is not executable"
+[ "$(readlink "$prefix/$libdir/libOrvaClassDeploy.so.0")" = libOrvaClassDeploy.so.0.1.0 ] ||
+    fail "libOrvaClassDeploy.so.0 does not link to libOrvaClassDeploy.so.0.1.0"
+[ "$(readlink "$prefix/$libdir/libOrvaClassDeploy.so")" = libOrvaClassDeploy.so.0 ] ||
+    fail "libOrvaClassDeploy.so does not link to libOrvaClassDeploy.so.0"
+readelf -d "$prefix/$libdir/libOrvaClassDeploy.so.0.1.0" | grep -q 'SONAME.*\[libOrvaClassDeploy\.so\.0\]' ||
+    fail "the library's soname is not libOrvaClassDeploy.so.0"
+for path in include/orva/orva_automation.h "$libdir/libOrvaLoader.so.0" "$libdir/libOrvaLoader.so" \
+    "$libdir/pkgconfig/orva-loader.pc"; do
+    [ -e "$prefix/$path" ] || fail "$path is not installed"
+done
+
+# No installed binary may find anything in the trees it was built in, and the program finds the
+# installed library beside it.
+while IFS= read -r -d '' file; do
+    head -c 4 "$file" | grep -q ELF || continue
+    search=$(readelf -d "$file" | sed -n 's/.*(\(RUNPATH\|RPATH\)).*\[\(.*\)\]/\2/p')
+    case "$search" in
+        *"$binary_dir"* | *"$source_dir"*) fail "${file#"$prefix"/} searches the build or source tree: $search" ;;
+    esac
+done < <(find "$prefix/bin" "$prefix/$libdir" -type f -print0)
+search=$(readelf -d "$prefix/bin/orva-deploy" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
+[ "$search" = "\$ORIGIN/../$libdir" ] || fail "bin/orva-deploy's RUNPATH is \"$search\", not \$ORIGIN/../$libdir"
+
+# The manual page names every command and renders without a complaint from the formatter.
+man_page="$prefix/share/man/man1/orva-deploy.1.gz"
+for command in pack show deploy init catalog types reports subsystems translate format wizard publish; do
+    zcat "$man_page" | grep -qx "\.SS $command" || fail "the manual page has no part for $command"
+done
+if command -v man >/dev/null; then
+    rendered=$(MANWIDTH=100 man --warnings -l "$man_page" 2>&1 >/dev/null)
+    [ -z "$rendered" ] || fail "the manual page renders with warnings: $rendered"
+fi
+
+# --- Headers and package files -------------------------------------------------------------------
+export PKG_CONFIG_PATH="$prefix/$libdir/pkgconfig"
+cflags=$(pkg-config --cflags orva-class-deploy | sed 's/ *$//') || fail "pkg-config does not know orva-class-deploy"
+[ "$cflags" = "-I$prefix/include/OrvaClassDeploy" ] || fail "orva-class-deploy.pc gives cflags \"$cflags\""
+libs=$(pkg-config --libs orva-class-deploy | sed 's/ *$//')
+[ "$libs" = "-L$prefix/$libdir -lOrvaClassDeploy" ] || fail "orva-class-deploy.pc gives libs \"$libs\""
+while IFS= read -r -d '' header; do
+    relative=${header#"$prefix/include/OrvaClassDeploy/"}
+    printf '#include "%s"\n' "$relative" |
+        c++ -std=c++20 -fsyntax-only -Wall -Wextra -I"$prefix/include/OrvaClassDeploy" -x c++ - 2>"$folder/header.log" ||
+        fail "$relative does not compile on its own: $(cat "$folder/header.log")"
+done < <(find "$prefix/include/OrvaClassDeploy" -name '*.h' -print0)
+# shellcheck disable=SC2046  # pkg-config gives several words on purpose
+printf '#include <orva/orva_automation.h>\nint main(void) { return 0; }\n' |
+    cc -std=c99 -Wall -Wextra -Wpedantic -fsyntax-only $(pkg-config --cflags orva-loader) -x c - 2>"$folder/header.log" ||
+    fail "orva/orva_automation.h does not compile on its own as C99: $(cat "$folder/header.log")"
+
+# --- Hosts built against the installed files only ------------------------------------------------
+mkdir -p "$folder/work"
+cp -r "$source_dir/tests/install/cxx-host" "$folder/cxx-host"
+cp "$source_dir/examples/c/deploy_packet.c" "$folder/cxx-host/"
+cmake -S "$folder/cxx-host" -B "$folder/cxx-host/build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
+    -DCMAKE_BUILD_TYPE=Release >"$folder/cxx-host.log" 2>&1 &&
+    cmake --build "$folder/cxx-host/build" >>"$folder/cxx-host.log" 2>&1 &&
+    cp "$folder/cxx-host/build/cxx-host" "$folder/cxx-host/build/c-host" "$folder/work/" ||
+    fail "the hosts do not build through find_package: $(cat "$folder/cxx-host.log")"
+cp "$source_dir/examples/c/deploy_packet.c" "$folder/deploy_packet.c"
+# shellcheck disable=SC2046  # pkg-config gives several words on purpose
+cc -std=c99 -Wall -Wextra -o "$folder/work/deploy_packet" "$folder/deploy_packet.c" \
+    $(pkg-config --cflags --libs orva-loader) 2>"$folder/c-host.log" ||
+    fail "the C example does not build through pkg-config: $(cat "$folder/c-host.log")"
+cp "$source_dir/data/samples/packet-set.json" "$folder/work/"
+
+# --- Run with the trees out of reach -------------------------------------------------------------
+run_as=()
+if [ "$(id -u)" -eq 0 ]; then
+    if ! id -u "$host_user" >/dev/null 2>&1; then
+        useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
+            --comment "hosts of the install test of OrvaClassDeploy" "$host_user" 2>/dev/null ||
+            id -u "$host_user" >/dev/null 2>&1 || die "could not create the system user $host_user"
+    fi
+    command -v setfacl >/dev/null || die "setfacl is missing (package acl; scripts/bootstrap installs it)"
+    chown -R "$host_user" "$folder/work"
+    for dir in "$source_dir" "$binary_dir"; do
+        getfacl --skip-base --absolute-names "$dir" 2>/dev/null | grep -v '^#' | grep . >"$folder/acl.${#denied[@]}"
+        denied+=("$dir")
+        setfacl -m "u:$host_user:---" "$dir" || die "could not deny $host_user the folder $dir"
+    done
+    runuser -u "$host_user" -- test -r "$source_dir/CMakeLists.txt" && die "$host_user still reads the source tree"
+    runuser -u "$host_user" -- test -r "$binary_dir/CMakeCache.txt" && die "$host_user still reads the build tree"
+    run_as=(runuser -u "$host_user" --)
+else
+    echo "install test: not run as root, so the source and build trees stay readable for the run"
+fi
+run() {
+    (cd "$folder/work" && "${run_as[@]}" env -i PATH=/usr/bin:/bin HOME="$folder/work" \
+        LD_LIBRARY_PATH="$prefix/$libdir" ORVA_REGISTRY="$folder/work/registry" "$@")
+}
+tool="$prefix/bin/orva-deploy"
+
+# The texts come from the installed translations: the source tree's copy is out of reach.
+translated=$(run "$tool" --language EN translate "我的Orva" 2>&1)
+[ "$translated" = "My Orva" ] || fail "orva-deploy translate gave \"$translated\", not the installed English text"
+run "$tool" init --catalog account.db --demo >"$folder/init.log" 2>&1 || fail "init: $(cat "$folder/init.log")"
+run "$tool" pack packet-set.json -o DeployFunction.Dat >"$folder/pack.log" 2>&1 || fail "pack: $(cat "$folder/pack.log")"
+
+check_host() {
+    local name=$1 out="$folder/$1.out"
+    shift
+    run "$@" DeployFunction.Dat account.db EN >"$out" 2>&1
+    local status=$?
+    [ "$status" -eq 0 ] || fail "$name exited with status $status: $(cat "$out")"
+    grep -q "DeployToLumoMain returned True" "$out" || fail "$name did not deploy: $(cat "$out")"
+    [ "$(wc -l <"$out")" -gt 1 ] || fail "$name printed no message list: $(cat "$out")"
+}
+check_host cxx-host ./cxx-host
+run "$tool" register >"$folder/register.log" 2>&1 || fail "register: $(cat "$folder/register.log")"
+grep -rqs "$prefix/$libdir/libOrvaClassDeploy.so" "$folder/work/registry" ||
+    fail "the registry does not name the installed library"
+check_host deploy_packet ./deploy_packet
+check_host c-host ./c-host
+
+if [ "$failed" -ne 0 ]; then exit 1; fi
+echo "install test: passed (prefix $prefix)"
