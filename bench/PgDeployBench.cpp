@@ -116,8 +116,8 @@ std::string CompareOutcome(const Case& run, const CatalogueCounts& after) {
                   other.subFuncs == after.subFuncs && other.details == after.details)) {
         return {};
     }
-    return "the catalogue differs from the other contender's: " + std::to_string(after.Nodes()) + " nodes, not " +
-           std::to_string(other.Nodes());
+    return "the catalogue differs from the other contender's: " + std::to_string(after.Nodes()) +
+           " nodes, not " + std::to_string(other.Nodes());
 }
 
 // Runs deploy(clock, uri, workload, before) once per iteration on a fresh copy of the case's
@@ -137,8 +137,8 @@ void TimeDeployments(benchmark::State& state, const Case& run, Deploy deploy) {
         CatalogueCounts after = CountServerCatalogue(uri);
         Data().Remove(name);
         if (failure.empty() && after.details - before.details != run.entries) {
-            failure = "created " + std::to_string(after.details - before.details) + " function details, not " +
-                      std::to_string(run.entries);
+            failure = "created " + std::to_string(after.details - before.details) +
+                      " function details, not " + std::to_string(run.entries);
         }
         if (failure.empty()) failure = CompareOutcome(run, after);
         state.ResumeTiming();
@@ -221,8 +221,9 @@ void PrintSummary(const SummaryReporter& reporter) {
         double floor = value("Floor", name, "us/entry");
         if (engine == 0 && floor == 0) continue;
         std::printf("%-22s %10.0f %12.0f %12.0f %8.2f %10.1f %10.1f %9.0f%%\n", name.c_str(),
-                    value(engine > 0 ? "Engine" : "Floor", name, "catalogue"), value("Engine", name, "entries/s"),
-                    value("Floor", name, "entries/s"), Ratio(engine, floor), engine, floor,
+                    value(engine > 0 ? "Engine" : "Floor", name, "catalogue"),
+                    value("Engine", name, "entries/s"), value("Floor", name, "entries/s"),
+                    Ratio(engine, floor), engine, floor,
                     100 * Ratio(value("Engine", name, "cpu_us/entry"), engine));
     }
     std::printf("\nTime per entry, grown catalogue / fresh (goal: about 1, flat):\n");
@@ -240,7 +241,8 @@ void PrintSummary(const SummaryReporter& reporter) {
     double crowdedFloor = value("Floor", "1000/grown-populated", "us/entry");
     if (crowdedEngine > 0 && crowdedFloor > 0) {
         std::printf(
-            "Into sub-functions with %d siblings each: engine %.1f us/entry (x%.2f of new branches), floor %.1f "
+            "Into sub-functions with %d siblings each: engine %.1f us/entry (x%.2f of new branches), floor "
+            "%.1f "
             "us/entry, engine/floor %.2f\n",
             g_grownDetails / kPopulatedSubFuncs, crowdedEngine,
             Ratio(crowdedEngine, value("Engine", "1000/grown", "us/entry")), crowdedFloor,
@@ -275,7 +277,8 @@ std::vector<WorkloadEntry> ConcurrentWorkload(int first, int count, const std::s
         entry.topClass = all.front().topClass;
         entry.subSystem = all.front().subSystem;
         entry.subFunc = subFunc;
-        entry.no = "[" + entry.funcName + "] 发布到: [" + entry.topClass + "." + entry.subSystem + "." + subFunc + "]";
+        entry.no = "[" + entry.funcName + "] 发布到: [" + entry.topClass + "." + entry.subSystem + "." +
+                   subFunc + "]";
     }
     return entries;
 }
@@ -372,7 +375,8 @@ struct ConcurrentCase {
 };
 
 struct ConcurrentOutcome {
-    double totalPerSecond = 0;       // all entries of all packets / wall time from the start signal to the last end
+    double totalPerSecond =
+        0;  // all entries of all packets / wall time from the start signal to the last end
     double perProcessPerSecond = 0;  // mean of each process's own entries per second
     std::string failure;
 };
@@ -387,9 +391,9 @@ ConcurrentOutcome RunConcurrentOnce(const ConcurrentCase& run, const std::string
     for (int p = 0; p < run.processes; ++p) {
         int first = run.sameSubFunc ? p * count / 2 : p * count;
         std::string subFunc = ConcurrentSubFunc(run.sameSubFunc ? 1 : p + 1);
-        deployers.push_back(StartDeployer({"PgDeployBench", "--deployer=" + contender, "--uri=" + uri,
-                                           "--first=" + std::to_string(first), "--count=" + std::to_string(count),
-                                           "--subfunc=" + subFunc, "--language=" + g_language}));
+        deployers.push_back(StartDeployer(
+            {"PgDeployBench", "--deployer=" + contender, "--uri=" + uri, "--first=" + std::to_string(first),
+             "--count=" + std::to_string(count), "--subfunc=" + subFunc, "--language=" + g_language}));
     }
     for (Deployer& deployer : deployers) {
         std::string line = ReadLine(deployer.output);
@@ -406,7 +410,7 @@ ConcurrentOutcome RunConcurrentOnce(const ConcurrentCase& run, const std::string
         if (line.rfind("done ", 0) == 0) {
             perProcessSum += count / std::atof(line.c_str() + 5);
         } else if (outcome.failure.empty()) {
-            outcome.failure = line.empty() ? "a deployer ended without a report"
+            outcome.failure = line.empty()                  ? "a deployer ended without a report"
                               : line.rfind("fail ", 0) == 0 ? line.substr(5)
                                                             : line;
         }
@@ -422,8 +426,8 @@ ConcurrentOutcome RunConcurrentOnce(const ConcurrentCase& run, const std::string
     int64_t distinct = run.sameSubFunc ? count + (run.processes - 1) * (count / 2)
                                        : static_cast<int64_t>(run.processes) * count;
     if (outcome.failure.empty() && after.details - before.details != distinct) {
-        outcome.failure = "created " + std::to_string(after.details - before.details) + " function details, not " +
-                          std::to_string(distinct);
+        outcome.failure = "created " + std::to_string(after.details - before.details) +
+                          " function details, not " + std::to_string(distinct);
     }
     outcome.totalPerSecond = static_cast<double>(run.processes) * count / wall;
     outcome.perProcessPerSecond = perProcessSum / run.processes;
@@ -438,7 +442,8 @@ void RunConcurrency() {
         {"8 overlapping", 8, true},
     };
     std::printf(
-        "\nConcurrent deployers (separate processes), %d entries each, into a fresh copy of the demo account; "
+        "\nConcurrent deployers (separate processes), %d entries each, into a fresh copy of the demo "
+        "account; "
         "median of %d runs.\n",
         g_concurrentEntries, g_concurrentRepeats);
     std::printf("%-30s %12s %12s %12s %12s %8s\n", "case", "engine e/s", "per process", "floor e/s",
@@ -464,7 +469,8 @@ void RunConcurrency() {
         for (const char* contender : {"engine", "floor"}) {
             figures[contender] = {Median(totalRuns[contender]), Median(perProcessRuns[contender])};
         }
-        std::string label = std::string(run.name) + (run.sameSubFunc ? " (1 sub-function)" : " (own sub-functions)");
+        std::string label =
+            std::string(run.name) + (run.sameSubFunc ? " (1 sub-function)" : " (own sub-functions)");
         std::printf("%-30s %12.0f %12.0f %12.0f %12.0f %8.2f\n", label.c_str(), figures["engine"].first,
                     figures["engine"].second, figures["floor"].first, figures["floor"].second,
                     Ratio(figures["floor"].first, figures["engine"].first));
@@ -482,7 +488,8 @@ void RunConcurrency() {
 std::optional<std::string> Option(int argc, char** argv, const char* name) {
     std::string prefix = std::string("--") + name + "=";
     for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], prefix.c_str(), prefix.size()) == 0) return std::string(argv[i] + prefix.size());
+        if (std::strncmp(argv[i], prefix.c_str(), prefix.size()) == 0)
+            return std::string(argv[i] + prefix.size());
     }
     return std::nullopt;
 }
@@ -498,17 +505,20 @@ int main(int argc, char** argv) {
                            Option(argc, argv, "subfunc").value_or(""));
     }
     if (auto details = Option(argc, argv, "grown-details")) g_grownDetails = std::atoi(details->c_str());
-    if (auto entries = Option(argc, argv, "concurrent-entries")) g_concurrentEntries = std::atoi(entries->c_str());
-    if (auto repeats = Option(argc, argv, "concurrent-repeats")) g_concurrentRepeats = std::atoi(repeats->c_str());
+    if (auto entries = Option(argc, argv, "concurrent-entries"))
+        g_concurrentEntries = std::atoi(entries->c_str());
+    if (auto repeats = Option(argc, argv, "concurrent-repeats"))
+        g_concurrentRepeats = std::atoi(repeats->c_str());
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--no-concurrency") == 0) g_concurrency = false;
     }
     const char* uri = std::getenv("ORVA_BENCH_POSTGRES");
     if (!uri || !*uri) uri = std::getenv("ORVA_TEST_POSTGRES");
     if (!uri || !*uri) {
-        std::fprintf(stderr,
-                     "PgDeployBench: no server: set ORVA_BENCH_POSTGRES (or ORVA_TEST_POSTGRES) to an admin URI, "
-                     "or run bench/run-pg-deploy-bench.sh, which starts a throwaway server\n");
+        std::fprintf(
+            stderr,
+            "PgDeployBench: no server: set ORVA_BENCH_POSTGRES (or ORVA_TEST_POSTGRES) to an admin URI, "
+            "or run bench/run-pg-deploy-bench.sh, which starts a throwaway server\n");
         return 2;
     }
     g_adminUri = uri;

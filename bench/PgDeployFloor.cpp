@@ -11,37 +11,59 @@ namespace {
 
 // The statements of one catalogue level, by the level's table and columns.
 struct Level {
-    const char* name;         // prefix of the prepared statements' names
+    const char* name;  // prefix of the prepared statements' names
     const char* table;
     const char* id;
-    const char* parentId;     // nullptr for top classes
-    const char* lockParent;   // the statement that takes the create's lock
+    const char* parentId;    // nullptr for top classes
+    const char* lockParent;  // the statement that takes the create's lock
     const char* insertColumns;
     const char* insertValues;  // $1 parent (or nothing for top classes), then index, name, key[, param]
     bool hasParam;             // function details: the class parameter is part of the identity
 };
 
-constexpr Level kTop{"top", "t_TopClass", "FTopClassID", nullptr, "SELECT pg_advisory_xact_lock(1330796097, 1)",
-                     "FIndex, FTopClassName_CHS, FTopClassName_CHT, FTopClassName_EN, FNameKey_CHS, FNameKey_CHT, "
-                     "FNameKey_EN, FVisible",
-                     "$1, $2, $2, $2, $3, $3, $3, 1", false};
-constexpr Level kSub{"sub", "t_SubSystem", "FSubSysID", "FTopClassID",
-                     "SELECT 1 FROM t_TopClass WHERE FTopClassID = $1 FOR UPDATE",
-                     "FTopClassID, FIndex, FName_CHS, FName_CHT, FName_EN, FNameKey_CHS, FNameKey_CHT, FNameKey_EN, "
-                     "FClassName, FSubID, FVisible",
-                     "$1, $2, $3, $3, $3, $4, $4, $4, 'OrvaHost.Application', 'orvahost', 1", false};
-constexpr Level kFunc{"func", "t_SubFunc", "FSubFuncID", "FSubSysID",
-                      "SELECT 1 FROM t_SubSystem WHERE FSubSysID = $1 FOR UPDATE",
-                      "FSubSysID, FIndex, FFuncName_CHS, FFuncName_CHT, FFuncName_EN, FNameKey_CHS, FNameKey_CHT, "
-                      "FNameKey_EN, FClassName, FVisible",
-                      "$1, $2, $3, $3, $3, $4, $4, $4, 'OrvaHost.Application', 1", false};
-constexpr Level kDetail{"detail", "t_DetailFunc", "FDetailFuncID", "FSubFuncID",
+constexpr Level kTop{
+    "top",
+    "t_TopClass",
+    "FTopClassID",
+    nullptr,
+    "SELECT pg_advisory_xact_lock(1330796097, 1)",
+    "FIndex, FTopClassName_CHS, FTopClassName_CHT, FTopClassName_EN, FNameKey_CHS, FNameKey_CHT, "
+    "FNameKey_EN, FVisible",
+    "$1, $2, $2, $2, $3, $3, $3, 1",
+    false};
+constexpr Level kSub{
+    "sub",
+    "t_SubSystem",
+    "FSubSysID",
+    "FTopClassID",
+    "SELECT 1 FROM t_TopClass WHERE FTopClassID = $1 FOR UPDATE",
+    "FTopClassID, FIndex, FName_CHS, FName_CHT, FName_EN, FNameKey_CHS, FNameKey_CHT, FNameKey_EN, "
+    "FClassName, FSubID, FVisible",
+    "$1, $2, $3, $3, $3, $4, $4, $4, 'OrvaHost.Application', 'orvahost', 1",
+    false};
+constexpr Level kFunc{
+    "func",
+    "t_SubFunc",
+    "FSubFuncID",
+    "FSubSysID",
+    "SELECT 1 FROM t_SubSystem WHERE FSubSysID = $1 FOR UPDATE",
+    "FSubSysID, FIndex, FFuncName_CHS, FFuncName_CHT, FFuncName_EN, FNameKey_CHS, FNameKey_CHT, "
+    "FNameKey_EN, FClassName, FVisible",
+    "$1, $2, $3, $3, $3, $4, $4, $4, 'OrvaHost.Application', 1",
+    false};
+constexpr Level kDetail{"detail",
+                        "t_DetailFunc",
+                        "FDetailFuncID",
+                        "FSubFuncID",
                         "SELECT 1 FROM t_SubFunc WHERE FSubFuncID = $1 FOR UPDATE",
                         "FSubFuncID, FIndex, FFuncName_CHS, FFuncName_CHT, FFuncName_EN, FNameKey_CHS, "
                         "FNameKey_CHT, FNameKey_EN, FClassName, FClassParam, FHelpCode, FVisible",
-                        "$1, $2, $3, $3, $3, $4, $4, $4, 'OrvaHost.Application', $5, '', 1", true};
+                        "$1, $2, $3, $3, $3, $4, $4, $4, 'OrvaHost.Application', $5, '', 1",
+                        true};
 
-std::string Name(const Level& level, const char* statement) { return std::string(level.name) + "_" + statement; }
+std::string Name(const Level& level, const char* statement) {
+    return std::string(level.name) + "_" + statement;
+}
 
 }  // namespace
 
@@ -78,8 +100,9 @@ private:
         std::string table = level.table;
         std::string underParent = level.parentId ? std::string(level.parentId) + " = $1 AND " : "";
         std::string byParam = level.hasParam ? " AND FClassParam = " + parameter(1) : "";
-        m_connection.Prepare(Name(level, "find"), "SELECT " + std::string(level.id) + " FROM " + table + " WHERE " +
-                                                      underParent + "FNameKey_CHS = " + parameter(0) + byParam);
+        m_connection.Prepare(Name(level, "find"), "SELECT " + std::string(level.id) + " FROM " + table +
+                                                      " WHERE " + underParent +
+                                                      "FNameKey_CHS = " + parameter(0) + byParam);
         m_connection.Prepare(Name(level, "lock"), level.lockParent);
         std::string key = parameter(0);
         // One branch per language's key, each an equality on its whole unique index (an OR of the
@@ -87,21 +110,22 @@ private:
         std::string recheck;
         for (const char* column : {"FNameKey_CHS", "FNameKey_CHT", "FNameKey_EN"}) {
             if (!recheck.empty()) recheck += " UNION ALL ";
-            recheck += "SELECT " + std::string(level.id) + " FROM " + table + " WHERE " + underParent + column +
-                       " = " + key + byParam;
+            recheck += "SELECT " + std::string(level.id) + " FROM " + table + " WHERE " + underParent +
+                       column + " = " + key + byParam;
         }
         m_connection.Prepare(Name(level, "recheck"), recheck + " LIMIT 1");
-        m_connection.Prepare(Name(level, "next"), "SELECT coalesce(max(FIndex), 0) + 1 FROM " + table +
-                                                      (level.parentId ? " WHERE " + std::string(level.parentId) + " = $1"
-                                                                      : std::string()));
+        m_connection.Prepare(
+            Name(level, "next"),
+            "SELECT coalesce(max(FIndex), 0) + 1 FROM " + table +
+                (level.parentId ? " WHERE " + std::string(level.parentId) + " = $1" : std::string()));
         // Insert parameters: [$1 parent,] index, name, key[, class parameter].
         std::string values = level.insertValues;
         m_connection.Prepare(Name(level, "insert"), "INSERT INTO " + table + " (" + level.insertColumns +
                                                         ") VALUES (" + values + ") RETURNING " + level.id);
     }
 
-    int64_t FindOrCreate(const Level& level, int64_t parentId, const std::string& name, const std::string& param,
-                         bool& created) {
+    int64_t FindOrCreate(const Level& level, int64_t parentId, const std::string& name,
+                         const std::string& param, bool& created) {
         created = false;
         std::string key = AsciiNameKey(name);
         PgParams byKey = Under(level, parentId).Add(key);

@@ -75,7 +75,8 @@ public:
     }
     int64_t AddSubFunc(int64_t subSysId, int64_t index, const std::string& name,
                        const std::string& key) override {
-        return *m_connection.QueryInteger("grow_func", PgParams().Add(subSysId).Add(index).Add(name).Add(key));
+        return *m_connection.QueryInteger("grow_func",
+                                          PgParams().Add(subSysId).Add(index).Add(name).Add(key));
     }
     // COPY's text format: tab-separated; the names hold neither tabs, newlines nor backslashes.
     void AddDetail(int64_t subFuncId, int64_t index, const std::string& name, const std::string& key,
@@ -90,7 +91,8 @@ public:
     void Finish() {
         m_connection.CopyIn(
             "COPY t_DetailFunc (FSubFuncID, FIndex, FFuncName_CHS, FFuncName_CHT, FFuncName_EN, "
-            "FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FClassName, FClassParam, FHelpCode, FVisible) FROM STDIN",
+            "FNameKey_CHS, FNameKey_CHT, FNameKey_EN, FClassName, FClassParam, FHelpCode, FVisible) FROM "
+            "STDIN",
             m_details);
         m_details.clear();
     }
@@ -115,7 +117,9 @@ PgConnection::PgConnection(const std::string& uri) : m_connection(PQconnectdb(ur
 
 PgConnection::~PgConnection() { PQfinish(m_connection); }
 
-void PgConnection::Exec(const std::string& sql) { Result result(m_connection, PQexec(m_connection, sql.c_str()), sql); }
+void PgConnection::Exec(const std::string& sql) {
+    Result result(m_connection, PQexec(m_connection, sql.c_str()), sql);
+}
 
 void PgConnection::Prepare(const std::string& name, const std::string& sql) {
     Result result(m_connection, PQprepare(m_connection, name.c_str(), sql.c_str(), 0, nullptr), sql);
@@ -123,17 +127,18 @@ void PgConnection::Prepare(const std::string& name, const std::string& sql) {
 
 std::optional<int64_t> PgConnection::QueryInteger(const std::string& name, const PgParams& params) {
     std::vector<const char*> values = params.Pointers();
-    Result result(m_connection,
-                  PQexecPrepared(m_connection, name.c_str(), params.Count(), values.data(), nullptr, nullptr, 0),
-                  name);
+    Result result(
+        m_connection,
+        PQexecPrepared(m_connection, name.c_str(), params.Count(), values.data(), nullptr, nullptr, 0), name);
     return result.FirstInteger();
 }
 
 int64_t PgConnection::QueryValue(const std::string& sql, const PgParams& params) {
     std::vector<const char*> values = params.Pointers();
-    Result result(m_connection, PQexecParams(m_connection, sql.c_str(), params.Count(), nullptr, values.data(),
-                                             nullptr, nullptr, 0),
-                  sql);
+    Result result(
+        m_connection,
+        PQexecParams(m_connection, sql.c_str(), params.Count(), nullptr, values.data(), nullptr, nullptr, 0),
+        sql);
     std::optional<int64_t> value = result.FirstInteger();
     if (!value) Fail(m_connection, sql + ": no value");
     return *value;
@@ -156,7 +161,8 @@ ScratchDatabases::ScratchDatabases(std::string adminUri)
       m_admin(m_adminUri) {}
 
 ScratchDatabases::~ScratchDatabases() {
-    for (const std::string& name : m_created) m_admin.Exec("DROP DATABASE IF EXISTS " + Quoted(name) + " WITH (FORCE)");
+    for (const std::string& name : m_created)
+        m_admin.Exec("DROP DATABASE IF EXISTS " + Quoted(name) + " WITH (FORCE)");
 }
 
 std::string ScratchDatabases::Full(const std::string& name) const { return m_prefix + "_" + name; }
@@ -202,7 +208,9 @@ void GrowServerCatalogue(const std::string& uri, int details) {
 
 CatalogueCounts CountServerCatalogue(const std::string& uri) {
     PgConnection connection(uri);
-    auto count = [&](const char* table) { return connection.QueryValue(std::string("SELECT count(*) FROM ") + table); };
+    auto count = [&](const char* table) {
+        return connection.QueryValue(std::string("SELECT count(*) FROM ") + table);
+    };
     return {count("t_TopClass"), count("t_SubSystem"), count("t_SubFunc"), count("t_DetailFunc")};
 }
 

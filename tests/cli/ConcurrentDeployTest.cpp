@@ -15,7 +15,7 @@
 #include "bag/Vector.h"
 #include "core/DeployPacket.h"
 #include "core/KeyedEntry.h"
-#include "storage/SqliteDatabase.h"
+#include "support/AccountFixture.h"
 #include "support/CatalogueDump.h"
 #include "support/TempDir.h"
 
@@ -71,8 +71,8 @@ int ExitStatusOf(pid_t pid) {
 
 TEST(ConcurrentDeploy, OverlappingDeploymentsBothFinishAndCreateEveryNodeOnce) {
     orva::testing::TempDir dir;
-    std::string account = (dir / "account.db").string();
-    CreateAccountFile(account, {});
+    components::testing::TestAccount created(false);  // a file, or a server database in the second run
+    std::string account = created.FileName();
     std::string packetA = (dir / "a.Dat").string(), packetB = (dir / "b.Dat").string();
     OverlappingPacketSet(1, 300)->Save(FromUtf8(packetA));
     OverlappingPacketSet(151, 450)->Save(FromUtf8(packetB));
@@ -96,8 +96,8 @@ TEST(ConcurrentDeploy, OverlappingDeploymentsBothFinishAndCreateEveryNodeOnce) {
 
 TEST(ConcurrentDeploy, EightDeployersReportEachFunctionSucceededOnceAndKeepSiblingIndexesUnique) {
     orva::testing::TempDir dir;
-    std::string account = (dir / "account.db").string();
-    CreateAccountFile(account, {});
+    components::testing::TestAccount created(false);  // a file, or a server database in the second run
+    std::string account = created.FileName();
     constexpr int kProcesses = 8;
     // Process p deploys functions 20p+1 .. 20p+120: every function lies in up to six packets.
     std::vector<std::pair<int, int>> ranges;
@@ -137,16 +137,13 @@ TEST(ConcurrentDeploy, EightDeployersReportEachFunctionSucceededOnceAndKeepSibli
     for (const auto& [path, count] : counts)
         EXPECT_EQ(count, 1) << ToUtf8(path) << " exists " << count << " times";
     EXPECT_EQ(counts.size(), static_cast<size_t>(2 + 6 + 12 + last));
-    auto database = SqliteDatabase::Open(account, SqliteDatabase::OpenMode::ReadOnly);
     EXPECT_EQ(
-        database->QueryInteger(
-            "SELECT (SELECT count(*) FROM (SELECT 1 FROM t_TopClass GROUP BY FIndex HAVING count(*) > 1)) + "
-            "(SELECT count(*) FROM (SELECT 1 FROM t_SubSystem GROUP BY FTopClassID, FIndex HAVING count(*) > "
-            "1)) + "
-            "(SELECT count(*) FROM (SELECT 1 FROM t_SubFunc GROUP BY FSubSysID, FIndex HAVING count(*) > 1)) "
-            "+ "
-            "(SELECT count(*) FROM (SELECT 1 FROM t_DetailFunc GROUP BY FSubFuncID, FIndex HAVING count(*) > "
-            "1))"),
+        created.Count("SELECT (SELECT count(*) FROM (SELECT 1 FROM t_TopClass GROUP BY FIndex "
+                      "HAVING count(*) > 1) AS a) + (SELECT count(*) FROM (SELECT 1 FROM t_SubSystem "
+                      "GROUP BY FTopClassID, FIndex HAVING count(*) > 1) AS b) + (SELECT count(*) FROM "
+                      "(SELECT 1 FROM t_SubFunc GROUP BY FSubSysID, FIndex HAVING count(*) > 1) AS c) + "
+                      "(SELECT count(*) FROM (SELECT 1 FROM t_DetailFunc GROUP BY FSubFuncID, FIndex "
+                      "HAVING count(*) > 1) AS d)"),
         0)
         << "sibling indexes are unique";
 }

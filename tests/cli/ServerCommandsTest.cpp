@@ -92,11 +92,14 @@ TEST(ServerCommands, ACatalogUriReachesThePropertiesStringAsItIsAndIsComparedAsA
         host.catalog = c.catalog;
         host.props = c.props;
         std::string problem = CheckHostOptions(host);
-        if (*c.problem == '\0') EXPECT_EQ(problem, "") << c.props;
+        if (*c.problem == '\0') {
+            EXPECT_EQ(problem, "") << c.props;
+        }
         EXPECT_NE(problem.find(c.problem), std::string::npos) << c.props << ": " << problem;
         EXPECT_EQ(problem.find("pw"), std::string::npos) << problem;
-        if (problem.empty())
+        if (problem.empty()) {
             EXPECT_NE(ComposePropsString(host).find("ConnectString=" + uri + ";"), std::string::npos);
+        }
     }
 }
 
