@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "DeploymentWorkload.h"
 #include "automation/Text.h"
 #include "bag/Dictionary.h"
@@ -44,59 +45,22 @@ inline components::VectorRef BuildPacket(const std::vector<WorkloadEntry>& workl
     return core::BuildDeployPacket(*selections);
 }
 
-inline double ThreadCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-inline double Median(std::vector<double> values) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-// The clock of one benchmark: each deploy step runs it from Start to Stop (both inside the paused
-// set-up of an iteration). The counters give the median iteration, so that one run held up by a
-// disk flush elsewhere on the machine does not move the figures; Google Benchmark's own time column
-// stays the mean.
-class DeployClock {
+// The clock of a deploy step, with counters per entry of the median iteration (BenchClock.h).
+class DeployClock : public MedianClock {
 public:
-    explicit DeployClock(benchmark::State& state) : m_state(state) {}
-
-    void Start() {
-        m_state.ResumeTiming();
-        m_wallStart = std::chrono::steady_clock::now();
-        m_cpuStart = ThreadCpuSeconds();
-    }
-    void Stop() {
-        double cpu = ThreadCpuSeconds() - m_cpuStart;
-        double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_wallStart).count();
-        m_state.PauseTiming();
-        m_state.SetIterationTime(wall);
-        m_wall.push_back(wall);
-        m_cpu.push_back(cpu);
-    }
+    using MedianClock::MedianClock;
 
     // Counters per entry of a deployment of entriesPerRun entries into a catalogue of detailsBefore
     // function details.
     void Report(int entriesPerRun, int64_t detailsBefore) {
-        if (m_wall.empty()) return;
-        double wall = Median(m_wall);
-        double cpu = Median(m_cpu);
+        if (Empty()) return;
+        double wall = MedianWall();
+        double cpu = MedianCpu();
         m_state.counters["entries/s"] = entriesPerRun / wall;
         m_state.counters["us/entry"] = 1e6 * wall / entriesPerRun;
         m_state.counters["cpu_us/entry"] = 1e6 * cpu / entriesPerRun;
         m_state.counters["catalogue"] = static_cast<double>(detailsBefore);
     }
-
-private:
-    benchmark::State& m_state;
-    std::chrono::steady_clock::time_point m_wallStart;
-    double m_cpuStart = 0;
-    std::vector<double> m_wall;
-    std::vector<double> m_cpu;
 };
 
 // Keeps every run's counters (averaged over repetitions) for the table printed at the end.

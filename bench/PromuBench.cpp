@@ -45,6 +45,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "account/AccountConnections.h"
 #include "account/AccountCreation.h"
 #include "automation/AutomationError.h"
@@ -339,49 +340,18 @@ std::string CheckPromu(const Case& run, const frmPromu& promu, const DialogView&
     return {};
 }
 
-double ThreadCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-// The median wall and CPU time of the timed part of the iterations. The CPU time of this thread is the
-// steadier figure on a machine shared with other work (all of the dialog's and Qt's work runs here).
-class StepClock {
+// The median wall and CPU time of the timed part of the iterations (BenchClock.h). The CPU time of
+// this thread is the steadier figure on a machine shared with other work (all of the dialog's and Qt's
+// work runs here).
+class StepClock : public orva::bench::MedianClock {
 public:
-    explicit StepClock(benchmark::State& state) : m_state(state) {}
-    void Start() {
-        m_state.ResumeTiming();
-        m_start = std::chrono::steady_clock::now();
-        m_cpuStart = ThreadCpuSeconds();
-    }
-    void Stop() {
-        double cpu = ThreadCpuSeconds() - m_cpuStart;
-        double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
-        m_state.PauseTiming();
-        m_state.SetIterationTime(wall);
-        m_wall.push_back(wall);
-        m_cpu.push_back(cpu);
-    }
+    using MedianClock::MedianClock;
     void Report(int count) {
-        if (m_wall.empty()) return;
-        m_state.counters["ms"] = 1e3 * Median(m_wall);
-        m_state.counters["cpu_ms"] = 1e3 * Median(m_cpu);
-        m_state.counters["cpu_us/obj"] = 1e6 * Median(m_cpu) / count;
+        if (Empty()) return;
+        m_state.counters["ms"] = 1e3 * MedianWall();
+        m_state.counters["cpu_ms"] = 1e3 * MedianCpu();
+        m_state.counters["cpu_us/obj"] = 1e6 * MedianCpu() / count;
     }
-
-private:
-    benchmark::State& m_state;
-    std::chrono::steady_clock::time_point m_start;
-    double m_cpuStart = 0;
-    std::vector<double> m_wall;
-    std::vector<double> m_cpu;
 };
 
 void DialogLoad(benchmark::State& state, Case run) {
