@@ -94,8 +94,6 @@ bool SqliteDatabase::IsReadOnly() const { return sqlite3_db_readonly(m_handle, "
 
 bool SqliteDatabase::InTransaction() const { return sqlite3_get_autocommit(m_handle) == 0; }
 
-int64_t SqliteDatabase::LastInsertRowId() const { return sqlite3_last_insert_rowid(m_handle); }
-
 void SqliteDatabase::RaiseError(int resultCode) const {
     // The connection's message belongs to its last failure; when that is not this one, SQLite's
     // generic text for the code is the honest description.

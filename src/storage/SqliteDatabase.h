@@ -44,10 +44,6 @@ public:
 
     // Replaces kBusyTimeout for this connection (0: fail at once when another connection holds the lock).
     void SetBusyTimeout(std::chrono::milliseconds wait);
-    // Row id of the last successful INSERT on this connection.
-    int64_t LastInsertRowId() const;
-    // The connection itself, for SQLite's own interfaces (the online backup).
-    sqlite3* Handle() const { return m_handle; }
 
     // Raises the connection's current error: kDatabaseError, "<file>: <SQLite's message>", with the
     // extended result code as help context (resultCode itself when the connection's last failure is
