@@ -25,6 +25,11 @@ void BillActionCatalog::SetClassTypeID(int32_t classTypeId) {
     m_initialized = false;
 }
 
+void BillActionCatalog::SetActions(std::vector<BillActionRow> actions) {
+    m_actions = std::move(actions);
+    m_recordsLanguage.reset();
+}
+
 void BillActionCatalog::SetClassType(ObjectRef classType) {
     if (classType) ClassTypeRecordId(classType);  // refuses any other object now, where it is given
     m_classType = std::move(classType);
@@ -44,7 +49,7 @@ void BillActionCatalog::Initialize() {
     }
     AccountAddress account = m_binding.Account();
     ClassTypeRow type = RequireClassType(account, *m_classTypeId, kProgId);
-    m_actions = ReadBillActions(account, type.fid);
+    SetActions(ReadBillActions(account, type.fid));
     m_kind = type.billTypeId;
     m_initialized = true;
 }
@@ -58,26 +63,34 @@ void BillActionCatalog::RequireInitialized(TextView member) const {
 
 DictionaryRef BillActionCatalog::GetBillActions() const {
     RequireInitialized(u"GetBillActions");
-    CatalogLanguage language = m_binding.Language();
-    DictionaryRef actions = Dictionary::Create();
-    for (const BillActionRow& action : m_actions) {
-        actions->SetValue(action.key,
-                          std::make_shared<MetadataRecord>(u"BillAction", action.key,
-                                                           std::vector<MetadataRecord::Field>{
-                                                               {u"FKey", action.key},
-                                                               {u"FName_CHS", action.names[0]},
-                                                               {u"FName_CHT", action.names[1]},
-                                                               {u"FName_EN", action.names[2]},
-                                                               {u"FName", NameIn(action.names, language)},
-                                                               {u"FEnvironment", action.environment},
-                                                           }));
+    // Records never change, so the records of one language are made once and shared by every
+    // dictionary answered until the actions or the language change.
+    const CatalogLanguage language = m_binding.Language();
+    if (m_recordsLanguage != language) {
+        m_records.clear();
+        m_records.reserve(m_actions.size());
+        for (const BillActionRow& action : m_actions) {
+            m_records.push_back(
+                std::make_shared<MetadataRecord>(u"BillAction", action.key,
+                                                 std::vector<MetadataRecord::Field>{
+                                                     {u"FKey", action.key},
+                                                     {u"FName_CHS", action.names[0]},
+                                                     {u"FName_CHT", action.names[1]},
+                                                     {u"FName_EN", action.names[2]},
+                                                     {u"FName", NameIn(action.names, language)},
+                                                     {u"FEnvironment", action.environment},
+                                                 }));
+        }
+        m_recordsLanguage = language;
     }
+    DictionaryRef actions = Dictionary::Create();
+    for (size_t i = 0; i < m_actions.size(); ++i) actions->SetValue(m_actions[i].key, m_records[i]);
     return actions;
 }
 
 void BillActionCatalog::NewBill() {
     RequireInitialized(u"NewBill");
-    if (m_kind == kBillKind && m_actions.empty()) m_actions = StandardBillActions();
+    if (m_kind == kBillKind && m_actions.empty()) SetActions(StandardBillActions());
 }
 
 Variant BillActionCatalog::Invoke(TextView name, CallKind kind, std::span<Variant> args) {

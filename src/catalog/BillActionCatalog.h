@@ -35,6 +35,7 @@
 
 #include "automation/Object.h"
 #include "bag/Dictionary.h"
+#include "catalog/MetadataRecord.h"
 #include "catalog/MetadataTables.h"
 
 namespace orva::components {
@@ -67,6 +68,7 @@ public:
 
 private:
     void RequireInitialized(automation::TextView member) const;
+    void SetActions(std::vector<BillActionRow> actions);
 
     AccountBinding m_binding;
     std::optional<int32_t> m_classTypeId;
@@ -75,6 +77,9 @@ private:
     bool m_initialized = false;
     int32_t m_kind = 0;  // FBillTypeID of the initialised type
     std::vector<BillActionRow> m_actions;
+    // The records of m_actions that GetBillActions hands out, made in m_recordsLanguage.
+    mutable std::vector<MetadataRecordRef> m_records;
+    mutable std::optional<CatalogLanguage> m_recordsLanguage;
 };
 
 // The standard actions NewBill gives a bill type without actions, in their order.

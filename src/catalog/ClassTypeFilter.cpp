@@ -182,4 +182,16 @@ const char* FilterOperatorSql(FilterOperator op) {
     return "=";
 }
 
+std::string FilterConditionsSql(const ClassTypeFilter& filter, std::string_view qualifier) {
+    std::string sql;
+    int parameter = 0;
+    for (const ClassTypeCondition& condition : filter.conditions) {
+        sql += " AND ";
+        sql += qualifier;
+        sql += std::string(FilterColumn(condition.field)) + " " + FilterOperatorSql(condition.op) + " ?" +
+               std::to_string(++parameter);
+    }
+    return sql;
+}
+
 }  // namespace orva::components

@@ -16,6 +16,8 @@
 // more than kMaxConditions conditions) is refused.
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "automation/Text.h"
@@ -48,5 +50,10 @@ ClassTypeFilter ParseClassTypeFilter(automation::TextView filter);
 // The SQL column and operator of a condition: constants from fixed tables, never the caller's text.
 const char* FilterColumn(ClassTypeField field);
 const char* FilterOperatorSql(FilterOperator op);
+
+// The filter as SQL: " AND <qualifier><column> <operator> ?N" for each condition, N counted from 1 in
+// the conditions' order, for a query that binds each condition's value to its N. qualifier is a
+// table alias with its dot ("c.") or empty.
+std::string FilterConditionsSql(const ClassTypeFilter& filter, std::string_view qualifier);
 
 }  // namespace orva::components

@@ -1,7 +1,11 @@
 #include "catalog/MetadataTables.h"
 
+#include <algorithm>
+#include <unordered_map>
+
 #include "account/AccountConnections.h"
 #include "automation/TextHelpers.h"
+#include "catalog/MetadataSnapshot.h"
 #include "catalog/StatementRecordset.h"
 #include "storage/Statement.h"
 
@@ -25,6 +29,24 @@ int32_t Int32At(const Statement& statement, int column) {
 
 ClassTypeRow ClassTypeAt(const Statement& statement) {
     return {Int32At(statement, 0), NamesAt(statement, 1), Int32At(statement, 4), Int32At(statement, 5)};
+}
+
+BillActionRow BillActionAt(const Statement& statement, int first) {
+    return {statement.ColumnText(first), NamesAt(statement, first + 1), Int32At(statement, first + 4)};
+}
+
+// lower() of the SQL both backends run: ASCII letters only (action keys are ASCII).
+Text AsciiLower(Text text) {
+    for (char16_t& unit : text) {
+        if (unit >= u'A' && unit <= u'Z') unit = static_cast<char16_t>(unit - u'A' + u'a');
+    }
+    return text;
+}
+
+void BindFilter(Statement& statement, const ClassTypeFilter& filter) {
+    int parameter = 0;
+    for (const ClassTypeCondition& condition : filter.conditions)
+        statement.Bind(++parameter, condition.value);
 }
 
 BizSubsystemRow BizSubsystemAt(const Statement& statement) {
@@ -73,23 +95,16 @@ std::optional<BizSubsystemRow> ReadBizSubsystem(const AccountAddress& account, i
 
 std::vector<ClassTypeRow> ReadClassTypes(const AccountAddress& account, const ClassTypeFilter& filter) {
     // Columns and operators come from fixed tables; every number is a bound parameter.
-    std::string sql = std::string(kClassTypeColumns) + " WHERE 1 = 1";
-    int parameter = 0;
-    for (const ClassTypeCondition& condition : filter.conditions) {
-        sql += std::string(" AND ") + FilterColumn(condition.field) + " " + FilterOperatorSql(condition.op) +
-               " ?" + std::to_string(++parameter);
-    }
-    sql += " ORDER BY FID";
-    Statement statement(OpenAccount(account), sql);
-    parameter = 0;
-    for (const ClassTypeCondition& condition : filter.conditions)
-        statement.Bind(++parameter, condition.value);
+    Statement statement(OpenAccount(account), std::string(kClassTypeColumns) + " WHERE 1 = 1" +
+                                                  FilterConditionsSql(filter, "") + " ORDER BY FID");
+    BindFilter(statement, filter);
     std::vector<ClassTypeRow> rows;
     while (statement.Step()) rows.push_back(ClassTypeAt(statement));
     return rows;
 }
 
 std::optional<ClassTypeRow> ReadClassType(const AccountAddress& account, int32_t fid) {
+    if (const ClassTypeWithActions* known = ScopedMetadataSnapshot::Find(account, fid)) return known->type;
     Statement statement(OpenAccount(account), std::string(kClassTypeColumns) + " WHERE FID = ?1");
     statement.Bind(1, fid);
     if (!statement.Step()) return std::nullopt;
@@ -97,6 +112,8 @@ std::optional<ClassTypeRow> ReadClassType(const AccountAddress& account, int32_t
 }
 
 std::vector<BillActionRow> ReadBillActions(const AccountAddress& account, int32_t classTypeId) {
+    if (const ClassTypeWithActions* known = ScopedMetadataSnapshot::Find(account, classTypeId))
+        return known->actions;
     // Keys are unique without regard to letter case, and ordered so: SQLite's column compares them
     // with NOCASE, a server's byte by byte; lower() gives both the same order (the keys are ASCII).
     Statement statement(OpenAccount(account),
@@ -104,10 +121,51 @@ std::vector<BillActionRow> ReadBillActions(const AccountAddress& account, int32_
                         "WHERE FClassTypeID = ?1 ORDER BY FOrder, lower(FKey)");
     statement.Bind(1, classTypeId);
     std::vector<BillActionRow> rows;
-    while (statement.Step()) {
-        rows.push_back({statement.ColumnText(0), NamesAt(statement, 1), Int32At(statement, 4)});
-    }
+    while (statement.Step()) rows.push_back(BillActionAt(statement, 0));
     return rows;
+}
+
+std::vector<ClassTypeWithActions> ReadClassTypesWithActions(const AccountAddress& account,
+                                                            const ClassTypeFilter& filter) {
+    // A type without actions comes once, with nulls in the action's columns. No ORDER BY: sorting
+    // every action of a subsystem in the database costs more than ordering each type's few here.
+    Statement statement(OpenAccount(account),
+                        "SELECT c.FID, c.FName_CHS, c.FName_CHT, c.FName_EN, c.FBillTypeID, c.FFunctionID, "
+                        "a.FKey, a.FName_CHS, a.FName_CHT, a.FName_EN, a.FEnvironment, a.FOrder "
+                        "FROM t_ClassType c LEFT JOIN t_BillAction a ON a.FClassTypeID = c.FID WHERE 1 = 1" +
+                            FilterConditionsSql(filter, "c."));
+    BindFilter(statement, filter);
+    struct Read {
+        ClassTypeWithActions type;
+        std::vector<std::pair<int64_t, Text>> order;  // FOrder and lower-case key, by action
+    };
+    std::unordered_map<int32_t, Read> read;
+    while (statement.Step()) {
+        const int32_t fid = Int32At(statement, 0);
+        auto [entry, added] = read.try_emplace(fid);
+        if (added) entry->second.type.type = ClassTypeAt(statement);
+        if (statement.TypeOf(6) == ColumnType::Null) continue;
+        entry->second.type.actions.push_back(BillActionAt(statement, 6));
+        entry->second.order.emplace_back(statement.ColumnInteger(11),
+                                         AsciiLower(entry->second.type.actions.back().key));
+    }
+    std::vector<ClassTypeWithActions> types;
+    types.reserve(read.size());
+    for (auto& [fid, entry] : read) {
+        // The order ReadBillActions reads: FOrder, then the key without regard to letter case.
+        std::vector<size_t> slots(entry.order.size());
+        for (size_t i = 0; i < slots.size(); ++i) slots[i] = i;
+        std::sort(slots.begin(), slots.end(),
+                  [&](size_t a, size_t b) { return entry.order[a] < entry.order[b]; });
+        std::vector<BillActionRow> actions;
+        actions.reserve(slots.size());
+        for (size_t slot : slots) actions.push_back(std::move(entry.type.actions[slot]));
+        entry.type.actions = std::move(actions);
+        types.push_back(std::move(entry.type));
+    }
+    std::sort(types.begin(), types.end(),
+              [](const auto& a, const auto& b) { return a.type.fid < b.type.fid; });
+    return types;
 }
 
 std::shared_ptr<Recordset> QueryReports(const AccountAddress& account, CatalogLanguage language,

@@ -80,11 +80,23 @@ std::optional<BizSubsystemRow> ReadBizSubsystem(const AccountAddress& account, i
 
 // The class types that meet every condition of filter, by FID.
 std::vector<ClassTypeRow> ReadClassTypes(const AccountAddress& account, const ClassTypeFilter& filter);
-// The class type fid, or nothing.
+// The class type fid, or nothing. This and ReadBillActions answer from this thread's metadata
+// snapshot when one holds the type (MetadataSnapshot.h).
 std::optional<ClassTypeRow> ReadClassType(const AccountAddress& account, int32_t fid);
 
 // The actions stored for a class type, in their order (FOrder, then key); none for an unknown type.
 std::vector<BillActionRow> ReadBillActions(const AccountAddress& account, int32_t classTypeId);
+
+// A class type with the actions stored for it, in their order.
+struct ClassTypeWithActions {
+    ClassTypeRow type;
+    std::vector<BillActionRow> actions;
+};
+
+// The class types that meet every condition of filter, by FID, each with its actions: one statement,
+// so types and actions are read at one moment.
+std::vector<ClassTypeWithActions> ReadClassTypesWithActions(const AccountAddress& account,
+                                                            const ClassTypeFilter& filter);
 
 // The reports of one business subsystem (every report when subsystem is nothing), by FID, as a live
 // recordset with the fields FID, FName (in language), FName_CHS, FName_CHT, FName_EN, FType and

@@ -33,18 +33,17 @@ Text ComposeKeyedEntry(Text display, Text key) {
 }
 
 Text KeyedEntryPart(Text entry, bool& wantKey) {
-    if (wantKey) return entry.size() > kKeyedDisplayWidth ? entry.substr(kKeyedDisplayWidth) : Text();
-    return automation::Trim(Text(entry.substr(0, kKeyedDisplayWidth)));
+    return wantKey ? KeyedEntryKey(entry) : KeyedEntryDisplay(entry);
 }
 
+// Both read the entry in place and copy only the part they answer: lists take them for thousands of
+// entries at a time.
 Text KeyedEntryKey(const Text& entry) {
-    bool wantKey = true;
-    return KeyedEntryPart(entry, wantKey);
+    return entry.size() > kKeyedDisplayWidth ? entry.substr(kKeyedDisplayWidth) : Text();
 }
 
 Text KeyedEntryDisplay(const Text& entry) {
-    bool wantKey = false;
-    return KeyedEntryPart(entry, wantKey);
+    return automation::Trim(TextView(entry).substr(0, kKeyedDisplayWidth));
 }
 
 }  // namespace orva::core

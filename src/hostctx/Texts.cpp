@@ -118,9 +118,9 @@ Text TranslateTextTo(const Variant& text, const Text& language) {
     return result;
 }
 
-// Pass mode.
-Text FormatText(const Text& pattern, const VariantArray& arguments) {
-    Text translated = TranslateText(pattern);
+namespace {
+
+Text FormatWith(Text translated, const VariantArray& arguments) {
     // The formatter gets its own copy of the arguments (same bounds): it takes them by reference and
     // must not be able to change the caller's array.
     auto copy = std::make_shared<VariantArray>(VariantArray{arguments.lowerBound, arguments.items});
@@ -129,8 +129,19 @@ Text FormatText(const Text& pattern, const VariantArray& arguments) {
     return CallByName(formatter, u"Format", args).ToText();
 }
 
+}  // namespace
+
+// Pass mode.
+Text FormatText(const Text& pattern, const VariantArray& arguments) {
+    return FormatWith(TranslateText(pattern), arguments);
+}
+
 Text FormatText(const Text& pattern, std::initializer_list<Variant> arguments) {
     return FormatText(pattern, VariantArray{0, std::vector<Variant>(arguments)});
+}
+
+Text FormatTranslatedText(const Text& translatedPattern, std::initializer_list<Variant> arguments) {
+    return FormatWith(translatedPattern, VariantArray{0, std::vector<Variant>(arguments)});
 }
 
 // Ignored failures: a language that cannot be fetched stays unknown, and the next caller asks again.

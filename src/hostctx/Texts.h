@@ -30,6 +30,10 @@ automation::Text TranslateTextTo(const automation::Variant& text, const automati
 automation::Text FormatText(const automation::Text& pattern, const automation::VariantArray& arguments);
 automation::Text FormatText(const automation::Text& pattern,
                             std::initializer_list<automation::Variant> arguments);
+// FormatText of a pattern the caller has translated already (a handler that formats a thousand rows
+// with one pattern translates it once).
+automation::Text FormatTranslatedText(const automation::Text& translatedPattern,
+                                      std::initializer_list<automation::Variant> arguments);
 
 // Gives a dialog (any object with a settable font) the fonts of the current language through the
 // form loader ("OrvaFormText.FormLoader"). Ignores every failure.

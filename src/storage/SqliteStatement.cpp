@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 #include "storage/SqliteDatabase.h"
 
 namespace orva::components {
@@ -74,6 +76,13 @@ int64_t SqliteStatement::ColumnInteger(int column) const { return sqlite3_column
 double SqliteStatement::ColumnDouble(int column) const { return sqlite3_column_double(m_statement, column); }
 
 Text SqliteStatement::ColumnText(int column) const {
+    // Most stored texts (keys, numbers, English names) are ASCII: those are widened here without
+    // SQLite's conversion into a buffer of its own and the copy out of it.
+    const auto* utf8 = sqlite3_column_text(m_statement, column);
+    if (!utf8) return Text();
+    const auto length = static_cast<size_t>(sqlite3_column_bytes(m_statement, column));
+    if (std::all_of(utf8, utf8 + length, [](unsigned char byte) { return byte < 0x80; }))
+        return Text(utf8, utf8 + length);
     // SQLite converts to the machine's UTF-16 and substitutes U+FFFD for bytes that are not UTF-8.
     const void* text = sqlite3_column_text16(m_statement, column);
     if (!text) return Text();

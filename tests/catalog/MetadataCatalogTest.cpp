@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "account/AccountConnections.h"
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
 #include "automation/TextHelpers.h"
@@ -10,7 +13,9 @@
 #include "bag/Vector.h"
 #include "catalog/ClassCatalog.h"
 #include "catalog/ClassTypeFilter.h"
+#include "catalog/MetadataSnapshot.h"
 #include "catalog/MetadataTables.h"
+#include "storage/Database.h"
 #include "support/AccountFixture.h"
 #include "support/ErrorNumber.h"
 
@@ -199,6 +204,82 @@ TEST(ReportCatalog, AnswersTheReportsOfOneSubsystem) {
               }),
               13);
     EXPECT_EQ(ErrorNumberOf([&] { CallMethod(catalog, u"GetReportRs", {Props(account, "EN"), 0, 0}); }), 450);
+}
+
+// What the reads a dialog makes per bill type answer, one line per type.
+std::string ReadsOf(const AccountAddress& account, const std::vector<int32_t>& fids) {
+    std::string out;
+    for (int32_t fid : fids) {
+        out += std::to_string(fid);
+        if (std::optional<ClassTypeRow> type = ReadClassType(account, fid)) {
+            out += ":" + automation::ToUtf8(type->MultiLanguageName()) + ":" +
+                   std::to_string(type->billTypeId) + ":" + std::to_string(type->functionId);
+        }
+        for (const BillActionRow& a : ReadBillActions(account, fid)) {
+            out += " " +
+                   automation::ToUtf8(a.key + u"/" + a.names[0] + u"/" + a.names[1] + u"/" + a.names[2]) +
+                   "/" + std::to_string(a.environment);
+        }
+        out += "\n";
+    }
+    return out;
+}
+
+std::string LineOf(const std::string& reads, int32_t fid) {
+    std::istringstream lines(reads);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind(std::to_string(fid) + ":", 0) == 0) return line;
+    }
+    return "";
+}
+
+TEST(MetadataSnapshot, AnswersItsTypesAsTheAccountDidAndLeavesEverythingElseToTheAccount) {
+    TestAccount account;
+    const AccountAddress address = account.Address();
+    // Keys whose order differs with and without letter case, and ties on FOrder.
+    OpenAccount(address)->Execute(
+        "INSERT INTO t_ClassType VALUES (300000001, 'x', 'x', 'x', 4, 12); "
+        "INSERT INTO t_BillAction VALUES (300000001, 'Zeta', 1, 'z', 'z', 'z', 64), "
+        "(300000001, 'alpha', 1, 'a', 'a', 'a', 64), (300000001, 'Beta', 0, 'b', 'b', 'b', 64), "
+        "(300000001, '_u', 1, 'u', 'u', 'u', 64)");
+    std::vector<int32_t> fids{404};  // no such type
+    for (const ClassTypeRow& row : ReadClassTypes(address, {})) fids.push_back(row.fid);
+    const std::string before = ReadsOf(address, fids);
+    ASSERT_EQ(LineOf(before, 300000001),
+              "300000001:x|x|x:4:12 Beta/b/b/b/64 _u/u/u/u/64 alpha/a/a/a/64 Zeta/z/z/z/64");
+
+    for (const char16_t* filter : {u"", u"FID>=200000000 and FBillTypeID<>1  and FFunctionID=12", u"FID<0"}) {
+        ScopedMetadataSnapshot snapshot(address, ParseClassTypeFilter(filter));
+        EXPECT_EQ(snapshot.Size(), ReadClassTypes(address, ParseClassTypeFilter(filter)).size());
+        EXPECT_EQ(ReadsOf(address, fids), before) << automation::ToUtf8(filter);
+    }
+
+    // Another account with the same types, changed: the snapshot of this one never answers for it.
+    TestAccount other;
+    const char* change =
+        "UPDATE t_ClassType SET FName_EN = FName_EN || '!'; "
+        "UPDATE t_BillAction SET FEnvironment = FEnvironment + 1000";
+    OpenAccount(other.Address())->Execute(change);
+    const std::string otherBefore = ReadsOf(other.Address(), fids);
+    ASSERT_NE(otherBefore, before);
+
+    // The snapshot is memory: a change made while it lives shows for the types it does not hold, for
+    // all of them once it ends, and while an inner snapshot of other types hides it.
+    {
+        ScopedMetadataSnapshot bills(address, ParseClassTypeFilter(u"FBillTypeID=4"));
+        OpenAccount(address)->Execute(change);
+        const std::string during = ReadsOf(address, fids);
+        EXPECT_EQ(LineOf(during, 81), LineOf(before, 81));  // a bill: from the snapshot
+        EXPECT_EQ(LineOf(during, 300000001), LineOf(before, 300000001));
+        EXPECT_EQ(LineOf(during, 1003), LineOf(otherBefore, 1003));  // base data: from the account
+        EXPECT_EQ(ReadsOf(other.Address(), fids), otherBefore);
+        {
+            ScopedMetadataSnapshot none(address, ParseClassTypeFilter(u"FID<0"));
+            EXPECT_EQ(LineOf(ReadsOf(address, fids), 81), LineOf(otherBefore, 81));
+        }
+        EXPECT_EQ(LineOf(ReadsOf(address, fids), 81), LineOf(before, 81));
+    }
+    for (int32_t fid : {81, 1003}) EXPECT_EQ(LineOf(ReadsOf(address, fids), fid), LineOf(otherBefore, fid));
 }
 
 }  // namespace

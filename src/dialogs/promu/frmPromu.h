@@ -180,6 +180,8 @@ protected:
 private:
     void SetCaptions();
     void FillGroup(int32_t group, const automation::Text& kind);
+    // The class-type filter of a group's objects ("Base" or "Bill").
+    automation::Text GroupFilter(const automation::Text& kind) const;
     void FillReports(int32_t group);
     void AddBillRows(int32_t node);
     // AddFunctionRow with the number its parameter string ends in, known to the caller.

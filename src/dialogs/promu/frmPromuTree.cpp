@@ -6,6 +6,7 @@
 #include "bag/Dictionary.h"
 #include "catalog/BillActionCatalog.h"
 #include "catalog/ClassCatalog.h"
+#include "catalog/MetadataSnapshot.h"
 #include "catalog/RecordsetCursor.h"
 #include "catalog/ReportCatalog.h"
 #include "catalog/TemplateService.h"
@@ -92,9 +93,7 @@ void frmPromu::BuildObjectTree() {
 void frmPromu::FillGroup(int32_t group, const Text& kind) {
     // Trap and end, silently: the nodes added before a failure stay and the next group follows.
     automation::TrapAndEnd([&] {
-        const Text filter = u"FID>=200000000" +
-                            Text(kind == kBase ? u" and FBillTypeID=1" : u" and FBillTypeID<>1 ") +
-                            u" and FFunctionID=" + automation::Int32ToText(m_lCurSubSystem);
+        const Text filter = GroupFilter(kind);
         Variant answer;
         {
             ObjectRef catalog = automation::CreateObject(components::ClassCatalog::kProgId);
@@ -113,6 +112,11 @@ void frmPromu::FillGroup(int32_t group, const Text& kind) {
             tvList.SetExpanded(node, true);
         }
     });
+}
+
+Text frmPromu::GroupFilter(const Text& kind) const {
+    return u"FID>=200000000" + Text(kind == kBase ? u" and FBillTypeID=1" : u" and FBillTypeID<>1 ") +
+           u" and FFunctionID=" + automation::Int32ToText(m_lCurSubSystem);
 }
 
 void frmPromu::FillReports(int32_t group) {
@@ -166,6 +170,14 @@ void frmPromu::tvList_NodeCheck(int32_t node) {
     } scope(*this);
     // Skip mode: a failing step is passed over and no message is shown.
     const bool checked = tvList.Node(node).checked;
+    // Ticking the bill group reads every bill type's template and actions; they are read once, in one
+    // statement, for the whole group. Without the snapshot each bill reads its own.
+    std::optional<components::ScopedMetadataSnapshot> snapshot;
+    if (checked && tvList.Node(node).parent == 0 && tvList.Node(node).key == kBill) {
+        automation::RunIgnoring([&] {
+            snapshot.emplace(components::HostAccount(), components::ParseClassTypeFilter(GroupFilter(kBill)));
+        });
+    }
     // Every child follows, also one whose mark was already right: its rows are added or removed again.
     for (int32_t child : tvList.Children(node)) {
         automation::RunIgnoring([&] { tvList.SetChecked(child, checked); });
@@ -235,7 +247,8 @@ void frmPromu::AddBillRows(int32_t node) {
         };
         std::optional<Text> display;
         automation::RunIgnoring([&] {
-            display = hostctx::FormatText(u"%1-%2", {name, TranslateWord(field(u"FName").ToText())});
+            display = hostctx::FormatTranslatedText(TranslateWord(u"%1-%2"),
+                                                    {name, TranslateWord(field(u"FName").ToText())});
         });
         if (!display) continue;
         int32_t environment = 0;
