@@ -71,7 +71,18 @@ const char16_t* LanguageCode(CatalogLanguage language) {
     return u"CHS";
 }
 
-CatalogLanguage HostLanguage() { return LanguageFromPropsString(HostPropsString()); }
+CatalogLanguage HostLanguage() {
+    // Components ask for the language at every answer; each thread remembers its last one, as
+    // HostAccount does.
+    thread_local Text lastProps;
+    thread_local CatalogLanguage lastLanguage = LanguageFromPropsString(u"");
+    Text propsString = HostPropsString();
+    if (propsString != lastProps) {
+        lastLanguage = LanguageFromPropsString(propsString);
+        lastProps = std::move(propsString);
+    }
+    return lastLanguage;
+}
 
 Text ClassTypeRow::MultiLanguageName() const { return names[0] + u"|" + names[1] + u"|" + names[2]; }
 

@@ -255,6 +255,13 @@ TEST(frmPromu, TickingObjectsAddsAndRemovesTheirFunctionRows) {
          {{u"Bill_Item_200000005", true}},
          {u"退货申请单-新增|Bill|200000005", u"退货申请单-序时簿|List|200000005"}},
         {"a query object has no bill actions", kSales, {{u"Bill_Item_200000006", true}}, {}},
+        // The group reads its bills' actions in one go: the same rows as ticked one by one, none twice.
+        {"a bill, then the bill group",
+         kSales,
+         {{u"Bill_Item_200000003", true}, {u"Bill", true}},
+         {u"销售报价单-新增|List|200000003", u"销售报价单-序时簿|List|200000003",
+          u"销售报价单-打印|Bill|200000003", u"退货申请单-新增|Bill|200000005",
+          u"退货申请单-序时簿|List|200000005"}},
         {"a bill unticked",
          kSales,
          {{u"Bill_Item_200000003", true}, {u"Base_Item_200000004", true}, {u"Bill_Item_200000003", false}},

@@ -192,8 +192,8 @@ private:
     // TranslateText of word, remembered while the outermost tvList_NodeCheck runs.
     const automation::Text& TranslateWord(const automation::Text& word);
 
-    // Tags of the rows of lvwFuncDetail, and how many rows end in each number (RemoveBillRows skips
-    // the scan for a number without rows).
+    // The rows of lvwFuncDetail by their tags (RowKey of each tag), and how many rows end in each number
+    // (RemoveBillRows skips the scan for a number without rows).
     std::unordered_set<automation::Text> m_rowTags;
     std::unordered_map<int32_t, int32_t> m_rowsPerNumber;
     // Words translated by the running check handling (TranslateWord), and how deep it is nested.

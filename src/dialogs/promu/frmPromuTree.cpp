@@ -50,6 +50,23 @@ std::optional<int32_t> TagNumber(const Text& tag) {
     return number;
 }
 
+// What m_rowTags holds for a row's tag: the same identity in a few dozen units instead of a keyed
+// entry's 255 and more, which a group of thousands of rows would copy and hash in full. A keyed entry
+// is its display padded with blanks to 255 units, then its key, so it is told apart by the display
+// without the padding (its length first) and the key; a shorter tag is kept whole behind a mark no
+// display length can take.
+Text RowKey(const Text& tag) {
+    if (tag.size() < core::kKeyedDisplayWidth) return u'\xFFFF' + tag;
+    size_t end = core::kKeyedDisplayWidth;
+    while (end > 0 && tag[end - 1] == u' ') --end;
+    Text key;
+    key.reserve(1 + end + tag.size() - core::kKeyedDisplayWidth);
+    key += static_cast<char16_t>(end);
+    key.append(tag, 0, end);
+    key.append(tag, core::kKeyedDisplayWidth);
+    return key;
+}
+
 Text ReportTag(const Variant& type, const Text& fid) {
     std::optional<int32_t> number;
     automation::RunIgnoring([&] { number = type.ToInt32(); });
@@ -281,18 +298,19 @@ const Text& frmPromu::TranslateWord(const Text& word) {
 void frmPromu::AddFunctionRow(const Text& entry) { AddFunctionRow(entry, TagNumber(entry)); }
 
 void frmPromu::AddFunctionRow(const Text& entry, std::optional<int32_t> number) {
-    if (!m_rowTags.insert(entry).second) return;
+    if (!m_rowTags.insert(RowKey(entry)).second) return;
     const int32_t row = lvwFuncDetail.AddItem(core::KeyedEntryDisplay(entry), entry);
     lvwFuncDetail.SetSelected(row, true);
     if (number) ++m_rowsPerNumber[*number];
 }
 
 void frmPromu::RemoveFunctionRow(const Text& entry) {
-    if (!m_rowTags.contains(entry)) return;
+    const Text key = RowKey(entry);
+    if (!m_rowTags.contains(key)) return;
     for (int32_t row = 1; row <= lvwFuncDetail.Count(); ++row) {
         if (lvwFuncDetail.Item(row).tag != entry) continue;
         lvwFuncDetail.RemoveItem(row);
-        m_rowTags.erase(entry);
+        m_rowTags.erase(key);
         if (std::optional<int32_t> number = TagNumber(entry)) --m_rowsPerNumber[*number];
         return;
     }
@@ -305,7 +323,7 @@ void frmPromu::RemoveBillRows(int32_t classTypeId) {
     kept.reserve(static_cast<size_t>(lvwFuncDetail.Count()));
     for (const ListViewItem& row : lvwFuncDetail.Items()) {
         if (TagNumber(row.tag) == classTypeId) {
-            m_rowTags.erase(row.tag);
+            m_rowTags.erase(RowKey(row.tag));
         } else {
             kept.push_back(row);
         }
