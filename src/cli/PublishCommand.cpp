@@ -2,7 +2,6 @@
 // opens the publish dialog as a host's Promugate or PromugateReport call does; the user publishes
 // into the account from inside it. --play drives it from a script of user steps instead of a window.
 
-#include <filesystem>
 #include <ostream>
 
 #include "api/clsPromulgator.h"
@@ -11,6 +10,7 @@
 #include "catalog/ClassCatalog.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/DialogCommandSupport.h"
 #include "cli/MetadataListing.h"
 #include "dialogs/common/Screenshot.h"
 #include "dialogs/common/ScriptedUi.h"
@@ -54,10 +54,6 @@ Examples:
   echo '[{"check": "tvList", "key": "Report_Item5102", "value": true}, {"click": "lstTopClass", "index": 1},
          {"click": "cmdSet"}, {"click": "cmdOK"}, {"click": "cmdCancel"}]' >steps.json
   orva-deploy publish --catalog account.db --subsystem 12 --report 5101 --play steps.json)";
-
-std::filesystem::path InputPicture(const std::filesystem::path& png, int32_t answer) {
-    return png.parent_path() / (png.stem().string() + "-frmInput-" + std::to_string(answer) + ".png");
-}
 
 // The class type fid as a host hands it to Promugate: the dictionary the account's class catalogue
 // answers for it, or one holding only "FID" when the account has no such type.
@@ -135,12 +131,9 @@ public:
             return ReportFailure(streams, Name(), error);
         }
         // A script that cannot be read or parsed is a wrong command line: nothing is shown.
-        try {
-            if (!m_play.empty()) script = dialogs::ParsePlayScript(ReadInputFile(m_play), FromUtf8(m_play));
-        } catch (const dialogs::PlayError& error) {
-            return Usage(streams, ToUtf8Lossy(error.Message()));
-        } catch (const AutomationError& error) {
-            return Usage(streams, ToUtf8Lossy(error.Description()));
+        if (!m_play.empty()) {
+            if (std::optional<std::string> problem = ReadPlayScriptFile(m_play, script))
+                return Usage(streams, *problem);
         }
         try {
             api::clsPromulgator promulgator;
@@ -181,8 +174,7 @@ public:
 
 private:
     int Usage(Streams& streams, const std::string& message) const {
-        streams.err << "orva-deploy: " << Name() << ": " << TerminalText(message) << "\n";
-        return kExitUsage;
+        return ReportUsage(streams, Name(), message);
     }
 
     // --play: the transcript goes to stdout whenever the dialog was shown; then a step error or the
@@ -191,12 +183,7 @@ private:
              Streams& streams) {
         dialogs::PlayOptions options;
         options.extensions = dialogs::PublishPlayExtensions();
-        if (!m_screenshot.empty()) {
-            options.afterInputTyped = [png = std::filesystem::path(m_screenshot)](dialogs::DialogModel& input,
-                                                                                  int32_t answer) {
-                dialogs::RenderDialogPng(input, InputPicture(png, answer));
-            };
-        }
+        if (!m_screenshot.empty()) PictureEachInput(options, m_screenshot);
         dialogs::PlayOutcome outcome = dialogs::PlayDialog(*dialog, script, options);
         std::optional<AutomationError> failure = outcome.failure;
         if (!m_screenshot.empty() && !failure) {

@@ -13,6 +13,7 @@
 #include "catalog/ClassCatalog.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/DialogCommandSupport.h"
 #include "cli/MetadataListing.h"
 #include "dialogs/common/Screenshot.h"
 #include "dialogs/common/ScriptedUi.h"
@@ -76,10 +77,6 @@ VectorRef ChosenTypes(const ListingContext& context, const std::vector<int32_t>&
     return chosen;
 }
 
-std::filesystem::path InputPicture(const std::filesystem::path& png, int32_t answer) {
-    return png.parent_path() / (png.stem().string() + "-frmInput-" + std::to_string(answer) + ".png");
-}
-
 class WizardCommand : public Command {
 public:
     std::string Name() const override { return "wizard"; }
@@ -124,12 +121,9 @@ public:
             return Usage(streams, "-o " + m_output + ": the folder " + folder.string() + " does not exist");
         }
         // A script that cannot be read or parsed is a wrong command line: nothing is shown.
-        try {
-            if (!m_play.empty()) script = dialogs::ParsePlayScript(ReadInputFile(m_play), FromUtf8(m_play));
-        } catch (const dialogs::PlayError& error) {
-            return Usage(streams, ToUtf8Lossy(error.Message()));
-        } catch (const AutomationError& error) {
-            return Usage(streams, ToUtf8Lossy(error.Description()));
+        if (!m_play.empty()) {
+            if (std::optional<std::string> problem = ReadPlayScriptFile(m_play, script))
+                return Usage(streams, *problem);
         }
         try {
             ObjectRef earlier;
@@ -158,8 +152,7 @@ public:
 
 private:
     int Usage(Streams& streams, const std::string& message) const {
-        streams.err << "orva-deploy: " << Name() << ": " << TerminalText(message) << "\n";
-        return kExitUsage;
+        return ReportUsage(streams, Name(), message);
     }
 
     int Cancelled(Streams& streams) const {
@@ -174,12 +167,7 @@ private:
         auto ui = std::make_shared<dialogs::ScriptedUi>();
         auto wizard = api::CreateWizardDialog(ui, types, api::ReadEarlierResult(earlier));
         dialogs::PlayOptions options;
-        if (!m_screenshot.empty()) {
-            options.afterInputTyped = [png = std::filesystem::path(m_screenshot)](dialogs::DialogModel& input,
-                                                                                  int32_t answer) {
-                dialogs::RenderDialogPng(input, InputPicture(png, answer));
-            };
-        }
+        if (!m_screenshot.empty()) PictureEachInput(options, m_screenshot);
         dialogs::PlayOutcome outcome = dialogs::PlayDialog(*wizard, script, options);
         std::optional<AutomationError> failure = outcome.failure;
         ObjectRef result;

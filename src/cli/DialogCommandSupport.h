@@ -1,0 +1,26 @@
+#pragma once
+// What the commands that open a dialog (wizard, publish) share: their usage errors, reading a --play
+// script, and picturing each answer typed into the name dialog when --screenshot is given.
+
+#include <optional>
+#include <string>
+
+#include "cli/Command.h"
+#include "dialogs/play/DialogPlayer.h"
+#include "dialogs/play/PlayScript.h"
+
+namespace orva::cli {
+
+// Prints "orva-deploy: <command>: <message>" to err (made safe for a terminal) and returns kExitUsage.
+int ReportUsage(Streams& streams, const std::string& command, const std::string& message);
+
+// Reads and parses the play script at path into script. A script that cannot be read or parsed is a
+// wrong command line: answers the message that says why (naming the file), or nothing when it was
+// read.
+std::optional<std::string> ReadPlayScriptFile(const std::string& path, dialogs::PlayScript& script);
+
+// Makes options render each frmInput the script types an answer into as "<stem>-frmInput-<N>.png"
+// beside png (N counting the answers from 1).
+void PictureEachInput(dialogs::PlayOptions& options, const std::string& png);
+
+}  // namespace orva::cli
