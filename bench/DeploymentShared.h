@@ -1,14 +1,15 @@
 #pragma once
 // What the deployment benchmarks on SQLite (DeploymentBench.cpp) and on PostgreSQL
-// (PgDeployBench.cpp) share: the packet as the publish list hands it to the engine, the clock of a
-// deploy step with its per-entry counters, and a reporter that keeps those counters for the summary
-// table printed at the end.
+// (PgDeployBench.cpp) share: their cases, the packet as the publish list hands it to the engine, the
+// timed loop over fresh account copies with its checks, the engine's contender, the clock of a deploy
+// step with its per-entry counters, and the summary table printed at the end.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <map>
 #include <string>
@@ -16,11 +17,15 @@
 
 #include "BenchClock.h"
 #include "DeploymentWorkload.h"
+#include "SummaryReporter.h"
 #include "automation/Text.h"
 #include "bag/Dictionary.h"
 #include "bag/Vector.h"
 #include "core/DeployPacket.h"
+#include "core/DeploymentEngine.h"
 #include "core/KeyedEntry.h"
+#include "hostctx/Texts.h"
+#include "services/PropertyStore.h"
 
 namespace orva::bench {
 
@@ -63,41 +68,173 @@ public:
     }
 };
 
-// Keeps every run's counters (averaged over repetitions) for the table printed at the end.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    // Plain text: the output usually goes to a log or a report.
-    SummaryReporter() : ConsoleReporter(OO_Tabular) {}
+inline double Ratio(double a, double b) { return b > 0 ? a / b : 0; }
 
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0) continue;
-            Sums& sums = m_runs[run.run_name.function_name];
-            for (const char* name : {"entries/s", "us/entry", "cpu_us/entry", "catalogue"}) {
-                auto counter = run.counters.find(name);
-                if (counter != run.counters.end()) sums.values[name] += counter->second.value;
-            }
-            ++sums.count;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
+enum class Catalogue { Fresh, Grown };
 
-    // The mean of a counter of a run, 0 when the run is missing.
-    double Value(const std::string& runName, const std::string& counter) const {
-        auto run = m_runs.find(runName);
-        if (run == m_runs.end() || run->second.count == 0) return 0;
-        auto value = run->second.values.find(counter);
-        return value == run->second.values.end() ? 0 : value->second / run->second.count;
-    }
-
-private:
-    struct Sums {
-        std::map<std::string, double> values;
-        int count = 0;
-    };
-    std::map<std::string, Sums> m_runs;
+struct Case {
+    const char* name;  // "<entries>/<catalogue>", shared by both contenders
+    int entries;
+    Catalogue catalogue;
+    WorkloadTarget target;
 };
 
-inline double Ratio(double a, double b) { return b > 0 ? a / b : 0; }
+struct Benchmarked {
+    Case run;
+    int iterations;
+};
+
+// The cases of both benchmarks; the 1,000-entry packets into new branches run smallIterations times.
+inline std::vector<Benchmarked> DeploymentCases(int smallIterations) {
+    return {
+        {{"1000/fresh", 1000, Catalogue::Fresh, WorkloadTarget::NewBranches}, smallIterations},
+        {{"1000/grown", 1000, Catalogue::Grown, WorkloadTarget::NewBranches}, smallIterations},
+        {{"10000/fresh", 10000, Catalogue::Fresh, WorkloadTarget::NewBranches}, 3},
+        {{"10000/grown", 10000, Catalogue::Grown, WorkloadTarget::NewBranches}, 3},
+        // The same packet size aimed at the populated sub-functions: the new detail lands among
+        // 1,000 siblings.
+        {{"1000/grown-populated", 1000, Catalogue::Grown, WorkloadTarget::PopulatedSubFuncs}, 3},
+    };
+}
+
+// Registers Engine/<case> and Floor/<case> for every case, timed by their own clocks.
+inline void RegisterDeploymentCases(const std::vector<Benchmarked>& cases,
+                                    void (*engine)(benchmark::State&, Case),
+                                    void (*floor)(benchmark::State&, Case)) {
+    for (const Benchmarked& benchmarked : cases) {
+        for (auto [contender, function] : {std::pair{"Engine/", engine}, std::pair{"Floor/", floor}}) {
+            benchmark::RegisterBenchmark((contender + std::string(benchmarked.run.name)).c_str(), function,
+                                         benchmarked.run)
+                ->Iterations(benchmarked.iterations)
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond);
+        }
+    }
+}
+
+// What a host does before it calls the library: publish its language and properties string.
+inline void PublishHostContext(const std::string& language, const std::string& connectString) {
+    using automation::FromUtf8;
+    components::PublishOwnProperty(u"Language", FromUtf8(language));
+    components::PublishOwnProperty(
+        u"PropsString", FromUtf8("Language=" + language + ";ConnectString=" + connectString + ";"));
+    hostctx::ResetModuleState();
+}
+
+// The catalogue each case left behind, by case name: the engine and the floor must build the same
+// one, or the comparison would be between different amounts of work.
+inline std::string CompareOutcome(const Case& run, const CatalogueCounts& after) {
+    static std::map<std::string, CatalogueCounts> outcomes;
+    auto [known, first] = outcomes.emplace(run.name, after);
+    const CatalogueCounts& other = known->second;
+    if (first || (other.topClasses == after.topClasses && other.subSystems == after.subSystems &&
+                  other.subFuncs == after.subFuncs && other.details == after.details)) {
+        return {};
+    }
+    return "the catalogue differs from the other contender's: " + std::to_string(after.Nodes()) +
+           " nodes, not " + std::to_string(other.Nodes());
+}
+
+// Runs deploy(clock, account, workload, before) once per iteration on a fresh copy of the case's
+// account; deploy times its own work with the clock and returns a failure text (empty when it
+// worked). Afterwards every entry must have created one function detail, and the catalogue must be
+// the one the other contender built. accounts hands out the copies: Copy(Catalogue) gives a copy,
+// Count(copy) its CatalogueCounts, Remove(copy) deletes it; copy.location is what deploy is given.
+template <typename Accounts, typename Deploy>
+void TimeDeployments(benchmark::State& state, const Case& run, Accounts& accounts, Deploy deploy) {
+    std::vector<WorkloadEntry> workload = MakeWorkload(run.entries, run.target);
+    DeployClock clock(state);
+    int64_t detailsBefore = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto copy = accounts.Copy(run.catalogue);
+        CatalogueCounts before = accounts.Count(copy);
+        std::string failure = deploy(clock, copy.location, workload, before);
+        CatalogueCounts after = accounts.Count(copy);
+        accounts.Remove(copy);
+        if (failure.empty() && after.details - before.details != run.entries) {
+            failure = "created " + std::to_string(after.details - before.details) +
+                      " function details, not " + std::to_string(run.entries);
+        }
+        if (failure.empty()) failure = CompareOutcome(run, after);
+        state.ResumeTiming();
+        if (!failure.empty()) {
+            state.SkipWithError(failure.c_str());
+            break;
+        }
+        detailsBefore = before.details;
+    }
+    clock.Report(run.entries, detailsBefore);
+}
+
+// The engine's contender: builds the packet and times DeployPacketToCatalogue alone. Its message
+// list must hold one line per node created (nodesAfter() counts them), one per entry, one for the end.
+template <typename CountNodes>
+std::string DeployWithEngine(DeployClock& clock, const std::vector<WorkloadEntry>& workload,
+                             const CatalogueCounts& before, CountNodes nodesAfter) {
+    components::VectorRef packet = BuildPacket(workload);
+    components::VectorRef messages;
+    clock.Start();
+    bool ok = core::DeployPacketToCatalogue(packet, messages);
+    clock.Stop();
+    if (!ok)
+        return "the engine failed: " + automation::ToUtf8Lossy(messages->Item(messages->Count()).ToText());
+    int64_t expected = nodesAfter() - before.Nodes() + 1;
+    if (messages->Count() != expected) {
+        return "the engine wrote " + std::to_string(messages->Count()) + " message lines, not " +
+               std::to_string(expected);
+    }
+    return {};
+}
+
+// The table of engine against floor for every case that ran, how the time per entry grows with the
+// catalogue, and the crowded sub-functions' line. accountKind names what each run copies ("account").
+inline void PrintDeploymentSummary(const SummaryReporter& reporter, const std::vector<Benchmarked>& cases,
+                                   const char* accountKind, const std::string& language, int grownDetails) {
+    auto value = [&](const char* contender, const std::string& name, const char* counter) {
+        return reporter.Value(std::string(contender) + "/" + name, counter);
+    };
+    std::printf(
+        "\nDeployment into a fresh copy of the %s per run (language %s); median wall time of the "
+        "deploy call.\n",
+        accountKind, language.c_str());
+    std::printf("%-22s %10s %12s %12s %8s %10s %10s %8s %9s\n", "case (entries/target)", "details",
+                "engine e/s", "floor e/s", "eng/flr", "eng us/e", "flr us/e", "cpu e/f", "eng cpu%");
+    for (const Benchmarked& benchmarked : cases) {
+        std::string name = benchmarked.run.name;
+        double engine = value("Engine", name, "us/entry");
+        double floor = value("Floor", name, "us/entry");
+        if (engine == 0 && floor == 0) continue;
+        double engineCpu = value("Engine", name, "cpu_us/entry");
+        double floorCpu = value("Floor", name, "cpu_us/entry");
+        std::printf("%-22s %10.0f %12.0f %12.0f %8.2f %10.1f %10.1f %8.2f %8.0f%%\n", name.c_str(),
+                    value(engine > 0 ? "Engine" : "Floor", name, "catalogue"),
+                    value("Engine", name, "entries/s"), value("Floor", name, "entries/s"),
+                    Ratio(engine, floor), engine, floor, Ratio(engineCpu, floorCpu),
+                    100 * Ratio(engineCpu, engine));
+    }
+    std::printf("\nTime per entry, grown catalogue / fresh (goal: about 1, flat):\n");
+    for (const char* entries : {"1000", "10000"}) {
+        for (const char* contender : {"Engine", "Floor"}) {
+            double fresh = value(contender, std::string(entries) + "/fresh", "us/entry");
+            double grown = value(contender, std::string(entries) + "/grown", "us/entry");
+            if (fresh > 0 && grown > 0) {
+                std::printf("  %-6s %5s entries: %7.1f -> %7.1f us/entry  x%.2f\n", contender, entries, fresh,
+                            grown, grown / fresh);
+            }
+        }
+    }
+    double crowdedEngine = value("Engine", "1000/grown-populated", "us/entry");
+    double crowdedFloor = value("Floor", "1000/grown-populated", "us/entry");
+    double newEngine = value("Engine", "1000/grown", "us/entry");
+    if (crowdedEngine > 0 && crowdedFloor > 0) {
+        std::printf(
+            "Into sub-functions with %d siblings each: engine %.1f us/entry (x%.2f of new branches), floor "
+            "%.1f us/entry, engine/floor %.2f\n",
+            grownDetails / kPopulatedSubFuncs, crowdedEngine, Ratio(crowdedEngine, newEngine), crowdedFloor,
+            Ratio(crowdedEngine, crowdedFloor));
+    }
+    std::printf("Goal: engine/floor at most 2 in every row.\n");
+}
 
 }  // namespace orva::bench

@@ -39,8 +39,6 @@
 #include "account/AccountCreation.h"
 #include "automation/AutomationError.h"
 #include "core/DeploymentEngine.h"
-#include "hostctx/Texts.h"
-#include "services/PropertyStore.h"
 
 namespace {
 
@@ -55,15 +53,6 @@ int g_concurrentEntries = 500;
 int g_concurrentRepeats = 3;
 bool g_concurrency = true;
 std::string g_adminUri;
-
-enum class Catalogue { Fresh, Grown };
-
-// What a host does before it calls the library: publish its language and properties string.
-void PublishHostContext(const std::string& uri) {
-    PublishOwnProperty(u"Language", FromUtf8(g_language));
-    PublishOwnProperty(u"PropsString", FromUtf8("Language=" + g_language + ";ConnectString=" + uri + ";"));
-    hostctx::ResetModuleState();
-}
 
 // The two template databases every run copies: the demo account, and the demo account grown.
 struct Templates {
@@ -81,16 +70,22 @@ struct Templates {
         CloseIdleAccountConnections();
     }
 
-    // A new copy of a template under a name never used before; its name for Remove and its URI.
-    std::pair<std::string, std::string> Copy(Catalogue catalogue) {
+    struct Copied {
+        std::string name;      // the database's, for Remove
+        std::string location;  // its URI
+    };
+
+    // A new copy of a template under a name never used before.
+    Copied Copy(Catalogue catalogue) {
         std::string name = "run_" + std::to_string(++copies);
-        std::string uri = databases.Create(name, catalogue == Catalogue::Fresh ? "fresh" : "grown");
-        return {name, uri};
+        return {name, databases.Create(name, catalogue == Catalogue::Fresh ? "fresh" : "grown")};
     }
 
-    void Remove(const std::string& name) {
+    static CatalogueCounts Count(const Copied& copy) { return CountServerCatalogue(copy.location); }
+
+    void Remove(const Copied& copy) {
         CloseIdleAccountConnections();
-        databases.Drop(name);
+        databases.Drop(copy.name);
     }
 };
 
@@ -99,84 +94,18 @@ Templates& Data() {
     return templates;
 }
 
-struct Case {
-    const char* name;  // "<entries>/<catalogue>", shared by both contenders
-    int entries;
-    Catalogue catalogue;
-    WorkloadTarget target;
-};
-
-// The catalogue each case left behind, by case name: the engine and the floor must build the same
-// one, or the comparison would be between different amounts of work.
-std::string CompareOutcome(const Case& run, const CatalogueCounts& after) {
-    static std::map<std::string, CatalogueCounts> outcomes;
-    auto [known, first] = outcomes.emplace(run.name, after);
-    const CatalogueCounts& other = known->second;
-    if (first || (other.topClasses == after.topClasses && other.subSystems == after.subSystems &&
-                  other.subFuncs == after.subFuncs && other.details == after.details)) {
-        return {};
-    }
-    return "the catalogue differs from the other contender's: " + std::to_string(after.Nodes()) +
-           " nodes, not " + std::to_string(other.Nodes());
-}
-
-// Runs deploy(clock, uri, workload, before) once per iteration on a fresh copy of the case's
-// account; deploy times its own work with the clock and returns a failure text (empty when it
-// worked). Afterwards every entry must have created one function detail, and the catalogue must be
-// the one the other contender built.
-template <typename Deploy>
-void TimeDeployments(benchmark::State& state, const Case& run, Deploy deploy) {
-    std::vector<WorkloadEntry> workload = MakeWorkload(run.entries, run.target);
-    DeployClock clock(state);
-    int64_t detailsBefore = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto [name, uri] = Data().Copy(run.catalogue);
-        CatalogueCounts before = CountServerCatalogue(uri);
-        std::string failure = deploy(clock, uri, workload, before);
-        CatalogueCounts after = CountServerCatalogue(uri);
-        Data().Remove(name);
-        if (failure.empty() && after.details - before.details != run.entries) {
-            failure = "created " + std::to_string(after.details - before.details) +
-                      " function details, not " + std::to_string(run.entries);
-        }
-        if (failure.empty()) failure = CompareOutcome(run, after);
-        state.ResumeTiming();
-        if (!failure.empty()) {
-            state.SkipWithError(failure.c_str());
-            break;
-        }
-        detailsBefore = before.details;
-    }
-    clock.Report(run.entries, detailsBefore);
-}
-
 void Engine(benchmark::State& state, Case run) {
-    TimeDeployments(state, run,
+    TimeDeployments(state, run, Data(),
                     [](DeployClock& clock, const std::string& uri, const std::vector<WorkloadEntry>& workload,
                        const CatalogueCounts& before) -> std::string {
-                        PublishHostContext(uri);
-                        VectorRef packet = BuildPacket(workload);
-                        VectorRef messages;
-                        clock.Start();
-                        bool ok = core::DeployPacketToCatalogue(packet, messages);
-                        clock.Stop();
-                        if (!ok) {
-                            return "the engine failed: " +
-                                   ToUtf8Lossy(messages->Item(messages->Count()).ToText());
-                        }
-                        // One line per node created, one per entry, one for the end.
-                        int64_t expected = CountServerCatalogue(uri).Nodes() - before.Nodes() + 1;
-                        if (messages->Count() != expected) {
-                            return "the engine wrote " + std::to_string(messages->Count()) +
-                                   " message lines, not " + std::to_string(expected);
-                        }
-                        return {};
+                        PublishHostContext(g_language, uri);
+                        return DeployWithEngine(clock, workload, before,
+                                                [&] { return CountServerCatalogue(uri).Nodes(); });
                     });
 }
 
 void Floor(benchmark::State& state, Case run) {
-    TimeDeployments(state, run,
+    TimeDeployments(state, run, Data(),
                     [](DeployClock& clock, const std::string& uri, const std::vector<WorkloadEntry>& workload,
                        const CatalogueCounts&) -> std::string {
                         clock.Start();
@@ -188,79 +117,9 @@ void Floor(benchmark::State& state, Case run) {
                     });
 }
 
-struct Benchmarked {
-    Case run;
-    int iterations;
-};
-
-std::vector<Benchmarked> Cases() {
-    return {
-        {{"1000/fresh", 1000, Catalogue::Fresh, WorkloadTarget::NewBranches}, 5},
-        {{"1000/grown", 1000, Catalogue::Grown, WorkloadTarget::NewBranches}, 5},
-        {{"10000/fresh", 10000, Catalogue::Fresh, WorkloadTarget::NewBranches}, 3},
-        {{"10000/grown", 10000, Catalogue::Grown, WorkloadTarget::NewBranches}, 3},
-        // The same packet size aimed at the populated sub-functions: the new detail lands among
-        // 1,000 siblings.
-        {{"1000/grown-populated", 1000, Catalogue::Grown, WorkloadTarget::PopulatedSubFuncs}, 3},
-    };
-}
-
-void PrintSummary(const SummaryReporter& reporter) {
-    auto value = [&](const char* contender, const std::string& name, const char* counter) {
-        return reporter.Value(std::string(contender) + "/" + name, counter);
-    };
-    std::printf(
-        "\nDeployment into a fresh copy of the server account per run (language %s); median wall time of "
-        "the deploy call.\n",
-        g_language.c_str());
-    std::printf("%-22s %10s %12s %12s %8s %10s %10s %10s\n", "case (entries/target)", "details", "engine e/s",
-                "floor e/s", "eng/flr", "eng us/e", "flr us/e", "eng cpu%");
-    for (const Benchmarked& benchmarked : Cases()) {
-        std::string name = benchmarked.run.name;
-        double engine = value("Engine", name, "us/entry");
-        double floor = value("Floor", name, "us/entry");
-        if (engine == 0 && floor == 0) continue;
-        std::printf("%-22s %10.0f %12.0f %12.0f %8.2f %10.1f %10.1f %9.0f%%\n", name.c_str(),
-                    value(engine > 0 ? "Engine" : "Floor", name, "catalogue"),
-                    value("Engine", name, "entries/s"), value("Floor", name, "entries/s"),
-                    Ratio(engine, floor), engine, floor,
-                    100 * Ratio(value("Engine", name, "cpu_us/entry"), engine));
-    }
-    std::printf("\nTime per entry, grown catalogue / fresh (goal: about 1, flat):\n");
-    for (const char* entries : {"1000", "10000"}) {
-        for (const char* contender : {"Engine", "Floor"}) {
-            double fresh = value(contender, std::string(entries) + "/fresh", "us/entry");
-            double grown = value(contender, std::string(entries) + "/grown", "us/entry");
-            if (fresh > 0 && grown > 0) {
-                std::printf("  %-6s %5s entries: %7.1f -> %7.1f us/entry  x%.2f\n", contender, entries, fresh,
-                            grown, grown / fresh);
-            }
-        }
-    }
-    double crowdedEngine = value("Engine", "1000/grown-populated", "us/entry");
-    double crowdedFloor = value("Floor", "1000/grown-populated", "us/entry");
-    if (crowdedEngine > 0 && crowdedFloor > 0) {
-        std::printf(
-            "Into sub-functions with %d siblings each: engine %.1f us/entry (x%.2f of new branches), floor "
-            "%.1f "
-            "us/entry, engine/floor %.2f\n",
-            g_grownDetails / kPopulatedSubFuncs, crowdedEngine,
-            Ratio(crowdedEngine, value("Engine", "1000/grown", "us/entry")), crowdedFloor,
-            Ratio(crowdedEngine, crowdedFloor));
-    }
-    std::printf("Goal: engine/floor at most 2 in every row.\n");
-}
-
-void RegisterCases() {
-    for (const Benchmarked& benchmarked : Cases()) {
-        for (auto [contender, function] : {std::pair{"Engine/", &Engine}, std::pair{"Floor/", &Floor}}) {
-            benchmark::RegisterBenchmark((contender + std::string(benchmarked.run.name)).c_str(), function,
-                                         benchmarked.run)
-                ->Iterations(benchmarked.iterations)
-                ->UseManualTime()
-                ->Unit(benchmark::kMillisecond);
-        }
-    }
+const std::vector<Benchmarked>& Cases() {
+    static const std::vector<Benchmarked> cases = DeploymentCases(5);
+    return cases;
 }
 
 // ------------------------------------------------------------------------------------------------
@@ -301,7 +160,7 @@ int RunDeployer(const std::string& contender, const std::string& uri, int first,
     std::string failure;
     VectorRef packet;
     if (contender == "engine") {
-        PublishHostContext(uri);
+        PublishHostContext(g_language, uri);
         packet = BuildPacket(workload);
     }
     std::printf("ready\n");
@@ -384,7 +243,8 @@ struct ConcurrentOutcome {
 // One run of a concurrent case into a fresh copy of the demo account.
 ConcurrentOutcome RunConcurrentOnce(const ConcurrentCase& run, const std::string& contender) {
     ConcurrentOutcome outcome;
-    auto [name, uri] = Data().Copy(Catalogue::Fresh);
+    const auto copy = Data().Copy(Catalogue::Fresh);
+    const std::string& uri = copy.location;
     CatalogueCounts before = CountServerCatalogue(uri);
     int count = g_concurrentEntries;
     std::vector<Deployer> deployers;
@@ -422,7 +282,7 @@ ConcurrentOutcome RunConcurrentOnce(const ConcurrentCase& run, const std::string
         waitpid(deployer.pid, &status, 0);
     }
     CatalogueCounts after = CountServerCatalogue(uri);
-    Data().Remove(name);
+    Data().Remove(copy);
     int64_t distinct = run.sameSubFunc ? count + (run.processes - 1) * (count / 2)
                                        : static_cast<int64_t>(run.processes) * count;
     if (outcome.failure.empty() && after.details - before.details != distinct) {
@@ -525,10 +385,10 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     try {
         Data();
-        RegisterCases();
+        RegisterDeploymentCases(Cases(), &Engine, &Floor);
         SummaryReporter reporter;
         benchmark::RunSpecifiedBenchmarks(&reporter);
-        PrintSummary(reporter);
+        PrintDeploymentSummary(reporter, Cases(), "server account", g_language, g_grownDetails);
         if (g_concurrency) RunConcurrency();
     } catch (const AutomationError& error) {
         std::fprintf(stderr, "PgDeployBench: %s\n", error.what());

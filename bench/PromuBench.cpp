@@ -46,6 +46,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "SummaryReporter.h"
 #include "account/AccountConnections.h"
 #include "account/AccountCreation.h"
 #include "automation/AutomationError.h"
@@ -64,6 +65,7 @@ using namespace orva::automation;
 using namespace orva::components;
 using namespace orva::dialogs;
 namespace fs = std::filesystem;
+using orva::bench::SummaryReporter;
 
 std::string g_language = "EN";
 
@@ -601,33 +603,6 @@ void FloorTick(benchmark::State& state, Case run) {
 }
 
 // ---- Summary ------------------------------------------------------------------------------------
-
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    SummaryReporter() : ConsoleReporter(OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0) continue;
-            for (const char* name : {"ms", "cpu_ms", "cpu_us/obj"}) {
-                auto counter = run.counters.find(name);
-                if (counter != run.counters.end())
-                    m_values[run.run_name.function_name][name] = counter->second;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    double Value(const std::string& runName, const char* counter) const {
-        auto run = m_values.find(runName);
-        if (run == m_values.end()) return 0;
-        auto value = run->second.find(counter);
-        return value == run->second.end() ? 0 : value->second;
-    }
-
-private:
-    std::map<std::string, std::map<std::string, double>> m_values;
-};
 
 constexpr double kRatioGoal = 3.0;
 constexpr double kFlatGoal = 1.5;  // time per object at the largest count / at the smallest, at most
