@@ -1,10 +1,7 @@
 // Two administrators deploying overlapping packets into one account at the same moment, as two
 // real orva-deploy processes.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <fstream>
 #include <map>
@@ -13,19 +10,19 @@
 #include "automation/TextHelpers.h"
 #include "bag/Dictionary.h"
 #include "bag/Vector.h"
+#include "cli/CliRunner.h"
 #include "core/DeployPacket.h"
 #include "core/KeyedEntry.h"
 #include "support/AccountFixture.h"
 #include "support/CatalogueDump.h"
 #include "support/TempDir.h"
 
-extern char** environ;
-
 namespace orva::cli {
 namespace {
 
 using namespace automation;
 using namespace components;
+using testing::ExitStatusOf;
 
 // A packet set whose CHS packet holds functions first..last, spread over two top classes, three
 // subsystems each and four sub-functions each, all missing from a fresh account.
@@ -48,25 +45,10 @@ DictionaryRef OverlappingPacketSet(int first, int last) {
 
 pid_t StartDeploy(const std::string& packet, const std::string& account,
                   const std::string& output = "/dev/null") {
-    std::string tool = ORVA_BINARY_DIR "/bin/orva-deploy";
-    std::vector<std::string> args{tool, "deploy", packet, "--catalog", account, "--language", "CHS"};
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    pid_t pid = 0;
-    EXPECT_EQ(posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
+    pid_t pid = testing::StartToolProcess({"deploy", packet, "--catalog", account, "--language", "CHS"},
+                                          STDOUT_FILENO, output);
+    EXPECT_GT(pid, 0);
     return pid;
-}
-
-int ExitStatusOf(pid_t pid) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST(ConcurrentDeploy, OverlappingDeploymentsBothFinishAndCreateEveryNodeOnce) {

@@ -1,10 +1,7 @@
 // orva-deploy wizard on demo accounts: --play steps and their errors, the transcript, confirm, cancel,
 // the name dialog's answers, --from, --screenshot, unknown types and a machine without a display.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,15 +12,15 @@
 #include "cli/CliRunner.h"
 #include "support/AccountFixture.h"
 
-extern char** environ;
-
 namespace orva::cli {
 namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
 using testing::CliResult;
+using testing::ExitStatusOf;
 using testing::RunTool;
+using testing::StartToolProcess;
 
 // A demo account, a folder for scripts and packet files, and the wizard on the types 1001 (base data
 // "会计科目") and 200000006 (the query "销售毛利查询").
@@ -271,27 +268,17 @@ TEST(WizardCommand, ScreenshotsOfTheWizardAndOfEveryAnswerTyped) {
 TEST(WizardCommand, WithoutPlayOrDisplayTheWindowCannotOpen) {
     WizardFixture f;
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) unsetenv(name);
-    std::string tool = ORVA_BINARY_DIR "/bin/orva-deploy";
     std::string errFile = f.Path("err.txt").string();
-    std::vector<std::string> args{tool, "--catalog", f.account.FileName(),      "wizard", "--type",
-                                  "81", "-o",        f.Path("out.Dat").string()};
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
+    pid_t pid = StartToolProcess(
+        {"--catalog", f.account.FileName(), "wizard", "--type", "81", "-o", f.Path("out.Dat").string()},
+        STDERR_FILENO, errFile);
+    ASSERT_GT(pid, 0);
+    const int status = ExitStatusOf(pid);
+    ASSERT_NE(status, -1);
     std::stringstream err;
     err << std::ifstream(errFile).rdbuf();
     if (!ViewsBuilt()) GTEST_SKIP() << err.str();
-    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(status, 1);
     EXPECT_EQ(err.str(),
               "orva-deploy: wizard: No window can be opened: neither DISPLAY nor WAYLAND_DISPLAY is set\n");
     EXPECT_FALSE(f.Exists("out.Dat"));
