@@ -16,6 +16,7 @@
 #include "dialogs/wizard/frmWizard.h"
 #include "support/ErrorNumber.h"
 #include "support/TestAccount.h"
+#include "support/TestBackend.h"
 
 namespace orva::dialogs {
 namespace {
@@ -98,6 +99,14 @@ int32_t IndexOf(const ListBox& list, const Text& display) {
     return -1;
 }
 
+components::DictionaryRef CopyOf(const Variant& entry) {
+    const auto original = AsDictionary(entry);
+    auto copy = components::Dictionary::Create();
+    for (int32_t k = 1; k <= original->Count(); ++k)
+        copy->SetValue(original->Key(k), original->Value(original->Key(k)));
+    return copy;
+}
+
 MessageBoxRequest Warning(const Text& text) { return {text, u"Tarvo提示", 48, {}}; }
 
 TEST(frmWizard, LoadSetsCaptionsColumnsAndFillsTheCascade) {
@@ -151,6 +160,67 @@ TEST(frmWizard, EnglishHostShowsEnglishNamesAndKeepsAllThreeBeside) {
     ASSERT_EQ(w->lvwFuncDetail.Count(), 1);
     EXPECT_EQ(w->lvwFuncDetail.Item(1).text, u"Account-" + hostctx::TranslateText(u"维护"));
     EXPECT_NE(w->lvwFuncDetail.Columns()[0].text, u"将要发布的功能：");  // translated
+}
+
+// On a login in each language the functions are named from that language's name of the type and of
+// the action, and the line shows that language's target; the keys, the multi-language names and the
+// three language entries that leave the dialog are the same whatever the login.
+TEST(frmWizard, FunctionNamesAndLinesFollowTheHostLanguage) {
+    testing::TestAccount account(true, "CHS");
+    struct Case {
+        const char* language;
+        size_t part;
+        std::vector<Text> texts;
+        Text line;  // of the first function under the first target
+    };
+    const Case cases[] = {
+        {"CHS",
+         0,
+         {u"会计科目-维护", u"销售订单-新增", u"销售订单-序时簿", u"销售订单-审核", u"销售订单-打印",
+          u"销售毛利查询-查询"},
+         u"[会计科目-维护] 发布到: [财务会计.总账.基础资料]"},
+        {"CHT",
+         1,
+         {u"會計科目-維護", u"銷售訂單-新增", u"銷售訂單-序時簿", u"銷售訂單-審核", u"銷售訂單-列印",
+          u"銷售毛利查詢-查詢"},
+         u"[會計科目-維護] 發佈到: [財務會計.總帳.基礎資料]"},
+        {"EN",
+         2,
+         {u"Account-Maintenance", u"Sales Order-New", u"Sales Order-List", u"Sales Order-Approve",
+          u"Sales Order-Print", u"Gross Margin Inquiry-Query"},
+         u"[Account-Maintenance] publish to: [Financial Accounting.General Ledger.Base Data]"},
+    };
+    const std::vector<Text> tags = {u"Base|1001", u"Bill|81", u"List|81",
+                                    u"List|81",   u"Bill|81", u"200000006"};
+    std::vector<Text> namesOfFirst;
+    std::vector<Text> entriesOfFirst;
+    for (const Case& c : cases) {
+        account.Publish(c.language);
+        Wizard w = Loaded(Chosen({kAccount, kSalesOrder, kMarginInquiry}, c.part));
+        frmWizard& f = *w;
+        std::vector<Text> tagsSeen;
+        for (const ListViewItem& item : f.lvwFuncDetail.Items()) tagsSeen.push_back(item.tag);
+        EXPECT_EQ(Texts(f.lvwFuncDetail), c.texts) << c.language;
+        EXPECT_EQ(tagsSeen, tags) << c.language;
+        f.lvwFuncDetail.SelectOnly({1});
+        f.cmdSet.Press();
+        EXPECT_EQ(Texts(f.lvwResult), std::vector<Text>{c.line}) << c.language;
+        EXPECT_EQ(Field(f.PromulgateList, 1, u"FuncDetail"), core::ComposeKeyedEntry(c.texts[0], tags[0]))
+            << c.language;
+        std::vector<Text> entries;
+        for (const VectorRef& list : {f.PromulgateListCHS, f.PromulgateListCHT, f.PromulgateListEN}) {
+            for (const char16_t* key : {u"No", u"TopClass", u"SubSystem", u"SubFunc", u"FuncDetail"})
+                entries.push_back(Field(list, 1, key));
+        }
+        if (namesOfFirst.empty()) {
+            namesOfFirst = f.m_vecFuncNames;
+            entriesOfFirst = entries;
+            EXPECT_EQ(namesOfFirst.back(), u"销售毛利查询-查询|銷售毛利查詢-查詢|Gross Margin Inquiry-Query");
+            EXPECT_EQ(entries[5], u"[會計科目-維護] 發佈到: [財務會計.總帳.基礎資料]");
+        }
+        EXPECT_EQ(f.m_vecFuncNames, namesOfFirst) << c.language;
+        EXPECT_EQ(entries, entriesOfFirst) << c.language;
+    }
 }
 
 TEST(frmWizard, ClickingATargetRefillsTheListsBelowAndProposalsComeBack) {
@@ -286,6 +356,19 @@ TEST(frmWizard, FunctionListFromBaseDataBillsAndOtherTypes) {
         EXPECT_TRUE(item.selected) << i;
         EXPECT_EQ(w->m_vecFuncNames[i], expected[i].names) << i;
     }
+
+    // Bills whose actions stand in every place of the form and the list: the publish dialog's functions.
+    testing::OpenTestAccount(account.Path())->Execute(testing::kPlacedBillsSql);
+    const std::vector<ChosenType> placed = {{200000101, u"调拨单", u"調撥單", u"Transfer", 4},
+                                            {200000102, u"盘点单", u"盤點單", u"Stocktake", 4},
+                                            {200000103, u"领料单", u"領料單", u"Requisition", 4},
+                                            {200000104, u"报废单", u"報廢單", u"Scrap", 4},
+                                            {200000105, u"借出单", u"借出單", u"Loan", 4}};
+    Wizard places = Loaded(Chosen(placed));
+    std::vector<Text> functions;
+    for (const ListViewItem& item : places->lvwFuncDetail.Items())
+        functions.push_back(item.text + u"|" + item.tag);
+    EXPECT_EQ(functions, testing::kPlacedBillFunctions);
 
     // A type whose FMName lacks a language, or a bill the account does not know, ends the list there
     // silently; earlier functions stay.
@@ -444,6 +527,74 @@ TEST(frmWizard, DeleteRemovesTheLinesFromAllFourListsAndSelectsANeighbour) {
                       (std::find(c.left.begin(), c.left.end(), 3) == c.left.end()) +
                       (std::find(c.left.begin(), c.left.end(), 4) == c.left.end()))
             << c.what;
+    }
+}
+
+// A caller's earlier list may hold one line text several times. Each deleted line takes out the first
+// entry still standing with its text, in all four lists: n selected lines of a text take its first n
+// entries and leave the others, which keep the text from being added again.
+TEST(frmWizard, DeletingLinesOfATextThatStandsSeveralTimesTakesItsFirstEntries) {
+    testing::TestAccount account(true, "CHS");
+    Wizard first = Loaded(Chosen({kAccount, kMarginInquiry}));
+    first->cmdSet.Press();
+    ASSERT_EQ(first->PromulgateList->Count(), 2);
+    // Lines A B A A B, each language entry marked with its position, so that the test sees which goes.
+    const int32_t from[] = {1, 2, 1, 1, 2};
+    struct Case {
+        const char* what;
+        std::vector<int32_t> selected;
+        std::vector<int32_t> left;  // positions of the five entries left, in order
+        bool addsA, addsB;          // whether pressing cmdSet afterwards adds the line again
+    };
+    const Case cases[] = {
+        {"the third A", {4}, {2, 3, 4, 5}, false, false}, {"two A", {3, 4}, {2, 4, 5}, false, false},
+        {"every A", {1, 3, 4}, {2, 5}, true, false},      {"the second B", {5}, {1, 3, 4, 5}, false, false},
+        {"one of each", {2, 3}, {3, 4, 5}, false, false}, {"both B", {2, 5}, {1, 3, 4}, false, true},
+    };
+    for (const Case& c : cases) {
+        Wizard w;
+        w->SelectClasses = Chosen({kAccount, kMarginInquiry});
+        w->PromulgateList = Vector::Create();
+        w->PromulgateListCHS = Vector::Create();
+        w->PromulgateListCHT = Vector::Create();
+        w->PromulgateListEN = Vector::Create();
+        for (int32_t position = 1; position <= 5; ++position) {
+            w->PromulgateList->Add(CopyOf(first->PromulgateList->Item(from[position - 1])));
+            const auto mark = automation::Int32ToText(position);
+            for (auto [mine, theirs] : {std::pair{w->PromulgateListCHS, first->PromulgateListCHS},
+                                        std::pair{w->PromulgateListCHT, first->PromulgateListCHT},
+                                        std::pair{w->PromulgateListEN, first->PromulgateListEN}}) {
+                auto entry = CopyOf(theirs->Item(from[position - 1]));
+                entry->SetValue(u"No", entry->Value(u"No").ToText() + u"#" + mark);
+                mine->Add(entry);
+            }
+        }
+        w->Load();
+        frmWizard& f = *w;
+        ASSERT_EQ(f.lvwResult.Count(), 5);
+        f.lvwResult.SelectOnly(c.selected);
+        f.cmdDel.Press();
+        std::vector<Text> expected[4];
+        for (int32_t position : c.left) {
+            expected[0].push_back(Field(first->PromulgateList, from[position - 1], u"No"));
+            const auto mark = u"#" + automation::Int32ToText(position);
+            expected[1].push_back(Field(first->PromulgateListCHS, from[position - 1], u"No") + mark);
+            expected[2].push_back(Field(first->PromulgateListCHT, from[position - 1], u"No") + mark);
+            expected[3].push_back(Field(first->PromulgateListEN, from[position - 1], u"No") + mark);
+        }
+        const VectorRef lists[] = {f.PromulgateList, f.PromulgateListCHS, f.PromulgateListCHT,
+                                   f.PromulgateListEN};
+        for (size_t k = 0; k < 4; ++k) {
+            std::vector<Text> nos;
+            for (int32_t i = 1; i <= lists[k]->Count(); ++i) nos.push_back(Field(lists[k], i, u"No"));
+            EXPECT_EQ(nos, expected[k]) << c.what << " list " << k;
+        }
+        EXPECT_EQ(f.lvwResult.Count(), static_cast<int32_t>(c.left.size())) << c.what;
+        f.lvwFuncDetail.SelectOnly({1, 2});
+        f.cmdSet.Press();
+        EXPECT_EQ(f.PromulgateList->Count(), static_cast<int32_t>(c.left.size()) + c.addsA + c.addsB)
+            << c.what;
+        EXPECT_EQ(f.PromulgateListEN->Count(), f.PromulgateList->Count()) << c.what;
     }
 }
 
