@@ -386,13 +386,13 @@ TEST(frmPromu, ObjectsWithTheSameNameKeepTheirOwnRows) {
         Check(f, c.first, true);
         Check(f, c.second, true);
         EXPECT_EQ(Rows(f.lvwFuncDetail), joined(c.firstRows, c.secondRows)) << what;
-        Check(f, c.first, false);
-        EXPECT_EQ(Rows(f.lvwFuncDetail), c.secondRows) << what;
-        Check(f, c.second, true);  // ticked again: no second copy
-        Check(f, c.first, true);
-        EXPECT_EQ(Rows(f.lvwFuncDetail), joined(c.secondRows, c.firstRows)) << what;
         Check(f, c.second, false);
         EXPECT_EQ(Rows(f.lvwFuncDetail), c.firstRows) << what;
+        Check(f, c.first, true);  // ticked again: no second copy
+        Check(f, c.second, true);
+        EXPECT_EQ(Rows(f.lvwFuncDetail), joined(c.firstRows, c.secondRows)) << what;
+        Check(f, c.first, false);
+        EXPECT_EQ(Rows(f.lvwFuncDetail), c.secondRows) << what;
     }
     // A group of such objects: one row per object.
     Promu p = Loaded(98);
