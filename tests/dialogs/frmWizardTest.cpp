@@ -326,8 +326,13 @@ TEST(frmWizard, FunctionListFromBaseDataBillsAndOtherTypes) {
     testing::TestAccount account(true, "CHS");
     ChosenType twoNames{1005, u"物料", u"物料", u"Item", 1};
     twoNames.en.clear();
-    Wizard w =
-        Loaded(Chosen({kAccount, kSalesOrder, kReturnRequest, kMarginInquiry, kAccount, kPurchaseOrder}));
+    Wizard w = Loaded(Chosen({kAccount,
+                              kSalesOrder,
+                              kReturnRequest,
+                              kMarginInquiry,
+                              kAccount,
+                              kPurchaseOrder,
+                              {1002, kAccount.chs, kAccount.cht, kAccount.en, 1}}));
     struct Item {
         Text text, tag, names;
     };
@@ -346,6 +351,8 @@ TEST(frmWizard, FunctionListFromBaseDataBillsAndOtherTypes) {
         {u"采购订单-新增", u"Bill|71", u"采购订单-新增|採購訂單-新增|Purchase Order-New"},
         {u"采购订单-序时簿", u"List|71", u"采购订单-序时簿|採購訂單-序時簿|Purchase Order-List"},
         {u"采购订单-审核", u"List|71", u"采购订单-审核|採購訂單-審核|Purchase Order-Approve"},
+        // Another type of the same name: the same text under another key.
+        {u"会计科目-维护", u"Base|1002", u"会计科目-维护|會計科目-維護|Account-Maintenance"},
     };
     ASSERT_EQ(w->lvwFuncDetail.Count(), static_cast<int32_t>(expected.size()));
     ASSERT_EQ(w->m_vecFuncNames.size(), expected.size());
