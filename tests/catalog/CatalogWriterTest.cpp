@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <barrier>
+#include <map>
 #include <thread>
 
 #include "account/AccountConnections.h"
@@ -352,6 +353,73 @@ TEST(CatalogWriter, ATakenSiblingIndexGivesTheNextFreeOneAndTheTopOfTheRangeIsAC
         << "the next index past 2147483647 is an error, not a wrap";
     EXPECT_EQ(reader.GetNextIndex(1, 0), 6);
     EXPECT_EQ(account.Count("SELECT count(*) FROM t_SubSystem"), 6);
+}
+
+// When a new node's names match several siblings, in one language or across languages, the create
+// returns the first of them in sibling order (FIndex), whatever their identifiers, the languages that
+// matched or the order they were made in. A node under another parent, or a detail with another class
+// parameter, never counts, even at a lower index.
+TEST(CatalogWriter, NamesMatchingSeveralSiblingsGiveTheFirstInSiblingOrder) {
+    TestAccount account(false);
+    CatalogWriter writer(account.Address());
+    auto named = [](const CatalogLevel& level, const Text& chs, const Text& cht, const Text& en,
+                    const char16_t* classParam = u"P") {
+        DictionaryRef data = Dictionary::Create();
+        data->SetValue(level.createNameField, chs);
+        data->SetValue(LanguageField(level.createNameField, CatalogLanguage::CHT), cht);
+        data->SetValue(LanguageField(level.createNameField, CatalogLanguage::EN), en);
+        if (level.identityField) data->SetValue(level.identityField, classParam);
+        return data;
+    };
+    int chains = 0;
+    // A new parent for the level's nodes: a chain of fresh names down to the level above.
+    auto newParent = [&](const CatalogLevel& level) {
+        int32_t parent = 0;
+        for (const CatalogLevel* up = &kTopClassLevel; up != &level; up = up->Child()) {
+            const Text name = u"上级" + automation::Int32ToText(++chains);
+            parent = writer.Create(*up, parent, 1, *named(*up, name, name, name));
+        }
+        return parent;
+    };
+    struct Probe {
+        const char16_t *chs, *cht, *en;
+        char sibling;  // 'X', 'Y', 'Z', or 0: a new node
+    };
+    const Probe probes[] = {
+        {u"甲", u"x1", u"Beta", 'Y'},   // X by CHS, Y by EN: Y stands first, X was made first
+        {u"乙", u"x2", u"Alpha", 'Y'},  // the same, languages swapped
+        {u"丙", u"x3", u"beta", 'Y'},   // Y stands before Z and was made before it
+        {u"x4", u"Gamma", u"甲", 'X'},  // each across languages: Z's EN as CHT, X's CHS as EN
+        {u"GAMMA", u"x5", u"x5", 'Z'}, {u"x6", u"x6", u"x6", 0},
+    };
+    for (const CatalogLevel& level : kCatalogLevels) {
+        const int32_t parent = newParent(level);
+        if (level.parentIdField) {
+            writer.Create(level, newParent(level), 0, *named(level, u"甲", u"乙", u"丙"));  // a cousin
+        }
+        if (level.identityField) {
+            writer.Create(level, parent, 0, *named(level, u"甲", u"乙", u"丙", u"Q"));  // another parameter
+        }
+        std::map<char, int32_t> ids;
+        ids['X'] = writer.Create(level, parent, 5, *named(level, u"甲", u"甲", u"Alpha"));
+        ids['Y'] = writer.Create(level, parent, 2, *named(level, u"乙", u"乙", u"Beta"));
+        ids['Z'] = writer.Create(level, parent, 9, *named(level, u"丙", u"丙", u"Gamma"));
+        ASSERT_LT(ids['X'], ids['Y']);
+        ASSERT_LT(ids['Y'], ids['Z']);
+        for (const Probe& probe : probes) {
+            bool created = false;
+            const int32_t id =
+                writer.Create(level, parent, 1, *named(level, probe.chs, probe.cht, probe.en), &created);
+            const std::string what =
+                automation::ToUtf8(Text(level.kind) + u" " + probe.chs + u"/" + probe.cht + u"/" + probe.en);
+            EXPECT_EQ(created, probe.sibling == 0) << what;
+            if (probe.sibling) {
+                EXPECT_EQ(id, ids[probe.sibling]) << what;
+            } else {
+                EXPECT_GT(id, ids['Z']) << what;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -88,6 +88,60 @@ TEST(ClassCatalog, SelectsTheTypesTheDialogsFiltersName) {
     EXPECT_EQ(type->Value(u"FFunctionID"), Variant(11));
 }
 
+// Every field with every comparison, just below, at and just above a value the account holds, written
+// with and without blanks, selects exactly the types the comparison holds for: through the plain read,
+// the read with actions (the bill group's snapshot) and GetClassType by name.
+TEST(ClassTypeFilter, EachComparisonSelectsExactlyTheTypesItHoldsFor) {
+    TestAccount account;
+    const std::vector<ClassTypeRow> all = ReadClassTypes(account.Address(), {});
+    ASSERT_EQ(all.size(), 22u);
+    struct Op {
+        const char16_t* text;
+        bool (*holds)(int32_t, int32_t);
+    };
+    const Op ops[] = {
+        {u"=", [](int32_t a, int32_t b) { return a == b; }},
+        {u"<>", [](int32_t a, int32_t b) { return a != b; }},
+        {u"<", [](int32_t a, int32_t b) { return a < b; }},
+        {u"<=", [](int32_t a, int32_t b) { return a <= b; }},
+        {u">", [](int32_t a, int32_t b) { return a > b; }},
+        {u">=", [](int32_t a, int32_t b) { return a >= b; }},
+    };
+    struct Field {
+        const char16_t* name;
+        int32_t ClassTypeRow::*column;
+        int32_t held;  // a value some type has
+    };
+    const Field fields[] = {{u"FID", &ClassTypeRow::fid, 81},
+                            {u"fbilltypeid", &ClassTypeRow::billTypeId, 2},
+                            {u"FFunctionID", &ClassTypeRow::functionId, 12}};
+    int written = 0;
+    for (const Field& field : fields) {
+        for (const Op& op : ops) {
+            for (int32_t value : {field.held - 1, field.held, field.held + 1}) {
+                const Text filter = Text(field.name) + (written % 2 ? u" " : u"") + op.text +
+                                    (written % 2 ? u" " : u"") + automation::Int32ToText(value);
+                ++written;
+                std::vector<int32_t> expected, plain, withActions, byName;
+                for (const ClassTypeRow& row : all) {
+                    if (op.holds(row.*field.column, value)) expected.push_back(row.fid);
+                }
+                for (const ClassTypeRow& row :
+                     ReadClassTypes(account.Address(), ParseClassTypeFilter(filter)))
+                    plain.push_back(row.fid);
+                for (const ClassTypeWithActions& t :
+                     ReadClassTypesWithActions(account.Address(), ParseClassTypeFilter(filter)))
+                    withActions.push_back(t.type.fid);
+                for (const std::string& type : Types(account, "EN", filter))
+                    byName.push_back(std::stoi(type.substr(0, type.find(':'))));
+                EXPECT_EQ(plain, expected) << automation::ToUtf8(filter);
+                EXPECT_EQ(withActions, expected) << automation::ToUtf8(filter);
+                EXPECT_EQ(byName, expected) << automation::ToUtf8(filter);
+            }
+        }
+    }
+}
+
 TEST(ClassTypeFilter, RefusesEverythingOutsideTheGrammarNamingTheFilter) {
     TestAccount account;
     std::vector<Text> hostile = {
@@ -103,6 +157,13 @@ TEST(ClassTypeFilter, RefusesEverythingOutsideTheGrammarNamingTheFilter) {
         u"F ID=1",
         u"FID==1",
         u"FID=>1",
+        u"FID=<1",
+        u"FID< =1",
+        u"FID> =1",
+        u"FID<==1",
+        u"FID<>=1",
+        u"FID><1",
+        u"FID!=1",
         u"FID=!1",
         u"FID =",
         u"FID",

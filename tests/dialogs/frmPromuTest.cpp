@@ -186,6 +186,7 @@ TEST(frmPromu, GroupsOfOtherSubsystemsAndLanguages) {
     const Case cases[] = {
         {21, "CHS", {1, 0, 0}, {u"基础资料", u"业务单据", u"业务报表"}},  // Production Data: base data only
         {0, "CHS", {0, 0, 0}, {u"基础资料", u"业务单据", u"业务报表"}},   // never set
+        {kSales, "CHT", {2, 3, 4}, {u"基礎資料", u"業務單據", u"業務報表"}},
         {kSales, "EN", {2, 3, 4}, {u"Base Data", u"Business Documents", u"Business Reports"}},
     };
     for (const Case& c : cases) {
@@ -288,7 +289,12 @@ TEST(frmPromu, TickingObjectsAddsAndRemovesTheirFunctionRows) {
          kSales,
          {{u"Base_Item_200000009", true}, {u"Base", true}},
          {u"门店-维护|Base|200000009", u"客户信用额度-维护|Base|200000004"}},
+        {"every place of the bill form and list",
+         testing::kPlacedBillsSubsystem,
+         {{u"Bill", true}},
+         testing::kPlacedBillFunctions},
     };
+    Execute(account, testing::kPlacedBillsSql);
     for (const Case& c : cases) {
         Promu p = Loaded(c.subsystem);
         for (const auto& [key, value] : c.clicks) Check(*p, key, value);
@@ -325,6 +331,122 @@ TEST(frmPromu, RemoveBillRowsTakesEveryRowEndingInTheNumber) {
     EXPECT_EQ(p->lvwFuncDetail.Count(), 2);
     p->AddFunctionRow(core::ComposeKeyedEntry(u"f Bill|81", u"Bill|81"));  // may come back
     EXPECT_EQ(p->lvwFuncDetail.Count(), 3);
+}
+
+// Objects are told apart by their parameter strings, not their names, which need not be unique: each
+// of two objects with one name keeps its own rows through ticks and unticks, also when the names are
+// so long that the rows' texts are cut to the same 255 units.
+TEST(frmPromu, ObjectsWithTheSameNameKeepTheirOwnRows) {
+    testing::TestAccount account(true, "CHS");
+    std::string repeated;
+    for (int i = 0; i < 300; ++i) repeated += "长";
+    Execute(
+        account,
+        ("INSERT INTO t_BizSubSystem VALUES (98, '同名', '同名', 'Same');"
+         "INSERT INTO t_ClassType (FID, FName_CHS, FName_CHT, FName_EN, FBillTypeID, FFunctionID) VALUES "
+         "(200000201, '仓位', '倉位', 'Bin', 1, 98), (200000202, '仓位', '倉位', 'Bin', 1, 98), "
+         "(200000203, '移库单', '移庫單', 'Move', 4, 98), (200000204, '移库单', '移庫單', 'Move', 4, 98), "
+         "(200000205, '" +
+         repeated + "', 'x', 'x', 1, 98), (200000206, '" + repeated +
+         "', 'x', 'x', 1, 98);"
+         "INSERT INTO t_Report (FID, FName_CHS, FName_CHT, FName_EN, FType, FFunctionID) VALUES "
+         "(700001, '库存表', '庫存表', 'Stock', 1001, 98), (700002, '库存表', '庫存表', 'Stock', 1001, 98)")
+            .c_str());
+    const Text cut = automation::FromUtf8(repeated).substr(0, core::kKeyedDisplayWidth);
+    struct Case {
+        Text first, second;
+        std::vector<Text> firstRows, secondRows;
+    };
+    const Case cases[] = {
+        {u"Base_Item_200000201",
+         u"Base_Item_200000202",
+         {u"仓位-维护|Base|200000201"},
+         {u"仓位-维护|Base|200000202"}},
+        {u"Bill_Item_200000203",
+         u"Bill_Item_200000204",
+         {u"移库单-新增|Bill|200000203", u"移库单-序时簿|List|200000203"},
+         {u"移库单-新增|Bill|200000204", u"移库单-序时簿|List|200000204"}},
+        {u"Report_Item700001",
+         u"Report_Item700002",
+         {u"库存表-查询|SQLRPT|700001"},
+         {u"库存表-查询|SQLRPT|700002"}},
+        {u"Base_Item_200000205",
+         u"Base_Item_200000206",
+         {cut + u"|Base|200000205"},
+         {cut + u"|Base|200000206"}},
+    };
+    const auto joined = [](std::vector<Text> a, const std::vector<Text>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    for (const Case& c : cases) {
+        Promu p = Loaded(98);
+        frmPromu& f = *p;
+        const std::string what = automation::ToUtf8(c.first);
+        Check(f, c.first, true);
+        Check(f, c.second, true);
+        EXPECT_EQ(Rows(f.lvwFuncDetail), joined(c.firstRows, c.secondRows)) << what;
+        Check(f, c.second, false);
+        EXPECT_EQ(Rows(f.lvwFuncDetail), c.firstRows) << what;
+        Check(f, c.first, true);  // ticked again: no second copy
+        Check(f, c.second, true);
+        EXPECT_EQ(Rows(f.lvwFuncDetail), joined(c.firstRows, c.secondRows)) << what;
+        Check(f, c.first, false);
+        EXPECT_EQ(Rows(f.lvwFuncDetail), c.secondRows) << what;
+    }
+    // A group of such objects: one row per object.
+    Promu p = Loaded(98);
+    Check(*p, u"Base", true);
+    EXPECT_EQ(p->lvwFuncDetail.Count(), 4);
+    Check(*p, u"Bill", true);
+    EXPECT_EQ(p->lvwFuncDetail.Count(), 8);
+}
+
+// The tree, the function rows and the target lists on a login in each language: every name comes from
+// that language's column, the parameter strings are the same in all.
+TEST(frmPromu, NamesFollowTheHostLanguage) {
+    testing::TestAccount account(true, "CHS");
+    struct Case {
+        const char* language;
+        std::vector<Text> nodes;  // Base_Item_200000004, Bill_Item_200000003, Report_Item5102
+        std::vector<Text> rows;
+        Text line;  // of the first row under the first place
+    };
+    const Case cases[] = {
+        {"CHS",
+         {u"客户信用额度", u"销售报价单", u"销售收入统计表"},
+         {u"客户信用额度-维护|Base|200000004", u"销售报价单-新增|List|200000003",
+          u"销售报价单-序时簿|List|200000003", u"销售报价单-打印|Bill|200000003",
+          u"销售收入统计表-查询|CROSSRPT|5102"},
+         u"[客户信用额度-维护] 发布到: [财务会计.总账.基础资料]"},
+        {"CHT",
+         {u"客戶信用額度", u"銷售報價單", u"銷售收入統計表"},
+         {u"客戶信用額度-維護|Base|200000004", u"銷售報價單-新增|List|200000003",
+          u"銷售報價單-序時簿|List|200000003", u"銷售報價單-列印|Bill|200000003",
+          u"銷售收入統計表-查詢|CROSSRPT|5102"},
+         u"[客戶信用額度-維護] 發佈到: [財務會計.總帳.基礎資料]"},
+        {"EN",
+         {u"Customer Credit Limit", u"Sales Quotation", u"Sales Revenue Statistics"},
+         {u"Customer Credit Limit-Maintenance|Base|200000004", u"Sales Quotation-New|List|200000003",
+          u"Sales Quotation-List|List|200000003", u"Sales Quotation-Print|Bill|200000003",
+          u"Sales Revenue Statistics-Query|CROSSRPT|5102"},
+         u"[Customer Credit Limit-Maintenance] publish to: [Financial Accounting.General Ledger.Base Data]"},
+    };
+    for (const Case& c : cases) {
+        account.Publish(c.language);
+        Promu p = Loaded(kSales);
+        frmPromu& f = *p;
+        std::vector<Text> nodes;
+        for (const char16_t* key : {u"Base_Item_200000004", u"Bill_Item_200000003", u"Report_Item5102"}) {
+            nodes.push_back(f.tvList.Node(f.tvList.IndexOf(key)).text);
+            Check(f, key, true);
+        }
+        EXPECT_EQ(nodes, c.nodes) << c.language;
+        EXPECT_EQ(Rows(f.lvwFuncDetail), c.rows) << c.language;
+        f.lvwFuncDetail.SelectOnly({1});
+        f.cmdSet.Press();
+        EXPECT_EQ(Texts(f.lvwResult), std::vector<Text>{c.line}) << c.language;
+    }
 }
 
 // The calls a dialog makes on the bill-action catalogue, forwarded to the real one.

@@ -16,6 +16,7 @@
 #include "dialogs/wizard/frmWizard.h"
 #include "support/ErrorNumber.h"
 #include "support/TestAccount.h"
+#include "support/TestBackend.h"
 
 namespace orva::dialogs {
 namespace {
@@ -153,6 +154,67 @@ TEST(frmWizard, EnglishHostShowsEnglishNamesAndKeepsAllThreeBeside) {
     EXPECT_NE(w->lvwFuncDetail.Columns()[0].text, u"将要发布的功能：");  // translated
 }
 
+// On a login in each language the functions are named from that language's name of the type and of
+// the action, and the line shows that language's target; the keys, the multi-language names and the
+// three language entries that leave the dialog are the same whatever the login.
+TEST(frmWizard, FunctionNamesAndLinesFollowTheHostLanguage) {
+    testing::TestAccount account(true, "CHS");
+    struct Case {
+        const char* language;
+        size_t part;
+        std::vector<Text> texts;
+        Text line;  // of the first function under the first target
+    };
+    const Case cases[] = {
+        {"CHS",
+         0,
+         {u"会计科目-维护", u"销售订单-新增", u"销售订单-序时簿", u"销售订单-审核", u"销售订单-打印",
+          u"销售毛利查询-查询"},
+         u"[会计科目-维护] 发布到: [财务会计.总账.基础资料]"},
+        {"CHT",
+         1,
+         {u"會計科目-維護", u"銷售訂單-新增", u"銷售訂單-序時簿", u"銷售訂單-審核", u"銷售訂單-列印",
+          u"銷售毛利查詢-查詢"},
+         u"[會計科目-維護] 發佈到: [財務會計.總帳.基礎資料]"},
+        {"EN",
+         2,
+         {u"Account-Maintenance", u"Sales Order-New", u"Sales Order-List", u"Sales Order-Approve",
+          u"Sales Order-Print", u"Gross Margin Inquiry-Query"},
+         u"[Account-Maintenance] publish to: [Financial Accounting.General Ledger.Base Data]"},
+    };
+    const std::vector<Text> tags = {u"Base|1001", u"Bill|81", u"List|81",
+                                    u"List|81",   u"Bill|81", u"200000006"};
+    std::vector<Text> namesOfFirst;
+    std::vector<Text> entriesOfFirst;
+    for (const Case& c : cases) {
+        account.Publish(c.language);
+        Wizard w = Loaded(Chosen({kAccount, kSalesOrder, kMarginInquiry}, c.part));
+        frmWizard& f = *w;
+        std::vector<Text> tagsSeen;
+        for (const ListViewItem& item : f.lvwFuncDetail.Items()) tagsSeen.push_back(item.tag);
+        EXPECT_EQ(Texts(f.lvwFuncDetail), c.texts) << c.language;
+        EXPECT_EQ(tagsSeen, tags) << c.language;
+        f.lvwFuncDetail.SelectOnly({1});
+        f.cmdSet.Press();
+        EXPECT_EQ(Texts(f.lvwResult), std::vector<Text>{c.line}) << c.language;
+        EXPECT_EQ(Field(f.PromulgateList, 1, u"FuncDetail"), core::ComposeKeyedEntry(c.texts[0], tags[0]))
+            << c.language;
+        std::vector<Text> entries;
+        for (const VectorRef& list : {f.PromulgateListCHS, f.PromulgateListCHT, f.PromulgateListEN}) {
+            for (const char16_t* key : {u"No", u"TopClass", u"SubSystem", u"SubFunc", u"FuncDetail"})
+                entries.push_back(Field(list, 1, key));
+        }
+        if (namesOfFirst.empty()) {
+            namesOfFirst = f.m_vecFuncNames;
+            entriesOfFirst = entries;
+            EXPECT_EQ(namesOfFirst.back(), u"销售毛利查询-查询|銷售毛利查詢-查詢|Gross Margin Inquiry-Query");
+            EXPECT_EQ(entries[5], u"[會計科目-維護] 發佈到: [財務會計.總帳.基礎資料]");
+        }
+        EXPECT_EQ(f.m_vecFuncNames, namesOfFirst) << c.language;
+        EXPECT_EQ(entries, entriesOfFirst) << c.language;
+    }
+}
+
 TEST(frmWizard, ClickingATargetRefillsTheListsBelowAndProposalsComeBack) {
     testing::TestAccount account(true, "CHS");
     Wizard w = Loaded(Chosen({kSalesOrder}));
@@ -256,8 +318,13 @@ TEST(frmWizard, FunctionListFromBaseDataBillsAndOtherTypes) {
     testing::TestAccount account(true, "CHS");
     ChosenType twoNames{1005, u"物料", u"物料", u"Item", 1};
     twoNames.en.clear();
-    Wizard w =
-        Loaded(Chosen({kAccount, kSalesOrder, kReturnRequest, kMarginInquiry, kAccount, kPurchaseOrder}));
+    Wizard w = Loaded(Chosen({kAccount,
+                              kSalesOrder,
+                              kReturnRequest,
+                              kMarginInquiry,
+                              kAccount,
+                              kPurchaseOrder,
+                              {1002, kAccount.chs, kAccount.cht, kAccount.en, 1}}));
     struct Item {
         Text text, tag, names;
     };
@@ -276,6 +343,8 @@ TEST(frmWizard, FunctionListFromBaseDataBillsAndOtherTypes) {
         {u"采购订单-新增", u"Bill|71", u"采购订单-新增|採購訂單-新增|Purchase Order-New"},
         {u"采购订单-序时簿", u"List|71", u"采购订单-序时簿|採購訂單-序時簿|Purchase Order-List"},
         {u"采购订单-审核", u"List|71", u"采购订单-审核|採購訂單-審核|Purchase Order-Approve"},
+        // Another type of the same name: the same text under another key.
+        {u"会计科目-维护", u"Base|1002", u"会计科目-维护|會計科目-維護|Account-Maintenance"},
     };
     ASSERT_EQ(w->lvwFuncDetail.Count(), static_cast<int32_t>(expected.size()));
     ASSERT_EQ(w->m_vecFuncNames.size(), expected.size());
@@ -286,6 +355,19 @@ TEST(frmWizard, FunctionListFromBaseDataBillsAndOtherTypes) {
         EXPECT_TRUE(item.selected) << i;
         EXPECT_EQ(w->m_vecFuncNames[i], expected[i].names) << i;
     }
+
+    // Bills whose actions stand in every place of the form and the list: the publish dialog's functions.
+    testing::OpenTestAccount(account.Path())->Execute(testing::kPlacedBillsSql);
+    const std::vector<ChosenType> placed = {{200000101, u"调拨单", u"調撥單", u"Transfer", 4},
+                                            {200000102, u"盘点单", u"盤點單", u"Stocktake", 4},
+                                            {200000103, u"领料单", u"領料單", u"Requisition", 4},
+                                            {200000104, u"报废单", u"報廢單", u"Scrap", 4},
+                                            {200000105, u"借出单", u"借出單", u"Loan", 4}};
+    Wizard places = Loaded(Chosen(placed));
+    std::vector<Text> functions;
+    for (const ListViewItem& item : places->lvwFuncDetail.Items())
+        functions.push_back(item.text + u"|" + item.tag);
+    EXPECT_EQ(functions, testing::kPlacedBillFunctions);
 
     // A type whose FMName lacks a language, or a bill the account does not know, ends the list there
     // silently; earlier functions stay.
@@ -443,6 +525,60 @@ TEST(frmWizard, DeleteRemovesTheLinesFromAllFourListsAndSelectsANeighbour) {
                   static_cast<int32_t>(c.left.size()) +
                       (std::find(c.left.begin(), c.left.end(), 3) == c.left.end()) +
                       (std::find(c.left.begin(), c.left.end(), 4) == c.left.end()))
+            << c.what;
+    }
+}
+
+// A caller's earlier list may hold one line text several times. Each deleted line takes out the first
+// entry still standing with its text, in all four lists: n selected lines of a text take its first n
+// entries and leave the others, which keep the text from being added again.
+TEST(frmWizard, DeletingLinesOfATextThatStandsSeveralTimesTakesItsFirstEntries) {
+    testing::TestAccount account(true, "CHS");
+    const Text a = u"[会计科目-维护] 发布到: [财务会计.总账.基础资料]";
+    const Text b = u"[销售毛利查询-查询] 发布到: [财务会计.总账.基础资料]";
+    const Text lines[] = {a, b, a, a, b};
+    // The text of entry p of list k: the line, marked with p in the language lists so that the test
+    // sees which entry goes.
+    const auto no = [&](size_t k, int32_t p) {
+        return lines[p - 1] + (k == 0 ? Text() : u"#" + automation::Int32ToText(p));
+    };
+    struct Case {
+        const char* what;
+        std::vector<int32_t> selected;
+        std::vector<int32_t> left;  // positions of the five entries left, in order
+        bool addsA, addsB;          // whether pressing cmdSet afterwards adds the line again
+    };
+    const Case cases[] = {
+        {"the third A", {4}, {2, 3, 4, 5}, false, false}, {"two A", {3, 4}, {2, 4, 5}, false, false},
+        {"every A", {1, 3, 4}, {2, 5}, true, false},      {"the second B", {5}, {1, 3, 4, 5}, false, false},
+        {"one of each", {2, 3}, {3, 4, 5}, false, false}, {"both B", {2, 5}, {1, 3, 4}, false, true},
+    };
+    for (const Case& c : cases) {
+        Wizard w;
+        w->SelectClasses = Chosen({kAccount, kMarginInquiry});
+        VectorRef* lists[] = {&w->PromulgateList, &w->PromulgateListCHS, &w->PromulgateListCHT,
+                              &w->PromulgateListEN};
+        for (size_t k = 0; k < 4; ++k) {
+            *lists[k] = Vector::Create();
+            for (int32_t p = 1; p <= 5; ++p) {
+                auto entry = components::Dictionary::Create();
+                entry->SetValue(u"No", no(k, p));
+                (*lists[k])->Add(entry);
+            }
+        }
+        w->Load();
+        w->lvwResult.SelectOnly(c.selected);
+        w->cmdDel.Press();
+        for (size_t k = 0; k < 4; ++k) {
+            std::vector<Text> expected, left;
+            for (int32_t p : c.left) expected.push_back(no(k, p));
+            for (int32_t i = 1; i <= (*lists[k])->Count(); ++i) left.push_back(Field(*lists[k], i, u"No"));
+            EXPECT_EQ(left, expected) << c.what << " list " << k;
+        }
+        EXPECT_EQ(w->lvwResult.Count(), static_cast<int32_t>(c.left.size())) << c.what;
+        w->lvwFuncDetail.SelectOnly({1, 2});
+        w->cmdSet.Press();
+        EXPECT_EQ(w->PromulgateListEN->Count(), static_cast<int32_t>(c.left.size()) + c.addsA + c.addsB)
             << c.what;
     }
 }
