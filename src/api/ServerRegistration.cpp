@@ -201,13 +201,17 @@ std::vector<fs::path> RegisterServer(const fs::path& folder, const fs::path& lib
               Named(library) +
                   u": the library file to register does not exist; no entry names a missing library");
     }
+    char reason[2 * ORVA_REGISTRY_MAX_VALUE];
+    if (orva_registry_check_library(library.c_str(), nullptr, 0, reason, sizeof reason) != 0) {
+        Raise(ORVA_REGISTRY_UNTRUSTED, Named(library) + u": not trusted: " + FromUtf8Lossy(reason) +
+                                           u"; hosts would refuse to load it");
+    }
     // Every text first: a value that cannot be written leaves the folder as it was.
     std::vector<std::pair<fs::path, std::string>> entries;
     for (const RegistryEntry& entry : LibraryEntries(library)) {
         entries.emplace_back(RegistryEntryFile(folder, entry.progId), FormatRegistryEntry(entry));
     }
     MakeRegistryFolder(folder);
-    char reason[2 * ORVA_REGISTRY_MAX_VALUE];
     if (orva_registry_check_folders(folder.c_str(), "the folder", reason, sizeof reason) != 0) {
         Raise(ORVA_REGISTRY_UNTRUSTED, Named(folder) + u": not trusted: " + FromUtf8Lossy(reason) +
                                            u"; hosts would refuse the entries written there");

@@ -71,8 +71,8 @@ RegistryEntry ReadRegistryEntry(const std::filesystem::path& path);
 // An entry of the same program ID written for another library is replaced (the last registration
 // wins). Returns the files written or confirmed. Raises 53 naming library when that file does not
 // exist (an entry must never name a missing library), 5 when its path holds a control character,
-// 70 naming folder when readers would not trust it (its entries would be refused), and the errors of
-// creating the folder or writing a file; nothing is written then.
+// 70 naming library or folder when readers would not trust it (hosts would refuse the entries), and
+// the errors of creating the folder or writing a file; nothing is written then.
 std::vector<std::filesystem::path> RegisterServer(const std::filesystem::path& folder,
                                                   const std::filesystem::path& library);
 

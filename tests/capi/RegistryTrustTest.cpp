@@ -251,20 +251,25 @@ TEST(RegistryTrust, RegisteringRefusesValuesThatWouldAddLinesAndFoldersOthersCan
         const char* what;
         std::string libraryFolder;
         mode_t registryMode;
+        mode_t libraryMode;
         int32_t number;
         const char16_t* named;
     };
     const Case cases[] = {
-        {"a line end in the install folder", "lib\nLibrary=/tmp/evil", 0755, 5, u"lib\\nLibrary=/tmp/evil"},
-        {"a carriage return", "lib\r", 0755, 5, u"control character"},
-        {"an escape", "lib\x1b[2J", 0755, 5, u"\\x1b"},
-        {"a registry folder others can write", "lib", 0777, 70,
+        {"a line end in the install folder", "lib\nLibrary=/tmp/evil", 0755, 0644, 5,
+         u"lib\\nLibrary=/tmp/evil"},
+        {"a carriage return", "lib\r", 0755, 0644, 5, u"control character"},
+        {"an escape", "lib\x1b[2J", 0755, 0644, 5, u"\\x1b"},
+        {"a registry folder others can write", "lib", 0777, 0644, 70,
          u"not trusted: the folder is writable by others"},
-        {"Chinese names", "\xE5\xBA\x93 \xE6\x96\x87\xE4\xBB\xB6\xE5\xA4\xB9", 0755, 0, u""},
+        {"a library others can write", "lib", 0755, 0666, 70,
+         u"libOrvaClassDeploy.so.0 is writable by others"},
+        {"Chinese names", "\xE5\xBA\x93 \xE6\x96\x87\xE4\xBB\xB6\xE5\xA4\xB9", 0755, 0644, 0, u""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Library library(c.libraryFolder);
+        SetMode(library.file, c.libraryMode);
         TempDir dir;
         fs::path folder = dir / "\xE6\xB3\xA8\xE5\x86\x8C\xE8\xA1\xA8";
         fs::create_directory(folder);

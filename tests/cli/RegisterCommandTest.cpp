@@ -30,6 +30,7 @@ TEST(RegisterCommand, RegistersListsAndUnregistersOnlyItsOwnEntries) {
     // Another vendor's entry whose library is gone: listed and flagged, and unregistering leaves it.
     std::ofstream(dir / "registry" / "other.thing.entry")
         << "OrvaRegistryEntry/1\nProgID=Other.Thing\nLibrary=/nonexistent/libOther.so.1\n";
+    std::filesystem::permissions(dir / "registry" / "other.thing.entry", std::filesystem::perms(0644));
     listed = RunTool({"register", "--list", "--registry", folder});
     EXPECT_EQ(listed.status, 1);
     EXPECT_NE(listed.out.find("Other.Thing  /nonexistent/libOther.so.1  [library missing"), std::string::npos)
