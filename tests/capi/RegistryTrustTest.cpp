@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -166,6 +167,51 @@ TEST(RegistryTrust, AnUntrustedEntryFolderOrLibraryIsRefusedUnloadedAndAnotherIn
         }
         orva_error_clear(&error);
     }
+}
+
+TEST(RegistryTrust, AnotherUserTrustsTheirOwnEntriesAndRootsButNotAThirdUsers) {
+    ASSERT_NE(Nobody(), 0u) << "the user nobody is needed to read as another user";
+    Scene scene;
+    GiveToNobody(scene.registry);
+    struct Case {
+        const char* progId;
+        uid_t owner;
+        const char* described;
+    };
+    const Case cases[] = {
+        {"Test.Mine", Nobody(), "has interface version"},
+        {"Test.Roots", 0, "has interface version"},
+        {"Test.Theirs", Nobody() - 1, "the entry is owned by another user"},
+    };
+    for (const Case& c : cases) {
+        fs::path entry = RegistryEntryFile(scene.registry, c.progId);
+        WriteFile(entry, "OrvaRegistryEntry/1\nProgID=" + std::string(c.progId) +
+                             "\nLibrary=" + scene.library.string() + "\n");
+        ASSERT_EQ(::lchown(entry.c_str(), c.owner, (gid_t)-1), 0);
+    }
+    ScopedEnvironment environment;
+    environment.Set("ORVA_REGISTRY", scene.registry.c_str());
+    // The reader is the user nobody, in a child process; its exit status has a bit set per failed case.
+    const gid_t group = ::getpwnam("nobody")->pw_gid;
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int failed = 0;
+        if (::setgid(group) != 0 || ::setuid(Nobody()) != 0) ::_exit(100);
+        for (size_t i = 0; i < std::size(cases); ++i) {
+            orva_object* object = nullptr;
+            orva_error error = ORVA_ERROR_INIT;
+            bool refused = orva_create_object(cases[i].progId, &object, &error) == 429;
+            if (!refused || !error.description || !std::strstr(error.description, cases[i].described)) {
+                failed |= 1 << i;
+            }
+        }
+        ::_exit(failed);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "a bit per failed case, in table order (100: no change of user)";
 }
 
 // The library file registering names: a real file in a folder of the test's own.
