@@ -234,9 +234,13 @@ UnregisterOutcome UnregisterServer(const fs::path& folder, const fs::path& libra
         RegistryEntry found;
         try {
             found = ReadRegistryEntry(file);
-        } catch (const automation::AutomationError&) {
+        } catch (const automation::AutomationError& failure) {
             // Not an entry this library could have written: somebody else's file, left alone.
-            outcome.keptForeign.push_back(file);
+            if (failure.Number() == ORVA_REGISTRY_UNTRUSTED) {
+                outcome.keptUntrusted.push_back(ToUtf8(failure.Description()));
+            } else {
+                outcome.keptForeign.push_back(file);
+            }
             continue;
         }
         if (found.library != ours.library || found.registeredBy != ours.registeredBy) {

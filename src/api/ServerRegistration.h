@@ -80,6 +80,9 @@ struct UnregisterOutcome {
     std::vector<std::filesystem::path> removed;
     // Entries of our program IDs that another library or installation wrote: left in place.
     std::vector<std::filesystem::path> keptForeign;
+    // Files at our entries' names that a reader would not trust (a link, another user's file): left in
+    // place, each with its problem ("<file>: not trusted: <reason>").
+    std::vector<std::string> keptUntrusted;
 };
 
 // Removes from folder the entries of this library's program IDs that name library and were written

@@ -125,6 +125,9 @@ public:
             for (const auto& file : outcome.keptForeign) {
                 streams.out << "Kept " << TerminalText(file.string()) << " (written for another library)\n";
             }
+            for (const std::string& problem : outcome.keptUntrusted) {
+                streams.out << "Kept " << TerminalText(problem) << "\n";
+            }
             return kExitOk;
         } catch (const automation::AutomationError& error) {
             return ReportFailure(streams, "unregister", error);

@@ -86,9 +86,11 @@ TEST(ServerRegistration, UnregisterRemovesOnlyEntriesThisLibraryWrote) {
         std::string registeredBy;  // "" for ours
         std::string rawText;       // when set, the file's whole text
         bool removed;
+        mode_t mode = 0644;
     };
     const Case cases[] = {
         {"ours", "", "", "", true},
+        {"ours, but others may change it", "", "", "", false, 0666},
         {"another installation's library", "/opt/other/libOrvaClassDeploy.so.0", "", "", false},
         {"written by somebody else for our library", "", "SomethingElse", "", false},
         {"not an entry at all", "", "", "just some file\n", false},
@@ -102,12 +104,14 @@ TEST(ServerRegistration, UnregisterRemovesOnlyEntriesThisLibraryWrote) {
         if (!c.library.empty()) entry.library = c.library;
         if (!c.registeredBy.empty()) entry.registeredBy = c.registeredBy;
         WriteFile(wizardFile, c.rawText.empty() ? FormatRegistryEntry(entry) : c.rawText);
+        fs::permissions(wizardFile, fs::perms(c.mode));
         WriteFile(f.folder / "othervendor.thing.entry",
                   "OrvaRegistryEntry/1\nProgID=OtherVendor.Thing\nLibrary=" + f.library.string() + "\n");
 
         UnregisterOutcome outcome = UnregisterServer(f.folder, f.library);
         EXPECT_EQ(fs::exists(wizardFile), !c.removed);
-        EXPECT_EQ(outcome.keptForeign.size(), c.removed ? 0u : 1u);
+        EXPECT_EQ(outcome.keptForeign.size() + outcome.keptUntrusted.size(), c.removed ? 0u : 1u);
+        EXPECT_EQ(outcome.keptUntrusted.size(), c.mode == 0644 ? 0u : 1u);
         EXPECT_FALSE(fs::exists(RegistryEntryFile(f.folder, "OrvaClassDeploy.clsPromulgator")));
         EXPECT_TRUE(fs::exists(f.folder / "othervendor.thing.entry"));
         EXPECT_NO_THROW(UnregisterServer(f.folder, f.library)) << "unregistering again is no error";
