@@ -97,16 +97,43 @@ int32_t orva_registry_check_entry_file(const struct stat* info, char* reason, si
     return 0;
 }
 
+/* The folder part of path into out ("/" for a file at the root, "." for a bare name). */
+static void FolderOf(const char* path, char* out, size_t outSize) {
+    snprintf(out, outSize, "%s", path);
+    char* slash = strrchr(out, '/');
+    if (slash == NULL) {
+        snprintf(out, outSize, ".");
+    } else {
+        *(slash == out ? slash + 1 : slash) = '\0';
+    }
+}
+
 int32_t orva_registry_check_library(const char* library, char* real, size_t realSize, char* reason,
                                     size_t reasonSize) {
-    /* The folder holding the name (a soname link, usually) decides who may point it elsewhere; the
-       real file and its own folders decide who may change the code. */
+    /* The folder of each name on the way, the soname link's above all, decides who may point that
+       name elsewhere; the real file and its own folders decide who may change the code. */
+    char current[PATH_MAX];
     char folder[PATH_MAX];
-    snprintf(folder, sizeof folder, "%s", library);
-    char* slash = strrchr(folder, '/');
-    if (slash != NULL) *(slash == folder ? slash + 1 : slash) = '\0';
-    int32_t status = orva_registry_check_folders(folder, "the library's folder", reason, reasonSize);
-    if (status != 0) return status;
+    snprintf(current, sizeof current, "%s", library);
+    for (int hops = 0;; ++hops) {
+        FolderOf(current, folder, sizeof folder);
+        int32_t status = orva_registry_check_folders(folder, "the library's folder", reason, reasonSize);
+        if (status != 0) return status;
+        struct stat named;
+        if (lstat(current, &named) != 0 || !S_ISLNK(named.st_mode)) break;
+        if (hops >= 40)
+            return Untrusted(reason, reasonSize, "the library %s leads through too many links", library);
+        char target[PATH_MAX];
+        ssize_t length = readlink(current, target, sizeof target - 1);
+        if (length < 0)
+            return Untrusted(reason, reasonSize, "the link %s cannot be read: %s", current, strerror(errno));
+        target[length] = '\0';
+        if (target[0] == '/') {
+            snprintf(current, sizeof current, "%s", target);
+        } else if ((size_t)snprintf(current, sizeof current, "%s/%s", folder, target) >= sizeof current) {
+            return Untrusted(reason, reasonSize, "the library %s leads to too long a path", library);
+        }
+    }
 
     char resolved[PATH_MAX];
     if (realpath(library, resolved) == NULL) {
@@ -123,11 +150,6 @@ int32_t orva_registry_check_library(const char* library, char* real, size_t real
     if ((info.st_mode & S_IWOTH) != 0) {
         return Untrusted(reason, reasonSize, "the library %s is writable by others", resolved);
     }
-    strcpy(folder, resolved);
-    slash = strrchr(folder, '/');
-    if (slash != NULL) *(slash == folder ? slash + 1 : slash) = '\0';
-    status = orva_registry_check_folders(folder, "the library's folder", reason, reasonSize);
-    if (status != 0) return status;
     if (real != NULL && realSize > 0) snprintf(real, realSize, "%s", resolved);
     return 0;
 }

@@ -5,8 +5,9 @@
 //
 // The steps of a save, each through FileSystemCalls (below), in this order:
 //   1. check the target: a symbolic link is followed to the file it leads to (the link stays a
-//      link and that file is replaced); a link to nothing is refused, as is a target that exists and
-//      is not a regular file (a folder, a device, a FIFO, a socket): they are never replaced;
+//      link and that file is replaced; with Links::Replace the link itself is replaced instead); a
+//      link to nothing is refused, as is a target that exists and is not a regular file (a folder, a
+//      device, a FIFO, a socket): they are never replaced;
 //   2. open the folder of the target (kept open: it is synced in step 10, so a folder that cannot
 //      be opened fails here, before anything is written);
 //   3. remove the stale temporaries of the same target (left by a writer that was killed, see

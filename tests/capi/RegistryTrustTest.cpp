@@ -135,9 +135,19 @@ TEST(RegistryTrust, AnUntrustedEntryFolderOrLibraryIsRefusedUnloadedAndAnotherIn
         {"library of another user", [](Scene& s) { GiveToNobody(s.library); }, "is owned by another user"},
         {"library's folder writable by others", [](Scene& s) { SetMode(s.libraries, 0777); },
          "the library's folder is writable by others"},
-        {"library linked from a trusted folder", [](Scene& s) { s.LinkLibraryFrom("versions", 0755); },
-         nullptr},
-        {"library linked from a folder others can write", [](Scene& s) { s.LinkLibraryFrom("drop", 0777); },
+        {"library linked to a file in a trusted folder",
+         [](Scene& s) { s.LinkLibraryFrom("versions", 0755); }, nullptr},
+        {"library linked to a file in a folder others can write",
+         [](Scene& s) { s.LinkLibraryFrom("drop", 0777); }, "the library's folder is writable by others"},
+        {"library linked through a link in a folder others can write",
+         [](Scene& s) {
+             s.LinkLibraryFrom("versions", 0755);
+             fs::path drop = s.dir / "drop";
+             fs::create_directory(drop);
+             SetMode(drop, 0777);
+             fs::rename(s.library, drop / "libOther.so.1");  // the link moves, still leading to versions
+             fs::create_symlink(drop / "libOther.so.1", s.library);
+         },
          "the library's folder is writable by others"},
     };
     for (const Case& c : cases) {
