@@ -211,11 +211,16 @@ std::vector<fs::path> RegisterServer(const fs::path& folder, const fs::path& lib
     for (const RegistryEntry& entry : LibraryEntries(library)) {
         entries.emplace_back(RegistryEntryFile(folder, entry.progId), FormatRegistryEntry(entry));
     }
-    MakeRegistryFolder(folder);
-    if (orva_registry_check_folders(folder.c_str(), "the folder", reason, sizeof reason) != 0) {
+    // Checked before any folder is made: the folders made here are ours, so the nearest one that
+    // exists decides, and a refusal leaves nothing behind.
+    fs::path existing = folder;
+    while (!fs::exists(existing, error) && existing.has_relative_path()) existing = existing.parent_path();
+    std::string role = existing == folder ? "the folder" : "the folder " + existing.string() + " above it";
+    if (orva_registry_check_folders(existing.c_str(), role.c_str(), reason, sizeof reason) != 0) {
         Raise(ORVA_REGISTRY_UNTRUSTED, Named(folder) + u": not trusted: " + FromUtf8Lossy(reason) +
                                            u"; hosts would refuse the entries written there");
     }
+    MakeRegistryFolder(folder);
     std::vector<fs::path> written;
     for (const auto& [file, text] : entries) {
         if (TrustedEntryText(file) != text)

@@ -310,6 +310,7 @@ TEST(RegistryTrust, RegisteringRefusesValuesThatWouldAddLinesAndFoldersOthersCan
         mode_t libraryMode;
         int32_t number;
         const char16_t* named;
+        const char* below = "";  // registering into this folder below the one made with registryMode
     };
     const Case cases[] = {
         {"a line end in the install folder", "lib\nLibrary=/tmp/evil", 0755, 0644, 5,
@@ -318,6 +319,8 @@ TEST(RegistryTrust, RegisteringRefusesValuesThatWouldAddLinesAndFoldersOthersCan
         {"an escape", "lib\x1b[2J", 0755, 0644, 5, u"\\x1b"},
         {"a registry folder others can write", "lib", 0777, 0644, 70,
          u"not trusted: the folder is writable by others"},
+        {"a missing registry folder in one others can write", "lib", 0777, 0644, 70,
+         u"above it is writable by others", "orva/registry"},
         {"a library others can write", "lib", 0755, 0666, 70,
          u"libOrvaClassDeploy.so.0 is writable by others"},
         {"Chinese names", "\xE5\xBA\x93 \xE6\x96\x87\xE4\xBB\xB6\xE5\xA4\xB9", 0755, 0644, 0, u""},
@@ -330,10 +333,12 @@ TEST(RegistryTrust, RegisteringRefusesValuesThatWouldAddLinesAndFoldersOthersCan
         fs::path folder = dir / "\xE6\xB3\xA8\xE5\x86\x8C\xE8\xA1\xA8";
         fs::create_directory(folder);
         SetMode(folder, c.registryMode);
+        fs::path target = folder / c.below;
         automation::Text description;
-        EXPECT_EQ(ErrorNumberOf([&] { RegisterServer(folder, library.file); }, &description), c.number);
+        EXPECT_EQ(ErrorNumberOf([&] { RegisterServer(target, library.file); }, &description), c.number);
         EXPECT_NE(description.find(c.named), automation::Text::npos) << automation::ToUtf8(description);
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), c.number ? 0 : 2);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), c.number ? 0 : 2)
+            << "nothing is written, not even a folder, when registering fails";
         if (c.number == 0) {
             EXPECT_EQ(ReadRegistryEntry(RegistryEntryFile(folder, "OrvaClassDeploy.clsPromulgator")).library,
                       library.file.string());
