@@ -110,6 +110,8 @@ int32_t orva_registry_check_entry_file(const struct stat* info, char* reason, si
    when not NULL, receives the real path (the file to load, so that what was checked is what runs). */
 int32_t orva_registry_check_library(const char* library, char* real, size_t realSize, char* reason,
                                     size_t reasonSize);
+/* The folder part of path into out: "/" for a file at the root, "." for a bare name. */
+void orva_registry_folder_of(const char* path, char* out, size_t outSize);
 /* What a file of this st_mode is, for messages: "a FIFO", "a symbolic link", "a folder", ... */
 const char* orva_registry_file_kind(unsigned mode);
 

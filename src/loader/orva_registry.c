@@ -173,13 +173,7 @@ static int OpenTrustedEntry(const char* path, struct stat* info, int32_t* status
         return -1;
     }
     char folder[PATH_MAX];
-    snprintf(folder, sizeof folder, "%s", path);
-    char* slash = strrchr(folder, '/');
-    if (slash == NULL) {
-        strcpy(folder, ".");
-    } else {
-        *(slash == folder ? slash + 1 : slash) = '\0';
-    }
+    orva_registry_folder_of(path, folder, sizeof folder);
     if (orva_registry_check_folders(folder, "the folder", reason, sizeof reason) != 0) {
         *status = Untrusted(problem, problemSize, path, reason);
         return -1;

@@ -97,8 +97,7 @@ int32_t orva_registry_check_entry_file(const struct stat* info, char* reason, si
     return 0;
 }
 
-/* The folder part of path into out ("/" for a file at the root, "." for a bare name). */
-static void FolderOf(const char* path, char* out, size_t outSize) {
+void orva_registry_folder_of(const char* path, char* out, size_t outSize) {
     snprintf(out, outSize, "%s", path);
     char* slash = strrchr(out, '/');
     if (slash == NULL) {
@@ -116,7 +115,7 @@ int32_t orva_registry_check_library(const char* library, char* real, size_t real
     char folder[PATH_MAX];
     snprintf(current, sizeof current, "%s", library);
     for (int hops = 0;; ++hops) {
-        FolderOf(current, folder, sizeof folder);
+        orva_registry_folder_of(current, folder, sizeof folder);
         int32_t status = orva_registry_check_folders(folder, "the library's folder", reason, reasonSize);
         if (status != 0) return status;
         struct stat named;
