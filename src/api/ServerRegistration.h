@@ -19,6 +19,20 @@ enum class RegistryScope { User, System };
 std::filesystem::path RegistryFolderFor(RegistryScope scope,
                                         const std::filesystem::path& explicitFolder = {});
 
+// Makes RegistryFolderFor(System) answer folder in this process for one scope, so that a test can
+// register in the system scope without touching the system's folder. Not safe while another thread
+// registers; the loader's search is not affected.
+class ScopedSystemRegistryFolder {
+public:
+    explicit ScopedSystemRegistryFolder(std::filesystem::path folder);
+    ~ScopedSystemRegistryFolder();
+    ScopedSystemRegistryFolder(const ScopedSystemRegistryFolder&) = delete;
+    ScopedSystemRegistryFolder& operator=(const ScopedSystemRegistryFolder&) = delete;
+
+private:
+    std::filesystem::path m_previous;
+};
+
 // The library file that registry entries name: the folder this library was loaded from and the file
 // name carrying its soname (libOrvaClassDeploy.so.0), which stays valid across compatible updates.
 std::filesystem::path RegisteredLibraryPath();
@@ -37,21 +51,28 @@ struct RegistryEntry {
 // The entries that registering writes for library: one per public class.
 std::vector<RegistryEntry> LibraryEntries(const std::filesystem::path& library);
 
-// An entry's file text: the format line, then one "Key=Value" line per non-empty field.
+// An entry's file text: the format line, then one "Key=Value" line per non-empty field. Raises 5
+// naming the key and the value when a value holds a line end, a NUL or another control character:
+// such a value would end its line and add keys of its own.
 std::string FormatRegistryEntry(const RegistryEntry& entry);
 
 // The file that holds progId's entry in folder. Raises 5 naming progId when it is no program ID.
 std::filesystem::path RegistryEntryFile(const std::filesystem::path& folder, const std::string& progId);
 
-// Reads the entry file at path. Raises 53 when it does not exist, 321 naming the file and line when it
-// is not an entry of this format, 57 for other read failures.
+// Reads the entry file at path, never following a link at its name nor waiting on a FIFO. Raises 53
+// when it does not exist, 70 "<path>: not trusted: <reason>" when it or a folder above it is not
+// trusted (docs/registry.md), 321 naming the file and line when it is not an entry of this format
+// (unknown or repeated keys included), 57 for other read failures.
 RegistryEntry ReadRegistryEntry(const std::filesystem::path& path);
 
-// Writes the entries of library into folder (created when missing), each file atomically; a file
-// that already holds the same text is left as it is, so registering twice changes nothing. An entry
-// of the same program ID written for another library is replaced (the last registration wins).
-// Returns the files written or confirmed. Raises 53 naming library when that file does not exist (an
-// entry must never name a missing library), and the errors of creating the folder or writing a file.
+// Writes the entries of library into folder, each file atomically with rights 0644; a link planted
+// at an entry's name is replaced, never followed. Missing folders are made with rights 0755. A file
+// that already holds the same text (trusted) is left as it is, so registering twice changes nothing.
+// An entry of the same program ID written for another library is replaced (the last registration
+// wins). Returns the files written or confirmed. Raises 53 naming library when that file does not
+// exist (an entry must never name a missing library), 5 when its path holds a control character,
+// 70 naming library or folder when readers would not trust it (hosts would refuse the entries), and
+// the errors of creating the folder or writing a file; nothing is written then.
 std::vector<std::filesystem::path> RegisterServer(const std::filesystem::path& folder,
                                                   const std::filesystem::path& library);
 
@@ -59,6 +80,9 @@ struct UnregisterOutcome {
     std::vector<std::filesystem::path> removed;
     // Entries of our program IDs that another library or installation wrote: left in place.
     std::vector<std::filesystem::path> keptForeign;
+    // Files at our entries' names that a reader would not trust (a link, another user's file): left in
+    // place, each with its problem ("<file>: not trusted: <reason>").
+    std::vector<std::string> keptUntrusted;
 };
 
 // Removes from folder the entries of this library's program IDs that name library and were written
@@ -66,13 +90,17 @@ struct UnregisterOutcome {
 // Raises the error of removing a file (70 when access is denied, naming the file).
 UnregisterOutcome UnregisterServer(const std::filesystem::path& folder, const std::filesystem::path& library);
 
-// Every entry file in folder, in file-name order, for listing. A file that cannot be read carries its
-// problem; libraryMissing marks an entry whose library file does not exist.
+// Every entry file in folder, in file-name order, for listing. A file that cannot be read or is not
+// trusted carries its problem (untrusted tells which; the problem names the file); libraryMissing
+// marks an entry whose library file does not exist, libraryProblem the reason a host would not trust
+// the library it names.
 struct ListedEntry {
     std::filesystem::path file;
     RegistryEntry entry;
     std::string problem;
+    bool untrusted = false;
     bool libraryMissing = false;
+    std::string libraryProblem;
 };
 std::vector<ListedEntry> ListRegistry(const std::filesystem::path& folder);
 

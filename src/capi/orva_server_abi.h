@@ -61,6 +61,10 @@ typedef int32_t (*OrvaCreateObjectFunction)(const char* progId, orva_object** ob
 #define ORVA_REGISTRY_OWNER "OrvaClassDeploy"
 
 #define ORVA_REGISTRY_MAX_VALUE 4096
+/* The largest entry file a reader takes: seven keys of the longest value fit with room to spare. */
+#define ORVA_REGISTRY_MAX_ENTRY_SIZE 65536
+/* The error number of an entry, folder or library that is not trusted (permission denied). */
+#define ORVA_REGISTRY_UNTRUSTED 70
 
 /* One registry entry as read from its file; absent keys are empty strings. */
 typedef struct orva_registry_entry {
@@ -81,11 +85,35 @@ int orva_registry_valid_prog_id(const char* progId);
    or 5 for an invalid program ID, 9 when out is too small. */
 int32_t orva_registry_file_name(const char* progId, char* out, size_t outSize);
 
-/* Reads the entry file at path. Returns 0; 53 when the file does not exist; 321 with a message in
-   problem (naming the line) when it is not an entry of this format (first line, a line without "=",
-   an overlong value, a relative Library); 57 for other read failures (message in problem). */
+/* Reads the entry file at path without following a link at its name and without blocking. Returns 0;
+   53 when the file does not exist; ORVA_REGISTRY_UNTRUSTED with the reason in problem when the entry
+   or a folder of its path is not trusted (orva_registry_check_entry_file, orva_registry_check_folders);
+   321 with a message in problem (naming the line) when it is not an entry of this format (first line,
+   a line that is not "Key=Value", an unknown or repeated key, a control character or an overlong
+   value, a file over ORVA_REGISTRY_MAX_ENTRY_SIZE bytes, a relative Library); 57 for other read
+   failures (message in problem). problem always names path. */
 int32_t orva_registry_read_entry(const char* path, orva_registry_entry* entry, char* problem,
                                  size_t problemSize);
+
+/* Trust (docs/registry.md): each returns 0, or ORVA_REGISTRY_UNTRUSTED with a reason in reason (a
+   phrase without the file's name, e.g. "the folder is writable by others").
+   orva_registry_check_folders: folder and every folder above it (of its real path) are owned by root
+   or the effective user, and none is writable by others unless sticky; role names folder itself in
+   the reason ("the folder"). */
+int32_t orva_registry_check_folders(const char* folder, const char* role, char* reason, size_t reasonSize);
+/* The entry file (as fstat or lstat gave it): a regular file owned by root or the effective user,
+   writable by neither group nor others. */
+struct stat;
+int32_t orva_registry_check_entry_file(const struct stat* info, char* reason, size_t reasonSize);
+/* The library file: the folders of its name and of its real path pass orva_registry_check_folders;
+   the real file is a regular file owned by root or the effective user, not writable by others. real,
+   when not NULL, receives the real path (the file to load, so that what was checked is what runs). */
+int32_t orva_registry_check_library(const char* library, char* real, size_t realSize, char* reason,
+                                    size_t reasonSize);
+/* The folder part of path into out: "/" for a file at the root, "." for a bare name. */
+void orva_registry_folder_of(const char* path, char* out, size_t outSize);
+/* What a file of this st_mode is, for messages: "a FIFO", "a symbolic link", "a folder", ... */
+const char* orva_registry_file_kind(unsigned mode);
 
 /* The folders searched for an entry, in order, written as NUL-separated paths into out (ending with
    an empty path): ORVA_REGISTRY alone when it is set and not empty; otherwise the user's folder

@@ -50,7 +50,8 @@ public:
     void Configure(CLI::App& sub) override {
         RegistryCommand::Configure(sub);
         sub.add_flag("--list", m_list,
-                     "Only list the registry's entries, flagging those whose library file is missing");
+                     "Only list the registry's entries, flagging those not trusted or whose library file is "
+                     "missing or not trusted");
         sub.footer(std::string(kLocationHelp) +
                    "\nRegistering again changes nothing; an entry of the same program ID that another\n"
                    "library wrote is replaced.\n\nExample:\n  orva-deploy register --system");
@@ -75,6 +76,12 @@ private:
     static int List(const std::filesystem::path& folder, Streams& streams) {
         bool sound = true;
         for (const api::ListedEntry& listed : api::ListRegistry(folder)) {
+            if (listed.untrusted) {
+                // The problem names the file: "<file>: not trusted: <reason>".
+                streams.out << TerminalText(listed.problem) << "\n";
+                sound = false;
+                continue;
+            }
             if (!listed.problem.empty()) {
                 streams.out << TerminalText(listed.file.string())
                             << ": unreadable: " << TerminalText(listed.problem) << "\n";
@@ -85,6 +92,9 @@ private:
                         << TerminalText(listed.entry.library);
             if (listed.libraryMissing) {
                 streams.out << "  [library missing: creation fails until it is registered again]";
+                sound = false;
+            } else if (!listed.libraryProblem.empty()) {
+                streams.out << "  [library not trusted: " << TerminalText(listed.libraryProblem) << "]";
                 sound = false;
             }
             streams.out << "\n";
@@ -114,6 +124,9 @@ public:
                 streams.out << "Removed " << TerminalText(file.string()) << "\n";
             for (const auto& file : outcome.keptForeign) {
                 streams.out << "Kept " << TerminalText(file.string()) << " (written for another library)\n";
+            }
+            for (const std::string& problem : outcome.keptUntrusted) {
+                streams.out << "Kept " << TerminalText(problem) << "\n";
             }
             return kExitOk;
         } catch (const automation::AutomationError& error) {

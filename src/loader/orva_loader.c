@@ -67,7 +67,7 @@ int32_t orva_create_object(const char* progId, orva_object** object, orva_error*
     int32_t status = FindEntry(progId, &entry, entryPath, sizeof entryPath, error);
     if (status != 0) return status;
 
-    char message[3 * PATH_MAX];
+    char message[6 * PATH_MAX];
     struct stat info;
     /* An entry whose library is gone is reported, never followed: nothing else is tried. */
     if (stat(entry.library, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -77,8 +77,20 @@ int32_t orva_create_object(const char* progId, orva_object** object, orva_error*
                  progId, entry.library, entryPath);
         return Fail(error, 429, message);
     }
+    /* Whoever can change the library decides what runs in this process: only a file that root or
+       this user alone can change is loaded, and by its real path, so that what was checked is what
+       runs. */
+    char real[PATH_MAX];
+    char reason[2 * PATH_MAX];
+    if (orva_registry_check_library(entry.library, real, sizeof real, reason, sizeof reason) != 0) {
+        snprintf(message, sizeof message,
+                 "ActiveX component can't create object: %s: %s: not trusted: %s (named by the registry entry "
+                 "%s)",
+                 progId, entry.library, reason, entryPath);
+        return Fail(error, 429, message);
+    }
     /* Loaded once per process and never unloaded: objects and per-thread state may outlive any call. */
-    void* library = dlopen(entry.library, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    void* library = dlopen(real, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (library == NULL) {
         snprintf(message, sizeof message, "ActiveX component can't create object: %s: %s", progId, dlerror());
         return Fail(error, 429, message);

@@ -130,7 +130,7 @@ int32_t FileErrorNumber(int errnoValue, const Text& path) {
 AtomicFile::AtomicFile(const Text& path, Publication publication)
     : AtomicFile(NativePath(path), path, publication) {}
 
-AtomicFile::AtomicFile(const std::string& nativePath, const Text& path, Publication publication)
+AtomicFile::AtomicFile(const std::string& nativePath, const Text& path, Publication publication, Links links)
     : m_shownPath(path), m_publication(publication) {
     if (nativePath.empty()) Raise(errors::kInvalidCall, u"No file name was given");
     if (std::filesystem::path(nativePath).filename().empty()) RaiseStep(EISDIR, "write the file");
@@ -140,6 +140,10 @@ AtomicFile::AtomicFile(const std::string& nativePath, const Text& path, Publicat
     m_targetPath = nativePath;
     struct stat status {};
     bool exists = ::lstat(nativePath.c_str(), &status) == 0;
+    if (exists && S_ISLNK(status.st_mode) && links == Links::Replace) {
+        exists = false;  // published by rename over the link, which replaces the link alone
+        status = {};
+    }
     if (exists && S_ISLNK(status.st_mode)) {
         struct stat followed {};
         if (::stat(nativePath.c_str(), &followed) != 0 && errno != ENOENT) {
@@ -283,7 +287,9 @@ void AtomicFile::Finish() {
     if (m_temporary < 0) return;
     // The replacement keeps the access rights of the file it replaces: a file readable by its owner
     // only must not become readable by all through a save.
-    if (m_replacing && Calls().fchmod(m_temporary, m_targetMode) != 0) {
+    if (m_fixedMode && Calls().fchmod(m_temporary, *m_fixedMode) != 0) {
+        RaiseStep(errno, "give the temporary file its access rights");
+    } else if (!m_fixedMode && m_replacing && Calls().fchmod(m_temporary, m_targetMode) != 0) {
         RaiseStep(errno, "give the temporary file the rights of the file");
     }
     if (Calls().fsync(m_temporary) != 0) RaiseStep(errno, "sync the temporary file to the disk");
@@ -324,6 +330,14 @@ void AtomicFile::Publish() {
 
 void WriteFileAtomically(const Text& path, std::string_view bytes) {
     AtomicFile file(path, AtomicFile::Publication::Replace);
+    file.Write(bytes);
+    file.Publish();
+}
+
+void WriteTrustedFileAtomically(const std::string& nativePath, const Text& path, std::string_view bytes,
+                                mode_t mode) {
+    AtomicFile file(nativePath, path, AtomicFile::Publication::Replace, AtomicFile::Links::Replace);
+    file.SetMode(mode);
     file.Write(bytes);
     file.Publish();
 }

@@ -5,8 +5,9 @@
 //
 // The steps of a save, each through FileSystemCalls (below), in this order:
 //   1. check the target: a symbolic link is followed to the file it leads to (the link stays a
-//      link and that file is replaced); a link to nothing is refused, as is a target that exists and
-//      is not a regular file (a folder, a device, a FIFO, a socket): they are never replaced;
+//      link and that file is replaced; with Links::Replace the link itself is replaced instead); a
+//      link to nothing is refused, as is a target that exists and is not a regular file (a folder, a
+//      device, a FIFO, a socket): they are never replaced;
 //   2. open the folder of the target (kept open: it is synced in step 10, so a folder that cannot
 //      be opened fails here, before anything is written);
 //   3. remove the stale temporaries of the same target (left by a writer that was killed, see
@@ -40,6 +41,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -52,6 +54,12 @@ inline constexpr int32_t kFileAlreadyExists = 58;
 
 // Replaces (or creates) the file at path with bytes, in the steps above.
 void WriteFileAtomically(const automation::Text& path, std::string_view bytes);
+
+// For a file that readers trust by its owner and rights (a registry entry): as WriteFileAtomically,
+// but a symbolic link at nativePath is itself replaced by the file, never followed (what it leads to
+// stays untouched), and the file gets exactly mode, whatever the umask and the file it replaces.
+void WriteTrustedFileAtomically(const std::string& nativePath, const automation::Text& path,
+                                std::string_view bytes, mode_t mode);
 
 // The error number for a failed file operation on path, from its errno value: 53 for a missing file
 // (76 when its folder is missing too), 70 for denied access or a folder where a file is expected,
@@ -70,12 +78,18 @@ public:
         Replace,     // rename over an existing file
         CreateOnly,  // refuse an existing file (kFileAlreadyExists), also one created meanwhile
     };
+    // What step 1 does with a symbolic link at the target.
+    enum class Links {
+        Follow,   // the file it leads to is replaced; the link stays
+        Replace,  // the link itself is replaced (rename never follows it); its target is never touched
+    };
 
     // path is what error messages name; nativePath, when given, is the file itself (bytes, which
     // need not be UTF-8), otherwise path in UTF-8. Raises as above, and kFileAlreadyExists at once
     // for CreateOnly when the target exists.
     AtomicFile(const automation::Text& path, Publication publication);
-    AtomicFile(const std::string& nativePath, const automation::Text& path, Publication publication);
+    AtomicFile(const std::string& nativePath, const automation::Text& path, Publication publication,
+               Links links = Links::Follow);
     // Removes the temporary and SQLite's companions of it unless published; closes what is open.
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
@@ -88,6 +102,8 @@ public:
 
     // Step 5: appends bytes to the temporary.
     void Write(std::string_view bytes);
+    // Step 6 gives the file exactly mode instead of the rights of the file it replaces.
+    void SetMode(mode_t mode) { m_fixedMode = mode; }
     // Steps 6-8. Whoever else wrote the temporary must have closed it first.
     void Finish();
     // Steps 9-10 (Finish() first, if not called yet).
@@ -106,6 +122,7 @@ private:
     std::string m_temporaryPath;
     bool m_replacing = false;  // the target exists (a regular file)
     mode_t m_targetMode = 0;
+    std::optional<mode_t> m_fixedMode;
     int m_folder = -1;
     int m_temporary = -1;
     bool m_published = false;

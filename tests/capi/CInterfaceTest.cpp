@@ -203,6 +203,9 @@ TEST(CInterface, CreationThroughTheRegistryAndItsClearFailures) {
     std::ofstream(folder / "test.gone.entry")
         << "OrvaRegistryEntry/1\nProgID=Test.Gone\nLibrary=" << (dir / "libGone.so.0").string() << "\n";
     std::ofstream(folder / "test.broken.entry") << "ProgID=Test.Broken\n";
+    for (const char* name : {"test.gone.entry", "test.broken.entry"}) {
+        fs::permissions(folder / name, fs::perms(0644));  // whatever the umask: these fail for their text
+    }
 
     struct Case {
         const char* progId;

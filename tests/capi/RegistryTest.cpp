@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <optional>
 #include <sstream>
 
 #include "api/ServerRegistration.h"
@@ -15,6 +14,7 @@
 #include "automation/Text.h"
 #include "capi/orva_server_abi.h"
 #include "support/ErrorNumber.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
 namespace orva::api {
@@ -22,10 +22,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using orva::testing::ErrorNumberOf;
+using orva::testing::ScopedEnvironment;
 using orva::testing::TempDir;
 
+// Written with the rights registering gives, so that the umask cannot make an entry untrusted.
 void WriteFile(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
+    fs::permissions(path, fs::perms(0644));
 }
 
 std::string ReadFile(const fs::path& path) {
@@ -34,32 +37,6 @@ std::string ReadFile(const fs::path& path) {
     text << in.rdbuf();
     return text.str();
 }
-
-// Sets or removes environment variables for one scope and puts back what was there.
-class ScopedEnvironment {
-public:
-    void Set(const char* name, const char* value) {
-        const char* old = std::getenv(name);
-        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        if (value) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    ~ScopedEnvironment() {
-        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
-            if (it->second) {
-                setenv(it->first.c_str(), it->second->c_str(), 1);
-            } else {
-                unsetenv(it->first.c_str());
-            }
-        }
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
-};
 
 struct Fixture {
     TempDir dir;
@@ -109,9 +86,11 @@ TEST(ServerRegistration, UnregisterRemovesOnlyEntriesThisLibraryWrote) {
         std::string registeredBy;  // "" for ours
         std::string rawText;       // when set, the file's whole text
         bool removed;
+        mode_t mode = 0644;
     };
     const Case cases[] = {
         {"ours", "", "", "", true},
+        {"ours, but others may change it", "", "", "", false, 0666},
         {"another installation's library", "/opt/other/libOrvaClassDeploy.so.0", "", "", false},
         {"written by somebody else for our library", "", "SomethingElse", "", false},
         {"not an entry at all", "", "", "just some file\n", false},
@@ -125,12 +104,14 @@ TEST(ServerRegistration, UnregisterRemovesOnlyEntriesThisLibraryWrote) {
         if (!c.library.empty()) entry.library = c.library;
         if (!c.registeredBy.empty()) entry.registeredBy = c.registeredBy;
         WriteFile(wizardFile, c.rawText.empty() ? FormatRegistryEntry(entry) : c.rawText);
+        fs::permissions(wizardFile, fs::perms(c.mode));
         WriteFile(f.folder / "othervendor.thing.entry",
                   "OrvaRegistryEntry/1\nProgID=OtherVendor.Thing\nLibrary=" + f.library.string() + "\n");
 
         UnregisterOutcome outcome = UnregisterServer(f.folder, f.library);
         EXPECT_EQ(fs::exists(wizardFile), !c.removed);
-        EXPECT_EQ(outcome.keptForeign.size(), c.removed ? 0u : 1u);
+        EXPECT_EQ(outcome.keptForeign.size() + outcome.keptUntrusted.size(), c.removed ? 0u : 1u);
+        EXPECT_EQ(outcome.keptUntrusted.size(), c.mode == 0644 ? 0u : 1u);
         EXPECT_FALSE(fs::exists(RegistryEntryFile(f.folder, "OrvaClassDeploy.clsPromulgator")));
         EXPECT_TRUE(fs::exists(f.folder / "othervendor.thing.entry"));
         EXPECT_NO_THROW(UnregisterServer(f.folder, f.library)) << "unregistering again is no error";
@@ -139,10 +120,11 @@ TEST(ServerRegistration, UnregisterRemovesOnlyEntriesThisLibraryWrote) {
 
 TEST(ServerRegistration, ReadingAnEntryRefusesWhatIsNotThisFormatNamingTheFile) {
     struct Case {
-        const char* text;
+        std::string text;
         int32_t number;
         const char16_t* named;  // part of the description
     };
+    using namespace std::string_literals;
     const Case cases[] = {
         {"ProgID=A.B\nLibrary=/x.so\n", 321, u"line 1: not a registry entry"},
         {"OrvaRegistryEntry/2\nProgID=A.B\nLibrary=/x.so\n", 321, u"another format version"},
@@ -150,11 +132,24 @@ TEST(ServerRegistration, ReadingAnEntryRefusesWhatIsNotThisFormatNamingTheFile) 
         {"OrvaRegistryEntry/1\nProgID=A.B\nLibrary=lib/x.so\n", 321, u"not an absolute path"},
         {"OrvaRegistryEntry/1\nLibrary=/x.so\n", 321, u"no ProgID"},
         {"", 321, u"empty"},
-        // Later versions may add keys; comments, blank lines and Windows line ends are read.
-        {"OrvaRegistryEntry/1\r\n# comment\n\nProgID=A.B\r\nThreading=Apartment\nLibrary=/x.so\n", 0, u""},
+        // Format 1 knows all its keys: a later format changes the first line instead.
+        {"OrvaRegistryEntry/1\nProgID=A.B\nThreading=Apartment\nLibrary=/x.so\n", 321,
+         u"line 3: an unknown key \"Threading\""},
+        {"OrvaRegistryEntry/1\nProgID=A.B\nlibrary=/x.so\n", 321, u"an unknown key \"library\""},
+        {"OrvaRegistryEntry/1\nProgID=A.B\n=/x.so\n", 321, u"an unknown key \"\""},
+        // A second Library (a line end in the first value) would decide which code runs.
+        {"OrvaRegistryEntry/1\nProgID=A.B\nLibrary=/x.so\nLibrary=/evil.so\n", 321,
+         u"line 4: the key Library appears a second time"},
+        {"OrvaRegistryEntry/1\nProgID=A.B\nLibrary=/x.so\rLibrary=/evil.so\n", 321,
+         u"the value of Library holds a control character"},
+        {"OrvaRegistryEntry/1\nProgID=A.B\nLibrary=/x.so\0/evil.so\n"s, 321, u"holds a NUL byte"},
+        {"OrvaRegistryEntry/1\n#" + std::string(ORVA_REGISTRY_MAX_ENTRY_SIZE, 'x') + "\n", 321,
+         u"larger than 65536 bytes"},
+        // Comments, blank lines and Windows line ends are read.
+        {"OrvaRegistryEntry/1\r\n# comment\n\nProgID=A.B\r\nLibrary=/x.so\n", 0, u""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
+        SCOPED_TRACE(c.text.substr(0, 80));
         TempDir dir;
         WriteFile(dir / "a.b.entry", c.text);
         automation::Text description;

@@ -1,6 +1,7 @@
 // orva-deploy register / unregister on a registry folder of a test's own.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
@@ -29,6 +30,7 @@ TEST(RegisterCommand, RegistersListsAndUnregistersOnlyItsOwnEntries) {
     // Another vendor's entry whose library is gone: listed and flagged, and unregistering leaves it.
     std::ofstream(dir / "registry" / "other.thing.entry")
         << "OrvaRegistryEntry/1\nProgID=Other.Thing\nLibrary=/nonexistent/libOther.so.1\n";
+    std::filesystem::permissions(dir / "registry" / "other.thing.entry", std::filesystem::perms(0644));
     listed = RunTool({"register", "--list", "--registry", folder});
     EXPECT_EQ(listed.status, 1);
     EXPECT_NE(listed.out.find("Other.Thing  /nonexistent/libOther.so.1  [library missing"), std::string::npos)
@@ -42,6 +44,44 @@ TEST(RegisterCommand, RegistersListsAndUnregistersOnlyItsOwnEntries) {
 
     EXPECT_EQ(RunTool({"register", "--user", "--system"}).status, 2);
     EXPECT_EQ(RunTool({"unregister", "--system", "--registry", folder}).status, 2);
+}
+
+TEST(RegisterCommand, ListFlagsWhatAHostWouldNotTrustAndRegisteringLeavesAPlantedLinksTargetAlone) {
+    orva::testing::TempDir dir;
+    const std::filesystem::path folder = dir / "registry";
+    ASSERT_EQ(RunTool({"register", "--registry", folder.string()}).status, 0);
+    const std::filesystem::path wizard = folder / "orvaclassdeploy.clsdeploywizard.entry";
+    const std::filesystem::path promulgator = folder / "orvaclassdeploy.clspromulgator.entry";
+
+    // A link planted at an entry's name: registering again replaces the link, not what it leads to.
+    std::ofstream(dir / "victim") << "precious\n";
+    std::filesystem::remove(promulgator);
+    std::filesystem::create_symlink(dir / "victim", promulgator);
+    CliResult again = RunTool({"register", "--registry", folder.string()});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_FALSE(std::filesystem::is_symlink(promulgator));
+    std::ifstream victim(dir / "victim");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(victim), {}), "precious\n");
+
+    ASSERT_EQ(::chmod(wizard.c_str(), 0666), 0);
+    ASSERT_EQ(::mkfifo((folder / "waiting.entry").c_str(), 0644), 0);
+    std::ofstream(dir / "libOpen.so.1") << "anyone may change this";
+    ASSERT_EQ(::chmod((dir / "libOpen.so.1").c_str(), 0666), 0);
+    std::ofstream(folder / "open.thing.entry")
+        << "OrvaRegistryEntry/1\nProgID=Open.Thing\nLibrary=" << (dir / "libOpen.so.1").string() << "\n";
+    ASSERT_EQ(::chmod((folder / "open.thing.entry").c_str(), 0644), 0);
+
+    CliResult listed = RunTool({"register", "--list", "--registry", folder.string()});
+    EXPECT_EQ(listed.status, 1);
+    for (const std::string& line : {
+             "Open.Thing  " + (dir / "libOpen.so.1").string() + "  [library not trusted: the library " +
+                 (dir / "libOpen.so.1").string() + " is writable by others]",
+             wizard.string() + ": not trusted: the entry is writable by others",
+             (folder / "waiting.entry").string() + ": not trusted: the entry is a FIFO",
+             std::string("OrvaClassDeploy.clsPromulgator 0.1.0 /"),
+         }) {
+        EXPECT_NE(listed.out.find(line), std::string::npos) << line << "\n" << listed.out;
+    }
 }
 
 }  // namespace
