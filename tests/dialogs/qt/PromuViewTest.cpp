@@ -404,10 +404,10 @@ TEST(PromuView, AReportSessionRenamesThroughFrmInputWithoutLosingTheRows) {
         // The user clicks the dialog behind, and the focus passes through no window on its way back to
         // the name input, as under a window manager: still no going away from the dialog.
         promu->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(promu));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == promu; }));
         QApplication::setActiveWindow(nullptr);
         w->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == w; }));
         auto* edit = w->findChild<QWidget*>("txtContent");
         QTest::keyClicks(edit, "Reports");
         QTest::keyClick(edit, Qt::Key_Return);

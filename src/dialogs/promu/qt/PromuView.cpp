@@ -47,10 +47,15 @@ protected:
     }
 
 private:
-    // A message box or dialog opened over this one is the modal window.
+    // A message box or dialog opened over this one is showing modally. Asked of the windows themselves:
+    // Qt moves the modal window that was activated last to the front of its list, so while the user
+    // clicks this (blocked) window, activeModalWidget() names this one and not the child.
     bool OwnChildIsModal() const {
-        const QWidget* modal = QApplication::activeModalWidget();
-        return modal && modal != this && OwnedByThis(modal);
+        for (const QWidget* window : QApplication::topLevelWidgets()) {
+            if (window != this && window->isVisible() && window->isModal() && OwnedByThis(window))
+                return true;
+        }
+        return false;
     }
 
     bool OwnedByThis(const QWidget* window) const {
