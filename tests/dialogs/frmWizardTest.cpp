@@ -523,7 +523,6 @@ TEST(frmWizard, AddWithoutAStringLoaderKeepsTheFourListsInStep) {
             EXPECT_EQ(l->Count(), lines) << anySelected;
         EXPECT_EQ(w->lvwResult.Count(), lines);
         EXPECT_TRUE(w.ui->Messages().empty());
-        EXPECT_TRUE(w->IsLoaded());
         if (!anySelected) continue;
         EXPECT_EQ(Field(w->PromulgateListCHT, 1, u"No"), u"[會計科目-維護] 发布到: [財務會計.總帳.基礎資料]");
         EXPECT_EQ(Field(w->PromulgateListEN, 1, u"No"),
