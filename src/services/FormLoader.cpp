@@ -100,8 +100,11 @@ FontScript ScriptForLanguage(TextView language) {
 }
 
 const std::vector<Text>& PreferredFamilies(FontScript script) {
-    static const std::vector<Text> simplified{u"Noto Sans CJK SC", u"Source Han Sans SC",
-                                              u"WenQuanYi Micro Hei", u"WenQuanYi Zen Hei",
+    static const std::vector<Text> simplified{u"SimSun",
+                                              u"Noto Sans CJK SC",
+                                              u"Source Han Sans SC",
+                                              u"WenQuanYi Micro Hei",
+                                              u"WenQuanYi Zen Hei",
                                               u"AR PL UMing CN"};
     static const std::vector<Text> traditional{u"Noto Sans CJK TC", u"Source Han Sans TC", u"AR PL UMing TW",
                                                u"WenQuanYi Micro Hei", u"WenQuanYi Zen Hei"};
@@ -125,6 +128,19 @@ DialogFont ChooseDialogFont(FontScript script, const FontInventory& fonts) {
     std::vector<Text> covering = fonts.FamiliesCovering(script);
     if (!covering.empty()) return {covering.front(), size};
     return {kGenericFamily, size};
+}
+
+FontScript ScriptForCharset(int32_t charset) {
+    constexpr int32_t kGb2312 = 134;
+    constexpr int32_t kBig5 = 136;
+    if (charset == kGb2312) return FontScript::SimplifiedChinese;
+    if (charset == kBig5) return FontScript::TraditionalChinese;
+    return FontScript::Latin;
+}
+
+Text InstalledFamily(TextView requested, FontScript script, const FontInventory& fonts) {
+    if (!requested.empty() && fonts.HasFamily(requested)) return Text(requested);
+    return ChooseDialogFont(script, fonts).family;
 }
 
 FormLoader::FormLoader(std::shared_ptr<const FontInventory> fonts) : m_fonts(std::move(fonts)) {}

@@ -10,9 +10,10 @@
 //                  WenQuanYi Micro Hei, WenQuanYi Zen Hei; 9 points
 //   "EN"           Latin: DejaVu Sans, Liberation Sans, Noto Sans; 8 points, so that the longer English
 //                  captions fit the controls laid out for the Chinese texts
-//   anything else  Simplified Chinese: Noto Sans CJK SC, Source Han Sans SC, WenQuanYi Micro Hei,
-//                  WenQuanYi Zen Hei, AR PL UMing CN; 9 points. An empty or unknown code gets these
-//                  because the texts are then shown as written, in Simplified Chinese.
+//   anything else  Simplified Chinese: SimSun (宋体, the dialogs' design font), Noto Sans CJK SC,
+//                  Source Han Sans SC, WenQuanYi Micro Hei, WenQuanYi Zen Hei, AR PL UMing CN; 9 points. An
+//                  empty or unknown code gets these because the texts are then shown as written, in
+//                  Simplified Chinese.
 // The first installed family of the list wins. When none is installed, the first (by name) installed
 // family that covers the language's characters is taken, and when there is none either, the generic
 // family "Sans Serif", which the font configuration resolves to whatever it has.
@@ -54,6 +55,15 @@ const std::vector<automation::Text>& PreferredFamilies(FontScript script);
 
 // The font for the script among the fonts of the inventory (see above for the rules).
 DialogFont ChooseDialogFont(FontScript script, const FontInventory& fonts);
+
+// The script of a Windows character-set number: 134 (GB2312) Simplified and 136 (Big5) Traditional
+// Chinese, every other one Latin.
+FontScript ScriptForCharset(int32_t charset);
+
+// The family to show for a requested one: itself when installed, else the family ChooseDialogFont
+// gives the script. Never empty.
+automation::Text InstalledFamily(automation::TextView requested, FontScript script,
+                                 const FontInventory& fonts);
 
 class FormLoader : public automation::Object {
 public:

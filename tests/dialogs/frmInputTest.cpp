@@ -124,7 +124,8 @@ TEST(frmInput, CaptionsAndMessageFollowTheHostLanguage) {
             (std::vector<Text>{c.form, c.prompt, c.ok, c.cancel}));
         ASSERT_EQ(run.ui->Messages().size(), 1u);
         EXPECT_EQ(run.ui->Messages()[0], (MessageBoxRequest{c.message, c.title, 48, {}}));
-        EXPECT_FALSE(d.FontName().empty());  // ApplyFormFont reached the dialog through FontName
+        // ApplyFormFont reached the dialog through FontName: the machine's font replaces the design one.
+        EXPECT_NE(d.FontName(), DialogModel::kDesignFontName);
     }
 }
 
@@ -142,6 +143,14 @@ TEST(frmInput, MembersAndControlsByName) {
     EXPECT_TRUE(automation::GetProperty(dialog, u"bOK").ToBool());
     EXPECT_EQ(automation::GetProperty(dialog, u"m_strText").ToText(), u"名称");
     EXPECT_EQ(testing::ErrorNumberOf([&] { automation::GetProperty(dialog, u"cmdNone"); }), 438);
+    // Before loading, the design font: 宋体, 9 points, GB2312.
+    auto fresh = std::make_shared<frmInput>(ui);
+    EXPECT_EQ((std::tuple{automation::GetProperty(fresh, u"FontName").ToText(),
+                          automation::GetProperty(fresh, u"FontSize").ToDouble(),
+                          automation::GetProperty(fresh, u"FontCharset").ToInt32()}),
+              (std::tuple{Text(u"宋体"), 9.0, 134}));
+    automation::LetProperty(dialog, u"FontCharset", 136);
+    EXPECT_EQ(automation::GetProperty(dialog, u"FontCharset").ToInt32(), 136);
     automation::LetProperty(dialog, u"FontSize", 12.0);
     EXPECT_EQ(automation::GetProperty(dialog, u"FontSize").ToDouble(), 12.0);
     EXPECT_EQ(testing::ErrorNumberOf([&] { automation::LetProperty(dialog, u"FontSize", 0.0); }), 5);

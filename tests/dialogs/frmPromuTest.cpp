@@ -11,6 +11,7 @@
 #include "automation/ClassRegistry.h"
 #include "automation/TextHelpers.h"
 #include "catalog/BillActionCatalog.h"
+#include "catalog/TemplateService.h"
 #include "core/KeyedEntry.h"
 #include "dialogs/DialogTestSupport.h"
 #include "dialogs/input/frmInput.h"
@@ -489,13 +490,18 @@ TEST(frmPromu, NewBillOnlyWhenTheFirstAnswerIsEmptyAndTheActionsAreReadAgain) {
         EXPECT_EQ(calls, expected) << automation::ToUtf8(c.key);
         EXPECT_EQ(p->lvwFuncDetail.Count(), static_cast<int32_t>(c.rows));
     }
-    // Without the catalogue a bill adds no rows, silently; other objects still do.
-    automation::ScopedClassOverride none(components::BillActionCatalog::kProgId, nullptr);
-    Promu p = Loaded(kSales);
-    Check(*p, u"Bill", true);
-    Check(*p, u"Base_Item_200000004", true);
-    EXPECT_EQ(Texts(p->lvwFuncDetail), std::vector<Text>{u"客户信用额度-维护"});
-    EXPECT_EQ(automation::PendingError().number, 0);
+    // Without the action catalogue or the template service a bill adds no rows, silently; other objects
+    // still do.
+    for (const char16_t* missing :
+         {components::BillActionCatalog::kProgId, components::TemplateService::kProgId}) {
+        automation::ScopedClassOverride none(missing, nullptr);
+        Promu p = Loaded(kSales);
+        Check(*p, u"Bill", true);
+        Check(*p, u"Base_Item_200000004", true);
+        EXPECT_EQ(Texts(p->lvwFuncDetail), std::vector<Text>{u"客户信用额度-维护"})
+            << automation::ToUtf8(missing);
+        EXPECT_EQ(automation::PendingError().number, 0);
+    }
 }
 
 // A string loader whose answers carry an edition number, so a test can tell the lookups of one check
@@ -570,15 +576,20 @@ TEST(frmPromu, ActivationPreselectsTheCallersObject) {
         EXPECT_EQ(p->lvwFuncDetail.SelectedIndexes().size(), c.rows) << c.what;
     }
 
-    // Activated again, the list holds only the preselected object's rows; other marks stay.
+    // Activated again, the preselected object is ticked again and the list holds the rows of every
+    // ticked object, in the tree's order, each once.
     Promu p = Loaded(kSales, TypeOf(200000003, 4));
     Check(*p, u"Report_Item5101", true);
     Check(*p, u"Bill_Item_200000003", false);
-    EXPECT_EQ(p->lvwFuncDetail.Count(), 1);
+    Check(*p, u"Base_Item_200000004", true);
+    const std::vector<Text> others = Texts(p->lvwFuncDetail);
+    ASSERT_EQ(others.size(), 2u);
     automation::CallMethod(p.form, u"Form_Activate");
-    EXPECT_EQ(Texts(p->lvwFuncDetail),
-              (std::vector<Text>{u"销售报价单-新增", u"销售报价单-序时簿", u"销售报价单-打印"}));
-    EXPECT_EQ(CheckedKeys(p->tvList), (std::vector<Text>{u"Bill_Item_200000003", u"Report_Item5101"}));
+    automation::CallMethod(p.form, u"Form_Activate");
+    EXPECT_EQ(Texts(p->lvwFuncDetail), (std::vector<Text>{others[1], u"销售报价单-新增", u"销售报价单-序时簿",
+                                                          u"销售报价单-打印", others[0]}));
+    EXPECT_EQ(CheckedKeys(p->tvList),
+              (std::vector<Text>{u"Base_Item_200000004", u"Bill_Item_200000003", u"Report_Item5101"}));
 }
 
 TEST(frmPromu, AShowActivatesOnceAndMessagesOrTheInputDialogDoNotActivateAgain) {
@@ -777,6 +788,7 @@ TEST(frmPromu, AddingPlacesEachSelectedFunctionOncePerPlace) {
                                                      u"[销售报价单-新增] 发布到: [财务会计.总账.业务单据]",
                                                      u"[销售报价单-打印] 发布到: [财务会计.总账.业务单据]"}));
     EXPECT_EQ(f.lvwResult.SelectedIndexes(), (std::vector<int32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(f.lvwResult.ScrollTarget(), 4);  // the last row added is brought into view
     ASSERT_EQ(f.PublishData->Count(), 4);
     const auto entry = AsDictionary(f.PublishData->Item(3));
     EXPECT_EQ(entry->Count(), 5);
@@ -795,6 +807,20 @@ TEST(frmPromu, AddingPlacesEachSelectedFunctionOncePerPlace) {
     f.cmdSet.Press();
     EXPECT_EQ(f.lvwResult.Count(), 4);
     EXPECT_TRUE(p.ui->Messages().empty());
+
+    // A level without a selected entry names itself and nothing is added.
+    const std::pair<const char16_t*, const char16_t*> levels[] = {
+        {u"lstTopClass", u"请选择好发布目标系统！"},
+        {u"lstSubSystem", u"请选择好发布目标子系统！"},
+        {u"lstSubFunc", u"请选择好发布目标子功能模块！"}};
+    for (const auto& [list, message] : levels) {
+        Promu q = Loaded(kSales, TypeOf(200000003, 4));
+        static_cast<ListBox*>(q->FindControl(list))->SetListIndex(-1);
+        q->cmdSet.Press();
+        EXPECT_EQ(q.ui->Messages(), std::vector<MessageBoxRequest>{Warning(message)})
+            << automation::ToUtf8(message);
+        EXPECT_EQ(q->lvwResult.Count() + q->PublishData->Count(), 0) << automation::ToUtf8(message);
+    }
 }
 
 TEST(frmPromu, DeletingSelectsTheRowAtThePositionOfTheLastDeleted) {
@@ -829,6 +855,9 @@ TEST(frmPromu, DeletingSelectsTheRowAtThePositionOfTheLastDeleted) {
         EXPECT_EQ(Texts(f.lvwResult), left) << c.what;
         EXPECT_EQ(data, left) << c.what;
         EXPECT_EQ(f.lvwResult.SelectedIndexes(), c.selectedAfter) << c.what;
+        EXPECT_EQ(f.lvwResult.ScrollTarget(),
+                  c.selectedAfter.empty() ? (c.selected.empty() ? 5 : 0) : c.selectedAfter[0])
+            << c.what;
         // A deleted row can be added again; the others are not added twice.
         f.cmdSet.Press();
         EXPECT_EQ(f.lvwResult.Count(), 5) << c.what;

@@ -181,6 +181,12 @@ TEST(frmWizard, FunctionNamesAndLinesFollowTheHostLanguage) {
          {u"Account-Maintenance", u"Sales Order-New", u"Sales Order-List", u"Sales Order-Approve",
           u"Sales Order-Print", u"Gross Margin Inquiry-Query"},
          u"[Account-Maintenance] publish to: [Financial Accounting.General Ledger.Base Data]"},
+        // A host may publish its language in lower case; it is read as "EN".
+        {"en",
+         2,
+         {u"Account-Maintenance", u"Sales Order-New", u"Sales Order-List", u"Sales Order-Approve",
+          u"Sales Order-Print", u"Gross Margin Inquiry-Query"},
+         u"[Account-Maintenance] publish to: [Financial Accounting.General Ledger.Base Data]"},
     };
     const std::vector<Text> tags = {u"Base|1001", u"Bill|81", u"List|81",
                                     u"List|81",   u"Bill|81", u"200000006"};
@@ -241,7 +247,9 @@ TEST(frmWizard, ProposalsSkipNamesTheListHasIgnoringCase) {
     ChosenType sameAsCatalogue{1002, u"凭证处理", u"傳票處理", u"Vouchers", 1};
     ChosenType upper{1003, u"Quote", u"Quote", u"Quote", 1};
     ChosenType lower{1004, u"QUOTE", u"quote", u"quote", 1};
-    Wizard w = Loaded(Chosen({sameAsCatalogue, upper, lower, upper}));
+    ChosenType blanks{1005, u" quote  ", u"quote", u"quote", 1};
+    ChosenType catalogueWithBlanks{1006, u" 账簿 ", u"帳簿", u"Books", 1};
+    Wizard w = Loaded(Chosen({sameAsCatalogue, upper, lower, upper, blanks, catalogueWithBlanks}));
     EXPECT_EQ(Displays(w->lstSubFunc),
               (std::vector<Text>{u"基础资料", u"凭证处理", u"账簿", u"财务报表", u"期末处理", u"Quote"}));
     EXPECT_EQ(w->m_vecSubFuncNames.back(), u"Quote|Quote|Quote");
@@ -398,6 +406,7 @@ TEST(frmWizard, AddWritesFourParallelEntriesOncePerTarget) {
               (std::vector<Text>{u"[会计科目-维护] 发布到: [财务会计.总账.会计科目]",
                                  u"[销售毛利查询-查询] 发布到: [财务会计.总账.会计科目]"}));
     EXPECT_EQ(f.lvwResult.SelectedIndexes(), (std::vector<int32_t>{1, 2}));
+    EXPECT_EQ(f.lvwResult.ScrollTarget(), 2);  // the last line added is brought into view
     EXPECT_EQ(f.lvwFuncDetail.SelectedIndexes(), (std::vector<int32_t>{1, 2}));  // keep their selection
 
     // The current-language entry holds the list boxes' entries whole.
@@ -434,6 +443,7 @@ TEST(frmWizard, AddWritesFourParallelEntriesOncePerTarget) {
     EXPECT_EQ(f.lvwResult.Item(3).text, u"[销售毛利查询-查询] 发布到: [财务会计.总账.基础资料]");
     EXPECT_EQ(Field(f.PromulgateListEN, 3, u"SubFunc"), core::ComposeKeyedEntry(u"Base Data", u"1011"));
     EXPECT_EQ(f.PromulgateListCHT->Count(), 3);
+    EXPECT_EQ(f.lvwResult.ScrollTarget(), 3);
 }
 
 TEST(frmWizard, ComponentsThatCannotBeCreatedLeaveTheirListsEmptySilently) {
@@ -470,13 +480,54 @@ TEST(frmWizard, ANameWithoutAllLanguagesStandsForTheMissingOnes) {
 }
 
 TEST(frmWizard, AddWithoutATargetShowsWhichIsMissing) {
-    testing::TestAccount account(false, "CHS");  // an empty catalogue
-    Wizard w = Loaded(Chosen({kAccount}));
-    EXPECT_EQ(w->lstTopClass.ListCount(), 0);
-    EXPECT_EQ(w->lstSubSystem.ListCount(), 0);
-    w->cmdSet.Press();
-    EXPECT_EQ(w.ui->Messages(), std::vector<MessageBoxRequest>{Warning(u"请选择好发布目标系统！")});
-    EXPECT_EQ(w->PromulgateList->Count(), 0);
+    {
+        testing::TestAccount account(false, "CHS");  // an empty catalogue
+        Wizard w = Loaded(Chosen({kAccount}));
+        EXPECT_EQ(w->lstTopClass.ListCount(), 0);
+        EXPECT_EQ(w->lstSubSystem.ListCount(), 0);
+        w->cmdSet.Press();
+        EXPECT_EQ(w.ui->Messages(), std::vector<MessageBoxRequest>{Warning(u"请选择好发布目标系统！")});
+        EXPECT_EQ(w->PromulgateList->Count(), 0);
+    }
+    // A level without a selected entry names itself, whatever the levels above and below hold.
+    testing::TestAccount account(true, "CHS");
+    const std::pair<const char16_t*, const char16_t*> levels[] = {
+        {u"lstTopClass", u"请选择好发布目标系统！"},
+        {u"lstSubSystem", u"请选择好发布目标子系统！"},
+        {u"lstSubFunc", u"请选择好发布目标子功能模块！"}};
+    for (const auto& [list, message] : levels) {
+        Wizard unplaced = Loaded(Chosen({kAccount}));
+        static_cast<ListBox*>(unplaced->FindControl(list))->SetListIndex(-1);
+        unplaced->cmdSet.Press();
+        EXPECT_EQ(unplaced.ui->Messages(), std::vector<MessageBoxRequest>{Warning(message)})
+            << automation::ToUtf8(message);
+        for (const VectorRef& l : {unplaced->PromulgateList, unplaced->PromulgateListCHS,
+                                   unplaced->PromulgateListCHT, unplaced->PromulgateListEN})
+            EXPECT_EQ(l->Count(), 0) << automation::ToUtf8(message);
+    }
+}
+
+// Without a string loader the language patterns cannot be looked up: a press with nothing selected does
+// nothing, and one with a selection writes the line to all four lists, named as written where the
+// loader would have translated it.
+TEST(frmWizard, AddWithoutAStringLoaderKeepsTheFourListsInStep) {
+    testing::TestAccount account(true, "CHS");
+    automation::ScopedClassOverride noLoader(u"OrvaText.StringLoader", nullptr);
+    for (bool anySelected : {false, true}) {
+        Wizard w = Loaded(Chosen({kAccount}));
+        if (!anySelected) w->lvwFuncDetail.SelectOnly({});
+        w->cmdSet.Press();
+        const int32_t lines = anySelected ? 1 : 0;
+        for (const VectorRef& l :
+             {w->PromulgateList, w->PromulgateListCHS, w->PromulgateListCHT, w->PromulgateListEN})
+            EXPECT_EQ(l->Count(), lines) << anySelected;
+        EXPECT_EQ(w->lvwResult.Count(), lines);
+        EXPECT_TRUE(w.ui->Messages().empty());
+        if (!anySelected) continue;
+        EXPECT_EQ(Field(w->PromulgateListCHT, 1, u"No"), u"[會計科目-維護] 发布到: [財務會計.總帳.基礎資料]");
+        EXPECT_EQ(Field(w->PromulgateListEN, 1, u"No"),
+                  u"[Account-Maintenance] 发布到: [Financial Accounting.General Ledger.Base Data]");
+    }
 }
 
 TEST(frmWizard, DeleteRemovesTheLinesFromAllFourListsAndSelectsANeighbour) {
@@ -510,6 +561,10 @@ TEST(frmWizard, DeleteRemovesTheLinesFromAllFourListsAndSelectsANeighbour) {
         }
         EXPECT_EQ(Texts(f.lvwResult), texts) << c.what;
         EXPECT_EQ(f.lvwResult.SelectedIndexes(), c.selectedAfter) << c.what;
+        // The line selected afterwards is in view; with nothing deleted the last added one stays so.
+        EXPECT_EQ(f.lvwResult.ScrollTarget(),
+                  c.selectedAfter.empty() ? (c.selected.empty() ? 4 : 0) : c.selectedAfter[0])
+            << c.what;
         std::vector<Text> enAfter, current;
         for (int32_t i = 1; i <= f.PromulgateListEN->Count(); ++i)
             enAfter.push_back(Field(f.PromulgateListEN, i, u"No"));

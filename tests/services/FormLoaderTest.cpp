@@ -72,6 +72,34 @@ TEST(FormLoader, FallsBackToACoveringFamilyAndThenToTheGenericOne) {
     EXPECT_EQ(ChooseDialogFont(FontScript::SimplifiedChinese, none), (DialogFont{u"Sans Serif", 9}));
 }
 
+// What a view shows for the dialogs' design font 宋体 (GB2312) or for another family and charset.
+TEST(FormLoader, InstalledFamilyKeepsAnInstalledRequestAndElseFallsBackByCharset) {
+    const FakeFonts withSimSun({u"SimSun", u"宋体", u"WenQuanYi Micro Hei"}, {u"WenQuanYi Micro Hei"});
+    const FakeFonts cjkOnly({u"WenQuanYi Micro Hei", u"DejaVu Sans"}, {u"WenQuanYi Micro Hei"});
+    const FakeFonts none({}, {});
+    struct Case {
+        const FakeFonts& fonts;
+        Text requested;
+        int32_t charset;
+        Text shown;
+    };
+    const Case cases[] = {
+        {withSimSun, u"宋体", 134, u"宋体"},
+        {cjkOnly, u"宋体", 134, u"WenQuanYi Micro Hei"},
+        {cjkOnly, u"宋体", 136, u"WenQuanYi Micro Hei"},  // Big5: a Traditional one, else any covering
+        {cjkOnly, u"宋体", 0, u"DejaVu Sans"},
+        {cjkOnly, u"dejavu sans", 134, u"dejavu sans"},
+        {cjkOnly, u"", 134, u"WenQuanYi Micro Hei"},
+        {none, u"宋体", 134, u"Sans Serif"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(InstalledFamily(c.requested, ScriptForCharset(c.charset), c.fonts), c.shown)
+            << ToUtf8(c.requested) << " " << c.charset;
+    }
+    // A machine with the design font gives it to Simplified Chinese dialogs.
+    EXPECT_EQ(ChooseDialogFont(FontScript::SimplifiedChinese, withSimSun), (DialogFont{u"SimSun", 9}));
+}
+
 TEST(FormLoader, MapsLanguagesToScripts) {
     EXPECT_EQ(ScriptForLanguage(u"cht"), FontScript::TraditionalChinese);
     EXPECT_EQ(ScriptForLanguage(u"En"), FontScript::Latin);

@@ -32,7 +32,7 @@ inline constexpr Changes kText = 1u << 4;       // a text box's text
 inline constexpr Changes kFont = 1u << 5;       // the form's FontName or FontSize
 inline constexpr Changes kVisible = 1u << 6;    // the form was hidden (ends a modal show)
 inline constexpr Changes kNodeState = 1u << 7;  // a tree's check marks, expansion or images
-inline constexpr Changes kScroll = 1u << 8;     // a tree's node to bring into view
+inline constexpr Changes kScroll = 1u << 8;     // a tree's node or a list view's item to bring into view
 }  // namespace change
 
 enum class ControlKind { Form, ListBox, ListView, TreeView, Button, Label, Frame, TextBox };

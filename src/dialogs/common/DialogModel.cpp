@@ -41,6 +41,12 @@ void DialogModel::SetFontSize(double points) {
     Notify(change::kFont);
 }
 
+void DialogModel::SetFontCharset(int32_t charset) {
+    if (m_fontCharset == charset) return;
+    m_fontCharset = charset;
+    Notify(change::kFont);
+}
+
 void DialogModel::Load() {
     if (m_loaded) return;
     m_loaded = true;
@@ -91,6 +97,15 @@ Variant DialogModel::Invoke(automation::TextView name, automation::CallKind kind
              return {};
          }},
         {.name = u"FontSize", .call = [](DialogModel& d, Args) -> Variant { return d.FontSize(); }},
+        {.name = u"FontCharset",
+         .kinds = automation::kAssign,
+         .minArgs = 1,
+         .maxArgs = 1,
+         .call = [](DialogModel& d, Args a) -> Variant {
+             d.SetFontCharset(a[0].ToInt32());
+             return {};
+         }},
+        {.name = u"FontCharset", .call = [](DialogModel& d, Args) -> Variant { return d.FontCharset(); }},
         {.name = u"Visible", .call = [](DialogModel& d, Args) -> Variant { return d.IsShown(); }},
         {.name = u"Hide",
          .kinds = automation::kMethodCall,

@@ -3,7 +3,7 @@
 // runs the handlers named as in the product, and talks to the user only through its UiServices. It is
 // the form itself as a control (kind Form: caption, client size in twips, font) and an automation
 // object: callers reach its own members, its font properties (FontName, FontSize, as ApplyFormFont
-// lets them) and each control by name (form.cmdOK.Caption).
+// lets them, and FontCharset) and each control by name (form.cmdOK.Caption).
 //
 // Models are created with std::make_shared (ApplyFormFont and the UI services need a reference to the
 // dialog as an object) and used for one showing: Load, ShowModal, read the results, release.
@@ -31,12 +31,22 @@ public:
     // The control of that name (without regard to ASCII case), or nullptr.
     Control* FindControl(automation::TextView name) const;
 
-    // The font the view gives every control of the dialog; set by ApplyFormFont through FontName and
-    // FontSize. Empty family: the design font.
+    // The design font of every dialog: 宋体, 9 points, GB2312 character set (Windows charset 134).
+    static constexpr const char16_t* kDesignFontName = u"宋体";
+    static constexpr double kDesignFontSize = 9;
+    static constexpr int32_t kGb2312Charset = 134;
+
+    // The font the view gives every control of the dialog: the design font until ApplyFormFont lets
+    // FontName and FontSize. The view shows an installed family: the named one when the machine has it,
+    // else the one fontconfig offers for the character set's script (for GB2312 a Simplified Chinese
+    // font), so a dialog renders its texts on a machine without 宋体 too.
     const automation::Text& FontName() const { return m_fontName; }
     double FontSize() const { return m_fontSize; }
+    int32_t FontCharset() const { return m_fontCharset; }
     void SetFontName(automation::Text family);
     void SetFontSize(double points);
+    // Any Windows character-set number; the view reads 134 (GB2312) and 136 (Big5) as Chinese scripts.
+    void SetFontCharset(int32_t charset);
 
     bool IsLoaded() const { return m_loaded; }
     // Runs Form_Load the first time; later calls do nothing. Changes made while loading reach a view as
@@ -62,7 +72,8 @@ public:
     // given, not looked up) behind the box's details control when not empty. Returns the button pressed.
     int32_t ShowWarning(const automation::Text& chineseText, automation::Text details = {});
 
-    // By name: the dialog's own members (InvokeOwn), Caption, FontName, FontSize, Visible, Hide, Show,
+    // By name: the dialog's own members (InvokeOwn), Caption, FontName, FontSize, FontCharset, Visible,
+    // Hide, Show,
     // then any control by its name (a property read giving the control object).
     automation::Variant Invoke(automation::TextView name, automation::CallKind kind,
                                std::span<automation::Variant> args) final;
@@ -95,8 +106,9 @@ protected:
 private:
     std::shared_ptr<UiServices> m_ui;
     std::vector<std::shared_ptr<Control>> m_controls;
-    automation::Text m_fontName;
-    double m_fontSize = 9;
+    automation::Text m_fontName = kDesignFontName;
+    double m_fontSize = kDesignFontSize;
+    int32_t m_fontCharset = kGb2312Charset;
     bool m_loaded = false;
     bool m_shown = false;
 };

@@ -36,12 +36,20 @@ void ListView::AddItems(std::vector<ListViewItem> items) {
 
 void ListView::RemoveItem(int32_t index) {
     m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(Slot(index)));
+    m_scrollTarget = 0;
     Notify(change::kItems | change::kSelection);
 }
 
 void ListView::Clear() {
     m_items.clear();
+    m_scrollTarget = 0;
     Notify(change::kItems | change::kSelection);
+}
+
+void ListView::EnsureVisible(int32_t index) {
+    Slot(index);
+    m_scrollTarget = index;
+    Notify(change::kScroll);
 }
 
 const ListViewItem& ListView::Item(int32_t index) const { return m_items[Slot(index)]; }

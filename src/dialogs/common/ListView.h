@@ -1,7 +1,9 @@
 #pragma once
 // ListView: a report-style list with column headers and items (text, tag, selected flag). Several items
 // may be selected at once. Items count from 1, as list-view items do for their callers. Selecting items
-// raises no handler: the dialogs read the selected flags when a button is pressed.
+// raises no handler: the dialogs read the selected flags when a button is pressed. A dialog that adds
+// or selects an item the user must see marks it with EnsureVisible (change::kScroll), and the view
+// scrolls it into sight.
 
 #include <vector>
 
@@ -51,6 +53,11 @@ public:
     // The selected items' indexes (from 1), ascending.
     std::vector<int32_t> SelectedIndexes() const;
 
+    // Marks item index (from 1) as the one to bring into view (kScroll); raises 9 when out of range.
+    void EnsureVisible(int32_t index);
+    // The item last marked with EnsureVisible, 0 for none; removing or clearing items resets it.
+    int32_t ScrollTarget() const { return m_scrollTarget; }
+
     automation::Text TypeName() const override { return u"ListView"; }
     // By name: Count, ItemText(i), ItemTag(i), Selected(i) (get and let), Clear, and the members of
     // every control.
@@ -62,6 +69,7 @@ private:
 
     std::vector<Column> m_columns;
     std::vector<ListViewItem> m_items;
+    int32_t m_scrollTarget = 0;
 };
 
 }  // namespace orva::dialogs

@@ -223,7 +223,7 @@ void frmPromu::FillSubFunctions(int32_t subSystemId) {
     for (int32_t group : tvList.Children(0)) {
         const TreeNode& node = tvList.Node(group);
         if (node.key != u"Base" && node.key != u"Bill" && node.key != u"Report") continue;
-        if (taken.insert(automation::UCase(node.text)).second)
+        if (taken.insert(automation::UCase(automation::Trim(node.text))).second)
             entries.push_back(ComposeKeyedEntry(node.text, kProposedKey));
     }
     lstSubFunc.AddItems(std::move(entries));
@@ -303,7 +303,10 @@ void frmPromu::cmdSet_Click() {
         PublishData->Add(SelectionEntry(line, top, sub, func, row.tag));
         added.push_back({std::move(line), row.tag, true});
     }
+    if (added.empty()) return;
     lvwResult.AddItems(std::move(added));
+    // The new rows go below the last; the list shows the last of them.
+    lvwResult.EnsureVisible(lvwResult.Count());
 }
 
 void frmPromu::cmdDel_Click() {
@@ -336,7 +339,10 @@ void frmPromu::cmdDel_Click() {
     ChangeBatch batch(Hub());
     lvwResult.Clear();
     lvwResult.AddItems(std::move(rows));
-    if (lvwResult.Count() > 0) lvwResult.SetSelected(std::min(remembered, lvwResult.Count()), true);
+    if (lvwResult.Count() == 0) return;
+    const int32_t next = std::min(remembered, lvwResult.Count());
+    lvwResult.SetSelected(next, true);
+    lvwResult.EnsureVisible(next);
 }
 
 void frmPromu::cmdOK_Click() {

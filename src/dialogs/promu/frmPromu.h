@@ -68,13 +68,19 @@
 //   not end in a number, rather than treating it as a match.
 // - A report FType that is not a number counts as "any other" type (an SQL report).
 // - Activation runs on the first show and on Activate(); closing a message box or frmInput is no
-//   activation, so the user's function rows survive every message.
+//   activation. Activation ticks the caller's object again and then rebuilds the rows of every ticked
+//   object in the tree's order, so lvwFuncDetail always holds the functions of what the tree shows
+//   ticked: cutting it back to the preselected object's rows alone would drop functions the user still
+//   sees ticked.
+// - A bill adds no rows when the action catalogue or the template service cannot be created.
+// - cmdSet and cmdDel bring the last row added, or the row selected after a deletion, into view.
 // - Esc presses cmdCancel; no button is the default, so Enter never publishes by accident.
 //
 // The controls of a frame are added to it (Control::Container) at frame-relative twips. By name:
 // m_lCurSubSystem (get, let), ClassType (get, set), ReportID, ReportType, ReportName (let), Form_Activate
 // (method), and the controls and form members of DialogModel.
 
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -84,6 +90,10 @@
 #include "dialogs/common/ListBox.h"
 #include "dialogs/common/ListView.h"
 #include "dialogs/common/TreeView.h"
+
+namespace orva::components {
+class ScopedMetadataSnapshot;
+}
 
 namespace orva::dialogs {
 
@@ -160,8 +170,9 @@ public:
     void RemoveFunctionRow(const automation::Text& entry);
     // Removes every row whose parameter string ends in "|" + classTypeId.
     void RemoveBillRows(int32_t classTypeId);
-    // Empties lvwFuncDetail and ticks the caller's object, adding its rows (check marks of other
-    // objects stay). Never fails.
+    // Empties lvwFuncDetail, ticks the caller's object and adds the rows of every ticked object in the
+    // tree's order, each row once (check marks of other objects stay, and so do their rows). Never
+    // fails.
     void PreselectObject();
     void Form_Activate() override { PreselectObject(); }
 
@@ -189,6 +200,11 @@ private:
     // The function entry of an object node: its display name and parameter string as a keyed entry.
     automation::Text ObjectEntry(int32_t node, const automation::Text& group) const;
     void RebuildRows(std::vector<ListViewItem> rows);
+    // Adds the rows of every ticked object node, in the tree's order (PreselectObject).
+    void AddTickedObjectRows();
+    // Opens a snapshot of the bill group's templates and actions; left closed when it cannot be read.
+    void OpenBillSnapshot(std::optional<components::ScopedMetadataSnapshot>& snapshot) const;
+    class WordScope;
     // TranslateText of word, remembered while the outermost tvList_NodeCheck runs.
     const automation::Text& TranslateWord(const automation::Text& word);
 

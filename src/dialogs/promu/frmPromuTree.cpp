@@ -175,26 +175,36 @@ void frmPromu::tvList_Collapse(int32_t node) {
     tvList.SetSelectedImage(node, Text(kImageClosed));
 }
 
+// The outermost check handling owns the words translated while it runs: a group of a thousand bills
+// names the same few actions a thousand times, and the language cannot change inside one handler.
+class frmPromu::WordScope {
+public:
+    explicit WordScope(frmPromu& form) : m_form(form) { ++m_form.m_checkDepth; }
+    ~WordScope() {
+        if (--m_form.m_checkDepth == 0) m_form.m_words.clear();
+    }
+    WordScope(const WordScope&) = delete;
+    WordScope& operator=(const WordScope&) = delete;
+
+private:
+    frmPromu& m_form;
+};
+
+void frmPromu::OpenBillSnapshot(std::optional<components::ScopedMetadataSnapshot>& snapshot) const {
+    automation::RunIgnoring([&] {
+        snapshot.emplace(components::HostAccount(), components::ParseClassTypeFilter(GroupFilter(kBill)));
+    });
+}
+
 void frmPromu::tvList_NodeCheck(int32_t node) {
-    // The outermost call owns the words translated while it runs: a group of a thousand bills names
-    // the same few actions a thousand times, and the language cannot change inside one handler.
-    struct WordScope {
-        frmPromu& form;
-        explicit WordScope(frmPromu& f) : form(f) { ++form.m_checkDepth; }
-        ~WordScope() {
-            if (--form.m_checkDepth == 0) form.m_words.clear();
-        }
-    } scope(*this);
+    WordScope scope(*this);
     // Skip mode: a failing step is passed over and no message is shown.
     const bool checked = tvList.Node(node).checked;
     // Ticking the bill group reads every bill type's template and actions; they are read once, in one
     // statement, for the whole group. Without the snapshot each bill reads its own.
     std::optional<components::ScopedMetadataSnapshot> snapshot;
-    if (checked && tvList.Node(node).parent == 0 && tvList.Node(node).key == kBill) {
-        automation::RunIgnoring([&] {
-            snapshot.emplace(components::HostAccount(), components::ParseClassTypeFilter(GroupFilter(kBill)));
-        });
-    }
+    if (checked && tvList.Node(node).parent == 0 && tvList.Node(node).key == kBill)
+        OpenBillSnapshot(snapshot);
     // Every child follows, also one whose mark was already right: its rows are added or removed again.
     for (int32_t child : tvList.Children(node)) {
         automation::RunIgnoring([&] { tvList.SetChecked(child, checked); });
@@ -229,15 +239,18 @@ void frmPromu::AddBillRows(int32_t node) {
     const TreeNode& n = tvList.Node(node);
     const Text tag = n.tag;
     const Text name = hostctx::TranslateText(n.text);
-    // Skip mode: each step that fails is passed over; without the components no row is added. Both
-    // live only for this check.
+    // Skip mode: each step that fails is passed over. Both components live only for this check, and
+    // without either of them the bill adds no row: actions read without the bill's template would
+    // publish functions the bill does not have.
     ObjectRef actions;
     ObjectRef service;
-    automation::RunIgnoring(
-        [&] { actions = automation::CreateObject(components::BillActionCatalog::kProgId); });
+    if (!automation::RunIgnoring(
+            [&] { actions = automation::CreateObject(components::BillActionCatalog::kProgId); }))
+        return;
     automation::RunIgnoring([&] { automation::LetProperty(actions, u"ClassTypeID", tag); });
-    automation::RunIgnoring(
-        [&] { service = automation::CreateObject(components::TemplateService::kProgId); });
+    if (!automation::RunIgnoring(
+            [&] { service = automation::CreateObject(components::TemplateService::kProgId); }))
+        return;
     automation::RunIgnoring([&] { automation::LetProperty(service, u"ClassTypeID", tag); });
     automation::RunIgnoring([&] {
         automation::SetProperty(actions, u"ClassType",
@@ -370,12 +383,29 @@ void frmPromu::PreselectObject() {
             }
         }
     });
-    if (target == 0) return;
-    automation::RunIgnoring([&] { tvList.SetSelectedIndex(target); });
-    // Set from code, the mark raises no NodeCheck: the handling runs here, once.
-    automation::RunIgnoring([&] { tvList.SetChecked(target, true); });
-    automation::RunIgnoring([&] { tvList.EnsureVisible(target); });
-    tvList_NodeCheck(target);
+    if (target != 0) {
+        automation::RunIgnoring([&] { tvList.SetSelectedIndex(target); });
+        // Set from code, the mark raises no NodeCheck: its rows come with the rebuild below.
+        automation::RunIgnoring([&] { tvList.SetChecked(target, true); });
+        automation::RunIgnoring([&] { tvList.EnsureVisible(target); });
+    }
+    AddTickedObjectRows();
+}
+
+void frmPromu::AddTickedObjectRows() {
+    // The rows of every ticked object come back, not only the preselected one's: the list always
+    // shows what the tree shows ticked, so a return to the window loses none of the user's choice.
+    // One handling for the whole walk: words are translated once, bills read in one statement.
+    WordScope scope(*this);
+    std::optional<components::ScopedMetadataSnapshot> snapshot;
+    const int32_t bills = tvList.IndexOf(kBill);
+    for (int32_t group : tvList.Children(0)) {
+        for (int32_t child : tvList.Children(group)) {
+            if (!tvList.Node(child).checked) continue;
+            if (group == bills && !snapshot) OpenBillSnapshot(snapshot);
+            tvList_NodeCheck(child);
+        }
+    }
 }
 
 }  // namespace orva::dialogs

@@ -99,9 +99,10 @@ ObjectRef ListLevel(const CatalogLevel& level, std::optional<int32_t> parent) {
     return answer.IsObject() ? answer.ToObject() : nullptr;
 }
 
-// The host's language as the function names read it ("CHS" until one is known).
+// The host's language as the function names read it, upper-cased ("CHS" until one is known): a host
+// that publishes "en" reads the English names and the field "FName_EN" like one that publishes "EN".
 Text LanguageNow() {
-    Text language = hostctx::CurrentLanguage();
+    Text language = automation::UCase(hostctx::CurrentLanguage());
     return language.empty() ? Text(u"CHS") : language;
 }
 
@@ -267,8 +268,9 @@ void frmWizard::FillSubFunctions(int32_t subSystemId) {
         rows.Read(components::kSubFuncLevel, reading);
         reading.Close();
         if (!SelectClasses) return;
-        // Upper-cased display texts of the entries so far: one proposal per name, none for a name the
-        // catalogue already has, without a scan of the list per chosen type.
+        // Trimmed, upper-cased display texts of the entries so far: one proposal per name, none for a
+        // name the catalogue already has, without a scan of the list per chosen type. A list shows its
+        // entries trimmed, so names that differ only by surrounding blanks are one sub-function.
         std::unordered_set<Text> taken;
         for (const Text& entry : rows.entries)
             taken.insert(automation::UCase(core::KeyedEntryDisplay(entry)));
@@ -276,7 +278,7 @@ void frmWizard::FillSubFunctions(int32_t subSystemId) {
             components::DictionaryRef type = components::AsDictionary(item);
             Text name = type->Value(u"FName").ToText();
             Text names = type->Value(u"FMName").ToText();
-            if (!taken.insert(automation::UCase(name)).second) continue;
+            if (!taken.insert(automation::UCase(automation::Trim(name))).second) continue;
             rows.entries.push_back(ComposeKeyedEntry(std::move(name), kNewSubFuncKey));
             rows.names.push_back(std::move(names));
         }
@@ -446,6 +448,9 @@ void frmWizard::AddToPublishList() {
             return;
         }
     }
+    const std::vector<int32_t> selected = lvwFuncDetail.SelectedIndexes();
+    // Nothing to place: no lookups either, so a missing string loader cannot fail the press.
+    if (selected.empty()) return;
     const int32_t top = lstTopClass.ListIndex();
     const int32_t sub = lstSubSystem.ListIndex();
     const int32_t func = lstSubFunc.ListIndex();
@@ -456,11 +461,16 @@ void frmWizard::AddToPublishList() {
     const Text subKey = lstSubSystem.Key(sub);
     const Text funcKey = lstSubFunc.Key(func);
     const components::VectorRef languageLists[] = {PromulgateListCHS, PromulgateListCHT, PromulgateListEN};
-    // The patterns are looked up once per press, not once per line.
+    // The patterns are looked up once per press, not once per line. A language whose pattern the string
+    // loader cannot give (it cannot be created) gets the pattern as written, as TranslateText gives the
+    // host's own: the press still writes every line to all four lists, never to some of them.
     const Text pattern = hostctx::TranslateText(kLinePattern);
     NameParts languagePatterns;
     for (size_t k = 0; k < languagePatterns.size(); ++k) {
-        languagePatterns[k] = hostctx::TranslateTextTo(Variant(kLinePattern), core::kPacketLanguages[k]);
+        languagePatterns[k] = kLinePattern;
+        automation::RunIgnoring([&] {
+            languagePatterns[k] = hostctx::TranslateTextTo(Variant(kLinePattern), core::kPacketLanguages[k]);
+        });
     }
     const components::TextFormatter formatter;
 
@@ -477,27 +487,34 @@ void frmWizard::AddToPublishList() {
     std::array<std::vector<Variant>, 3> languageArgs;
     for (size_t k = 0; k < languageArgs.size(); ++k) languageArgs[k] = {Variant(), t[k], s[k], u[k]};
 
-    const std::vector<int32_t> selected = lvwFuncDetail.SelectedIndexes();
     m_publishTexts.reserve(m_publishTexts.size() + selected.size());
     std::vector<ListViewItem> added;
     for (int32_t i : selected) {
         const ListViewItem& item = lvwFuncDetail.Item(i);
         lineArgs[0] = item.text;
         Text line = formatter.Format(pattern, lineArgs);
-        if (!m_publishTexts.try_emplace(line, 1).second) continue;
-        PromulgateList->Add(SelectionEntry(line, lstTopClass.List(top), lstSubSystem.List(sub),
-                                           lstSubFunc.List(func), ComposeKeyedEntry(item.text, item.tag)));
-        added.push_back({std::move(line), {}, true});
+        if (m_publishTexts.contains(line)) continue;
+        // All four entries are made before any list takes one, so the lists stay in step.
         NameParts f = SplitNames(NamesAt(m_vecFuncNames, i - 1));
+        std::array<components::DictionaryRef, 3> languageEntries;
         for (size_t k = 0; k < languagePatterns.size(); ++k) {
             Text detail = ComposeKeyedEntry(f[k], item.tag);
             languageArgs[k][0] = std::move(f[k]);
             Text no = formatter.Format(languagePatterns[k], languageArgs[k]);
-            languageLists[k]->Add(SelectionEntry(std::move(no), topEntries[k], subEntries[k], funcEntries[k],
-                                                 std::move(detail)));
+            languageEntries[k] = SelectionEntry(std::move(no), topEntries[k], subEntries[k], funcEntries[k],
+                                                std::move(detail));
         }
+        PromulgateList->Add(SelectionEntry(line, lstTopClass.List(top), lstSubSystem.List(sub),
+                                           lstSubFunc.List(func), ComposeKeyedEntry(item.text, item.tag)));
+        for (size_t k = 0; k < languageEntries.size(); ++k)
+            languageLists[k]->Add(std::move(languageEntries[k]));
+        m_publishTexts.emplace(line, 1);
+        added.push_back({std::move(line), {}, true});
     }
+    if (added.empty()) return;
     lvwResult.AddItems(std::move(added));
+    // The new lines go below the last; the list shows the last of them.
+    lvwResult.EnsureVisible(lvwResult.Count());
 }
 
 void frmWizard::cmdDel_Click() {
@@ -517,7 +534,10 @@ void frmWizard::cmdDel_Click() {
     ChangeBatch batch(Hub());
     lvwResult.Clear();
     lvwResult.AddItems(std::move(kept));
-    if (lvwResult.Count() > 0) lvwResult.SetSelected(std::min(noted, lvwResult.Count()), true);
+    if (lvwResult.Count() == 0) return;
+    const int32_t next = std::min(noted, lvwResult.Count());
+    lvwResult.SetSelected(next, true);
+    lvwResult.EnsureVisible(next);
 }
 
 void frmWizard::RemoveLines(const std::vector<int32_t>& lines) {

@@ -44,6 +44,15 @@
 // - cmdDel removes an entry position from each of the four lists that is long enough to have it, so a
 //   caller's lists of unequal length do not stop the deletion halfway.
 // - CreateDeployPacket treats a list that was never set (the dialog was not loaded) as empty.
+// - cmdSet with no function selected ends after the target checks, before any lookup. A language whose
+//   line pattern the string loader cannot give (none can be created) gets the pattern as written, as
+//   TranslateText does for the host's language; a line's four entries are all made before any list
+//   takes one, so the lists stay in step and the press never ends the dialog with an error.
+// - Proposals compare the chosen types' names trimmed, as the list shows them: " Quote " and "quote"
+//   give one proposal.
+// - The current language is upper-cased where the function list reads it: a host publishing "en" gets
+//   the English names.
+// - cmdSet and cmdDel bring the last line added, or the line selected after a deletion, into view.
 // - A catalogue record is read whole (name, id, three names) before its entry and its names are added,
 //   so a failing read never leaves an entry without its names. Selecting the first entry belongs to
 //   the fill: a Click that fails there (a key that is no number) ends the fill silently too.

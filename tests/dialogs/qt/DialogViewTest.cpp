@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,6 +15,7 @@
 #include <QTreeWidget>
 #include <thread>
 
+#include "automation/ClassRegistry.h"
 #include "automation/TextHelpers.h"
 #include "core/KeyedEntry.h"
 #include "dialogs/DialogTestSupport.h"
@@ -63,12 +66,33 @@ TEST(InputView, BuildsNamedWidgetsAtTheirTwipsWithCaptionsAndTheDialogFont) {
         EXPECT_EQ(Child<QLabel>(w, "labText")->text(), "请输入内容：");
         EXPECT_EQ(Child<QPushButton>(w, "cmdOK")->text(), "确定(&O)");
         EXPECT_EQ(Child<QLineEdit>(w, "txtContent")->selectedText(), "旧名");  // ready to be typed over
-        EXPECT_FALSE(model->FontName().empty());
+        EXPECT_NE(model->FontName(), DialogModel::kDesignFontName);            // the language's font
         EXPECT_EQ(Child<QPushButton>(w, "cmdOK")->font().family(), ToQt(model->FontName()));
         QTest::keyClick(w, Qt::Key_Escape);
     });
     model->ShowModal();
     EXPECT_FALSE(model->bOK);
+}
+
+// Without a form loader the dialog keeps its design font, 宋体 9 points GB2312; a machine without 宋体
+// shows it in the Simplified Chinese font fontconfig has, so the texts still render.
+TEST(InputView, TheDesignFontShowsAsAnInstalledChineseFontWithoutAFormLoader) {
+    testing::HostLanguage language(u"CHS");
+    automation::ScopedClassOverride noFormLoader(u"OrvaFormText.FormLoader", nullptr);
+    ModalDriver driver;
+    auto model = std::make_shared<frmInput>(std::make_shared<QtUiServices>());
+    driver.Then(ModalDriver::Named("frmInput"), [&](QWidget* w) {
+        EXPECT_EQ(model->FontName(), u"宋体");
+        for (const char* name : {"labText", "cmdOK", "txtContent"}) {
+            const QFont font = Child<QWidget>(w, name)->font();
+            const QString shown = QFontInfo(font).family();
+            EXPECT_TRUE(QFontDatabase::families(QFontDatabase::SimplifiedChinese).contains(shown))
+                << name << " " << shown.toStdString();
+            EXPECT_EQ(font.pointSizeF(), 9) << name;
+        }
+        QTest::keyClick(w, Qt::Key_Escape);
+    });
+    model->ShowModal();
 }
 
 TEST(InputView, EnterConfirmsEscMnemonicAndClosingCancel) {
@@ -164,6 +188,12 @@ TEST(ListBinding, MouseClickRunsTheHandlerOnceAndModelChangesComeBackWithoutACli
         ASSERT_EQ(list->count(), 3);
         EXPECT_EQ(list->item(0)->text(), "基础资料");  // the display part only
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+        EXPECT_EQ(model->lstTopClass.ListIndex(), 1);
+        // A ctrl-click on the selected entry leaves it selected, on screen as in the model, and runs
+        // no handler: a list box always shows the entry the dialog goes by.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          list->visualItemRect(list->item(1)).center());
+        EXPECT_EQ(list->selectedItems(), QList<QListWidgetItem*>{list->item(1)});
         EXPECT_EQ(model->lstTopClass.ListIndex(), 1);
         model->lstTopClass.SetListIndex(2);  // from code: one Click, mirrored without another
         EXPECT_EQ(list->currentRow(), 2);

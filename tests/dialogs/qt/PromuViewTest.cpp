@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <numeric>
 
 #include "api/clsPromulgator.h"
 #include "automation/TextHelpers.h"
@@ -26,6 +27,7 @@
 #include "dialogs/common/qt/DialogView.h"
 #include "dialogs/common/qt/QtText.h"
 #include "dialogs/common/qt/QtUiServices.h"
+#include "dialogs/common/qt/Twips.h"
 #include "dialogs/promu/frmPromu.h"
 #include "dialogs/qt/ModalDriver.h"
 #include "support/CatalogueDump.h"
@@ -233,6 +235,45 @@ TEST(PromuView, TheTreeMirrorsTheModelAndAClickOnACheckBoxRaisesTheHandlingOnce)
     EXPECT_EQ(functions->topLevelItemCount(), 3);  // a mark from code adds no rows
 }
 
+// Every control at its twips, inside its frame or the form; a control that is not there fails.
+TEST(PromuView, ShowsEveryControlAtItsTwipsInItsFrame) {
+    testing::TestAccount account(true, "CHS");
+    ShownPromu shown(NewPromu(TypeOf(200000009, 1)));
+    QWidget* w = shown.view.get();
+    const int dpi = w->logicalDpiX();
+    auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
+    EXPECT_EQ(w->size(), QSize(px(9240), px(7650)));
+    struct Expected {
+        const char* name;
+        int left, top, width, height;
+        const char* container;  // nullptr: the form
+    };
+    const Expected expected[] = {
+        {"framePub(3)", 75, 30, 3900, 4020, nullptr},
+        {"tvList", 105, 270, 3690, 3660, "framePub(3)"},
+        {"framePub(0)", 4080, 30, 5100, 4020, nullptr},
+        {"Label2", 105, 255, 4875, 180, "framePub(0)"},
+        {"lstTopClass", 105, 450, 4890, 960, "framePub(0)"},
+        {"Label3", 105, 1470, 4695, 180, "framePub(0)"},
+        {"lstSubSystem", 90, 1665, 4905, 960, "framePub(0)"},
+        {"Label4", 105, 2730, 4380, 180, "framePub(0)"},
+        {"cmdModify", 3465, 2655, 1530, 285, "framePub(0)"},
+        {"lstSubFunc", 105, 2955, 4890, 960, "framePub(0)"},
+        {"lvwFuncDetail", 60, 4140, 9120, 1440, nullptr},
+        {"cmdSet", 3615, 5670, 1305, 315, nullptr},
+        {"cmdDel", 4965, 5670, 1305, 315, nullptr},
+        {"cmdOK", 6390, 5670, 1305, 315, nullptr},
+        {"cmdCancel", 7755, 5670, 1305, 315, nullptr},
+        {"lvwResult", 60, 6030, 9120, 1560, nullptr},
+    };
+    for (const Expected& e : expected) {
+        QWidget* widget = Child<QWidget>(w, e.name);
+        ASSERT_NE(widget, nullptr) << e.name;
+        EXPECT_EQ(widget->geometry(), QRect(px(e.left), px(e.top), px(e.width), px(e.height))) << e.name;
+        EXPECT_EQ(widget->parentWidget(), e.container ? Child<QWidget>(w, e.container) : w) << e.name;
+    }
+}
+
 TEST(PromuView, TargetListsCascadeAndTheButtonsAddAndRemoveLines) {
     testing::TestAccount account(true, "CHS");
     ShownPromu shown(NewPromu(TypeOf(200000009, 1)));
@@ -266,6 +307,17 @@ TEST(PromuView, TargetListsCascadeAndTheButtonsAddAndRemoveLines) {
     ASSERT_EQ(result->topLevelItemCount(), 1);
     EXPECT_EQ(result->topLevelItem(0)->text(0), "[门店-维护] 发布到: [供应链.销售管理.业务单据]");
     EXPECT_EQ(model.PublishData->Count(), 1);
+
+    // More lines than the list has room for: the last one added is scrolled into view.
+    model.tvList.CheckByUser(model.tvList.IndexOf(u"Bill"), true);
+    model.tvList.CheckByUser(model.tvList.IndexOf(u"Report"), true);
+    std::vector<int32_t> all(static_cast<size_t>(model.lvwFuncDetail.Count()));
+    std::iota(all.begin(), all.end(), 1);
+    model.lvwFuncDetail.SelectOnly(all);
+    QTest::mouseClick(Child<QPushButton>(w, "cmdSet"), Qt::LeftButton);
+    QTreeWidgetItem* last = result->topLevelItem(result->topLevelItemCount() - 1);
+    EXPECT_FALSE(result->viewport()->rect().contains(result->visualItemRect(result->topLevelItem(0))));
+    EXPECT_TRUE(result->viewport()->rect().contains(result->visualItemRect(last)));
 }
 
 // Activates another top-level window, then the dialog again, as a user who goes elsewhere and comes
@@ -314,13 +366,17 @@ TEST(PromuView, ASessionPublishesAndOnlyARealReturnToTheWindowPreselectsAgain) {
         EXPECT_EQ(box->parentWidget()->objectName(), "frmPromu");
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     });
-    // Back from its own box: no activation, the user's rows stay. A real return preselects again.
+    // Back from its own box: no activation, the user's rows stay. A real return ticks the preselected
+    // object again and rebuilds the rows of every ticked object.
     driver.Then(ModalDriver::Named("frmPromu"), [&](QWidget* w) {
         EXPECT_TRUE(QTest::qWaitForWindowActive(w));
         auto* functions = Child<QTreeWidget>(w, "lvwFuncDetail");
         EXPECT_EQ(Texts(functions), rowsBeforeBox);
+        ClickCheckBox(w, *model, u"Bill_Item_200000003");  // the user unticks the preselected bill
+        EXPECT_EQ(Texts(functions), rowsBeforeBox.mid(3));
         GoAwayAndBack(w);
-        EXPECT_EQ(Texts(functions), (QStringList{"销售报价单-新增", "销售报价单-序时簿", "销售报价单-打印"}));
+        EXPECT_EQ(Texts(functions), rowsBeforeBox);
+        EXPECT_EQ(ItemOf(w, *model, u"Bill_Item_200000003")->checkState(0), Qt::Checked);
         EXPECT_EQ(ItemOf(w, *model, u"Report_Item5103")->checkState(0), Qt::Checked);  // marks stay
         EXPECT_EQ(Child<QTreeWidget>(w, "lvwResult")->topLevelItemCount(), 4);
         QTest::keyClick(w, Qt::Key_Escape);  // cmdCancel
@@ -338,11 +394,20 @@ TEST(PromuView, AReportSessionRenamesThroughFrmInputWithoutLosingTheRows) {
         auto* functions = Child<QTreeWidget>(w, "lvwFuncDetail");
         EXPECT_EQ(Texts(functions), (QStringList{"销售收入统计表-查询"}));
         ClickCheckBox(w, *model, u"Base_Item_200000004");
+        ClickCheckBox(w, *model, u"Report_Item5102");  // unticks the preselected report
         ClickRow(Child<QListWidget>(w, "lstSubFunc"), "业务报表");
         QTest::keyClick(w, Qt::Key_M, Qt::AltModifier);  // cmdModify
     });
     driver.Then(ModalDriver::Named("frmInput"), [](QWidget* w) {
-        EXPECT_EQ(w->parentWidget()->objectName(), "frmPromu");
+        QWidget* promu = w->parentWidget();
+        EXPECT_EQ(promu->objectName(), "frmPromu");
+        // The user clicks the dialog behind, and the focus passes through no window on its way back to
+        // the name input, as under a window manager: still no going away from the dialog.
+        promu->activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == promu; }));
+        QApplication::setActiveWindow(nullptr);
+        w->activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == w; }));
         auto* edit = w->findChild<QWidget*>("txtContent");
         QTest::keyClicks(edit, "Reports");
         QTest::keyClick(edit, Qt::Key_Return);
@@ -351,8 +416,9 @@ TEST(PromuView, AReportSessionRenamesThroughFrmInputWithoutLosingTheRows) {
         EXPECT_TRUE(QTest::qWaitForWindowActive(w));
         auto* subFuncs = Child<QListWidget>(w, "lstSubFunc");
         EXPECT_EQ(subFuncs->currentItem()->text(), "Reports");
-        EXPECT_EQ(Texts(Child<QTreeWidget>(w, "lvwFuncDetail")),
-                  (QStringList{"销售收入统计表-查询", "客户信用额度-维护"}));
+        // No activation: the report the user unticked stays unticked.
+        EXPECT_EQ(Texts(Child<QTreeWidget>(w, "lvwFuncDetail")), (QStringList{"客户信用额度-维护"}));
+        EXPECT_EQ(ItemOf(w, *model, u"Report_Item5102")->checkState(0), Qt::Unchecked);
         QTest::mouseClick(Child<QPushButton>(w, "cmdCancel"), Qt::LeftButton);
     });
     model->ShowModal();

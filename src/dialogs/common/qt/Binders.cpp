@@ -147,7 +147,12 @@ public:
         m_widget->setSelectionMode(QAbstractItemView::SingleSelection);
         QObject::connect(m_widget, &QListWidget::itemSelectionChanged, m_widget, [this, &list, dispatch] {
             QList<QListWidgetItem*> selected = m_widget->selectedItems();
-            if (selected.isEmpty()) return;
+            if (selected.isEmpty()) {
+                // A list box keeps its entry: a ctrl-click on it does not leave the list showing none
+                // while the dialog still goes by it.
+                Mirror(change::kSelection);
+                return;
+            }
             int row = m_widget->row(selected.front());
             dispatch([&list, row] { list.SelectByUser(row); });
         });
@@ -226,6 +231,10 @@ protected:
                 i = end + 1;
             }
             m_widget->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+        }
+        const int32_t target = m_control.ScrollTarget();
+        if ((changes & (change::kItems | change::kSelection | change::kScroll)) && target > 0) {
+            if (QTreeWidgetItem* item = m_widget->topLevelItem(target - 1)) m_widget->scrollToItem(item);
         }
     }
 };

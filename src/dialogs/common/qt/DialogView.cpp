@@ -6,6 +6,7 @@
 
 #include "dialogs/common/qt/QtText.h"
 #include "dialogs/common/qt/Twips.h"
+#include "services/FormLoader.h"
 
 namespace orva::dialogs {
 
@@ -76,8 +77,11 @@ void DialogView::MirrorForm(Changes changes) {
         setWindowTitle(ToQt(m_model.Caption()));
     }
     if (changes & change::kFont) {
+        // An installed family: the dialog's own, else the one the machine has for its character set.
         QFont font = this->font();
-        if (!m_model.FontName().empty()) font.setFamily(ToQt(m_model.FontName()));
+        font.setFamily(ToQt(components::InstalledFamily(m_model.FontName(),
+                                                        components::ScriptForCharset(m_model.FontCharset()),
+                                                        *components::SystemFonts())));
         font.setPointSizeF(m_model.FontSize());
         setFont(font);
         // The widgets inherit the font; captions that fitted at the old one are measured again.

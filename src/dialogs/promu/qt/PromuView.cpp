@@ -5,8 +5,10 @@
 // Activation: the first show activates the dialog through the UI services (MarkShown). After that the
 // model's Activate runs only when the window becomes active again after it had lost the activation to
 // something that is not its own: another program or window. Its own message boxes and frmInput are
-// windows owned by this one; coming back from them is no activation, or every message would wipe the
-// user's function rows back to the preselected object's.
+// windows owned by this one; coming back from them is no activation. While one of them is open, the
+// window can lose the activation to nothing at all (a window manager passes the focus through no
+// window when the user clicks the blocked dialog or the child closes); that is no going away either,
+// since the user can only go on in the child.
 //
 // Esc presses cmdCancel and no button is the default (the generic view does both from the model), so
 // Enter never publishes by accident.
@@ -35,8 +37,8 @@ protected:
     bool event(QEvent* event) override {
         if (event->type() == QEvent::WindowDeactivate) {
             // Qt names the window that takes the activation before it tells this one; none when it
-            // went to another program.
-            if (!OwnedByThis(QApplication::activeWindow())) m_away = true;
+            // went to another program. Its own modal child open meanwhile: the user stays with it.
+            if (!OwnedByThis(QApplication::activeWindow()) && !OwnChildIsModal()) m_away = true;
         } else if (event->type() == QEvent::WindowActivate && std::exchange(m_away, false) &&
                    Model().IsShown()) {
             Dispatch([this] { Model().Activate(); });
@@ -45,6 +47,17 @@ protected:
     }
 
 private:
+    // A message box or dialog opened over this one is showing modally. Asked of the windows themselves:
+    // Qt moves the modal window that was activated last to the front of its list, so while the user
+    // clicks this (blocked) window, activeModalWidget() names this one and not the child.
+    bool OwnChildIsModal() const {
+        for (const QWidget* window : QApplication::topLevelWidgets()) {
+            if (window != this && window->isVisible() && window->isModal() && OwnedByThis(window))
+                return true;
+        }
+        return false;
+    }
+
     bool OwnedByThis(const QWidget* window) const {
         for (; window; window = window->parentWidget()) {
             if (window == this) return true;
