@@ -28,6 +28,35 @@
  *   - A loaded library stays loaded until the process ends: objects and per-thread state may still
  *     refer to it.
  *
+ * Handles that are not (or no longer) handles
+ *   Every handle carries a mark that the library clears when the handle is released, and the library
+ *   never gives a handle's memory back. So a released handle passed again, released again or copied
+ *   fails safely: orva_invoke, orva_create_object_beside and orva_publish_property return 91, and as an
+ *   argument it is refused with 91 naming the argument; orva_release and orva_variant_clear do nothing
+ *   with it; orva_variant_copy returns 91. The same holds for a pointer to readable memory of the
+ *   host's own that is not a handle. What remains undefined: a pointer to memory that cannot be read
+ *   (the process faults when the mark is read); a handle released long ago, whose slot was given to a
+ *   new handle after thousands of later releases (it then reaches that new object); and two threads
+ *   releasing, or using and releasing, the same handle at the same moment.
+ *
+ * Texts that reach the operating system
+ *   A text may hold NUL characters (length counts them): as data (dictionary keys and values, names,
+ *   class parameters, the Language property) it is kept whole. A text the library hands to the
+ *   system would end at the first NUL, so a NUL in one of these is refused with error 5 (the
+ *   description ends in "holds a NUL character") before anything is read or written:
+ *     - clsDeploywizard.DeployToFile's strPath and DeployToLumoMain's strFile (raised by the call
+ *       itself, not reported in the message list);
+ *     - the file name of Nexo.Dictionary's Save and Load;
+ *     - the ConnectString inside the PropsString property, when the library opens the account (the
+ *       value is not repeated: it may hold a password).
+ *   Member names, program IDs and property names are C strings: they end at their NUL by definition.
+ *
+ * Nested arrays
+ *   The library takes arrays nested at most ORVA_MAX_ARRAY_DEPTH levels deep (an array of scalars is
+ *   one level); a deeper argument or property value is refused with 5 naming the argument and the
+ *   limit, before the call runs. orva_variant_copy refuses the same with 5. orva_variant_clear frees
+ *   arrays of any depth without recursion and without allocating.
+ *
  * Arguments and by-reference write-back
  *   Arguments are passed by reference, as late-bound calls pass them: when a member changes one of
  *   its arguments (DeployToLumoMain creating the message list it was not given, for example), the
@@ -70,7 +99,7 @@ extern "C" {
 
 /* The version of this interface's binary layout. A library and a loader of different versions refuse
    to work together (error 429 at creation). */
-#define ORVA_AUTOMATION_ABI_VERSION 1
+#define ORVA_AUTOMATION_ABI_VERSION 2
 
 /* An object created by the library: opaque to the host. */
 typedef struct orva_object orva_object;
@@ -109,6 +138,9 @@ struct orva_variant {
     } value;
 };
 
+/* The deepest nesting of arrays the library takes. */
+#define ORVA_MAX_ARRAY_DEPTH 64
+
 /* A variant initialised as empty. */
 #define ORVA_VARIANT_INIT {ORVA_VT_EMPTY, {0}}
 
@@ -132,10 +164,12 @@ typedef enum orva_call_kind {
 
 /* Makes *v empty without looking at what it held (for fresh, uninitialised variants). */
 ORVA_API void orva_variant_init(orva_variant* v);
-/* Frees what *v holds (text, array items, recursively) and releases its handle; *v becomes empty. */
+/* Frees what *v holds (text, array items at any depth) and releases its handle, unless the handle was
+   released before; *v becomes empty. Never fails. */
 ORVA_API void orva_variant_clear(orva_variant* v);
 /* Makes *target a deep copy of *source (texts and arrays copied, a new handle for an object) after
-   clearing *target. Returns 0, or 7 (out of memory), leaving *target empty. */
+   clearing *target. Returns 0; 7 when memory runs out, 5 for arrays nested deeper than
+   ORVA_MAX_ARRAY_DEPTH, 91 for a released handle inside *source; *target is then empty. */
 ORVA_API int32_t orva_variant_copy(orva_variant* target, const orva_variant* source);
 
 /* Each clears *v, then stores the value. The text functions copy the text; they return 0, or 7 when
@@ -178,12 +212,13 @@ ORVA_API int32_t orva_create_object_beside(orva_object* neighbour, const char* p
 /* Calls the member `name` (UTF-8; letter case does not matter; "" is the default member) of object
    as kind (an orva_call_kind; 5 for another value) says, with argCount arguments (args may be NULL when argCount is 0), and stores the result
    in *result (cleared first; may be NULL to drop the result). Changed arguments are written back
-   (see above). Raises 91 for a NULL object, 5 for a text argument that is not valid UTF-8 or a
-   negative argCount, 13 for an object handle of another library, and whatever the member raises. */
+   (see above). Raises 91 for a NULL or released object, 5 for a text argument that is not valid
+   UTF-8, an array nested too deeply or a negative argCount, 13 for an object handle of another
+   library, and whatever the member raises (5 for a NUL in a text that names a file, see above). */
 ORVA_API int32_t orva_invoke(orva_object* object, const char* name, int32_t kind, orva_variant* args,
                              int32_t argCount, orva_variant* result, orva_error* error);
 
-/* Drops the handle. NULL is allowed. */
+/* Drops the handle. NULL and a handle released before are allowed and do nothing. */
 ORVA_API void orva_release(orva_object* object);
 
 /* Publishes a login property of the host for this process in the library that serves object (any

@@ -8,6 +8,7 @@
 #include "automation/TextHelpers.h"
 #include "services/PropertyStore.h"
 #include "services/PropsString.h"
+#include "storage/ServerUri.h"
 
 namespace orva::components {
 
@@ -30,46 +31,11 @@ bool HasForeignScheme(TextView value) {
     return true;
 }
 
-size_t SchemeLength(std::string_view value) {
-    for (std::string_view scheme : {std::string_view("postgresql://"), std::string_view("postgres://")}) {
-        if (value.size() >= scheme.size() &&
-            EqualsNoCase(FromUtf8Lossy(std::string(value.substr(0, scheme.size()))), FromUtf8(scheme))) {
-            return scheme.size();
-        }
-    }
-    return 0;
-}
-
 }  // namespace
 
-bool IsPostgresConnectString(std::string_view value) { return SchemeLength(value) > 0; }
+bool IsPostgresConnectString(std::string_view value) { return IsPostgresUri(value); }
 
-std::string MaskedConnectString(std::string_view value) {
-    size_t schemeLength = SchemeLength(value);
-    if (schemeLength == 0) return std::string(value);
-    std::string masked(value);
-    // The user part ends at the last "@" before the options; its password follows the first ":". A
-    // colon after the "@" belongs to the host (a port, an IPv6 address) and is left alone.
-    size_t query = masked.find('?', schemeLength);
-    size_t at = masked.rfind('@', query == std::string::npos ? std::string::npos : query);
-    if (at != std::string::npos && at >= schemeLength) {
-        size_t colon = masked.find(':', schemeLength);
-        if (colon < at) masked.replace(colon + 1, at - colon - 1, "***");
-    }
-    // A password given as an option: "?password=..." or "&password=..." up to the next option.
-    query = masked.find('?', schemeLength);
-    for (size_t at = query; at != std::string::npos && at < masked.size(); at = masked.find('&', at + 1)) {
-        size_t name = at + 1;
-        size_t equals = masked.find('=', name);
-        size_t end = masked.find('&', name);
-        if (equals == std::string::npos || equals > end) continue;
-        std::string key = masked.substr(name, equals - name);
-        if (!EqualsNoCase(FromUtf8Lossy(key), u"password")) continue;
-        if (end == std::string::npos) end = masked.size();
-        masked.replace(equals + 1, end - equals - 1, "***");
-    }
-    return masked;
-}
+std::string MaskedConnectString(std::string_view value) { return MaskPassword(value); }
 
 std::string AccountAddress::DisplayName() const {
     return IsServer() ? MaskedConnectString(location) : location;
@@ -77,11 +43,17 @@ std::string AccountAddress::DisplayName() const {
 
 AccountAddress ParseConnectString(TextView connectString) {
     Text value = Trim(connectString);
+    // Not repeated: the value may carry a password. A path or URI would end at the NUL.
+    if (value.find(u'\0') != Text::npos)
+        Raise(errors::kInvalidCall, u"the ConnectString holds a NUL character");
     TextView location = value;
     if (IsPostgresConnectString(ToUtf8Lossy(value))) {
-        // Passed to libpq as written (even a bare "postgresql://": libpq's environment may name the
-        // server and the database); libpq reports what is wrong with it, at connect time.
-        return AccountAddress{ToUtf8Lossy(value), false, AccountKind::Postgres};
+        // Read strictly now (even a bare "postgresql://" reads: libpq's environment may name the
+        // server and the database), so that a URI libpq would misread is refused before any
+        // connection, with its password masked.
+        std::string uri = ToUtf8(value);
+        ParseServerUri(uri);
+        return AccountAddress{std::move(uri), false, AccountKind::Postgres};
     }
     if (StartsWithNoCase(location, u"sqlite:")) {
         location.remove_prefix(7);

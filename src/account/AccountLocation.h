@@ -7,8 +7,9 @@
 //     sqlite:/path/account.db           the account, read and written
 //     sqlite:/path/account.db?mode=ro   the account, read only (writes raise SQLite's error)
 //     /path/account.db                  a plain path, same as the sqlite: form
-//     postgresql://user@host:5432/db    an account on a PostgreSQL server (also "postgres://"): the
-//                                       URI is kept as written and handed to libpq, whose
+//     postgresql://user@host:5432/db    an account on a PostgreSQL server (also "postgres://", in
+//                                       any letter case): read strictly (storage/ServerUri.h), kept
+//                                       as written, and handed to libpq as its parts; libpq's
 //                                       environment, service and password files supply the rest
 // A relative path is taken from the current folder; a value cannot hold ";". Error messages never
 // repeat a properties string, and show a server's URI only with its password masked
@@ -40,15 +41,15 @@ struct AccountAddress {
     std::string DisplayName() const;
 };
 
-// The account a ConnectString value names. Raises 5 for an empty value and for another kind of
-// database ("mysql://...", "Provider=...").
+// The account a ConnectString value names. Raises 5 for an empty value, a value holding a NUL, another
+// kind of database ("mysql://...", "Provider=...") and a server URI that does not read strictly
+// (naming the URI with its password masked).
 AccountAddress ParseConnectString(automation::TextView connectString);
 
-// True for a "postgresql://" or "postgres://" URI (scheme in any letter case).
+// True for a "postgresql://" or "postgres://" URI (scheme in any letter case): IsPostgresUri.
 bool IsPostgresConnectString(std::string_view value);
 
-// A server URI with the password of its user part and any "password=" option replaced by "***";
-// other values are returned as they are.
+// The value fit for a message: MaskPassword (storage/ServerUri.h), the one masker.
 std::string MaskedConnectString(std::string_view value);
 
 // The account a whole properties string names. Raises 5, naming the properties string, when it has

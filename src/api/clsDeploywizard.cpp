@@ -30,6 +30,8 @@ ObjectRef clsDeploywizard::ShowWizard(const VectorRef& vetSelectObjects, const O
 }
 
 Text clsDeploywizard::DeployToFile(const ObjectRef& objResult, const Text& strPath) {
+    // Pass: a NUL would end the folder's name early and save somewhere the caller did not name.
+    RequireNoNul(strPath, u"strPath");
     // Trap and end: any failure gives the empty text and nothing else.
     Text file;
     bool saved = TrapAndEnd([&] {
@@ -123,6 +125,8 @@ void AddLanguageNames(components::Vector& packet, const Text& language, const Di
 
 bool clsDeploywizard::DeployToLumoMain(const Text& strFile, DictionaryRef& dctInfo, VectorRef& msgList,
                                        const core::DeployProgress& progress) {
+    // Pass: a NUL would end the file's name early and deploy another file than the caller named.
+    RequireNoNul(strFile, u"strFile");
     if (!msgList) msgList = Vector::Create();
     Variant packet;
     // Trap and end for everything before the engine, reported in the list; the engine reports its

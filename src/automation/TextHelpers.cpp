@@ -147,4 +147,17 @@ std::vector<Text> Split(TextView text, TextView separator) {
 
 Text Repeat(char16_t ch, size_t count) { return Text(count, ch); }
 
+void RequireNoNul(TextView text, TextView what) {
+    if (text.find(u'\0') == TextView::npos) return;
+    Text shown;
+    for (char16_t c : text) {
+        if (c == u'\0') {
+            shown += u"\\0";
+        } else {
+            shown += c;
+        }
+    }
+    Raise(errors::kInvalidCall, Text(what) + u" \"" + shown + u"\" holds a NUL character");
+}
+
 }  // namespace orva::automation

@@ -45,4 +45,9 @@ std::vector<Text> Split(TextView text, TextView separator);
 // Text of count copies of ch.
 Text Repeat(char16_t ch, size_t count);
 
+// Raises 5 `<what> "<text, each NUL shown as \0>" holds a NUL character` when text holds U+0000. For
+// texts the library hands to the operating system (file names, connect strings): the system would
+// end them at the NUL and act on a shorter text than the caller gave.
+void RequireNoNul(TextView text, TextView what);
+
 }  // namespace orva::automation

@@ -10,6 +10,7 @@
 #include <new>
 
 #include "automation/AutomationError.h"
+#include "automation/TextHelpers.h"
 #include "bag/PacketCodec.h"
 #include "cbor/ByteSource.h"
 #include "storage/AtomicFile.h"
@@ -64,6 +65,7 @@ private:
 // or shrinks while it is read is refused).
 std::unique_ptr<FileSource> OpenPacketFile(const Text& path) {
     if (path.empty()) Raise(errors::kInvalidCall, u"No file name was given");
+    RequireNoNul(path, u"The file name");
     if (FindLoneSurrogate(path) != TextView::npos) RaiseRead(ENOENT, path);  // no such name can exist
     // O_NONBLOCK: opening a FIFO must not wait for a writer before the file's kind is known; reads
     // of a regular file are not affected by it.

@@ -7,17 +7,13 @@
 
 #include "automation/Object.h"
 #include "automation/Text.h"
+#include "capi/HandlePool.h"
 
 namespace orva::capi {
 
 using namespace automation;
 
 namespace {
-
-// A handle: the C part the loader sees, then the reference it holds.
-struct Handle : orva_object {
-    ObjectRef object;
-};
 
 // Arguments travel by reference: those the member changed are written back into the caller's array;
 // the others, handles included, stay exactly as the caller made them.
@@ -67,15 +63,16 @@ int32_t InvokeHandle(orva_object* handle, const char* name, int32_t kind, orva_v
     });
 }
 
+// NULL for a handle that is not live (the loader checks before, a host's own copy may not).
 orva_object* DuplicateHandle(orva_object* handle) {
     try {
-        return MakeHandle(static_cast<Handle*>(handle)->object);
+        return orva_handle_live(handle) ? MakeHandle(static_cast<Handle*>(handle)->object) : nullptr;
     } catch (...) {
         return nullptr;
     }
 }
 
-void ReleaseHandle(orva_object* handle) { delete static_cast<Handle*>(handle); }
+void ReleaseHandle(orva_object* handle) { ReleaseHandleSlot(handle); }
 
 const orva_object_functions kFunctions = {
     .abi_version = ORVA_AUTOMATION_ABI_VERSION,
@@ -92,19 +89,42 @@ char* CopyText(const std::string& text) {
     return copy;
 }
 
+// Where a value sits in what the caller passed ("argument 2, item 0, item 5"), spelled out only for a
+// message: building it at every level would cost memory with the square of the depth.
+struct Place {
+    const char* what;    // the outermost name; null for an item
+    const Place* outer;  // the array around an item
+    int32_t index;       // the item's position in it
+    int32_t depth;       // arrays around the value
+
+    Text Describe() const {
+        if (what) return FromUtf8Lossy(what);
+        return outer->Describe() + u", item " + FromUtf8(std::to_string(index));
+    }
+};
+
+[[noreturn]] void RaiseTooDeep(const Place& place) {
+    Raise(errors::kInvalidCall, place.Describe() + u": arrays nested more than " +
+                                    FromUtf8(std::to_string(ORVA_MAX_ARRAY_DEPTH)) +
+                                    u" levels deep are not taken");
+}
+
+Variant FromCVariantAt(const orva_variant& value, const Place& place);
+
 }  // namespace
 
 orva_object* MakeHandle(ObjectRef object) {
     if (!object) return nullptr;
-    auto* handle = new (std::nothrow) Handle;
-    if (!handle) Raise(errors::kOutOfMemory);
-    handle->functions = &kFunctions;
-    handle->object = std::move(object);
-    return handle;
+    return AllocateHandle(std::move(object), &kFunctions);
 }
 
 ObjectRef ObjectOfHandle(const orva_object* handle) {
     if (!handle) return nullptr;
+    if (!orva_handle_live(handle)) {
+        Raise(errors::kObjectNotSet,
+              u"Object variable or With block variable not set: the handle was released or is not an object "
+              u"handle");
+    }
     if (handle->functions != &kFunctions) {
         Raise(errors::kTypeMismatch, u"Type mismatch: an object handle that another library made");
     }
@@ -112,6 +132,12 @@ ObjectRef ObjectOfHandle(const orva_object* handle) {
 }
 
 Variant FromCVariant(const orva_variant& value, const char* what) {
+    return FromCVariantAt(value, Place{what, nullptr, 0, 0});
+}
+
+namespace {
+
+Variant FromCVariantAt(const orva_variant& value, const Place& place) {
     switch (value.type) {
         case ORVA_VT_EMPTY:
             return Variant();
@@ -131,27 +157,36 @@ Variant FromCVariant(const orva_variant& value, const char* what) {
                     FromUtf8(std::string_view(value.value.text.data ? value.value.text.data : "",
                                               value.value.text.data ? value.value.text.length : 0)));
             } catch (const AutomationError&) {
-                Raise(errors::kInvalidCall, FromUtf8(what) + u": the text is not valid UTF-8");
+                Raise(errors::kInvalidCall, place.Describe() + u": the text is not valid UTF-8");
             }
         case ORVA_VT_OBJECT:
-            return Variant(ObjectOfHandle(value.value.object));
+            try {
+                return Variant(ObjectOfHandle(value.value.object));
+            } catch (const AutomationError& error) {
+                Raise(error.Number(), place.Describe() + u": " + error.Description());
+            }
         case ORVA_VT_ARRAY: {
             if (value.value.array.count < 0 || (value.value.array.count > 0 && !value.value.array.items)) {
-                Raise(errors::kInvalidCall, FromUtf8(what) + u": the array does not hold its item count");
+                Raise(errors::kInvalidCall, place.Describe() + u": the array does not hold its item count");
             }
+            // The bound keeps this recursion, and every later copy, comparison and release of the value
+            // inside the library, within a small stack.
+            if (place.depth >= ORVA_MAX_ARRAY_DEPTH) RaiseTooDeep(place);
             std::vector<Variant> items;
             items.reserve(value.value.array.count);
             for (int32_t i = 0; i < value.value.array.count; ++i) {
-                std::string item = std::string(what) + ", item " + std::to_string(i);
-                items.push_back(FromCVariant(value.value.array.items[i], item.c_str()));
+                items.push_back(
+                    FromCVariantAt(value.value.array.items[i], Place{nullptr, &place, i, place.depth + 1}));
             }
             return Variant::Array(std::move(items), value.value.array.lower_bound);
         }
         default:
             Raise(errors::kInvalidCall,
-                  FromUtf8(what) + u": unknown variant type " + FromUtf8(std::to_string(value.type)));
+                  place.Describe() + u": unknown variant type " + FromUtf8(std::to_string(value.type)));
     }
 }
+
+}  // namespace
 
 void ToCVariant(const Variant& value, orva_variant* out) {
     orva_variant_init(out);

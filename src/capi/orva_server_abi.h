@@ -3,9 +3,12 @@
  * libOrvaClassDeploy exports with C linkage and the layout of an object handle. Hosts never see it;
  * they use orva/orva_automation.h.
  *
- * Every handle starts with a pointer to its library's function table, so the loader forwards a call
- * on any handle (also one the library handed back inside a result) to the library that made it,
- * without keeping a table of its own.
+ * Every handle starts with a mark and a pointer to its library's function table, so the loader forwards
+ * a call on any handle (also one the library handed back inside a result) to the library that made it,
+ * without keeping a table of its own. The mark is ORVA_HANDLE_LIVE while the handle may be used; the
+ * library writes ORVA_HANDLE_RELEASED into it when the handle is released and never gives the memory
+ * back, so a released handle, or a pointer to memory of the host's own, is recognised on entry
+ * (orva_handle_live) instead of being followed.
  */
 #ifndef ORVA_SERVER_ABI_H
 #define ORVA_SERVER_ABI_H
@@ -32,9 +35,19 @@ typedef struct orva_object_functions {
     int32_t (*publish_property)(const char* name, const orva_variant* value, orva_error* error);
 } orva_object_functions;
 
+#define ORVA_HANDLE_LIVE UINT64_C(0x314A424F4156524F)     /* "ORVAOBJ1" read as little-endian */
+#define ORVA_HANDLE_RELEASED UINT64_C(0x2A4A424F4156524F) /* "ORVAOBJ*" */
+
 struct orva_object {
+    uint64_t mark; /* ORVA_HANDLE_LIVE, or ORVA_HANDLE_RELEASED once released */
     const orva_object_functions* functions;
 };
+
+/* 1 when handle is not NULL and carries the live mark. It reads the handle's first 8 bytes: a pointer
+   to unmapped memory still faults. */
+static inline int orva_handle_live(const orva_object* handle) {
+    return handle != NULL && handle->mark == ORVA_HANDLE_LIVE;
+}
 
 /* Exported by the library. Registration, as an administrator's tool or a package script calls it:
    writes (or removes) the entries of the library's public classes in registryFolder, or, when it is

@@ -118,9 +118,8 @@ public:
         AccountAddress account;
         try {
             account = AccountFromPropsString(propsString);
-        } catch (const AutomationError&) {
-            streams.err << "orva-deploy: catalog: no account database named: give --catalog FILE\n";
-            return kExitUsage;
+        } catch (const AutomationError& error) {
+            return ReportNoAccount(streams, "catalog", propsString, error);
         }
         CatalogLanguage language = LanguageFromPropsString(propsString);
         try {

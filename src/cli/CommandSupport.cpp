@@ -10,6 +10,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "services/PropsString.h"
 #include "storage/AtomicFile.h"
 
 namespace orva::cli {
@@ -79,6 +80,16 @@ std::string ReadInputFile(const std::string& path) {
 int ReportFailure(Streams& streams, const std::string& context, const AutomationError& error) {
     streams.err << "orva-deploy: " << context << ": " << TerminalText(error.Description()) << "\n";
     return kExitFailure;
+}
+
+int ReportNoAccount(Streams& streams, const std::string& context, TextView propsString,
+                    const AutomationError& error) {
+    if (!components::PropsEntry(propsString, u"ConnectString")) {
+        streams.err << "orva-deploy: " << context << ": no account database named: give --catalog FILE\n";
+    } else {
+        streams.err << "orva-deploy: " << context << ": " << TerminalText(error.Description()) << "\n";
+    }
+    return kExitUsage;
 }
 
 std::string TerminalText(TextView text) {

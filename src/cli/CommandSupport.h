@@ -25,6 +25,12 @@ std::string ReadInputFile(const std::string& path);
 // kExitFailure.
 int ReportFailure(Streams& streams, const std::string& context, const automation::AutomationError& error);
 
+// For a properties string that names no usable account: prints "orva-deploy: <context>: no account
+// database named: give --catalog FILE" when propsString has no ConnectString, otherwise what is wrong
+// with the one it has (a description that shows a server URI only masked). Returns kExitUsage.
+int ReportNoAccount(Streams& streams, const std::string& context, automation::TextView propsString,
+                    const automation::AutomationError& error);
+
 // The text as UTF-8 for human-readable output, with every character that could move the cursor,
 // ring, erase or reorder what a terminal shows written as a visible escape: C0 controls, DEL and C1
 // controls as "\xHH" (ESC is "\x1b"), the bidirectional marks, embeddings, overrides and isolates

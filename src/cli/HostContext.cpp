@@ -12,6 +12,7 @@
 #include "services/PoCatalog.h"
 #include "services/PropertyStore.h"
 #include "services/PropsString.h"
+#include "storage/ServerUri.h"
 
 namespace orva::cli {
 
@@ -45,6 +46,9 @@ std::string CheckCatalog(const std::string& catalog) {
                    "a URI holding \";\" cannot be passed on: in the properties string it would start "
                    "another entry";
         }
+        // Refused here, before anything connects: libpq would read such a URI otherwise, or not at all.
+        if (std::string problem = components::ServerUriProblem(catalog); !problem.empty())
+            return named + problem;
         return {};
     }
     if (catalog.find(';') != std::string::npos) {

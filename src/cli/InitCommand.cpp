@@ -39,11 +39,11 @@ public:
 
     int Execute(const HostOptions& host, Streams& streams) override {
         AccountAddress account;
+        Text propsString = FromUtf8(ComposePropsString(host));
         try {
-            account = AccountFromPropsString(FromUtf8(ComposePropsString(host)));
-        } catch (const AutomationError&) {
-            streams.err << "orva-deploy: init: no account database named: give --catalog FILE\n";
-            return kExitUsage;
+            account = AccountFromPropsString(propsString);
+        } catch (const AutomationError& error) {
+            return ReportNoAccount(streams, "init", propsString, error);
         }
         if (account.IsServer()) return InitServer(account, streams);
         const std::string& fileName = account.location;

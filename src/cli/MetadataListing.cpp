@@ -4,6 +4,7 @@
 
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
+#include "cli/CommandSupport.h"
 #include "cli/HostContext.h"
 
 namespace orva::cli {
@@ -16,8 +17,8 @@ std::optional<ListingContext> ListingContextOf(const HostOptions& host, Streams&
     Text propsString = FromUtf8(ComposePropsString(host));
     try {
         return ListingContext{AccountFromPropsString(propsString), LanguageFromPropsString(propsString)};
-    } catch (const AutomationError&) {
-        streams.err << "orva-deploy: " << command << ": no account database named: give --catalog FILE\n";
+    } catch (const AutomationError& error) {
+        ReportNoAccount(streams, command, propsString, error);
         return std::nullopt;
     }
 }

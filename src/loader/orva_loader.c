@@ -118,12 +118,24 @@ int32_t orva_create_object(const char* progId, orva_object** object, orva_error*
     return create(progId, object, error);
 }
 
+/* 91 for NULL and for a handle without the live mark (released, or not a handle at all). */
+static int32_t CheckHandle(const orva_object* object, orva_error* error) {
+    if (object == NULL) return Fail(error, 91, "Object variable or With block variable not set");
+    if (!orva_handle_live(object)) {
+        return Fail(error, 91,
+                    "Object variable or With block variable not set: the handle was released or is not an "
+                    "object handle");
+    }
+    return 0;
+}
+
 int32_t orva_create_object_beside(orva_object* neighbour, const char* progId, orva_object** object,
                                   orva_error* error) {
     if (error != NULL) orva_error_clear(error);
     if (object == NULL) return Fail(error, 5, "orva_create_object_beside: no place for the object");
     *object = NULL;
-    if (neighbour == NULL) return Fail(error, 91, "Object variable or With block variable not set");
+    int32_t status = CheckHandle(neighbour, error);
+    if (status != 0) return status;
     return neighbour->functions->create(progId, object, error);
 }
 
@@ -131,16 +143,19 @@ int32_t orva_invoke(orva_object* object, const char* name, int32_t kind, orva_va
                     int32_t argCount, orva_variant* result, orva_error* error) {
     if (error != NULL) orva_error_clear(error);
     if (result != NULL) orva_variant_clear(result);
-    if (object == NULL) return Fail(error, 91, "Object variable or With block variable not set");
+    int32_t status = CheckHandle(object, error);
+    if (status != 0) return status;
     return object->functions->invoke(object, name, kind, args, argCount, result, error);
 }
 
+/* A second release of the same handle finds the released mark and does nothing. */
 void orva_release(orva_object* object) {
-    if (object != NULL) object->functions->release(object);
+    if (orva_handle_live(object)) object->functions->release(object);
 }
 
 int32_t orva_publish_property(orva_object* object, const char* name, const orva_variant* value, orva_error* error) {
     if (error != NULL) orva_error_clear(error);
-    if (object == NULL) return Fail(error, 91, "Object variable or With block variable not set");
+    int32_t status = CheckHandle(object, error);
+    if (status != 0) return status;
     return object->functions->publish_property(name, value, error);
 }

@@ -10,27 +10,64 @@ void orva_variant_init(orva_variant* v) {
     v->type = ORVA_VT_EMPTY;
 }
 
-void orva_variant_clear(orva_variant* v) {
-    if (v == NULL) return;
-    switch (v->type) {
-        case ORVA_VT_TEXT:
-            free(v->value.text.data);
-            break;
-        case ORVA_VT_OBJECT:
-            if (v->value.object != NULL) v->value.object->functions->release(v->value.object);
-            break;
-        case ORVA_VT_ARRAY:
-            for (int32_t i = 0; i < v->value.array.count; ++i) orva_variant_clear(&v->value.array.items[i]);
-            free(v->value.array.items);
-            break;
-        default:
-            break;
+/* Frees what a variant that is not an array holds. A handle without the live mark is left alone: it
+   was released before, or never was a handle. */
+static void ClearValue(orva_variant* v) {
+    if (v->type == ORVA_VT_TEXT) {
+        free(v->value.text.data);
+    } else if (v->type == ORVA_VT_OBJECT && orva_handle_live(v->value.object)) {
+        v->value.object->functions->release(v->value.object);
     }
-    orva_variant_init(v);
 }
 
-int32_t orva_variant_copy(orva_variant* target, const orva_variant* source) {
-    if (target == source) return 0;
+/* Arrays are freed without recursion, so that no depth of nesting exhausts the stack, and without
+   memory of its own, so that clearing cannot fail: going down into a nested array, the slot that held
+   it keeps the way back up (the slot above it in items, its own index in count, its array's count in
+   lower_bound); coming back up, the slot gives them back. */
+void orva_variant_clear(orva_variant* v) {
+    if (v == NULL) return;
+    if (v->type != ORVA_VT_ARRAY) {
+        ClearValue(v);
+        orva_variant_init(v);
+        return;
+    }
+    orva_variant* items = v->value.array.items;
+    int32_t count = v->value.array.count;
+    int32_t index = 0;
+    orva_variant* up = NULL; /* the slot that held items; NULL for the variant itself */
+    orva_variant_init(v);
+    for (;;) {
+        if (index < count) {
+            orva_variant* item = &items[index];
+            if (item->type != ORVA_VT_ARRAY) {
+                ClearValue(item);
+                ++index;
+                continue;
+            }
+            orva_variant* nested = item->value.array.items;
+            int32_t nestedCount = item->value.array.count;
+            item->value.array.items = up;
+            item->value.array.count = index;
+            item->value.array.lower_bound = count;
+            up = item;
+            items = nested;
+            count = nestedCount;
+            index = 0;
+            continue;
+        }
+        free(items);
+        if (up == NULL) return;
+        orva_variant* slot = up;
+        index = slot->value.array.count;
+        count = slot->value.array.lower_bound;
+        up = slot->value.array.items;
+        items = slot - index;
+        ++index;
+    }
+}
+
+/* depth: the number of arrays around source. */
+static int32_t CopyAt(orva_variant* target, const orva_variant* source, int depth) {
     orva_variant_clear(target);
     switch (source->type) {
         case ORVA_VT_TEXT:
@@ -38,6 +75,7 @@ int32_t orva_variant_copy(orva_variant* target, const orva_variant* source) {
         case ORVA_VT_OBJECT: {
             orva_object* copy = NULL;
             if (source->value.object != NULL) {
+                if (!orva_handle_live(source->value.object)) return 91;
                 copy = source->value.object->functions->duplicate(source->value.object);
                 if (copy == NULL) return 7;
             }
@@ -45,10 +83,11 @@ int32_t orva_variant_copy(orva_variant* target, const orva_variant* source) {
             return 0;
         }
         case ORVA_VT_ARRAY: {
+            if (depth >= ORVA_MAX_ARRAY_DEPTH) return 5;
             int32_t status =
                 orva_variant_set_array(target, source->value.array.count, source->value.array.lower_bound);
             for (int32_t i = 0; status == 0 && i < source->value.array.count; ++i) {
-                status = orva_variant_copy(&target->value.array.items[i], &source->value.array.items[i]);
+                status = CopyAt(&target->value.array.items[i], &source->value.array.items[i], depth + 1);
             }
             if (status != 0) orva_variant_clear(target);
             return status;
@@ -57,6 +96,11 @@ int32_t orva_variant_copy(orva_variant* target, const orva_variant* source) {
             *target = *source;
             return 0;
     }
+}
+
+int32_t orva_variant_copy(orva_variant* target, const orva_variant* source) {
+    if (target == source) return 0;
+    return CopyAt(target, source, 0);
 }
 
 void orva_variant_set_null(orva_variant* v) {

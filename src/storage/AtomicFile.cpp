@@ -17,6 +17,7 @@
 #include <string>
 
 #include "automation/AutomationError.h"
+#include "automation/TextHelpers.h"
 
 namespace orva::components {
 
@@ -47,6 +48,7 @@ constexpr const char* kCompanionSuffixes[] = {"-journal", "-wal", "-shm"};
 
 std::string NativePath(const Text& path) {
     if (path.empty()) Raise(errors::kInvalidCall, u"No file name was given");
+    RequireNoNul(path, u"The file name");
     if (FindLoneSurrogate(path) != TextView::npos) {
         Raise(errors::kInvalidCall,
               FromUtf8(ToUtf8Lossy(path)) + u": the file name holds a lone UTF-16 surrogate");

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "storage/PostgresStatement.h"
+#include "storage/ServerUri.h"
 
 namespace orva::components {
 
@@ -63,22 +64,33 @@ bool IsLostSqlState(std::string_view sqlState) {
 }  // namespace
 
 std::unique_ptr<PostgresDatabase> PostgresDatabase::Open(const std::string& uri, bool readOnly) {
-    // Keywords are read in order and the expanded URI overrides the ones before it: the default
-    // timeout comes first so that the URI's own connect_timeout wins; the encoding comes after it,
-    // since texts cross the connection as UTF-8 whatever the URI says. libpq reads PGCONNECT_TIMEOUT
-    // only for a keyword nobody set.
+    // libpq is given the parts, never the URI: it would read a URI it cannot parse (an upper-case
+    // scheme) as a database name and send it, password and all, to the default server.
+    ServerUri parts = ParseServerUri(uri);
+    // Keywords are read in order and a later one overrides an earlier: the default timeout comes
+    // first so that the URI's own connect_timeout wins; the encoding comes last, since texts cross the
+    // connection as UTF-8 whatever the URI says. libpq reads PGCONNECT_TIMEOUT only for a keyword
+    // nobody set.
     std::vector<const char*> keys;
     std::vector<const char*> values;
     if (std::getenv("PGCONNECT_TIMEOUT") == nullptr) {
         keys.push_back("connect_timeout");
         values.push_back("10");
     }
-    keys.insert(keys.end(), {"fallback_application_name", "dbname", "client_encoding", nullptr});
-    values.insert(values.end(), {"orva-deploy", uri.c_str(), "UTF8", nullptr});
-    PGconn* handle = PQconnectdbParams(keys.data(), values.data(), 1);
+    keys.push_back("fallback_application_name");
+    values.push_back("orva-deploy");
+    for (const auto& [keyword, value] : parts.keywords) {
+        keys.push_back(keyword.c_str());
+        values.push_back(value.c_str());
+    }
+    keys.insert(keys.end(), {"client_encoding", nullptr});
+    values.insert(values.end(), {"UTF8", nullptr});
+    // expand_dbname 0: a database name is a name, never another connection string.
+    PGconn* handle = PQconnectdbParams(keys.data(), values.data(), 0);
     if (handle == nullptr) RaiseDatabaseError(MaskPassword(uri), "out of memory", kCannotOpen);
     if (PQstatus(handle) != CONNECTION_OK) {
-        std::string message = OneLine(PQerrorMessage(handle));
+        // libpq's message may repeat a value it was given: every spelling of the password goes.
+        std::string message = MaskPassword(OneLine(PQerrorMessage(handle)), uri);
         PQfinish(handle);
         RaiseDatabaseError(MaskPassword(uri), message, kCannotOpen);
     }

@@ -56,43 +56,6 @@ bool EqualsNoAsciiCase(std::string_view a, std::string_view b) {
                                               [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
-bool StartsWithNoAsciiCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && EqualsNoAsciiCase(text.substr(0, prefix.size()), prefix);
-}
-
-// Replaces [begin, end) of text by "***" and returns the position after it.
-size_t Mask(std::string& text, size_t begin, size_t end) {
-    text.replace(begin, end - begin, "***");
-    return begin + 3;
-}
-
-// Masks the value of every "password=" in [from, text's end) whose option ends at one of stops.
-void MaskPasswordOptions(std::string& text, size_t from, std::string_view stops) {
-    size_t at = from;
-    while ((at = text.find("password", at)) != std::string::npos) {
-        bool startsOption = at == from || stops.find(text[at - 1]) != std::string_view::npos;
-        size_t value = at + 8;
-        while (value < text.size() && text[value] == ' ') ++value;
-        if (!startsOption || value >= text.size() || text[value] != '=') {
-            at = value;
-            continue;
-        }
-        ++value;
-        while (value < text.size() && text[value] == ' ') ++value;
-        size_t end = value;
-        if (end < text.size() && text[end] == '\'') {
-            // A quoted key/value: up to the closing quote, over backslash escapes.
-            for (++end; end < text.size() && text[end] != '\''; ++end) {
-                if (text[end] == '\\') ++end;
-            }
-            end = std::min(end + 1, text.size());
-        } else {
-            while (end < text.size() && stops.find(text[end]) == std::string_view::npos) ++end;
-        }
-        at = Mask(text, value, end);
-    }
-}
-
 }  // namespace
 
 PostgresSql RewriteParameters(std::string_view sql) {
@@ -131,29 +94,6 @@ std::string SpellingInSql(std::string_view sql, std::string_view name) {
             return std::string(sql.substr(at, name.size()));
     }
     return std::string(name);
-}
-
-bool IsPostgresUri(std::string_view text) {
-    return StartsWithNoAsciiCase(text, "postgresql://") || StartsWithNoAsciiCase(text, "postgres://");
-}
-
-std::string MaskPassword(std::string_view connection) {
-    std::string text(connection);
-    if (!IsPostgresUri(text)) {
-        MaskPasswordOptions(text, 0, " \t\n");
-        return text;
-    }
-    // As libpq reads a URI: the user information ends at the first '@' before any '/', and the
-    // password is what follows the first ':' in it.
-    size_t authority = text.find("://") + 3;
-    size_t stop = text.find_first_of("@/?", authority);
-    if (stop != std::string::npos && text[stop] == '@') {
-        size_t colon = text.find(':', authority);
-        if (colon < stop) Mask(text, colon + 1, stop);
-    }
-    size_t query = text.find('?', authority);
-    if (query != std::string::npos) MaskPasswordOptions(text, query + 1, "&");
-    return text;
 }
 
 int32_t ResultCodeOfSqlState(std::string_view sqlState) {

@@ -1,8 +1,8 @@
 #pragma once
 // The text work PostgresDatabase does on SQL and connection strings before they reach the server:
 // SQLite's numbered parameters rewritten to PostgreSQL's, result column names spelled as the SQL
-// spells them, a password kept out of messages, and SQLSTATEs mapped onto the result codes callers
-// act on. Pure functions, no connection needed.
+// spells them, and SQLSTATEs mapped onto the result codes callers act on (connection URIs and their
+// passwords: ServerUri.h). Pure functions, no connection needed.
 
 #include <cstdint>
 #include <string>
@@ -26,13 +26,6 @@ PostgresSql RewriteParameters(std::string_view sql);
 // occurrence of name in sql outside strings and comments, compared without ASCII case; name itself
 // when sql does not hold it (an expression's "?column?", a column read through *).
 std::string SpellingInSql(std::string_view sql, std::string_view name);
-
-// True for a PostgreSQL connection URI (postgresql://... or postgres://...).
-bool IsPostgresUri(std::string_view text);
-
-// A connection string fit for a message: the password of a URI's user information, a URI's
-// password=... option and a key/value string's password=... replaced by "***".
-std::string MaskPassword(std::string_view connection);
 
 // The result code (one of SQLite's extended codes, see db_codes) for a server error's SQLSTATE:
 // unique 2067, foreign key 787, check 275, not null 1299, another integrity violation 19; a

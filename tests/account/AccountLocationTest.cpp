@@ -5,6 +5,7 @@
 #include "automation/TextHelpers.h"
 #include "catalog/CatalogReader.h"
 #include "services/PropsString.h"
+#include "storage/ServerUri.h"
 #include "support/AccountFixture.h"
 
 namespace orva::components {
@@ -66,14 +67,28 @@ TEST(AccountLocation, PasswordsAreMaskedWhereverAUriHoldsThem) {
     };
     for (const auto& [uri, masked] : cases) {
         EXPECT_EQ(MaskedConnectString(uri), masked) << uri;
+        if (IsPostgresConnectString(uri) && !ServerUriProblem(uri).empty()) {
+            // A URI that does not read is refused, and named masked.
+            try {
+                ParseConnectString(automation::FromUtf8(uri));
+                ADD_FAILURE() << "accepted " << uri;
+            } catch (const AutomationError& error) {
+                EXPECT_TRUE(automation::ToUtf8(error.Description()).starts_with(std::string(masked) + ": "))
+                    << automation::ToUtf8(error.Description());
+            }
+            continue;
+        }
         EXPECT_EQ(ParseConnectString(automation::FromUtf8(uri)).DisplayName(),
                   IsPostgresConnectString(uri) ? masked : uri);
     }
 }
 
 TEST(AccountLocation, OtherDatabasesAreRefusedWithoutRepeatingTheirConnectString) {
-    for (const char16_t* value :
-         {u"mysql://orva:secret@db/acct", u"Provider=SQLOLEDB;Password=secret", u"sqlite:"}) {
+    const char16_t kNul[] = u"sqlite:/tmp/a.db\0secret";
+    for (Text value :
+         {Text(u"mysql://orva:secret@db/acct"), Text(u"Provider=SQLOLEDB;Password=secret"), Text(u"sqlite:"),
+          Text(kNul, std::size(kNul) - 1), Text(u"POSTGRESQL://orva:secret%zz@db/a"),
+          Text(u"postgresql://db/acct?PASSWORD=secret"), Text(u"postgresql://u:se/cret@db/acct")}) {
         try {
             ParseConnectString(value);
             FAIL() << "accepted";

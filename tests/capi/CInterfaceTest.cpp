@@ -10,6 +10,7 @@
 #include "api/ServerRegistration.h"
 #include "automation/ClassRegistry.h"
 #include "automation/MemberTable.h"
+#include "capi/Probe.h"
 #include "capi/VariantBridge.h"
 #include "support/TempDir.h"
 
@@ -18,33 +19,6 @@ namespace {
 
 using namespace automation;
 namespace fs = std::filesystem;
-
-// An object whose members change their arguments and raise errors, to watch what crosses the boundary.
-class Probe : public Object {
-public:
-    Text TypeName() const override { return u"Probe"; }
-    Variant Invoke(TextView name, CallKind kind, std::span<Variant> args) override {
-        // clang-format off
-        static constexpr Member<Probe> kMembers[] = {
-            // Bump(n, out, untouched): n + 1 into n, a text into out, returns the count of arguments.
-            {.name = u"Bump", .minArgs = 3, .maxArgs = 3, .call = [](Probe&, Args a) -> Variant {
-                 a[0] = Variant(a[0].ToInt32() + 1);
-                 a[1] = Variant(Text(u"written \u4E2D"));
-                 return static_cast<int32_t>(a.size());
-             }},
-            {.name = u"Echo", .minArgs = 1, .maxArgs = 1, .call = [](Probe&, Args a) -> Variant { return a[0]; }},
-            {.name = u"Fail", .call = [](Probe&, Args) -> Variant {
-                 throw AutomationError(-2147467259, u"account.db: database is locked", u"OrvaData.CatalogWriter");
-             }},
-            {.name = u"Value", .kinds = kGet, .call = [](Probe& p, Args) -> Variant { return p.value; }},
-            {.name = u"Value", .kinds = kLet, .minArgs = 1, .maxArgs = 1,
-             .call = [](Probe& p, Args a) -> Variant { p.value = a[0]; return {}; }},
-        };
-        // clang-format on
-        return InvokeMember(*this, kMembers, name, kind, args);
-    }
-    Variant value;
-};
 
 constexpr const char16_t* kProbeId = u"Test.Probe";
 
@@ -122,7 +96,7 @@ TEST(CInterface, ValuesTheLibraryCannotTakeAreRefusedNamingTheArgument) {
     }
     // A handle another library made (its function table is not this library's).
     orva_object_functions foreignFunctions{};
-    orva_object foreign{&foreignFunctions};
+    orva_object foreign{ORVA_HANDLE_LIVE, &foreignFunctions};
     args[0].type = ORVA_VT_OBJECT;
     args[0].value.object = &foreign;
     EXPECT_EQ(orva_invoke(probe.handle, "Echo", ORVA_CALL_METHOD, args, 1, nullptr, &probe.error), 13);

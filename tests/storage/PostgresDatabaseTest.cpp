@@ -11,6 +11,7 @@
 
 #include "automation/AutomationError.h"
 #include "storage/PostgresDatabase.h"
+#include "storage/ServerUri.h"
 #include "storage/Statement.h"
 #include "storage/Transaction.h"
 #include "support/PostgresServer.h"
