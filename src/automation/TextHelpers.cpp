@@ -147,4 +147,11 @@ std::vector<Text> Split(TextView text, TextView separator) {
 
 Text Repeat(char16_t ch, size_t count) { return Text(count, ch); }
 
+Text Abbreviate(TextView text, size_t units) {
+    if (text.size() <= units) return Text(text);
+    size_t cut = units;
+    if (cut > 0 && text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) --cut;  // keep pairs whole
+    return Text(text.substr(0, cut)) + u"\u2026";
+}
+
 }  // namespace orva::automation

@@ -45,4 +45,9 @@ std::vector<Text> Split(TextView text, TextView separator);
 // Text of count copies of ch.
 Text Repeat(char16_t ch, size_t count);
 
+// The text for a message that quotes a value: at most units code units of it (never half of a
+// surrogate pair), followed by "…" when it was longer, so a hostile value cannot flood a message.
+inline constexpr size_t kQuotedUnits = 60;
+Text Abbreviate(TextView text, size_t units = kQuotedUnits);
+
 }  // namespace orva::automation

@@ -65,13 +65,9 @@ public:
         std::unique_ptr<PinnedAccountTransaction> trial;
         try {
             if (!m_info.empty()) {
-                Variant parsed = ParsePropertyBagJson(ReadInputFile(m_info), FromUtf8(m_info));
-                ObjectRef object = parsed.IsObject() ? parsed.ToObject() : nullptr;
-                info = std::dynamic_pointer_cast<Dictionary>(object);
-                if (!info)
-                    Raise(errors::kBadFileFormat,
-                          FromUtf8(m_info) + u": the deployment information must be a JSON object");
-                CheckDeploymentInfoShape(*info, FromUtf8(m_info));
+                Variant parsed = ParsePropertyBagJson(ReadInputFile(m_info), FromUtf8(m_info),
+                                                      DeploymentInfoShape(FromUtf8(m_info)));
+                info = std::dynamic_pointer_cast<Dictionary>(parsed.ToObject());
             }
             if (m_dryRun) {
                 AccountAddress account = AccountFromPropsString(FromUtf8(ComposePropsString(host)));

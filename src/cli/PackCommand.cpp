@@ -35,14 +35,10 @@ public:
 
     int Execute(const HostOptions&, Streams& streams) override {
         try {
-            Variant root = ParsePropertyBagJson(ReadInputFile(m_input), FromUtf8(m_input));
-            ObjectRef object = root.IsObject() ? root.ToObject() : nullptr;
-            auto dictionary = std::dynamic_pointer_cast<Dictionary>(object);
-            if (!dictionary) {
-                Raise(errors::kBadFileFormat,
-                      FromUtf8(m_input) + u": the top-level JSON value must be an object");
-            }
-            CheckPacketSetShape(*dictionary, FromUtf8(m_input));
+            // The shape is checked while parsing: a wrong value ends the read where it stands.
+            Variant root = ParsePropertyBagJson(ReadInputFile(m_input), FromUtf8(m_input),
+                                                PacketSetShape(FromUtf8(m_input)));
+            auto dictionary = std::dynamic_pointer_cast<Dictionary>(root.ToObject());
             dictionary->Save(FromUtf8(m_output));
             return kExitOk;
         } catch (const AutomationError& error) {

@@ -328,6 +328,8 @@ void WriteFileAtomically(const Text& path, std::string_view bytes) {
     file.Publish();
 }
 
+void CheckReplaceable(const Text& path) { AtomicFile probe(path, AtomicFile::Publication::Replace); }
+
 const FileSystemCalls& SystemFileSystemCalls() { return kSystemCalls; }
 
 ScopedFileSystemCalls::ScopedFileSystemCalls(FileSystemCalls calls)
