@@ -37,7 +37,7 @@ void CheckRefusal(const AutomationError& error) {
 }
 
 #if ORVA_FUZZ_DEPLOY_INFO
-void Use(const Dictionary& info) {
+void Use(const DictionaryRef& info) {
     static const std::string packet = [] {
         std::ifstream file(ORVA_SOURCE_DIR "/data/samples/DeployFunction.Dat", std::ios::binary);
         std::stringstream bytes;
@@ -47,14 +47,14 @@ void Use(const Dictionary& info) {
     DictionaryRef set = DecodePacket(packet, u"sample");
     for (const char16_t* language : {u"CHS", u"CHT", u"EN"}) {
         auto entries = std::dynamic_pointer_cast<Vector>(set->Value(language).ToObject());
-        orva::core::RemapPacket(*entries, info, language);  // raises nothing for admitted information
+        orva::core::RemapPacket(*entries, *info, language);  // raises nothing for admitted information
     }
 }
 #else
-void Use(const Dictionary& set) {
+void Use(const DictionaryRef& set) {
     std::string saved;
     try {
-        saved = EncodePacket(set);
+        saved = EncodePacket(*set);
     } catch (const AutomationError& error) {
         if (error.Number() == errors::kInvalidCall &&
             ToUtf8Lossy(error.Description()).find("too many small items") != std::string::npos) {
@@ -63,7 +63,7 @@ void Use(const Dictionary& set) {
         std::abort();
     }
     DecodePacket(saved, u"saved");
-    const std::string json = WritePropertyBagJson(set, -1);
+    const std::string json = WritePropertyBagJson(Variant(ObjectRef(set)), -1);
     if (WritePropertyBagJson(ParsePropertyBagJson(json, u"again"), -1) != json) std::abort();
 }
 #endif
@@ -85,6 +85,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     if (!root) std::abort();  // the shape admits objects only
-    Use(*root);
+    Use(root);
     return 0;
 }

@@ -41,11 +41,14 @@ case "$target" in
     packet)
         "$build/fuzz/PacketSeedWriter" "$seeds" data/samples/*.json
         for packet in data/samples/*.Dat; do cp "$packet" "$seeds/"; done ;;
-    play) cp docs/examples/*-play.json data/samples/*-play.json "$seeds/" ;;
+    play)
+        for script in docs/examples/*-play.json data/samples/*-play.json; do
+            cp "$script" "$seeds/$(basename "$(dirname "$script")")-$(basename "$script")"
+        done ;;
     pack) cp data/samples/packet-set.json "$seeds/" ;;
     info) cp data/samples/deploy-info.json "$seeds/" ;;
 esac
-for kept in fuzz/regressions/"$target"/*; do cp "$kept" "$seeds/"; done
+for kept in fuzz/regressions/"$target"/*; do cp "$kept" "$seeds/regression-$(basename "$kept")"; done
 echo "seed corpus: $(ls "$seeds" | wc -l) inputs in $seeds"
 
 set +e
