@@ -29,7 +29,7 @@ public:
             "\nThe top-level JSON value must be an object. A packet set has the keys \"CHS\", \"CHT\" and\n"
             "\"EN\", each an array of deployment entries. \"orva-deploy show FILE --json\" prints the same\n"
             "JSON back. Their entries must be objects whose fields are texts or numbers. The input must be\n"
-            "a regular file of at most 64 MiB.\n\n"
+            "a regular file of at most 64 MiB, nested at most 64 levels deep.\n\n"
             "Example:\n  orva-deploy pack data/samples/packet-set.json -o /tmp/DeployFunction.Dat");
     }
 
