@@ -160,4 +160,11 @@ void RequireNoNul(TextView text, TextView what) {
     Raise(errors::kInvalidCall, Text(what) + u" \"" + shown + u"\" holds a NUL character");
 }
 
+Text Abbreviate(TextView text, size_t units) {
+    if (text.size() <= units) return Text(text);
+    size_t cut = units;
+    if (cut > 0 && text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) --cut;  // keep pairs whole
+    return Text(text.substr(0, cut)) + u"\u2026";
+}
+
 }  // namespace orva::automation

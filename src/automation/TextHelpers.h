@@ -50,4 +50,9 @@ Text Repeat(char16_t ch, size_t count);
 // end them at the NUL and act on a shorter text than the caller gave.
 void RequireNoNul(TextView text, TextView what);
 
+// The text for a message that quotes a value: at most units code units of it (never half of a
+// surrogate pair), followed by "…" when it was longer, so a hostile value cannot flood a message.
+inline constexpr size_t kQuotedUnits = 60;
+Text Abbreviate(TextView text, size_t units = kQuotedUnits);
+
 }  // namespace orva::automation

@@ -4,6 +4,7 @@
 
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
+#include "bag/SharedText.h"
 #include "bag/Vector.h"
 
 namespace orva::components {
@@ -13,55 +14,89 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-constexpr int kMaxDepth = 64;
+// Builds the property-bag tree of a document as its events arrive.
+class BagBuilder : public JsonHandler {
+public:
+    BagBuilder(const Text& source, const JsonShapeCheck& shape) : m_source(source), m_shape(shape) {}
 
-[[noreturn]] void Refuse(const Text& source, const std::string& what) {
-    // The parser quotes the bytes it last read, which may end inside a character: keep them visible.
-    Raise(errors::kBadFileFormat, source + u": " + FromUtf8Lossy(what));
-}
+    Variant TakeRoot() { return std::move(m_root); }
 
-Variant FromJson(const Json& json, const Text& source, int depth, const std::string& where) {
-    if (depth > kMaxDepth) Refuse(source, "nesting deeper than 64 levels at " + where);
-    switch (json.type()) {
-        case Json::value_t::object: {
-            DictionaryRef dictionary = Dictionary::Create();
-            for (auto it = json.begin(); it != json.end(); ++it) {
-                Text key = FromUtf8(it.key());
-                if (dictionary->HasKey(key)) {
-                    Refuse(source,
-                           "two keys differing only in letter case (\"" + it.key() + "\") at " + where);
-                }
-                dictionary->SetValue(key, FromJson(it.value(), source, depth + 1, where + "/" + it.key()));
-            }
-            return dictionary;
-        }
-        case Json::value_t::array: {
-            VectorRef vector = Vector::Create();
-            size_t index = 1;
-            for (const Json& item : json) {
-                vector->Add(FromJson(item, source, depth + 1, where + "[" + std::to_string(index++) + "]"));
-            }
-            return vector;
-        }
-        case Json::value_t::string:
-            return FromUtf8(json.get_ref<const std::string&>());
-        case Json::value_t::boolean:
-            return json.get<bool>();
-        case Json::value_t::number_integer:
-        case Json::value_t::number_unsigned: {
-            if (json.is_number_unsigned() && json.get<uint64_t>() > INT32_MAX) return json.get<double>();
-            int64_t value = json.get<int64_t>();
-            if (value >= INT32_MIN && value <= INT32_MAX) return static_cast<int32_t>(value);
-            return static_cast<double>(value);
-        }
-        case Json::value_t::number_float:
-            return json.get<double>();
-        case Json::value_t::null:
-            return Variant(NullValue{});
-        default:
-            Refuse(source, "a value JSON property bags cannot hold at " + where);
+    void Begin(const JsonPlace& place, JsonKind kind) override {
+        m_place = &place;
+        if (m_shape) m_shape(place, kind);
     }
-}
+    void Null() override { Put(Variant(NullValue{})); }
+    void Boolean(bool value) override { Put(value); }
+    void Integer(int64_t value) override {
+        if (value >= INT32_MIN && value <= INT32_MAX) {
+            Put(static_cast<int32_t>(value));
+        } else {
+            Put(static_cast<double>(value));
+        }
+    }
+    void Unsigned(uint64_t value) override {
+        if (value <= INT32_MAX) {
+            Put(static_cast<int32_t>(value));
+        } else {
+            Put(static_cast<double>(value));
+        }
+    }
+    void Float(double value) override { Put(value); }
+    void String(std::string& value) override { Put(FromUtf8(value)); }
+    void BeginObject() override {
+        DictionaryRef dictionary = Dictionary::Create();
+        Put(dictionary);
+        m_open.push_back({dictionary, nullptr, {}});
+    }
+    void Key(std::string& key) override {
+        Text text = FromUtf8(key);
+        Dictionary& dictionary = *m_open.back().dictionary;
+        if (dictionary.HasKey(text)) {
+            Text earlier;
+            for (int32_t i = 1; i <= dictionary.Count() && earlier.empty(); ++i) {
+                if (EqualsNoCase(dictionary.Key(i), text)) earlier = dictionary.Key(i);
+            }
+            const Text where = m_place ? m_place->ToText() : Text(u"$");
+            Raise(errors::kBadFileFormat,
+                  m_source + u": " +
+                      (earlier == text
+                           ? u"the key \"" + Abbreviate(text) + u"\" appears twice"
+                           : u"two keys differing only in letter case (\"" + Abbreviate(text) + u"\")") +
+                      u" at " + where);
+        }
+        m_open.back().key = SharedText(std::move(text));
+    }
+    void EndObject() override { m_open.pop_back(); }
+    void BeginArray() override {
+        VectorRef vector = Vector::Create();
+        Put(vector);
+        m_open.push_back({nullptr, vector, {}});
+    }
+    void EndArray() override { m_open.pop_back(); }
+
+private:
+    struct Open {
+        DictionaryRef dictionary;
+        VectorRef vector;
+        SharedText key;  // of the member being read
+    };
+
+    void Put(Variant value) {
+        if (m_open.empty()) {
+            m_root = std::move(value);
+        } else if (m_open.back().vector) {
+            m_open.back().vector->Add(std::move(value));
+        } else {
+            m_open.back().dictionary->AppendUnique(m_open.back().key, std::move(value));
+        }
+    }
+
+    const Text& m_source;
+    const JsonShapeCheck& m_shape;
+    const JsonPlace* m_place = nullptr;
+    std::vector<Open> m_open;
+    Variant m_root;
+};
 
 Json ToJson(const Variant& value) {
     switch (value.Type()) {
@@ -106,28 +141,10 @@ Json ToJson(const Variant& value) {
 
 }  // namespace
 
-Variant ParsePropertyBagJson(std::string_view text, const Text& sourceName) {
-    // Checked before parsing so that the offset is the one in the input (the parser's own message
-    // would quote the broken bytes).
-    try {
-        FromUtf8(text);
-    } catch (const AutomationError& error) {
-        Raise(errors::kBadFileFormat, sourceName + u": " + error.Description());
-    }
-    Json json;
-    try {
-        // Values nested too deep are dropped while parsing, so a hostile document cannot build an
-        // unbounded tree before it is refused.
-        bool tooDeep = false;
-        json = Json::parse(text, [&](int depth, Json::parse_event_t, Json&) {
-            if (depth > kMaxDepth + 1) tooDeep = true;
-            return !tooDeep;
-        });
-        if (tooDeep) Refuse(sourceName, "nesting deeper than 64 levels");
-    } catch (const nlohmann::json::exception& e) {
-        Refuse(sourceName, e.what());
-    }
-    return FromJson(json, sourceName, 0, "$");
+Variant ParsePropertyBagJson(std::string_view text, const Text& sourceName, const JsonShapeCheck& shape) {
+    BagBuilder builder(sourceName, shape);
+    ReadBoundedJson(text, sourceName, builder);
+    return builder.TakeRoot();
 }
 
 std::string WritePropertyBagJson(const Variant& value, int indent) {

@@ -162,7 +162,9 @@ std::vector<ClassTypeWithActions> ReadClassTypesWithActions(const AccountAddress
     }
     std::vector<ClassTypeWithActions> types;
     types.reserve(read.size());
-    for (auto& [fid, entry] : read) {
+    for (auto& item : read) {
+        // A named reference, not a structured binding: clang 14 cannot capture one in a lambda.
+        auto& entry = item.second;
         // The order ReadBillActions reads: FOrder, then the key without regard to letter case.
         std::vector<size_t> slots(entry.order.size());
         for (size_t i = 0; i < slots.size(); ++i) slots[i] = i;

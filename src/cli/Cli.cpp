@@ -73,6 +73,15 @@ int RunCli(const std::vector<std::string>& args, Streams& streams) {
         "files and catalogues.",
         "orva-deploy"};
     app.footer(kFooter);
+    // The parser's messages quote arguments as given: escaped like the tool's own messages, so an
+    // argument cannot move the cursor, erase or reorder what the terminal shows.
+    app.failure_message([](const CLI::App* owner, const CLI::Error& error) {
+        std::string message = CLI::FailureMessage::simple(owner, error);
+        const std::string raw = error.what();
+        if (message.starts_with(raw))
+            message = TerminalText(std::string_view(raw)) + message.substr(raw.size());
+        return message;
+    });
     app.require_subcommand(1);
     app.fallthrough();
 

@@ -52,8 +52,9 @@ public:
             "account given by --catalog (or ConnectString= in --props). Each line of the message list is\n"
             "printed as it is written, with control and bidirectional characters of names shown escaped\n"
             "(\"\\x1b\", \"\\u202e\", a backslash as \"\\\\\"); on a terminal, progress goes to stderr.\n"
-            "The --info file must be a regular file of at most 64 MiB. --dry-run deploys into a copy of an\n"
-            "account file, or on a server into one transaction that is rolled back at the end.\n"
+            "The --info file must be a regular file of at most 64 MiB, nested at most 64 levels deep.\n"
+            "--dry-run deploys into a copy of an account file, or on a server into one transaction that is\n"
+            "rolled back at the end.\n"
             "Exit status: 0 when the deployment ran to its end (functions already present included), 1 when\n"
             "an error ended it, 2 for a wrong command line.\n\n"
             "Example:\n  orva-deploy deploy DeployFunction.Dat --catalog account.db --language EN --dry-run");
@@ -65,13 +66,9 @@ public:
         std::unique_ptr<PinnedAccountTransaction> trial;
         try {
             if (!m_info.empty()) {
-                Variant parsed = ParsePropertyBagJson(ReadInputFile(m_info), FromUtf8(m_info));
-                ObjectRef object = parsed.IsObject() ? parsed.ToObject() : nullptr;
-                info = std::dynamic_pointer_cast<Dictionary>(object);
-                if (!info)
-                    Raise(errors::kBadFileFormat,
-                          FromUtf8(m_info) + u": the deployment information must be a JSON object");
-                CheckDeploymentInfoShape(*info, FromUtf8(m_info));
+                Variant parsed = ParsePropertyBagJson(ReadInputFile(m_info), FromUtf8(m_info),
+                                                      DeploymentInfoShape(FromUtf8(m_info)));
+                info = std::dynamic_pointer_cast<Dictionary>(parsed.ToObject());
             }
             if (m_dryRun) {
                 AccountAddress account = AccountFromPropsString(FromUtf8(ComposePropsString(host)));

@@ -2,10 +2,12 @@
 
 #include <filesystem>
 #include <ostream>
+#include <vector>
 
 #include "automation/AutomationError.h"
 #include "cli/CommandSupport.h"
 #include "dialogs/common/Screenshot.h"
+#include "storage/AtomicFile.h"
 
 namespace orva::cli {
 
@@ -28,11 +30,34 @@ std::optional<std::string> ReadPlayScriptFile(const std::string& path, dialogs::
 }
 
 void PictureEachInput(dialogs::PlayOptions& options, const std::string& png) {
-    options.afterInputTyped = [png = std::filesystem::path(png)](dialogs::DialogModel& input,
-                                                                 int32_t answer) {
-        dialogs::RenderDialogPng(input, png.parent_path() / (png.stem().string() + "-frmInput-" +
-                                                             std::to_string(answer) + ".png"));
+    options.afterInputTyped = [png](dialogs::DialogModel& input, int32_t answer) {
+        dialogs::RenderDialogPng(input, InputPicturePath(png, answer));
     };
+}
+
+std::string InputPicturePath(const std::string& png, int32_t answer) {
+    std::filesystem::path path(png);
+    return (path.parent_path() / (path.stem().string() + "-frmInput-" + std::to_string(answer) + ".png"))
+        .string();
+}
+
+std::optional<std::string> CheckPictureTargets(const std::string& png, const dialogs::PlayScript* script) {
+    std::vector<std::string> targets{png};
+    int32_t answers = 0;
+    if (script) {
+        for (const dialogs::PlayStep& step : script->steps) {
+            if (step.action == dialogs::StepAction::Input)
+                targets.push_back(InputPicturePath(png, ++answers));
+        }
+    }
+    for (const std::string& target : targets) {
+        try {
+            components::CheckReplaceable(FromUtf8(target));
+        } catch (const AutomationError& error) {
+            return "--screenshot: " + ToUtf8Lossy(error.Description());
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace orva::cli

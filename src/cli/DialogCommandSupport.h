@@ -19,8 +19,16 @@ int ReportUsage(Streams& streams, const std::string& command, const std::string&
 // read.
 std::optional<std::string> ReadPlayScriptFile(const std::string& path, dialogs::PlayScript& script);
 
-// Makes options render each frmInput the script types an answer into as "<stem>-frmInput-<N>.png"
-// beside png (N counting the answers from 1).
+// Makes options render each frmInput the script types an answer into as InputPicturePath(png, N).
 void PictureEachInput(dialogs::PlayOptions& options, const std::string& png);
+
+// "<stem>-frmInput-<N>.png" beside png: the picture of the N-th answer typed (from 1).
+std::string InputPicturePath(const std::string& png, int32_t answer);
+
+// Checks, before a dialog opens, every file that --screenshot png may write: png and, with a script,
+// the picture of each answer its "input" steps may type. Answers the message refusing the first that
+// could not be saved (a folder, a device, a FIFO, a link to nothing, a missing folder: see
+// CheckReplaceable in storage/AtomicFile.h), naming it, or nothing.
+std::optional<std::string> CheckPictureTargets(const std::string& png, const dialogs::PlayScript* script);
 
 }  // namespace orva::cli

@@ -12,109 +12,84 @@ using namespace components;
 
 namespace {
 
-Text KindOf(const Variant& value) {
-    switch (value.Type()) {
-        case VariantType::Empty:
-        case VariantType::Null:
-            return u"null";
-        case VariantType::Boolean:
-            return u"a Boolean";
-        case VariantType::Integer:
-        case VariantType::Long:
-        case VariantType::Double:
-            return u"a number";
-        case VariantType::Text:
-            return u"a text";
-        case VariantType::Array:
-            return u"an array";
-        case VariantType::Object:
-            break;
+bool IsTextOrNumber(JsonKind kind) { return kind == JsonKind::Text || kind == JsonKind::Number; }
+
+[[noreturn]] void RefuseShape(const Text& file, const Text& place, JsonKind kind, const Text& wanted) {
+    Raise(errors::kTypeMismatch, file + u": " + place + u" is " + JsonKindName(kind) + u", not " + wanted);
+}
+
+// The key of the place at level, as the file writes it, for messages.
+Text KeyAt(const JsonPlace& place, size_t level) { return Abbreviate(FromUtf8Lossy(place[level].key)); }
+
+// The name among names that key matches regardless of letter case, or nullptr.
+template <size_t N>
+const char16_t* Match(const std::string& key, const char16_t* const (&names)[N]) {
+    Text text = FromUtf8Lossy(key);
+    for (const char16_t* name : names) {
+        if (EqualsNoCase(text, name)) return name;
     }
-    ObjectRef object = value.ToObject();
-    if (std::dynamic_pointer_cast<Dictionary>(object)) return u"an object";
-    if (std::dynamic_pointer_cast<Vector>(object)) return u"an array";
-    return u"null";
-}
-
-bool IsTextOrNumber(const Variant& value) {
-    switch (value.Type()) {
-        case VariantType::Integer:
-        case VariantType::Long:
-        case VariantType::Double:
-        case VariantType::Text:
-            return true;
-        default:
-            return false;
-    }
-}
-
-template <class T>
-std::shared_ptr<T> As(const Variant& value) {
-    return value.IsObject() ? std::dynamic_pointer_cast<T>(value.ToObject()) : nullptr;
-}
-
-[[noreturn]] void RefuseShape(const Text& file, const Text& place, const Variant& value, const Text& wanted) {
-    Raise(errors::kTypeMismatch, file + u": " + place + u" is " + KindOf(value) + u", not " + wanted);
+    return nullptr;
 }
 
 }  // namespace
 
-void CheckPacketSetShape(const Dictionary& root, const Text& file) {
-    const char16_t* entryFields[] = {
-        core::fields::kTopClassId,    core::fields::kTopClassName, core::fields::kSubSystemId,
-        core::fields::kSubSystemName, core::fields::kSubFuncId,    core::fields::kSubFuncName,
-        core::fields::kNewName,       core::fields::kFuncName,     core::fields::kClassName,
-        core::fields::kClassParam,    core::fields::kHelpCode,     core::fields::kNo};
-    for (const char16_t* language : core::kPacketLanguages) {
-        if (!root.HasKey(language)) continue;
-        Text place = Text(u"$/") + language;
-        Variant packetValue = root.Value(language);
-        VectorRef packet = As<Vector>(packetValue);
-        if (!packet) RefuseShape(file, place, packetValue, u"an array of deployment entries");
-        for (int32_t i = packet->LowerBound(); i <= packet->UpperBound(); ++i) {
-            Text entryPlace = place + u"[" + Int32ToText(i - packet->LowerBound() + 1) + u"]";
-            const Variant& entryValue = packet->Item(i);
-            DictionaryRef entry = As<Dictionary>(entryValue);
-            if (!entry) RefuseShape(file, entryPlace, entryValue, u"an object (a deployment entry)");
-            for (const char16_t* field : entryFields) {
-                if (!entry->HasKey(field)) continue;
-                Variant fieldValue = entry->Value(field);
-                if (!IsTextOrNumber(fieldValue)) {
-                    RefuseShape(file, entryPlace + u"/" + field, fieldValue, u"a text or a number");
-                }
-            }
+JsonShapeCheck PacketSetShape(const Text& file) {
+    return [file](const JsonPlace& place, JsonKind kind) {
+        static const char16_t* const kEntryFields[] = {
+            core::fields::kTopClassId,    core::fields::kTopClassName, core::fields::kSubSystemId,
+            core::fields::kSubSystemName, core::fields::kSubFuncId,    core::fields::kSubFuncName,
+            core::fields::kNewName,       core::fields::kFuncName,     core::fields::kClassName,
+            core::fields::kClassParam,    core::fields::kHelpCode,     core::fields::kNo};
+        if (place.Depth() == 0) {
+            if (kind != JsonKind::Object)
+                Raise(errors::kBadFileFormat, file + u": the top-level JSON value must be an object");
+            return;
         }
-    }
+        const char16_t* language = Match(place[0].key, core::kPacketLanguages);
+        if (!language) return;
+        Text where = Text(u"$/") + language;
+        if (place.Depth() == 1) {
+            if (kind != JsonKind::Array) RefuseShape(file, where, kind, u"an array of deployment entries");
+            return;
+        }
+        where += u"[" + FromUtf8(std::to_string(place[1].index)) + u"]";
+        if (place.Depth() == 2) {
+            if (kind != JsonKind::Object) RefuseShape(file, where, kind, u"an object (a deployment entry)");
+            return;
+        }
+        if (place.Depth() != 3) return;
+        const char16_t* field = Match(place[2].key, kEntryFields);
+        if (field && !IsTextOrNumber(kind))
+            RefuseShape(file, where + u"/" + field, kind, u"a text or a number");
+    };
 }
 
-void CheckDeploymentInfoShape(const Dictionary& info, const Text& file) {
-    for (int32_t i = 1; i <= info.Count(); ++i) {
-        const Text& key = info.Key(i);
-        Variant value = info.Value(key);
-        Text place = u"$/" + key;
-        if (!EqualsNoCase(key, core::kChangeNameKey)) {
-            if (!IsTextOrNumber(value))
-                RefuseShape(file, place, value, u"a text or a number (the new class identifier)");
-            continue;
-        }
-        DictionaryRef renames = As<Dictionary>(value);
-        if (!renames) RefuseShape(file, place, value, u"an object of class identifiers");
-        for (int32_t j = 1; j <= renames->Count(); ++j) {
-            const Text& identifier = renames->Key(j);
-            Variant namesValue = renames->Value(identifier);
-            DictionaryRef names = As<Dictionary>(namesValue);
-            if (!names)
-                RefuseShape(file, place + u"/" + identifier, namesValue, u"an object of names per language");
-            for (int32_t k = 1; k <= names->Count(); ++k) {
-                const Text& language = names->Key(k);
-                Variant name = names->Value(language);
-                if (!IsTextOrNumber(name)) {
-                    RefuseShape(file, place + u"/" + identifier + u"/" + language, name,
-                                u"a text or a number");
-                }
+JsonShapeCheck DeploymentInfoShape(const Text& file) {
+    return [file](const JsonPlace& place, JsonKind kind) {
+        if (place.Depth() == 0) {
+            if (kind != JsonKind::Object) {
+                Raise(errors::kBadFileFormat, file + u": the deployment information must be a JSON object");
             }
+            return;
         }
-    }
+        Text where = u"$/" + KeyAt(place, 0);
+        if (!EqualsNoCase(FromUtf8Lossy(place[0].key), core::kChangeNameKey)) {
+            if (place.Depth() == 1 && !IsTextOrNumber(kind))
+                RefuseShape(file, where, kind, u"a text or a number (the new class identifier)");
+            return;
+        }
+        if (place.Depth() == 1) {
+            if (kind != JsonKind::Object) RefuseShape(file, where, kind, u"an object of class identifiers");
+            return;
+        }
+        where += u"/" + KeyAt(place, 1);
+        if (place.Depth() == 2) {
+            if (kind != JsonKind::Object) RefuseShape(file, where, kind, u"an object of names per language");
+            return;
+        }
+        if (place.Depth() == 3 && !IsTextOrNumber(kind))
+            RefuseShape(file, where + u"/" + KeyAt(place, 2), kind, u"a text or a number");
+    };
 }
 
 }  // namespace orva::cli

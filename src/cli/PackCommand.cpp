@@ -29,20 +29,16 @@ public:
             "\nThe top-level JSON value must be an object. A packet set has the keys \"CHS\", \"CHT\" and\n"
             "\"EN\", each an array of deployment entries. \"orva-deploy show FILE --json\" prints the same\n"
             "JSON back. Their entries must be objects whose fields are texts or numbers. The input must be\n"
-            "a regular file of at most 64 MiB.\n\n"
+            "a regular file of at most 64 MiB, nested at most 64 levels deep.\n\n"
             "Example:\n  orva-deploy pack data/samples/packet-set.json -o /tmp/DeployFunction.Dat");
     }
 
     int Execute(const HostOptions&, Streams& streams) override {
         try {
-            Variant root = ParsePropertyBagJson(ReadInputFile(m_input), FromUtf8(m_input));
-            ObjectRef object = root.IsObject() ? root.ToObject() : nullptr;
-            auto dictionary = std::dynamic_pointer_cast<Dictionary>(object);
-            if (!dictionary) {
-                Raise(errors::kBadFileFormat,
-                      FromUtf8(m_input) + u": the top-level JSON value must be an object");
-            }
-            CheckPacketSetShape(*dictionary, FromUtf8(m_input));
+            // The shape is checked while parsing: a wrong value ends the read where it stands.
+            Variant root = ParsePropertyBagJson(ReadInputFile(m_input), FromUtf8(m_input),
+                                                PacketSetShape(FromUtf8(m_input)));
+            auto dictionary = std::dynamic_pointer_cast<Dictionary>(root.ToObject());
             dictionary->Save(FromUtf8(m_output));
             return kExitOk;
         } catch (const AutomationError& error) {

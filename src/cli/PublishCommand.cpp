@@ -135,6 +135,10 @@ public:
             if (std::optional<std::string> problem = ReadPlayScriptFile(m_play, script))
                 return Usage(streams, *problem);
         }
+        if (!m_screenshot.empty()) {
+            if (auto problem = CheckPictureTargets(m_screenshot, m_play.empty() ? nullptr : &script))
+                return Usage(streams, *problem);
+        }
         try {
             api::clsPromulgator promulgator;
             promulgator.SetSubSystem(m_subsystem);

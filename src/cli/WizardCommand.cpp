@@ -19,6 +19,7 @@
 #include "dialogs/common/ScriptedUi.h"
 #include "dialogs/play/DialogPlayer.h"
 #include "dialogs/wizard/frmWizard.h"
+#include "storage/AtomicFile.h"
 
 namespace orva::cli {
 
@@ -123,6 +124,18 @@ public:
         // A script that cannot be read or parsed is a wrong command line: nothing is shown.
         if (!m_play.empty()) {
             if (std::optional<std::string> problem = ReadPlayScriptFile(m_play, script))
+                return Usage(streams, *problem);
+        }
+        // So is a file that could not be saved: a FIFO would hang the save, a device take the bytes.
+        if (!m_play.empty() || m_screenshot.empty()) {
+            try {
+                components::CheckReplaceable(FromUtf8(m_output));
+            } catch (const AutomationError& error) {
+                return Usage(streams, "-o: " + ToUtf8Lossy(error.Description()));
+            }
+        }
+        if (!m_screenshot.empty()) {
+            if (auto problem = CheckPictureTargets(m_screenshot, m_play.empty() ? nullptr : &script))
                 return Usage(streams, *problem);
         }
         try {

@@ -344,6 +344,8 @@ void WriteTrustedFileAtomically(const std::string& nativePath, const Text& path,
     file.Publish();
 }
 
+void CheckReplaceable(const Text& path) { AtomicFile probe(path, AtomicFile::Publication::Replace); }
+
 const FileSystemCalls& SystemFileSystemCalls() { return kSystemCalls; }
 
 ScopedFileSystemCalls::ScopedFileSystemCalls(FileSystemCalls calls)

@@ -61,6 +61,12 @@ void WriteFileAtomically(const automation::Text& path, std::string_view bytes);
 void WriteTrustedFileAtomically(const std::string& nativePath, const automation::Text& path,
                                 std::string_view bytes, mode_t mode);
 
+// Runs steps 1 to 4 of a save to path and removes the temporary again, writing nothing: raises what
+// the save would raise up to there (a folder, device, FIFO or socket at path, a link to nothing, a
+// missing or closed folder), so that a command refuses a target before it does the work whose result
+// the target is to receive. A FIFO is never opened.
+void CheckReplaceable(const automation::Text& path);
+
 // The error number for a failed file operation on path, from its errno value: 53 for a missing file
 // (76 when its folder is missing too), 70 for denied access or a folder where a file is expected,
 // 57 for anything else.

@@ -83,5 +83,20 @@ TEST(TerminalText, DeployCatalogAndShowEscapeNamesWhileJsonKeepsThem) {
     EXPECT_EQ(nlohmann::ordered_json::parse(back.out)["CHS"].back()["FTopClassName"], hostile);
 }
 
+TEST(TerminalText, ParserMessagesEscapeTheArgumentsTheyQuote) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"show", "a.Dat", "b\x1b[2J\r"}, "The following argument was not expected: b\\x1b[2J\\x0d"},
+        {{"publish", "--subsystem", "1\x1b]0;x\a\u202e", "--type", "1"},
+         "Could not convert: --subsystem = 1\\x1b]0;x\\x07\\u202e"},
+        {{"--bogus\xc2\x9b\x7f", "show", "a.Dat"}, "--bogus\\x9b\\x7f"},
+    };
+    for (const auto& [args, shown] : cases) {
+        auto result = RunTool(args);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_FALSE(HasRawControls(result.err)) << result.err;
+        EXPECT_NE(result.err.find(shown), std::string::npos) << result.err;
+    }
+}
+
 }  // namespace
 }  // namespace orva::cli

@@ -15,8 +15,10 @@ using RenderDialogFunction = void (*)(DialogModel* dialog, const char* png);
 
 // Renders the dialog as its window shows it now (loaded or not; shown or already hidden: the state
 // its controls hold) into a PNG file, replacing the file. Needs no display: where no window can be
-// opened and no application object exists yet, the rendering runs on Qt's offscreen platform. Raises
-// 429 when the views library cannot be loaded, and 57 naming the file when it cannot be written.
+// opened and no application object exists yet, the rendering runs on Qt's offscreen platform. The
+// file is saved by WriteFileAtomically (storage/AtomicFile.h), so a target that is not a regular file
+// is refused as it refuses it. Raises 429 when the views library cannot be loaded, and what the save
+// raises, naming the file.
 void RenderDialogPng(DialogModel& dialog, const std::filesystem::path& png);
 
 }  // namespace orva::dialogs

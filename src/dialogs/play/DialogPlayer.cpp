@@ -111,7 +111,8 @@ private:
 
     Control& Find(DialogModel& dialog, const PlayStep& step) const {
         Control* control = dialog.FindControl(step.control);
-        if (!control) Fail(step, u"no control \"" + step.control + u"\" in " + dialog.Name());
+        if (!control)
+            Fail(step, u"no control \"" + automation::Abbreviate(step.control) + u"\" in " + dialog.Name());
         return *control;
     }
 
@@ -133,7 +134,7 @@ private:
         for (int32_t i = 0; i < list.ListCount(); ++i) {
             if (list.DisplayText(i) == *step.text) return i;
         }
-        Fail(step, list.Name() + u" has no entry \"" + *step.text + u"\"");
+        Fail(step, list.Name() + u" has no entry \"" + automation::Abbreviate(*step.text) + u"\"");
     }
 
     void Click(DialogModel& dialog, const PlayStep& step) const {
@@ -172,7 +173,8 @@ private:
                     chosen.push_back(i);
                     found = true;
                 }
-                if (!found) Fail(step, view.Name() + u" has no item \"" + text + u"\"");
+                if (!found)
+                    Fail(step, view.Name() + u" has no item \"" + automation::Abbreviate(text) + u"\"");
             }
         }
         std::sort(chosen.begin(), chosen.end());

@@ -1,10 +1,13 @@
 #include "dialogs/play/PlayScript.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <nlohmann/json.hpp>
 
+#include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
+#include "bag/BoundedJson.h"
 
 namespace orva::dialogs {
 
@@ -49,6 +52,68 @@ Text JsonKind(const Json& value) {
     }
 }
 
+// Builds the script's tree as the bounded reader hands it over (BoundedJson.h: depth, memory and
+// malformed text are refused there). A number out of range inside a step is that step's error.
+class ScriptBuilder : public components::JsonHandler {
+public:
+    explicit ScriptBuilder(const Text& source) : m_source(source) {}
+
+    Json TakeRoot() { return std::move(m_root); }
+
+    void Begin(const components::JsonPlace&, components::JsonKind) override {}
+    void Null() override { Put(nullptr); }
+    void Boolean(bool value) override { Put(value); }
+    void Integer(int64_t value) override { Put(value); }
+    void Unsigned(uint64_t value) override { Put(value); }
+    void Float(double value) override { Put(value); }
+    void String(std::string& value) override { Put(std::move(value)); }
+    void BeginObject() override { m_open.push_back(Put(Json::object())); }
+    void Key(std::string& key) override { m_key = std::move(key); }
+    void EndObject() override { m_open.pop_back(); }
+    void BeginArray() override { m_open.push_back(Put(Json::array())); }
+    void EndArray() override { m_open.pop_back(); }
+
+    void NumberOutOfRange(const components::JsonPlace& place, std::string_view token) override {
+        // Only a field of a step (or an item of one) is the step's error; elsewhere it is the file's.
+        if (place.Depth() < 2 || place[0].index == 0 || place[1].index != 0) return;
+        const int32_t step = static_cast<int32_t>(std::min<size_t>(place[0].index, INT32_MAX));
+        const std::string& field = place[1].key;
+        const bool many = field == "indexes";
+        Text what =
+            field == "index" || many
+                ? u"\"" + FromUtf8(field) +
+                      (many ? u"\" must hold whole numbers" : u"\" must be a whole number") +
+                      u" of 32 bits, not "
+                : u"\"" + automation::Abbreviate(FromUtf8(field)) + u"\" holds a number out of range: ";
+        throw PlayError(m_source + u": step " + automation::Int32ToText(step) + u": " + what +
+                            automation::Abbreviate(automation::FromUtf8Lossy(token)),
+                        step);
+    }
+
+private:
+    // The new value's place in the tree; containers are filled before the next value is put beside
+    // them, so the pointer stays valid while it is open.
+    Json* Put(Json value) {
+        if (m_open.empty()) {
+            m_root = std::move(value);
+            return &m_root;
+        }
+        Json& parent = *m_open.back();
+        if (parent.is_array()) {
+            parent.push_back(std::move(value));
+            return &parent.back();
+        }
+        Json& member = parent[m_key];
+        member = std::move(value);
+        return &member;
+    }
+
+    const Text& m_source;
+    Json m_root;
+    std::vector<Json*> m_open;
+    std::string m_key;
+};
+
 // Reads one step object, raising PlayError for its number.
 class StepReader {
 public:
@@ -77,7 +142,7 @@ public:
             for (const char* allowed : shape->fields) taken = taken || (allowed && field == allowed);
             if (!taken) {
                 Fail(u"\"" + FromUtf8(shape->name) + u"\" takes no field \"" +
-                     automation::FromUtf8Lossy(field) + u"\"");
+                     automation::Abbreviate(automation::FromUtf8Lossy(field)) + u"\"");
             }
         }
         PlayStep step;
@@ -177,7 +242,7 @@ private:
             const bool many = std::string_view(field) == "indexes";
             Fail(u"\"" + FromUtf8(field) +
                  (many ? u"\" must hold whole numbers" : u"\" must be a whole number") +
-                 u" of 32 bits, not " + automation::FromUtf8Lossy(value.dump()));
+                 u" of 32 bits, not " + automation::Abbreviate(automation::FromUtf8Lossy(value.dump())));
         }
         return static_cast<int32_t>(value.get<int64_t>());
     }
@@ -190,12 +255,13 @@ private:
 }  // namespace
 
 PlayScript ParsePlayScript(std::string_view json, const Text& source) {
-    Json root;
+    ScriptBuilder builder(source);
     try {
-        root = Json::parse(json);
-    } catch (const Json::parse_error& error) {
-        throw PlayError(source + u": not a JSON play script: " + automation::FromUtf8Lossy(error.what()), 0);
+        components::ReadBoundedJson(json, source, builder);
+    } catch (const automation::AutomationError& error) {
+        throw PlayError(error.Description(), 0);  // names the script and the byte
     }
+    Json root = builder.TakeRoot();
     if (!root.is_array()) {
         throw PlayError(source + u": a play script is a JSON array of steps, not " + JsonKind(root), 0);
     }

@@ -51,12 +51,14 @@ struct PlayScript {
     std::vector<PlayStep> steps;
 };
 
-// Parses the JSON text of a script named source. Raises PlayError naming source (and the step, from
-// 1) for text that is not JSON, a top level that is not an array, a step that is not an object, has
-// no action or two, a field its action does not take, a field of the wrong JSON type, an index
-// outside 32 bits, "close"/"activate" other than true, and a required field missing ("ok" of input,
-// "key" and "value" of check, one of "index"/"text" for dblclick, one of "indexes"/"texts" for
-// select; never both of a pair).
+// Parses the JSON text of a script named source through the bounded reader (bag/BoundedJson.h), so a
+// script nested deeper than 64 levels or too large for its size is refused naming the byte. Raises
+// PlayError naming source (and the step, from 1) for text that is not JSON, a number beyond the
+// range of a double (the step's error when a step holds it), a top level that is not an array, a
+// step that is not an object, has no action or two, a field its action does not take, a field of
+// the wrong JSON type, an index outside 32 bits, "close"/"activate" other than true, and a required
+// field missing ("ok" of input, "key" and "value" of check, one of "index"/"text" for dblclick, one
+// of "indexes"/"texts" for select; never both of a pair).
 PlayScript ParsePlayScript(std::string_view json, const automation::Text& source);
 
 // The action's name as a step writes it ("click", "dblclick", ...).

@@ -19,7 +19,8 @@ Json TextOrNull(const std::optional<Text>& text) {
 std::optional<Text> TreeStep(DialogModel&, Control& control, const PlayStep& step) {
     auto& tree = static_cast<TreeView&>(control);
     const int32_t node = tree.Find(step.key);
-    if (node == 0) return tree.Name() + u" has no node with the key \"" + step.key + u"\"";
+    if (node == 0)
+        return tree.Name() + u" has no node with the key \"" + automation::Abbreviate(step.key) + u"\"";
     // The tree's own user actions ignore a click that changes nothing, and a disabled tree.
     if (step.action == StepAction::Check) {
         tree.CheckByUser(node, step.value);

@@ -8,6 +8,7 @@
 // which dialog it is, as a window on screen would.
 
 #include <QApplication>
+#include <QBuffer>
 #include <QPainter>
 #include <QPixmap>
 #include <QThread>
@@ -17,6 +18,7 @@
 #include "dialogs/common/qt/DialogView.h"
 #include "dialogs/common/qt/QtText.h"
 #include "dialogs/common/qt/QtUiServices.h"
+#include "storage/AtomicFile.h"
 
 namespace orva::dialogs {
 namespace {
@@ -60,10 +62,17 @@ void Render(DialogModel& dialog, const char* png) {
     view->show();
     QCoreApplication::processEvents();
     QPixmap picture = WithTitleStrip(view->grab(), *view);
-    if (!picture.save(QString::fromUtf8(png), "PNG")) {
+    // Encoded in memory, then saved as packet files are: a target that is not a regular file (a
+    // FIFO, a device, a folder, a link to nothing) is refused, never written into or waited on.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "PNG")) {
         automation::Raise(automation::errors::kDeviceIo,
-                          automation::FromUtf8(png) + u": the picture cannot be written");
+                          automation::FromUtf8Lossy(png) + u": the picture cannot be encoded");
     }
+    components::WriteFileAtomically(automation::FromUtf8(png),
+                                    std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 }  // namespace
