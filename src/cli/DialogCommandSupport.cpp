@@ -35,4 +35,15 @@ void PictureEachInput(dialogs::PlayOptions& options, const std::string& png) {
     };
 }
 
+void PictureEachMessage(const dialogs::DialogModel& dialog, const std::string& png) {
+    const auto* ui = dynamic_cast<const dialogs::ScriptedUi*>(&dialog.Ui());
+    if (!ui) return;
+    const std::filesystem::path path(png);
+    int n = 0;
+    for (const dialogs::MessageBoxRequest& message : ui->Messages()) {
+        dialogs::RenderMessagePng(message, path.parent_path() / (path.stem().string() + "-message-" +
+                                                                 std::to_string(++n) + ".png"));
+    }
+}
+
 }  // namespace orva::cli

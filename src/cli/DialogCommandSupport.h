@@ -1,6 +1,7 @@
 #pragma once
 // What the commands that open a dialog (wizard, publish) share: their usage errors, reading a --play
-// script, and picturing each answer typed into the name dialog when --screenshot is given.
+// script, and picturing each answer typed into the name dialog and each message box shown when
+// --screenshot is given.
 
 #include <optional>
 #include <string>
@@ -22,5 +23,10 @@ std::optional<std::string> ReadPlayScriptFile(const std::string& path, dialogs::
 // Makes options render each frmInput the script types an answer into as "<stem>-frmInput-<N>.png"
 // beside png (N counting the answers from 1).
 void PictureEachInput(dialogs::PlayOptions& options, const std::string& png);
+
+// Renders each message box the play showed (through dialog's scripted user) as
+// "<stem>-message-<N>.png" beside png (N counting them from 1), details open. Raises what rendering
+// raises (57 naming a file that cannot be written).
+void PictureEachMessage(const dialogs::DialogModel& dialog, const std::string& png);
 
 }  // namespace orva::cli
