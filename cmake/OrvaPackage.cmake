@@ -25,6 +25,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # (dpkg-shlibdeps runs in the package's staging folder, so the folder is given relative to it.)
 string(REGEX REPLACE "^/" "" ORVA_STAGED_LIBDIR "${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${ORVA_STAGED_LIBDIR})
+# Beyond what the binaries link: Qt's own translations, so that the buttons and menus Qt draws in the
+# dialogs (message box buttons, the details toggle, text box menus) follow the login's language. The
+# dialogs still open without them, in English.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 # The shlibs file for packages that link the library. Our own postinst and postrm run ldconfig.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY "=")

@@ -60,4 +60,15 @@ std::optional<std::string> CheckPictureTargets(const std::string& png, const dia
     return std::nullopt;
 }
 
+void PictureEachMessage(const dialogs::DialogModel& dialog, const std::string& png) {
+    const auto* ui = dynamic_cast<const dialogs::ScriptedUi*>(&dialog.Ui());
+    if (!ui) return;
+    const std::filesystem::path path(png);
+    int n = 0;
+    for (const dialogs::MessageBoxRequest& message : ui->Messages()) {
+        dialogs::RenderMessagePng(message, path.parent_path() / (path.stem().string() + "-message-" +
+                                                                 std::to_string(++n) + ".png"));
+    }
+}
+
 }  // namespace orva::cli

@@ -1,6 +1,7 @@
 #pragma once
 // What the commands that open a dialog (wizard, publish) share: their usage errors, reading a --play
-// script, and picturing each answer typed into the name dialog when --screenshot is given.
+// script, and picturing each answer typed into the name dialog and each message box shown when
+// --screenshot is given.
 
 #include <optional>
 #include <string>
@@ -30,5 +31,10 @@ std::string InputPicturePath(const std::string& png, int32_t answer);
 // could not be saved (a folder, a device, a FIFO, a link to nothing, a missing folder: see
 // CheckReplaceable in storage/AtomicFile.h), naming it, or nothing.
 std::optional<std::string> CheckPictureTargets(const std::string& png, const dialogs::PlayScript* script);
+
+// Renders each message box the play showed (through dialog's scripted user) as
+// "<stem>-message-<N>.png" beside png (N counting them from 1), details open. Raises what rendering
+// raises (57 naming a file that cannot be written).
+void PictureEachMessage(const dialogs::DialogModel& dialog, const std::string& png);
 
 }  // namespace orva::cli

@@ -41,8 +41,9 @@ stderr, and the exit status is 2 (what was published before the error stays publ
 
 --screenshot PNG renders the dialog into a PNG picture without a display, as it stands after the
 --play steps; each answer typed into the name dialog is rendered too, into PNG-STEM-frmInput-N.png
-beside PNG (N from 1). Without --play, --screenshot renders the dialog as it first shows (loaded, its
-object ticked) and ends: no window, nothing published, exit status 0.
+beside PNG (N from 1), and each message box shown, into PNG-STEM-message-N.png (details open).
+Without --play, --screenshot renders the dialog as it first shows (loaded, its object ticked) and
+ends: no window, nothing published, exit status 0.
 
 Exit status: 0 the dialog closed (also after a publish that failed: its message says so), 1 the
 dialog could not open (no display, an account that cannot be read), 2 a wrong command line, an
@@ -193,6 +194,7 @@ private:
         if (!m_screenshot.empty() && !failure) {
             try {
                 dialogs::RenderDialogPng(*dialog, m_screenshot);
+                PictureEachMessage(*dialog, m_screenshot);
             } catch (const AutomationError& error) {
                 failure = error;
             }

@@ -42,7 +42,8 @@ stderr, no file is written, and the exit status is 2.
 
 --screenshot PNG renders the wizard into a PNG picture without a display, after loading and after
 any --play steps; with --play each answer typed into the name dialog is rendered too, into
-PNG-STEM-frmInput-N.png beside PNG (N from 1). Without --play, --screenshot only loads and renders
+PNG-STEM-frmInput-N.png beside PNG (N from 1), and each message box shown, into
+PNG-STEM-message-N.png (details open). Without --play, --screenshot only loads and renders
 the wizard: no window, no packet file, exit status 0.
 
 Exit status: 0 confirmed (or pictured), 1 cancelled or failed, 2 a wrong command line, an unknown
@@ -193,7 +194,10 @@ private:
             }
         };
         attempt([&] { result = api::WizardResult(*wizard); });
-        if (!m_screenshot.empty()) attempt([&] { dialogs::RenderDialogPng(*wizard, m_screenshot); });
+        if (!m_screenshot.empty()) {
+            attempt([&] { dialogs::RenderDialogPng(*wizard, m_screenshot); });
+            attempt([&] { PictureEachMessage(*wizard, m_screenshot); });
+        }
         if (result && !outcome.stepError) attempt([&] { CallMethod(result, u"Save", {FromUtf8(m_output)}); });
 
         streams.out << dialogs::Transcript(*wizard, Variant(result))

@@ -403,6 +403,18 @@ TEST(PublishCommand, TheDocumentedExamplePlaysAsDocumented) {
 
 bool ViewsBuilt() { return fs::exists(ORVA_BINARY_DIR "/lib/libOrvaClassDeployViews.so.0"); }
 
+// Width and height of a PNG picture, from its header; 0 x 0 when the file is no PNG.
+std::pair<int, int> PngSize(const fs::path& png) {
+    std::ifstream in(png, std::ios::binary);
+    unsigned char header[24] = {};
+    in.read(reinterpret_cast<char*>(header), sizeof header);
+    if (!in || header[1] != 'P' || header[12] != 'I') return {0, 0};
+    const auto at = [&](int i) {
+        return header[i] << 24 | header[i + 1] << 16 | header[i + 2] << 8 | header[i + 3];
+    };
+    return {at(16), at(20)};
+}
+
 TEST(PublishCommand, ScreenshotsOfTheDialogAndOfEveryAnswerTyped) {
     if (!ViewsBuilt()) GTEST_SKIP() << "the views library is not built";
     PublishFixture f;
@@ -424,6 +436,22 @@ TEST(PublishCommand, ScreenshotsOfTheDialogAndOfEveryAnswerTyped) {
         EXPECT_GT(fs::file_size(f.Path(picture)), 1000u) << picture;
     EXPECT_FALSE(fs::exists(f.Path("publish-frmInput-3.png")));
     EXPECT_EQ(Json::parse(played.out)["controls"]["lstSubFunc"]["items"][5]["text"], "乙");
+
+    // Every message box of the play too, details open (wide and tall enough to read the list), into a
+    // folder named as its users name theirs.
+    fs::create_directories(f.Path("截图"));
+    const std::string result = (f.Path("截图") / "发布结果.png").string();
+    CliResult published = f.Play(R"([{"check": "tvList", "key": "Report_Item5102", "value": true},
+        {"click": "cmdSet"}, {"click": "cmdOK"}, {"click": "cmdOK"}])",
+                                 {"--type", "200000004"}, {"--screenshot", result});
+    EXPECT_EQ(published.status, 0) << published.err;
+    EXPECT_EQ(Json::parse(published.out)["messages"].size(), 2u);
+    for (const char* picture : {"发布结果-message-1.png", "发布结果-message-2.png"}) {
+        const auto [width, height] = PngSize(f.Path("截图") / picture);
+        EXPECT_GE(width, 500) << picture;
+        EXPECT_GE(height, 300) << picture;
+    }
+    EXPECT_FALSE(fs::exists(f.Path("截图") / "发布结果-message-3.png"));
 }
 
 // The real program on a machine without a display: an error and status 1, never an abort.

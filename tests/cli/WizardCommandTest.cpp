@@ -60,7 +60,9 @@ struct WizardFixture {
     }
 };
 
-Json Warning(const std::string& text) { return {{"text", text}, {"title", "Tarvo提示"}, {"style", 48}}; }
+Json Warning(const std::string& text) {
+    return {{"text", text}, {"title", "Tarvo提示"}, {"style", 48}, {"buttons", {"确定"}}};
+}
 
 TEST(WizardCommand, ConfirmWritesThePacketSetTheTranscriptShowsAndFromReopensIt) {
     WizardFixture f;

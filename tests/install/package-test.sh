@@ -37,6 +37,9 @@ for library in libc6 libstdc++6 libsqlite3-0 libpq5 'libicu[0-9]' libgettextpo0 
     printf '%s\n' "$depends" | tr ',' '\n' | grep -q "^ *$library.*(>= " ||
         fail "Depends does not name $library with a version: $depends"
 done
+# Qt's translations, which no binary links: the dialogs' own Qt texts in the login's language.
+printf '%s\n' "$depends" | tr ',' '\n' | grep -q "^ *qt6-translations-l10n" ||
+    fail "Depends does not name qt6-translations-l10n: $depends"
 
 # --- Files -----------------------------------------------------------------------------------------
 dpkg-deb -c "$package" >"$folder/contents" || die "dpkg-deb -c failed"

@@ -1,11 +1,12 @@
 #pragma once
-// Screenshots of dialogs without a display, for `--screenshot` and the documentation's pictures. The
-// rendering lives in the Qt views library, loaded on first use as WindowUiServices() loads it, so
-// this header and its callers stay free of Qt.
+// Screenshots of dialogs and message boxes without a display, for `--screenshot` and the documentation's
+// pictures. The rendering lives in the Qt views library, loaded on first use as WindowUiServices() loads it,
+// so this header and its callers stay free of Qt.
 
 #include <filesystem>
 
 #include "dialogs/common/DialogModel.h"
+#include "dialogs/common/UiServices.h"
 
 namespace orva::dialogs {
 
@@ -20,5 +21,13 @@ using RenderDialogFunction = void (*)(DialogModel* dialog, const char* png);
 // is refused as it refuses it. Raises 429 when the views library cannot be loaded, and what the save
 // raises, naming the file.
 void RenderDialogPng(DialogModel& dialog, const std::filesystem::path& png);
+
+inline constexpr const char* kRenderMessageSymbol = "OrvaRenderMessagePng";
+using RenderMessageFunction = void (*)(const MessageBoxRequest* request, const char* png);
+
+// Renders the message box of request as its window shows it in the host's language (details open,
+// where it has some) into a PNG file, replacing the file; needs no display and raises as
+// RenderDialogPng does.
+void RenderMessagePng(const MessageBoxRequest& request, const std::filesystem::path& png);
 
 }  // namespace orva::dialogs

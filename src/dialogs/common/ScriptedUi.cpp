@@ -1,5 +1,8 @@
 #include "dialogs/common/ScriptedUi.h"
 
+#include "dialogs/common/MessageBoxCaptions.h"
+#include "hostctx/Texts.h"
+
 namespace orva::dialogs {
 
 void ScriptedUi::Enqueue(automation::Text dialogName, ModalStep step) {
@@ -36,6 +39,7 @@ void ScriptedUi::ShowModal(DialogModel& dialog) {
 
 int32_t ScriptedUi::MessageBox(const MessageBoxRequest& request) {
     m_messages.push_back(request);
+    m_messageButtons.push_back(MessageBoxButtonCaptions(request, hostctx::LearnCurrentLanguage()));
     return msgbox::kOk;
 }
 

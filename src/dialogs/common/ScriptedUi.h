@@ -4,7 +4,8 @@
 // answer only input dialogs): a step drives the dialog as a user would (press buttons, click entries,
 // type), and steps are taken until the dialog hides. When the queue runs dry with the dialog still
 // shown, the window is closed (CloseWindow), as a user who walks away would leave it. Every message box
-// is recorded and answered with its OK button; the mouse pointer is recorded as it is set.
+// is recorded with the captions its buttons would show and answered with its OK button; the mouse
+// pointer is recorded as it is set.
 
 #include <deque>
 #include <functional>
@@ -35,6 +36,9 @@ public:
 
     // Every message box shown, in order.
     const std::vector<MessageBoxRequest>& Messages() const { return m_messages; }
+    // The button captions of each message box, index for index with Messages(): what a window would
+    // have shown in the host's language of the moment (MessageBoxButtonCaptions).
+    const std::vector<std::vector<automation::Text>>& MessageButtons() const { return m_messageButtons; }
     // The names of the dialogs shown modally, in order of showing.
     const std::vector<automation::Text>& Shows() const { return m_shows; }
     // Every pointer set, in order.
@@ -43,6 +47,7 @@ public:
 private:
     std::map<automation::Text, std::deque<ModalStep>, std::less<>> m_queues;
     std::vector<MessageBoxRequest> m_messages;
+    std::vector<std::vector<automation::Text>> m_messageButtons;
     std::vector<automation::Text> m_shows;
     std::vector<MousePointer> m_pointerHistory;
     MousePointer m_pointer = MousePointer::Default;

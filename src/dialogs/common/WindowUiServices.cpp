@@ -73,4 +73,8 @@ void RenderDialogPng(DialogModel& dialog, const std::filesystem::path& png) {
     ViewsEntry<RenderDialogFunction>(kRenderDialogSymbol)(&dialog, png.c_str());
 }
 
+void RenderMessagePng(const MessageBoxRequest& request, const std::filesystem::path& png) {
+    ViewsEntry<RenderMessageFunction>(kRenderMessageSymbol)(&request, png.c_str());
+}
+
 }  // namespace orva::dialogs

@@ -237,9 +237,14 @@ PlayOutcome PlayDialog(DialogModel& dialog, const PlayScript& script, const Play
 
 Json TranscriptMessages(const DialogModel& dialog) {
     Json messages = Json::array();
-    for (const MessageBoxRequest& message : ScriptedUiOf(dialog).Messages()) {
+    const ScriptedUi& ui = ScriptedUiOf(dialog);
+    for (size_t i = 0; i < ui.Messages().size(); ++i) {
+        const MessageBoxRequest& message = ui.Messages()[i];
         Json entry{{"text", Utf8(message.text)}, {"title", Utf8(message.title)}, {"style", message.style}};
         if (!message.details.empty()) entry["details"] = Utf8(message.details);
+        Json buttons = Json::array();
+        for (const Text& caption : ui.MessageButtons()[i]) buttons.push_back(Utf8(caption));
+        entry["buttons"] = std::move(buttons);
         messages.push_back(std::move(entry));
     }
     return messages;

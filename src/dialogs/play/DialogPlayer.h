@@ -71,10 +71,11 @@ struct PlayOutcome {
 // the caller (then nothing was shown); step errors and failures while shown are returned.
 PlayOutcome PlayDialog(DialogModel& dialog, const PlayScript& script, const PlayOptions& options = {});
 
-// The transcript: {"messages": [{"text", "title", "style"[, "details"]}...] (every message box of the
-// scripted user, in order), "bOK": the dialog's bOK, "controls": {name: ...} (every list box, list
-// view, button and label, and tree view, in the dialog's order), "packetSet": packetSet as the JSON
-// form of a packet file, or null when it holds no object}. See docs/play.md.
+// The transcript: {"messages": [{"text", "title", "style"[, "details"], "buttons"}...] (every message
+// box of the scripted user, in order; "buttons" the captions its window would show), "bOK": the
+// dialog's bOK, "controls": {name: ...} (every list box, list view, button and label, and tree view,
+// in the dialog's order), "packetSet": packetSet as the JSON form of a packet file, or null when it
+// holds no object}. See docs/play.md.
 nlohmann::ordered_json Transcript(DialogModel& dialog, const automation::Variant& packetSet,
                                   const PlayExtensions& extensions = {});
 

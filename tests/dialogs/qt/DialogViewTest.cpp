@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyleFactory>
 #include <QTest>
 #include <QTreeWidget>
 #include <thread>
@@ -22,11 +23,15 @@
 #include "dialogs/common/ListBox.h"
 #include "dialogs/common/ListView.h"
 #include "dialogs/common/WindowUiServices.h"
+#include "dialogs/common/qt/DialogView.h"
+#include "dialogs/common/qt/FocusCue.h"
 #include "dialogs/common/qt/QtText.h"
 #include "dialogs/common/qt/QtUiServices.h"
 #include "dialogs/input/frmInput.h"
+#include "dialogs/promu/frmPromu.h"
 #include "dialogs/qt/ModalDriver.h"
 #include "support/ErrorNumber.h"
+#include "support/TestAccount.h"
 
 namespace orva::dialogs {
 namespace {
@@ -246,6 +251,69 @@ TEST(WindowUiServices, AnotherThreadGetsAClearErrorInsteadOfAHang) {
               u"QApplication");
     EXPECT_EQ(createNumber, kNoWindowError);
     EXPECT_FALSE(model->IsLoaded());
+}
+
+// The dialog's pixels round a widget, with room for a mark drawn just outside it.
+QImage Around(QWidget* dialog, QWidget* widget) {
+    const QRect area(widget->mapTo(dialog, QPoint(0, 0)), widget->size());
+    return dialog
+        ->grab(area.adjusted(-FocusCue::kWidth - 1, -FocusCue::kWidth - 1, FocusCue::kWidth + 1,
+                             FocusCue::kWidth + 1))
+        .toImage();
+}
+
+// Every focusable control looks different with the focus than without: the default button (frmInput's
+// cmdOK), a list box that holds nothing (frmPromu's lstSubFunc before a subsystem is chosen), the
+// tree, the list view, in Fusion and in the Windows style; the mark goes when the window loses the
+// activation.
+TEST(FocusCue, EveryFocusableControlShowsItsFocusInEachStyle) {
+    testing::TestAccount account(true, "CHS");
+    const QString original = QApplication::style()->name();
+    for (const char* styleName : {"Fusion", "Windows"}) {
+        QApplication::setStyle(QStyleFactory::create(styleName));
+        std::vector<std::shared_ptr<DialogModel>> models;
+        auto input = std::make_shared<frmInput>(std::make_shared<QtUiServices>());
+        input->m_strText = u"旧名";
+        auto promu = std::make_shared<frmPromu>(std::make_shared<QtUiServices>());
+        promu->m_lCurSubSystem = 12;
+        promu->Load();
+        promu->lstSubFunc.Clear();  // an empty list box
+        for (const std::shared_ptr<DialogModel>& model :
+             {std::shared_ptr<DialogModel>(input), std::shared_ptr<DialogModel>(promu)}) {
+            model->Load();
+            std::unique_ptr<DialogView> view = CreateView(*model, nullptr);
+            view->show();
+            view->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+            auto* cue = dynamic_cast<FocusCue*>(view->findChild<QWidget*>("focusCue"));
+            ASSERT_NE(cue, nullptr);
+            std::vector<QWidget*> focusable;
+            for (QWidget* widget : view->findChildren<QWidget*>()) {
+                if (widget->isVisible() && widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus) &&
+                    !widget->objectName().isEmpty() && widget->focusProxy() == nullptr)
+                    focusable.push_back(widget);
+            }
+            ASSERT_GE(focusable.size(), 3u);
+            for (size_t i = 0; i < focusable.size(); ++i) {
+                QWidget* widget = focusable[i];
+                const std::string what = std::string(styleName) + " " + widget->objectName().toStdString();
+                focusable[(i + 1) % focusable.size()]->setFocus();
+                QCoreApplication::processEvents();
+                const QImage without = Around(view.get(), widget);
+                widget->setFocus();
+                QCoreApplication::processEvents();
+                EXPECT_EQ(cue->Target(), widget) << what;
+                EXPECT_NE(Around(view.get(), widget), without) << what;
+            }
+            if (auto* list = view->findChild<QListWidget*>("lstSubFunc")) EXPECT_EQ(list->count(), 0);
+            QWidget elsewhere;
+            elsewhere.show();
+            elsewhere.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+            EXPECT_EQ(cue->Target(), nullptr) << styleName;
+        }
+    }
+    QApplication::setStyle(QStyleFactory::create(original));
 }
 
 }  // namespace

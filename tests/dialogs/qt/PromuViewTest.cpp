@@ -25,11 +25,13 @@
 #include "bag/Dictionary.h"
 #include "dialogs/common/Screenshot.h"
 #include "dialogs/common/qt/DialogView.h"
+#include "dialogs/common/qt/FolderIcons.h"
 #include "dialogs/common/qt/QtText.h"
 #include "dialogs/common/qt/QtUiServices.h"
 #include "dialogs/common/qt/Twips.h"
 #include "dialogs/promu/frmPromu.h"
 #include "dialogs/qt/ModalDriver.h"
+#include "dialogs/qt/Placement.h"
 #include "support/CatalogueDump.h"
 #include "support/TestAccount.h"
 
@@ -94,18 +96,42 @@ void ClickRow(QListWidget* list, const QString& text) {
 
 QImage Picture(const QIcon& icon) { return icon.pixmap(16, 16).toImage(); }
 
-// The picture the item shows, by the style's name of it.
+// The picture the item shows, by name.
 std::string PictureOf(const QTreeWidgetItem* item) {
-    const QStyle* style = item->treeWidget()->style();
-    const std::pair<QStyle::StandardPixmap, const char*> pictures[] = {
-        {QStyle::SP_DirClosedIcon, "closed folder"},
-        {QStyle::SP_DirOpenIcon, "open folder"},
-        {QStyle::SP_FileIcon, "document"}};
+    const std::pair<QIcon, const char*> pictures[] = {
+        {ClosedFolderIcon(), "closed folder"},
+        {OpenFolderIcon(), "open folder"},
+        {item->treeWidget()->style()->standardIcon(QStyle::SP_FileIcon), "document"}};
     if (item->icon(0).isNull()) return "none";
-    for (const auto& [pixmap, name] : pictures) {
-        if (Picture(item->icon(0)) == Picture(style->standardIcon(pixmap))) return name;
+    for (const auto& [icon, name] : pictures) {
+        if (Picture(item->icon(0)) == Picture(icon)) return name;
     }
     return "another picture";
+}
+
+// The open and the closed folder differ at a glance: in many pixels, at every size the tree may ask.
+TEST(PromuView, OpenAndClosedFoldersDifferVisibly) {
+    for (int size : {16, 24, 32}) {
+        const QImage closed =
+            ClosedFolderIcon().pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage open =
+            OpenFolderIcon().pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(closed.size(), QSize(size, size));
+        ASSERT_EQ(open.size(), QSize(size, size));
+        int differing = 0, white = 0;
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                const QColor a = closed.pixelColor(x, y), b = open.pixelColor(x, y);
+                if (std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                        std::abs(a.blue() - b.blue()) + std::abs(a.alpha() - b.alpha()) >
+                    96)
+                    ++differing;
+                if (b.alpha() == 255 && b.lightness() > 240) ++white;  // the sheet in the open folder
+            }
+        }
+        EXPECT_GE(differing, size * size / 5) << size;
+        EXPECT_GE(white, size * size / 20) << size;
+    }
 }
 
 std::shared_ptr<frmPromu> NewPromu(automation::ObjectRef classType = nullptr, int32_t reportId = 0) {
@@ -401,6 +427,7 @@ TEST(PromuView, AReportSessionRenamesThroughFrmInputWithoutLosingTheRows) {
     driver.Then(ModalDriver::Named("frmInput"), [](QWidget* w) {
         QWidget* promu = w->parentWidget();
         EXPECT_EQ(promu->objectName(), "frmPromu");
+        testing::ExpectClearOfTheRenamedList(w);
         // The user clicks the dialog behind, and the focus passes through no window on its way back to
         // the name input, as under a window manager: still no going away from the dialog.
         promu->activateWindow();

@@ -32,6 +32,7 @@
 #include "dialogs/common/qt/Twips.h"
 #include "dialogs/input/frmInput.h"
 #include "dialogs/qt/ModalDriver.h"
+#include "dialogs/qt/Placement.h"
 #include "dialogs/wizard/frmWizard.h"
 #include "support/TestAccount.h"
 
@@ -272,6 +273,7 @@ TEST(WizardView, ASessionFromSelectingThroughNamingToThePacketSet) {
     });
     driver.Then(ModalDriver::Named("frmInput"), [](QWidget* w) {
         EXPECT_EQ(Child<QLineEdit>(w, "txtContent")->text(), "销售订单");
+        testing::ExpectClearOfTheRenamedList(w);
         QInputMethodEvent typed;  // Chinese comes in as an input method commits it
         typed.setCommitString("客户对账");
         QApplication::sendEvent(Child<QLineEdit>(w, "txtContent"), &typed);

@@ -1,4 +1,4 @@
-// Renders a dialog model into a PNG file through its real view, for `--screenshot` and the
+// Renders a dialog model, or a message box, into a PNG file through its real view, for `--screenshot` and the
 // documentation's pictures. The view is built over the model, shown without reaching the screen and
 // grabbed, so it works on the offscreen platform as on a display.
 //
@@ -7,6 +7,7 @@
 // dialog's caption in the dialog's font (bold) and a thin border round the whole, so a screenshot shows
 // which dialog it is, as a window on screen would.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QBuffer>
 #include <QPainter>
@@ -16,7 +17,9 @@
 #include "automation/AutomationError.h"
 #include "dialogs/common/Screenshot.h"
 #include "dialogs/common/qt/DialogView.h"
+#include "dialogs/common/qt/MessageBoxWindow.h"
 #include "dialogs/common/qt/QtText.h"
+#include "dialogs/common/qt/QtTranslations.h"
 #include "dialogs/common/qt/QtUiServices.h"
 #include "storage/AtomicFile.h"
 
@@ -51,17 +54,24 @@ QPixmap WithTitleStrip(const QPixmap& client, const QWidget& view) {
     return picture;
 }
 
-void Render(DialogModel& dialog, const char* png) {
+void RequireApplicationThread() {
     QApplication& application = Application(true);
     if (QThread::currentThread() != application.thread()) {
         automation::Raise(kNoWindowError, u"Dialogs can only be rendered on the thread of the QApplication");
     }
-    std::unique_ptr<DialogView> view = CreateView(dialog, nullptr);
-    // Shown without reaching the screen, so layouts and scroll positions are those of a shown window.
-    view->setAttribute(Qt::WA_DontShowOnScreen);
-    view->show();
+    FollowHostLanguage();
+}
+
+// Shown without reaching the screen, so layouts and scroll positions are those of a shown window, then
+// grabbed with a title strip and saved.
+void Save(QWidget& window, const char* png) {
+    window.setAttribute(Qt::WA_DontShowOnScreen);
+    window.show();
+    // Active, as the window a person works in is: its focused control shows its focus (the text
+    // cursor, the focus mark) as on screen.
+    QApplication::setActiveWindow(&window);
     QCoreApplication::processEvents();
-    QPixmap picture = WithTitleStrip(view->grab(), *view);
+    QPixmap picture = WithTitleStrip(window.grab(), window);
     // Encoded in memory, then saved as packet files are: a target that is not a regular file (a
     // FIFO, a device, a folder, a link to nothing) is refused, never written into or waited on.
     QByteArray bytes;
@@ -75,6 +85,24 @@ void Render(DialogModel& dialog, const char* png) {
                                     std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
+void Render(DialogModel& dialog, const char* png) {
+    RequireApplicationThread();
+    std::unique_ptr<DialogView> view = CreateView(dialog, nullptr);
+    Save(*view, png);
+}
+
+void RenderMessage(const MessageBoxRequest& request, const char* png) {
+    RequireApplicationThread();
+    MessageBoxWindow box(request, nullptr);
+    // Details open, as a person who wants to read them sees the box.
+    if (QAbstractButton* toggle = box.DetailsToggle()) {
+        box.setAttribute(Qt::WA_DontShowOnScreen);
+        box.show();
+        toggle->click();
+    }
+    Save(box, png);
+}
+
 }  // namespace
 }  // namespace orva::dialogs
 
@@ -82,4 +110,10 @@ void Render(DialogModel& dialog, const char* png) {
 extern "C" __attribute__((visibility("default"))) void OrvaRenderDialogPng(orva::dialogs::DialogModel* dialog,
                                                                            const char* png) {
     orva::dialogs::Render(*dialog, png);
+}
+
+// The entry point that RenderMessagePng() looks up after loading this library.
+extern "C" __attribute__((visibility("default"))) void OrvaRenderMessagePng(
+    const orva::dialogs::MessageBoxRequest* request, const char* png) {
+    orva::dialogs::RenderMessage(*request, png);
 }

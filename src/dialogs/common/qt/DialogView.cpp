@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <map>
 
+#include "dialogs/common/qt/FocusCue.h"
 #include "dialogs/common/qt/QtText.h"
 #include "dialogs/common/qt/Twips.h"
 #include "services/FormLoader.h"
@@ -36,6 +37,7 @@ DialogView::DialogView(DialogModel& model, QWidget* parent) : QDialog(parent), m
     const Geometry& client = model.Position();
     setFixedSize(TwipsToPixels(client.width, logicalDpiX()), TwipsToPixels(client.height, logicalDpiY()));
     MirrorForm(change::kCaption | change::kFont);
+    new FocusCue(this);  // owned by the dialog
     m_model.Hub().Attach(this);
 }
 

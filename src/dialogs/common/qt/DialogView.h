@@ -3,7 +3,7 @@
 // inside a frame as a child of the frame's widget, takes the form's caption, client size and font from
 // the model, forwards user actions into the model inside a change batch and mirrors the model's changes
 // back. Enter presses the model's default button, Esc its cancel button, and closing the window calls
-// the model's CloseWindow (no handler runs).
+// the model's CloseWindow (no handler runs). The focused control carries a FocusCue.
 //
 // A dialog whose view needs more than the generic one (focus, activation, pictures) registers a subclass
 // under its name with RegisterView; every other dialog gets this view as it is.

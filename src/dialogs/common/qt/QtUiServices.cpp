@@ -1,7 +1,6 @@
 #include "dialogs/common/qt/QtUiServices.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QPointer>
 #include <QThread>
 #include <cstdlib>
@@ -11,7 +10,9 @@
 #include "automation/AutomationError.h"
 #include "dialogs/common/WindowUiServices.h"
 #include "dialogs/common/qt/DialogView.h"
+#include "dialogs/common/qt/MessageBoxWindow.h"
 #include "dialogs/common/qt/QtText.h"
+#include "dialogs/common/qt/QtTranslations.h"
 
 namespace orva::dialogs {
 
@@ -108,6 +109,7 @@ void QtUiServices::ShowModal(DialogModel& dialog) {
     RequireApplicationThread();
     dialog.Load();
     dialog.MarkShown();
+    FollowHostLanguage();
     QWidget* owner = QApplication::activeModalWidget();
     OwnerReactivation reactivation(owner);
     std::unique_ptr<DialogView> view = CreateView(dialog, owner);
@@ -119,53 +121,9 @@ int32_t QtUiServices::MessageBox(const MessageBoxRequest& request) {
     QWidget* owner =
         QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
     OwnerReactivation reactivation(owner);
-    QMessageBox box(owner);
-    box.setWindowTitle(ToQt(request.title));
-    box.setText(ToQt(request.text));
-    if (!request.details.empty()) box.setDetailedText(ToQt(request.details));
-    switch (request.style & 0x70) {
-        case msgbox::kCritical:
-            box.setIcon(QMessageBox::Critical);
-            break;
-        case msgbox::kQuestion:
-            box.setIcon(QMessageBox::Question);
-            break;
-        case msgbox::kExclamation:
-            box.setIcon(QMessageBox::Warning);
-            break;
-        case msgbox::kInformation:
-            box.setIcon(QMessageBox::Information);
-            break;
-        default:
-            box.setIcon(QMessageBox::NoIcon);
-            break;
-    }
-    // The button sets of the styles 0-5 and the values their buttons answer.
-    struct Answer {
-        QMessageBox::StandardButton button;
-        int32_t value;
-    };
-    static const std::vector<Answer> kSets[] = {
-        {{QMessageBox::Ok, 1}},
-        {{QMessageBox::Ok, 1}, {QMessageBox::Cancel, 2}},
-        {{QMessageBox::Abort, 3}, {QMessageBox::Retry, 4}, {QMessageBox::Ignore, 5}},
-        {{QMessageBox::Yes, 6}, {QMessageBox::No, 7}, {QMessageBox::Cancel, 2}},
-        {{QMessageBox::Yes, 6}, {QMessageBox::No, 7}},
-        {{QMessageBox::Retry, 4}, {QMessageBox::Cancel, 2}},
-    };
-    size_t set = static_cast<size_t>(request.style & 0x7);
-    const std::vector<Answer>& answers = kSets[set < std::size(kSets) ? set : 0];
-    QMessageBox::StandardButtons buttons;
-    for (const Answer& answer : answers) buttons |= answer.button;
-    box.setStandardButtons(buttons);
-    box.setDefaultButton(answers.front().button);
-    box.setEscapeButton(answers.back().button);
+    MessageBoxWindow box(request, owner);
     box.exec();
-    QAbstractButton* clicked = box.clickedButton();
-    for (const Answer& answer : answers) {
-        if (clicked == box.button(answer.button)) return answer.value;
-    }
-    return answers.back().value;
+    return box.Answer();
 }
 
 void QtUiServices::SetMousePointer(MousePointer pointer) {

@@ -34,8 +34,9 @@ public:
     // when the model is hidden. A failure raised by a handler while the dialog is open closes the
     // window and is raised again here. The window under it (if any) is active again afterwards.
     void ShowModal(DialogModel& dialog) override;
-    // A QMessageBox over the active window: the exact text and title, the buttons and icon of the style
-    // (48: OK and the warning icon), details behind "Show Details...".
+    // A MessageBoxWindow over the active window: the exact text and title, the buttons and icon of the
+    // style (48: OK and the warning icon), details behind Qt's details toggle; Qt's own texts in the
+    // host's language (FollowHostLanguage), as in every dialog ShowModal shows.
     int32_t MessageBox(const MessageBoxRequest& request) override;
     // Hourglass: Qt's wait cursor over the whole application until the pointer is set back.
     void SetMousePointer(MousePointer pointer) override;

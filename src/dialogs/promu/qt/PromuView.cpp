@@ -1,6 +1,6 @@
 // The view of frmPromu: the generic dialog view, with pictures for the tree's images (a closed and an
-// open folder for the groups, a document for an object, as the desktop's style draws them) and the
-// dialog's activation when the user comes back to it.
+// open folder for the groups, drawn so the two differ at a glance; a document for an object, as the
+// desktop's style draws it) and the dialog's activation when the user comes back to it.
 //
 // Activation: the first show activates the dialog through the UI services (MarkShown). After that the
 // model's Activate runs only when the window becomes active again after it had lost the activation to
@@ -18,6 +18,7 @@
 #include <QStyle>
 
 #include "dialogs/common/qt/DialogView.h"
+#include "dialogs/common/qt/FolderIcons.h"
 #include "dialogs/promu/frmPromu.h"
 
 namespace orva::dialogs {
@@ -27,8 +28,8 @@ class PromuView : public DialogView {
 public:
     PromuView(frmPromu& model, QWidget* parent) : DialogView(model, parent) {
         if (auto* tree = dynamic_cast<TreeBinding*>(BindingOf(model.tvList))) {
-            tree->SetImageList({{frmPromu::kImageClosed, style()->standardIcon(QStyle::SP_DirClosedIcon)},
-                                {frmPromu::kImageOpen, style()->standardIcon(QStyle::SP_DirOpenIcon)},
+            tree->SetImageList({{frmPromu::kImageClosed, ClosedFolderIcon()},
+                                {frmPromu::kImageOpen, OpenFolderIcon()},
                                 {frmPromu::kImageLeaf, style()->standardIcon(QStyle::SP_FileIcon)}});
         }
     }
