@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "automation/Text.h"
 #include "automation/TextHelpers.h"
 
 namespace orva::dialogs {
@@ -24,15 +25,16 @@ enum Caption {
     kCaptionCount
 };
 
-// Qt's own wording, as its translations for zh_CN and zh_TW give it; English is Qt's source text.
+// Qt's own wording, as its translations for zh_CN and zh_TW give it; English is Qt's source text. Kept
+// as UTF-8: these are Qt's texts, never looked up in our translation files.
 struct LocaleCaptions {
     const char* locale;
-    std::array<const char16_t*, kCaptionCount> captions;
+    std::array<const char*, kCaptionCount> captions;
 };
 const LocaleCaptions kCaptions[] = {
-    {"zh_CN", {u"确定", u"取消", u"中止", u"重试", u"忽略", u"是(Y)", u"否(N)", u"显示详情..."}},
-    {"zh_TW", {u"確定", u"取消", u"終止", u"重試", u"忽略", u"是(Y)", u"否(N)", u"顯示詳情..."}},
-    {"en", {u"OK", u"Cancel", u"Abort", u"Retry", u"Ignore", u"Yes", u"No", u"Show Details..."}},
+    {"zh_CN", {"确定", "取消", "中止", "重试", "忽略", "是(Y)", "否(N)", "显示详情..."}},
+    {"zh_TW", {"確定", "取消", "終止", "重試", "忽略", "是(Y)", "否(N)", "顯示詳情..."}},
+    {"en", {"OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No", "Show Details..."}},
 };
 
 // The button sets of the styles 0-5, as the message box adds them.
@@ -83,7 +85,7 @@ std::vector<Text> MessageBoxButtonCaptions(const MessageBoxRequest& request, Tex
     if (!request.details.empty()) shown.push_back(kShowDetailsCaption);
     std::stable_sort(shown.begin(), shown.end(), [](Caption a, Caption b) { return Place(a) < Place(b); });
     std::vector<Text> captions;
-    for (Caption caption : shown) captions.push_back(table->captions[caption]);
+    for (Caption caption : shown) captions.push_back(automation::FromUtf8(table->captions[caption]));
     return captions;
 }
 
