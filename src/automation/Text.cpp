@@ -50,22 +50,22 @@ std::string Encode(TextView text, bool lossy) {
     return out;
 }
 
-}  // namespace
+[[noreturn]] void FailUtf8(size_t at) {
+    std::string msg = "Invalid UTF-8 at byte offset " + std::to_string(at);
+    Text t;
+    for (char ch : msg) t += static_cast<char16_t>(ch);
+    throw AutomationError(5, t);
+}
 
-Text FromUtf8(std::string_view utf8) {
-    Text out;
-    out.reserve(utf8.size());
+// Decodes utf8, handing each code point to sink; throws AutomationError 5 naming the byte offset of
+// the first sequence that is not valid UTF-8 (overlong forms, surrogates, values above U+10FFFF).
+template <typename Sink>
+void DecodeUtf8(std::string_view utf8, Sink&& sink) {
     size_t i = 0;
-    auto fail = [&](size_t at) -> void {
-        std::string msg = "Invalid UTF-8 at byte offset " + std::to_string(at);
-        Text t;
-        for (char ch : msg) t += static_cast<char16_t>(ch);
-        throw AutomationError(5, t);
-    };
     while (i < utf8.size()) {
         unsigned char b = static_cast<unsigned char>(utf8[i]);
         if (b < 0x80) {
-            out += static_cast<char16_t>(b);
+            sink(static_cast<char32_t>(b));
             ++i;
             continue;
         }
@@ -79,16 +79,26 @@ Text FromUtf8(std::string_view utf8) {
         } else if ((b & 0xF8) == 0xF0) {
             len = 4, cp = b & 0x07, min = 0x10000;
         } else {
-            fail(i);
-            return out;
+            FailUtf8(i);
         }
-        if (i + len > utf8.size()) fail(i);
+        if (i + len > utf8.size()) FailUtf8(i);
         for (size_t k = 1; k < len; ++k) {
             unsigned char cont = static_cast<unsigned char>(utf8[i + k]);
-            if ((cont & 0xC0) != 0x80) fail(i);
+            if ((cont & 0xC0) != 0x80) FailUtf8(i);
             cp = (cp << 6) | (cont & 0x3F);
         }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) fail(i);
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) FailUtf8(i);
+        sink(cp);
+        i += len;
+    }
+}
+
+}  // namespace
+
+Text FromUtf8(std::string_view utf8) {
+    Text out;
+    out.reserve(utf8.size());
+    DecodeUtf8(utf8, [&out](char32_t cp) {
         if (cp >= 0x10000) {
             cp -= 0x10000;
             out += static_cast<char16_t>(0xD800 + (cp >> 10));
@@ -96,9 +106,12 @@ Text FromUtf8(std::string_view utf8) {
         } else {
             out += static_cast<char16_t>(cp);
         }
-        i += len;
-    }
+    });
     return out;
+}
+
+void RequireUtf8(std::string_view utf8) {
+    DecodeUtf8(utf8, [](char32_t) {});
 }
 
 std::string ToUtf8(TextView text) { return Encode(text, false); }

@@ -14,6 +14,10 @@ using TextView = std::u16string_view;
 // valid UTF-8 (overlong forms, surrogates and values above U+10FFFF are invalid).
 Text FromUtf8(std::string_view utf8);
 
+// Raises what FromUtf8 raises for utf8, without building the text: a check of input that is decoded
+// later, or not at all.
+void RequireUtf8(std::string_view utf8);
+
 // Like FromUtf8, but each byte that starts no valid sequence reads as U+FFFD; for messages that must
 // show names which are bytes and need not be UTF-8 (file names, a parser's quote), never for data.
 Text FromUtf8Lossy(std::string_view utf8);

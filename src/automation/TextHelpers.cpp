@@ -108,6 +108,12 @@ Text UCase(TextView text) {
 
 bool EqualsNoCase(TextView a, TextView b) { return a.size() == b.size() && UCase(a) == UCase(b); }
 
+bool EqualsNoAsciiCase(std::string_view a, std::string_view b) {
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
+}
+
 size_t FindNoCase(TextView text, TextView needle) { return UCase(text).find(UCase(needle)); }
 
 int32_t TextToInt32(TextView text) {

@@ -21,6 +21,10 @@ Text UCase(TextView text);
 // True when both texts are equal after UCase.
 bool EqualsNoCase(TextView a, TextView b);
 
+// Byte-wise equality of UTF-8 (or any) texts folding only ASCII letters: for comparing with an ASCII
+// keyword, where the bytes compared may end inside a multi-byte character that must not be decoded.
+bool EqualsNoAsciiCase(std::string_view a, std::string_view b);
+
 // Position (0-based) of the first occurrence of needle in text, comparing without regard to letter
 // case (UCase of both), or npos. An empty needle is found at 0.
 size_t FindNoCase(TextView text, TextView needle);

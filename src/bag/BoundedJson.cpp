@@ -251,7 +251,7 @@ private:
 void ReadBoundedJson(std::string_view text, const Text& source, JsonHandler& handler) {
     // Checked first so that the offset is the one in the input, whatever the parser would say.
     try {
-        FromUtf8(text);
+        RequireUtf8(text);
     } catch (const AutomationError& error) {
         Raise(errors::kBadFileFormat, source + u": " + error.Description());
     }

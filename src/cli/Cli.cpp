@@ -31,7 +31,7 @@ std::string OptionLabel(const CLI::App& owner, const CLI::Option& option) {
 // "" for valid UTF-8, else where it is not.
 std::string Utf8Problem(const std::string& value) {
     try {
-        automation::FromUtf8(value);
+        automation::RequireUtf8(value);
         return {};
     } catch (const automation::AutomationError& error) {
         return automation::ToUtf8Lossy(error.Description());

@@ -20,16 +20,11 @@ namespace {
 
 bool IsHostLanguage(automation::TextView code) { return code == u"CHS" || code == u"CHT" || code == u"EN"; }
 
-// Compares bytes, folding ASCII letters only: the suffixes are ASCII, and the bytes before them may end
-// inside a multi-byte character (a Chinese file name), which must not be decoded on its own.
+// Compares bytes: the bytes before an ASCII suffix may end inside a multi-byte character (a Chinese
+// file name), which must not be decoded on its own.
 bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
-    if (text.size() < suffix.size()) return false;
-    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    std::string_view tail = text.substr(text.size() - suffix.size());
-    for (size_t i = 0; i < suffix.size(); ++i) {
-        if (fold(tail[i]) != fold(suffix[i])) return false;
-    }
-    return true;
+    return text.size() >= suffix.size() &&
+           automation::EqualsNoAsciiCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
 // The ConnectString that --catalog stands for: a server's URI as it is, a file as "sqlite:" + path.

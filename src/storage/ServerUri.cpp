@@ -6,8 +6,11 @@
 
 #include "automation/AutomationError.h"
 #include "automation/Text.h"
+#include "automation/TextHelpers.h"
 
 namespace orva::components {
+
+using automation::EqualsNoAsciiCase;
 
 namespace {
 
@@ -26,11 +29,6 @@ struct Reading {
 };
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsNoAsciiCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
-}
 
 // The position after "postgresql://" or "postgres://" (after leading blanks and tabs), or 0.
 size_t SchemeEnd(std::string_view text) {

@@ -99,8 +99,9 @@ TEST(ServerUri, NoSpellingOfAPasswordSurvivesTheMask) {
             {"s3cret", "s3cret"},       {"s3%63ret", "s3%63ret"}, {"s3%63ret", "s3cret"},
             {"s3%zzcret", "s3%zzcret"}, {"s3?cret", "s3?cret"},   {"s3?cret", "s3%3Fcret"}};
         for (const auto& [held, gone] : forms) {
-            if (c.uri.find(held) != std::string::npos)
+            if (c.uri.find(held) != std::string::npos) {
                 EXPECT_EQ(scrubbed.find(gone), std::string::npos) << scrubbed;
+            }
         }
         EXPECT_EQ(scrubbed.find(c.uri), std::string::npos) << scrubbed;
     }
