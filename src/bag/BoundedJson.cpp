@@ -99,10 +99,12 @@ Text JsonPlace::ToText() const {
 // nlohmann's SAX interface over a JsonHandler, with the checks of BoundedJson.h.
 class BoundedJsonParser {
 public:
-    BoundedJsonParser(std::string_view text, const Text& source, JsonHandler& handler)
+    BoundedJsonParser(std::string_view text, const Text& source, JsonHandler& handler,
+                      const JsonProgress& progress)
         : m_text(text),
           m_source(source),
           m_handler(handler),
+          m_progress(progress),
           m_cursor(text.data()),
           m_memoryLimit(kJsonMemoryPerByte * text.size() + kJsonMemoryAllowance) {}
 
@@ -218,6 +220,13 @@ private:
     }
 
     void Begin(JsonKind kind) {
+        if (m_progress) {
+            const auto done = static_cast<size_t>(m_cursor - m_text.data());
+            if (done >= m_nextReport) {
+                m_progress(static_cast<int64_t>(done), static_cast<int64_t>(m_text.size()));
+                m_nextReport = done + kProgressStep;
+            }
+        }
         NextItem();
         Charge(kSlotCost);
         m_handler.Begin(m_place, kind);
@@ -241,21 +250,25 @@ private:
     std::string_view m_text;
     const Text& m_source;
     JsonHandler& m_handler;
+    const JsonProgress& m_progress;
     const char* m_cursor;
+    size_t m_nextReport = 0;  // the offset at which progress hears of the parse again
+    static constexpr size_t kProgressStep = size_t{1} << 20;
     JsonPlace m_place;
     std::vector<bool> m_inArray;
     uint64_t m_memoryUsed = 0;
     uint64_t m_memoryLimit;
 };
 
-void ReadBoundedJson(std::string_view text, const Text& source, JsonHandler& handler) {
+void ReadBoundedJson(std::string_view text, const Text& source, JsonHandler& handler,
+                     const JsonProgress& progress) {
     // Checked first so that the offset is the one in the input, whatever the parser would say.
     try {
         RequireUtf8(text);
     } catch (const AutomationError& error) {
         Raise(errors::kBadFileFormat, source + u": " + error.Description());
     }
-    BoundedJsonParser(text, source, handler).Run();
+    BoundedJsonParser(text, source, handler, progress).Run();
 }
 
 }  // namespace orva::components

@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,7 +78,12 @@ public:
     }
 };
 
-// Parses text (a whole document) named source in messages, feeding handler. Raises as above.
-void ReadBoundedJson(std::string_view text, const automation::Text& source, JsonHandler& handler);
+// Reports how far a parse has read: bytes done of the text's total, about every MiB.
+using JsonProgress = std::function<void(int64_t done, int64_t total)>;
+
+// Parses text (a whole document) named source in messages, feeding handler. Raises as above; what
+// progress (when given) raises passes through too.
+void ReadBoundedJson(std::string_view text, const automation::Text& source, JsonHandler& handler,
+                     const JsonProgress& progress = {});
 
 }  // namespace orva::components

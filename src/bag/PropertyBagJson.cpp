@@ -141,9 +141,10 @@ Json ToJson(const Variant& value) {
 
 }  // namespace
 
-Variant ParsePropertyBagJson(std::string_view text, const Text& sourceName, const JsonShapeCheck& shape) {
+Variant ParsePropertyBagJson(std::string_view text, const Text& sourceName, const JsonShapeCheck& shape,
+                             const JsonProgress& progress) {
     BagBuilder builder(sourceName, shape);
-    ReadBoundedJson(text, sourceName, builder);
+    ReadBoundedJson(text, sourceName, builder, progress);
     return builder.TakeRoot();
 }
 

@@ -23,9 +23,9 @@ using JsonShapeCheck = std::function<void(const JsonPlace& place, JsonKind kind)
 // (321, naming sourceName and the byte offset) invalid UTF-8, malformed JSON, nesting deeper than 64
 // levels and documents that would take too much memory. Raises 321 too for two keys of one object
 // that are equal or differ only in letter case. shape, when given, sees every value first; what it
-// raises passes to the caller.
+// raises passes to the caller. progress, when given, hears how many bytes are read (about every MiB).
 automation::Variant ParsePropertyBagJson(std::string_view json, const automation::Text& sourceName,
-                                         const JsonShapeCheck& shape = {});
+                                         const JsonShapeCheck& shape = {}, const JsonProgress& progress = {});
 
 // Writes a property-bag value as JSON, indented by indent spaces (-1: one line). Empty becomes null.
 // Raises 13 for an object that is neither a dictionary nor a vector, 5 for a text with a lone surrogate.

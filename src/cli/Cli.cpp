@@ -92,6 +92,7 @@ int RunCli(const std::vector<std::string>& args, Streams& streams) {
     app.add_option("--catalog", host.catalog,
                    "Account database of the console catalogue: a SQLite file, or a postgresql:// URI");
     app.add_option("--props", host.props, "Whole properties string of the host's login");
+    app.add_flag("--quiet", host.quiet, "Show no progress on stderr, even on a terminal");
 
     std::vector<std::unique_ptr<Command>> commands = MakeCommands();
     std::vector<std::pair<CLI::App*, Command*>> subs;

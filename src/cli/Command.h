@@ -23,6 +23,7 @@ struct HostOptions {
     bool languageGiven = false;  // --language was on the command line (not just the default)
     std::string catalog;         // path of the account database, or a postgresql:// URI
     std::string props;           // a whole properties string; must agree with the two above
+    bool quiet = false;          // --quiet: no progress meter on stderr (errors are still printed)
 };
 
 // Exit status of a command.

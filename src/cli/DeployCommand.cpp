@@ -13,6 +13,7 @@
 #include "cli/Commands.h"
 #include "cli/HostContext.h"
 #include "cli/InputShape.h"
+#include "cli/TerminalProgress.h"
 #include "services/PropsString.h"
 
 namespace orva::cli {
@@ -41,10 +42,13 @@ public:
     std::string Description() const override { return "Deploy a packet file into the console catalogue"; }
 
     void Configure(CLI::App& sub) override {
-        sub.add_option("file", m_file, "Packet file made by the wizard (DeployFunction.Dat)")->required();
+        sub.add_option("file", m_file, "Packet file made by the wizard (DeployFunction.Dat)")
+            ->type_name("PACKETFILE")
+            ->required();
         sub.add_option("--info", m_info,
                        "JSON deployment information: {\"<old class id>\": \"<new class id>\", ...,\n"
-                       "\"ChangeName\": {\"<old class id>\": {\"CHS\": name, \"CHT\": name, \"EN\": name}}}");
+                       "\"ChangeName\": {\"<old class id>\": {\"CHS\": name, \"CHT\": name, \"EN\": name}}}")
+            ->type_name("JSON");
         sub.add_flag("--dry-run", m_dryRun,
                      "Report what the deployment would create and refuse, without changing the catalogue");
         sub.footer(
@@ -90,22 +94,17 @@ public:
             return ReportFailure(streams, "deploy", error);
         }
 
+        // The meter is erased before each message line, which may go to the same terminal.
+        TerminalProgress meter(streams.err, ProgressWanted(host, streams), "deploying");
         VectorRef messages = Vector::Create();
         messages->SetAppendObserver([&](const Variant& line) {
-            if (m_progressShown) streams.err << "\r\033[K";
-            m_progressShown = false;
+            meter.Erase();
             streams.out << TerminalText(line.ToText()) << std::endl;
         });
-        core::DeployProgress progress;
-        if (IsTerminal(streams.err)) {
-            progress = [&](int32_t done, int32_t total) {
-                streams.err << "\r\033[Kdeploying: " << done << " of " << total << " entries" << std::flush;
-                m_progressShown = true;
-            };
-        }
         api::clsDeploywizard wizard;
-        bool ok = wizard.DeployToLumoMain(FromUtf8(m_file), info, messages, progress);
-        if (m_progressShown) streams.err << "\r\033[K" << std::flush;
+        bool ok = wizard.DeployToLumoMain(FromUtf8(m_file), info, messages,
+                                          meter.AsCallback<core::DeployProgress>());
+        meter.Erase();
         return ok ? kExitOk : kExitFailure;
     }
 
@@ -113,7 +112,6 @@ private:
     std::string m_file;
     std::string m_info;
     bool m_dryRun = false;
-    bool m_progressShown = false;
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/InputShape.h"
+#include "cli/TerminalProgress.h"
 
 namespace orva::cli {
 
@@ -22,8 +23,10 @@ public:
     void Configure(CLI::App& sub) override {
         sub.add_option("input", m_input,
                        "JSON file: objects become dictionaries, arrays vectors, strings texts")
+            ->type_name("JSON")
             ->required();
         sub.add_option("-o,--output", m_output, "Packet file to write (replaced safely if it exists)")
+            ->type_name("FILE")
             ->required();
         sub.footer(
             "\nThe top-level JSON value must be an object. A packet set has the keys \"CHS\", \"CHT\" and\n"
@@ -33,11 +36,16 @@ public:
             "Example:\n  orva-deploy pack data/samples/packet-set.json -o /tmp/DeployFunction.Dat");
     }
 
-    int Execute(const HostOptions&, Streams& streams) override {
+    int Execute(const HostOptions& host, Streams& streams) override {
         try {
+            // Parsing is most of the time a big file takes: the meter counts the JSON's bytes read.
+            TerminalProgress meter(streams.err, ProgressWanted(host, streams), "reading",
+                                   ProgressUnit::Bytes);
             // The shape is checked while parsing: a wrong value ends the read where it stands.
-            Variant root = ParsePropertyBagJson(ReadInputFile(m_input), FromUtf8(m_input),
-                                                PacketSetShape(FromUtf8(m_input)));
+            Variant root =
+                ParsePropertyBagJson(ReadInputFile(m_input), FromUtf8(m_input),
+                                     PacketSetShape(FromUtf8(m_input)), meter.AsCallback<JsonProgress>());
+            meter.Erase();
             auto dictionary = std::dynamic_pointer_cast<Dictionary>(root.ToObject());
             dictionary->Save(FromUtf8(m_output));
             return kExitOk;
