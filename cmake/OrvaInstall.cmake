@@ -8,6 +8,7 @@
 #   share/orva/translations            the PO files the string loader reads
 #   share/doc/orva-class-deploy        README and the guides in docs/
 #   share/man/man1/orva-deploy.1.gz    the manual page, generated from the program's own help
+#   <bash-completion folder>/orva-deploy  bash completion (ORVA_BASH_COMPLETION_DIR)
 
 include(CMakePackageConfigHelpers)
 
@@ -78,6 +79,26 @@ add_custom_command(
     COMMENT "Writing the manual page of orva-deploy" VERBATIM)
 add_custom_target(orva_man_page ALL DEPENDS ${ORVA_MAN_PAGE}.gz)
 install(FILES ${ORVA_MAN_PAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# Bash completion goes where bash-completion loads it on demand: its pkg-config completionsdir, taken
+# relative to bash-completion's own prefix so that it follows this install's prefix, else
+# share/bash-completion/completions. The file is named after the command it completes.
+find_package(PkgConfig QUIET)
+set(orva_completion_dir ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+if(PKG_CONFIG_FOUND)
+    pkg_get_variable(orva_completions_dir bash-completion completionsdir)
+    pkg_get_variable(orva_completions_prefix bash-completion prefix)
+    if(orva_completions_dir AND orva_completions_prefix)
+        string(FIND "${orva_completions_dir}" "${orva_completions_prefix}/" orva_at)
+        if(orva_at EQUAL 0)
+            file(RELATIVE_PATH orva_completion_dir ${orva_completions_prefix} ${orva_completions_dir})
+        endif()
+    endif()
+endif()
+set(ORVA_BASH_COMPLETION_DIR ${orva_completion_dir}
+    CACHE STRING "Folder of bash completion files, relative to the install prefix or absolute")
+install(FILES ${PROJECT_SOURCE_DIR}/data/completion/orva-deploy.bash DESTINATION ${ORVA_BASH_COMPLETION_DIR}
+        RENAME orva-deploy COMPONENT tool)
 
 # find_package(OrvaClassDeploy): the config file declares the imported targets itself rather than
 # through install(EXPORT), because the library is assembled from OBJECT libraries whose usage

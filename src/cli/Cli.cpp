@@ -6,6 +6,7 @@
 #include "api/Registration.h"
 #include "automation/AutomationError.h"
 #include "cli/CommandSupport.h"
+#include "cli/Completion.h"
 #include "cli/HostContext.h"
 
 namespace orva::cli {
@@ -90,7 +91,8 @@ int RunCli(const std::vector<std::string>& args, Streams& streams) {
         app.add_option("--language", host.language, "Language of the host's login: CHS, CHT or EN (any case)")
             ->capture_default_str();
     app.add_option("--catalog", host.catalog,
-                   "Account database of the console catalogue: a SQLite file, or a postgresql:// URI");
+                   "Account database of the console catalogue: a SQLite file, or a postgresql:// URI")
+        ->type_name("ACCOUNT");
     app.add_option("--props", host.props, "Whole properties string of the host's login");
     app.add_flag("--quiet", host.quiet, "Show no progress on stderr, even on a terminal");
 
@@ -101,6 +103,9 @@ int RunCli(const std::vector<std::string>& args, Streams& streams) {
         command->Configure(*sub);
         subs.emplace_back(sub, command.get());
     }
+
+    if (!args.empty() && args[0] == kCompleteCommand)
+        return PrintCompletions(app, std::vector<std::string>(args.begin() + 1, args.end()), streams);
 
     // CLI11 parses the arguments from the back.
     std::vector<std::string> reversed(args.rbegin(), args.rend());

@@ -26,7 +26,10 @@ public:
         auto* user = sub.add_flag("--user", m_user, "The user's registry (the default)");
         auto* system = sub.add_flag("--system", m_system, "The system-wide registry");
         user->excludes(system);
-        sub.add_option("--registry", m_folder, "Another registry folder")->excludes(user)->excludes(system);
+        sub.add_option("--registry", m_folder, "Another registry folder")
+            ->type_name("FOLDER")
+            ->excludes(user)
+            ->excludes(system);
     }
 
 protected:

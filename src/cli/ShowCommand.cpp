@@ -59,7 +59,9 @@ public:
     std::string Description() const override { return "Print a packet file"; }
 
     void Configure(CLI::App& sub) override {
-        sub.add_option("file", m_file, "Packet file (for example DeployFunction.Dat)")->required();
+        sub.add_option("file", m_file, "Packet file (for example DeployFunction.Dat)")
+            ->type_name("PACKETFILE")
+            ->required();
         sub.add_flag("--json", m_json, "Print the JSON form that \"orva-deploy pack\" reads");
     }
 
