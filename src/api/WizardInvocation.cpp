@@ -31,6 +31,7 @@ VectorRef SelectionsOf(const Vector& packet) {
     for (const Variant& item : packet) {
         components::DictionaryRef entry = components::AsDictionary(item);
         components::DictionaryRef selection = Dictionary::Create();
+        selection->Reserve(5);  // its five keys, without the spare room that growing one by one leaves
         selection->SetValue(s::kTopClass, Keyed(*entry, f::kTopClassName, f::kTopClassId));
         selection->SetValue(s::kSubSystem, Keyed(*entry, f::kSubSystemName, f::kSubSystemId));
         selection->SetValue(s::kSubFunc, Keyed(*entry, f::kSubFuncName, f::kSubFuncId));
@@ -41,9 +42,8 @@ VectorRef SelectionsOf(const Vector& packet) {
     return selections;
 }
 
-}  // namespace
-
-std::optional<WizardLists> ReadEarlierResult(const automation::ObjectRef& objResult) {
+// ReadEarlierResult, and with taken the packet set's packets removed one by one as they are read.
+std::optional<WizardLists> EarlierLists(const automation::ObjectRef& objResult, Dictionary* taken) {
     if (!objResult) return std::nullopt;
     const Text language = automation::UCase(hostctx::LearnCurrentLanguage());
     WizardLists lists;
@@ -57,8 +57,22 @@ std::optional<WizardLists> ReadEarlierResult(const automation::ObjectRef& objRes
         }
         lists.perLanguage[k] = SelectionsOf(*components::AsVector(packet));
         if (language == code) lists.current = lists.perLanguage[k]->Copy();
+        if (taken != nullptr) {
+            packet = Variant();
+            taken->Remove(code);
+        }
     }
     return lists;
+}
+
+}  // namespace
+
+std::optional<WizardLists> ReadEarlierResult(const automation::ObjectRef& objResult) {
+    return EarlierLists(objResult, nullptr);
+}
+
+std::optional<WizardLists> TakeEarlierResult(const components::DictionaryRef& packetSet) {
+    return EarlierLists(packetSet, packetSet.get());
 }
 
 std::shared_ptr<dialogs::frmWizard> CreateWizardDialog(std::shared_ptr<dialogs::UiServices> ui,

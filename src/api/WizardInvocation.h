@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "automation/Object.h"
+#include "bag/Dictionary.h"
 #include "bag/Vector.h"
 
 namespace orva::dialogs {
@@ -37,6 +38,12 @@ struct WizardLists {
 // current language first (see above). objResult is only read. Raises 5 naming the language when
 // objResult holds no packet for one of the three, and what reading an entry raises (13, 91, 94).
 std::optional<WizardLists> ReadEarlierResult(const automation::ObjectRef& objResult);
+
+// ReadEarlierResult for a caller that owns packetSet (a loaded packet file) and needs it no more: each
+// language's packet is removed from packetSet as soon as its lines are read, so that a big file's
+// packets and the lines made of them are never all in memory at once. Raises as ReadEarlierResult;
+// packetSet may then have lost packets.
+std::optional<WizardLists> TakeEarlierResult(const components::DictionaryRef& packetSet);
 
 // A new wizard over ui with SelectClasses = vetSelectObjects and, when given, the earlier result's
 // lists (PromulgateList only when earlier->current is set). Not loaded: ShowModal loads it.

@@ -7,7 +7,6 @@
 #include <ostream>
 
 #include "api/WizardInvocation.h"
-#include "api/clsDeploywizard.h"
 #include "automation/TextHelpers.h"
 #include "bag/Dictionary.h"
 #include "catalog/ClassCatalog.h"
@@ -17,6 +16,7 @@
 #include "cli/MetadataListing.h"
 #include "dialogs/common/Screenshot.h"
 #include "dialogs/common/ScriptedUi.h"
+#include "dialogs/common/UiContext.h"
 #include "dialogs/play/DialogPlayer.h"
 #include "dialogs/wizard/frmWizard.h"
 #include "storage/AtomicFile.h"
@@ -140,22 +140,27 @@ public:
                 return Usage(streams, *problem);
         }
         try {
-            ObjectRef earlier;
+            // The loaded file is needed only for its lines: its packets are let go as they are read,
+            // which keeps a big file's peak memory down.
+            std::optional<api::WizardLists> earlier;
             if (!m_from.empty()) {
                 DictionaryRef loaded = Dictionary::Create();
                 loaded->Load(FromUtf8(m_from));
-                earlier = loaded;
+                earlier = api::TakeEarlierResult(loaded);
             }
             if (!m_play.empty()) return Play(types, earlier, script, streams);
             if (!m_screenshot.empty()) {
                 // Pictured only: loaded as ShowWizard would show it, never shown.
-                auto wizard = api::CreateWizardDialog(std::make_shared<dialogs::ScriptedUi>(), types,
-                                                      api::ReadEarlierResult(earlier));
+                auto wizard =
+                    api::CreateWizardDialog(std::make_shared<dialogs::ScriptedUi>(), types, earlier);
                 wizard->Load();
                 dialogs::RenderDialogPng(*wizard, m_screenshot);
                 return kExitOk;
             }
-            ObjectRef result = api::clsDeploywizard().ShowWizard(types, earlier);
+            // ShowWizard's steps, on the lists already read.
+            auto wizard = api::CreateWizardDialog(dialogs::CurrentUiServices(), types, earlier);
+            wizard->ShowModal();
+            ObjectRef result = api::WizardResult(*wizard);
             if (!result) return Cancelled(streams);
             CallMethod(result, u"Save", {FromUtf8(m_output)});
             return kExitOk;
@@ -176,10 +181,10 @@ private:
 
     // --play: the transcript goes to stdout whenever the wizard was shown; then the outcome's message
     // to stderr. A play that ends in an error writes no packet file.
-    int Play(const VectorRef& types, const ObjectRef& earlier, const dialogs::PlayScript& script,
-             Streams& streams) {
+    int Play(const VectorRef& types, const std::optional<api::WizardLists>& earlier,
+             const dialogs::PlayScript& script, Streams& streams) {
         auto ui = std::make_shared<dialogs::ScriptedUi>();
-        auto wizard = api::CreateWizardDialog(ui, types, api::ReadEarlierResult(earlier));
+        auto wizard = api::CreateWizardDialog(ui, types, earlier);
         dialogs::PlayOptions options;
         if (!m_screenshot.empty()) PictureEachInput(options, m_screenshot);
         dialogs::PlayOutcome outcome = dialogs::PlayDialog(*wizard, script, options);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "api/WizardInvocation.h"
 #include "api/clsDeploywizard.h"
 #include "automation/ClassRegistry.h"
 #include "bag/PropertyBagJson.h"
@@ -150,6 +151,19 @@ TEST(ShowWizard, ReopeningAnEarlierResultGivesTheSameLinesBack) {
                                 first.result, part);
         EXPECT_FALSE(cancelled.result) << language;
         EXPECT_EQ(Json(first.result), before) << language;
+
+        // Taken from a packet set its owner lets go: the same lines, and the packets are gone from it.
+        auto owned = components::AsDictionary(components::ParsePropertyBagJson(before, u"before"));
+        std::optional<api::WizardLists> read = api::ReadEarlierResult(owned);
+        std::optional<api::WizardLists> taken = api::TakeEarlierResult(owned);
+        ASSERT_TRUE(read && taken && read->current && taken->current);
+        for (size_t k = 0; k < read->perLanguage.size(); ++k) {
+            EXPECT_EQ(components::WritePropertyBagJson(read->perLanguage[k]),
+                      components::WritePropertyBagJson(taken->perLanguage[k]));
+        }
+        EXPECT_EQ(components::WritePropertyBagJson(read->current),
+                  components::WritePropertyBagJson(taken->current));
+        EXPECT_EQ(owned->Count(), 0) << language;
     }
 }
 
