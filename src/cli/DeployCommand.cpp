@@ -94,12 +94,14 @@ public:
             return ReportFailure(streams, "deploy", error);
         }
 
-        // The meter is erased before each message line, which may go to the same terminal.
+        // When the message lines go to the terminal too, each goes above the meter.
         TerminalProgress meter(streams.err, ProgressWanted(host, streams), "deploying");
+        const bool sameScreen = meter.Enabled() && IsTerminal(streams.out);
         VectorRef messages = Vector::Create();
         messages->SetAppendObserver([&](const Variant& line) {
-            meter.Erase();
+            if (sameScreen) meter.Erase();
             streams.out << TerminalText(line.ToText()) << std::endl;
+            if (sameScreen) meter.Restore();
         });
         api::clsDeploywizard wizard;
         bool ok = wizard.DeployToLumoMain(FromUtf8(m_file), info, messages,

@@ -79,9 +79,16 @@ void TerminalProgress::Update(int64_t done, int64_t total) {
     // Erasing does not reset the clock: a command printing a line per entry still redraws at most
     // ten times a second.
     if (m_drawn && now - m_lastDraw < kRedrawInterval) return;
-    m_err << kEraseLine << Line(m_label, m_unit, done, total, now - m_start) << std::flush;
+    m_line = Line(m_label, m_unit, done, total, now - m_start);
+    m_err << kEraseLine << m_line << std::flush;
     m_lastDraw = now;
     m_drawn = m_shown = true;
+}
+
+void TerminalProgress::Restore() {
+    if (m_shown || !m_drawn) return;
+    m_err << kEraseLine << m_line << std::flush;
+    m_shown = true;
 }
 
 void TerminalProgress::Erase() {

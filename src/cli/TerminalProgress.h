@@ -45,6 +45,10 @@ public:
     // Update draws again.
     void Erase();
 
+    // Draws the last line again after an Erase, unchanged and without waiting for the next Update:
+    // for a command whose own lines go to the same terminal, so that the meter stays below them.
+    void Restore();
+
     // A progress callback for the library (core::DeployProgress or any std::function taking
     // (done, total)) that updates this meter; an empty callback when the meter is disabled, so the
     // work does not even report. The meter must outlive the callback's use.
@@ -68,6 +72,7 @@ private:
     std::chrono::steady_clock::time_point m_lastDraw;
     bool m_drawn = false;  // drawn at least once: m_lastDraw is set
     bool m_shown = false;  // a line is on the terminal now
+    std::string m_line;    // the line drawn last
 };
 
 }  // namespace orva::cli

@@ -42,16 +42,19 @@ TEST(TerminalProgress, RedrawsAtMostTenTimesASecondAndErasesAtTheEnd) {
     {
         TerminalProgress meter(err, true, "x", ProgressUnit::Entries, [&] { return now; });
         // (ms since the start, done): drawn at 0, 100 and 250 only; the erase right after the draw
-        // at 100 does not let the one at 150 through early.
+        // at 100 does not let the one at 150 through early, and restoring draws the old line again.
         for (auto [ms, done] : {std::pair{0, 1}, {50, 2}, {99, 3}, {100, 4}, {150, 5}, {199, 6}, {250, 7}}) {
             now = Clock::time_point{} + std::chrono::milliseconds(ms);
             meter.Update(done, 10);
             if (done == 4) meter.Erase();
+            if (done == 5) meter.Restore();  // the line of 100 ms again, at 150 ms
+            if (done == 6) meter.Restore();  // shown already: nothing
         }
     }
     const std::string kErase = "\r\033[K";
     EXPECT_EQ(err.str(), kErase + "x: 1 of 10 entries, 10%" + kErase +
                              "x: 4 of 10 entries, 40%, 40 entries/s, 0:01 left" + kErase + kErase +
+                             "x: 4 of 10 entries, 40%, 40 entries/s, 0:01 left" + kErase +
                              "x: 7 of 10 entries, 70%, 28 entries/s, 0:01 left" + kErase);
 }
 
