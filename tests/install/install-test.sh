@@ -59,6 +59,12 @@ for path in bin/orva-deploy "$libdir/libOrvaClassDeploy.so.0.1.0" "$libdir/libOr
     [ -e "$prefix/$path" ] || fail "$path is not installed"
 done
 [ -x "$prefix/bin/orva-deploy" ] || fail "bin/orva-deploy is not executable"
+# The bash completion, where bash-completion looks for it, completing with the installed program.
+completion="$prefix/share/bash-completion/completions/orva-deploy"
+(
+    source "$completion" && COMP_WORDS=("$prefix/bin/orva-deploy" dep) && COMP_CWORD=1 && _orva_deploy &&
+        [ "${COMPREPLY[*]}" = deploy ]
+) 2>/dev/null || fail "share/bash-completion/completions/orva-deploy is not installed or does not complete"
 [ "$(readlink "$prefix/$libdir/libOrvaClassDeploy.so.0")" = libOrvaClassDeploy.so.0.1.0 ] ||
     fail "libOrvaClassDeploy.so.0 does not link to libOrvaClassDeploy.so.0.1.0"
 [ "$(readlink "$prefix/$libdir/libOrvaClassDeploy.so")" = libOrvaClassDeploy.so.0 ] ||

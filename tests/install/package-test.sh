@@ -56,6 +56,7 @@ has ' \./usr/lib/([a-z0-9_-]+/)?libOrvaClassDeploy\.so\.0\.1\.0$' "libOrvaClassD
 has ' \./usr/lib/([a-z0-9_-]+/)?libOrvaClassDeploy\.so\.0 -> libOrvaClassDeploy\.so\.0\.1\.0$' "soname link"
 has ' \./usr/lib/([a-z0-9_-]+/)?libOrvaClassDeploy\.so -> libOrvaClassDeploy\.so\.0$' "development link"
 has ' \./usr/share/man/man1/orva-deploy\.1\.gz$' "manual page"
+has ' \./usr/share/bash-completion/completions/orva-deploy$' "bash completion"
 has ' \./usr/share/orva/translations/OrvaDesign\.EN\.po$' "English translation"
 has ' \./usr/share/doc/orva-class-deploy/README\.md$' "README"
 has ' \./usr/include/OrvaClassDeploy/api/clsDeploywizard\.h$' "C++ header"
