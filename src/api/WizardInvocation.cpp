@@ -23,20 +23,25 @@ Text Keyed(const Dictionary& entry, const char16_t* nameField, const char16_t* k
 }
 
 // The selection entries that give back the deployment entries of packet (BuildDeployPacket's inverse).
+// Their five keys are shared by all of them, as a loaded packet's keys are.
 VectorRef SelectionsOf(const Vector& packet) {
     namespace f = core::fields;
     namespace s = core::selection;
+    const components::SharedText keys[] = {
+        components::SharedText(s::kTopClass), components::SharedText(s::kSubSystem),
+        components::SharedText(s::kSubFunc), components::SharedText(s::kFuncDetail),
+        components::SharedText(s::kNo)};
     VectorRef selections = Vector::Create();
     selections->Reserve(static_cast<size_t>(packet.Count()));
     for (const Variant& item : packet) {
         components::DictionaryRef entry = components::AsDictionary(item);
         components::DictionaryRef selection = Dictionary::Create();
-        selection->Reserve(5);  // its five keys, without the spare room that growing one by one leaves
-        selection->SetValue(s::kTopClass, Keyed(*entry, f::kTopClassName, f::kTopClassId));
-        selection->SetValue(s::kSubSystem, Keyed(*entry, f::kSubSystemName, f::kSubSystemId));
-        selection->SetValue(s::kSubFunc, Keyed(*entry, f::kSubFuncName, f::kSubFuncId));
-        selection->SetValue(s::kFuncDetail, Keyed(*entry, f::kFuncName, f::kClassParam));
-        selection->SetValue(s::kNo, entry->Value(f::kNo));
+        selection->Reserve(std::size(keys));
+        selection->AppendUnique(keys[0], Keyed(*entry, f::kTopClassName, f::kTopClassId));
+        selection->AppendUnique(keys[1], Keyed(*entry, f::kSubSystemName, f::kSubSystemId));
+        selection->AppendUnique(keys[2], Keyed(*entry, f::kSubFuncName, f::kSubFuncId));
+        selection->AppendUnique(keys[3], Keyed(*entry, f::kFuncName, f::kClassParam));
+        selection->AppendUnique(keys[4], entry->Value(f::kNo));
         selections->Add(std::move(selection));
     }
     return selections;
