@@ -14,6 +14,7 @@ namespace {
 
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 constexpr const char* kEraseLine = "\r\033[K";
+constexpr double kEstimateAfter = 0.5;  // seconds of work before a rate and a time left are shown
 
 std::string Amount(ProgressUnit unit, int64_t value) {
     if (unit == ProgressUnit::Entries) return std::to_string(value);
@@ -60,7 +61,8 @@ std::string TerminalProgress::Line(const std::string& label, ProgressUnit unit, 
     line += " of " + Amount(unit, total) + unitWord;
     line += ", " + std::to_string(done * 100 / total) + "%";
     const double seconds = elapsed.count();
-    if (done <= 0 || seconds <= 0) return line;
+    // A rate from the first moments (opening the files, the first entry) would promise hours.
+    if (done <= 0 || seconds < kEstimateAfter) return line;
     const double rate = static_cast<double>(done) / seconds;
     if (unit == ProgressUnit::Entries) {
         line += ", " + std::to_string(static_cast<int64_t>(rate)) + " entries/s";

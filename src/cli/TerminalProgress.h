@@ -58,7 +58,8 @@ public:
         return Callback([this](int64_t done, int64_t total) { Update(done, total); });
     }
 
-    // The line drawn for done of total after elapsed (no control characters), for tests and Update.
+    // The line drawn for done of total after elapsed (no control characters), for tests and Update;
+    // the rate and time left only from half a second of work on.
     static std::string Line(const std::string& label, ProgressUnit unit, int64_t done, int64_t total,
                             std::chrono::duration<double> elapsed);
 

@@ -27,6 +27,7 @@ TEST(TerminalProgress, LineSaysCountPercentRateAndTimeLeft) {
         {ProgressUnit::Entries, 0, 50, 1s,
          "deploying: 0 of 50 entries, 0%"},                         // no rate before the first entry
         {ProgressUnit::Entries, 7, 0, 1s, "deploying: 7 entries"},  // total unknown
+        {ProgressUnit::Entries, 3, 1000, 400ms, "deploying: 3 of 1000 entries, 0%"},  // too early for a rate
         {ProgressUnit::Bytes, 10'500'000, 31'000'000, 3s,
          "deploying: 10.5 of 31.0 MB, 33%, 3.5 MB/s, 0:06 left"},
     };
@@ -52,10 +53,9 @@ TEST(TerminalProgress, RedrawsAtMostTenTimesASecondAndErasesAtTheEnd) {
         }
     }
     const std::string kErase = "\r\033[K";
-    EXPECT_EQ(err.str(), kErase + "x: 1 of 10 entries, 10%" + kErase +
-                             "x: 4 of 10 entries, 40%, 40 entries/s, 0:01 left" + kErase + kErase +
-                             "x: 4 of 10 entries, 40%, 40 entries/s, 0:01 left" + kErase +
-                             "x: 7 of 10 entries, 70%, 28 entries/s, 0:01 left" + kErase);
+    EXPECT_EQ(err.str(), kErase + "x: 1 of 10 entries, 10%" + kErase + "x: 4 of 10 entries, 40%" + kErase +
+                             kErase + "x: 4 of 10 entries, 40%" + kErase + "x: 7 of 10 entries, 70%" +
+                             kErase);
 }
 
 TEST(TerminalProgress, ADisabledMeterWritesNothingAndGivesNoCallback) {
