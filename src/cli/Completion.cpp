@@ -111,7 +111,8 @@ std::vector<std::string> ValuesOf(const CLI::Option& option, const HostOptions& 
     if (option.check_name("--language")) return {"CHS", "CHT", "EN"};
     const std::string type = option.get_type_name();
     if (kFileTypes.contains(type)) return {kFileCandidates};
-    const bool subsystems = option.check_name("--subsystem");
+    // A business subsystem's number; a --subsystem of another type (a catalogue node's ID) has none.
+    const bool subsystems = option.check_name("--subsystem") && (type == "N" || type == "INT");
     if (!subsystems && type != "FID") return {};
     auto account = LineAccount(host);
     if (!account) return {};

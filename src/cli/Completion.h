@@ -7,8 +7,8 @@
 // Candidates: command names, options (long names, then short ones) of the command and of the
 // program, and option values: CHS, CHT and EN for --language; the FIDs of the account's class types
 // for an option whose type is FID (of its reports for --report); its business subsystem numbers for
-// --subsystem. Those come from the account the line names (--catalog, --props), opened read only; a
-// line naming none, or an account that cannot be read, gives no values and no error. For a file
+// --subsystem of type N or INT. Those come from the account the line names (--catalog, --props), opened read
+// only; a line naming none, or an account that cannot be read, gives no values and no error. For a file
 // (options and arguments of type FILE, PACKETFILE, SCRIPT, PNG, JSON, ACCOUNT, FOLDER) the one line
 // kFileCandidates tells the shell script to complete file names itself.
 

@@ -62,6 +62,7 @@ complete_line "部署包.Dat" show 部署包
 complete_line "$types" --catalog "$account" wizard --type ""
 complete_at 3 "$types" wizard --type "" --catalog "$account"  # an account named after the word
 complete_line "$reports" publish --catalog "$account" --report ""
+complete_line "$subsystems" --catalog "$account" publish --subsystem ""
 complete_line "$subsystems" --props "Language=EN;ConnectString=sqlite:$account;" types --subsystem ""
 complete_line "" translate ""
 # A mistyped account gives nothing, creates nothing; an account is never changed by completing.
