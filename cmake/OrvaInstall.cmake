@@ -1,6 +1,7 @@
 # What `cmake --install` puts where (GNUInstallDirs layout):
 #   bin/orva-deploy
 #   <libdir>/libOrvaClassDeploy.so.0.1.0 (+ .so.0, .so), the views library, the loader
+#   <libdir>/orva-class-deploy/libOrvaPostgres.so  the PostgreSQL backend module
 #   <includedir>/OrvaClassDeploy/...   the C++ headers a C++ host needs (see ORVA_PUBLIC_HEADERS)
 #   <includedir>/orva/...              the C header of hosts that load the library by program ID
 #   <libdir>/cmake/OrvaClassDeploy     find_package(OrvaClassDeploy) with imported targets
@@ -40,6 +41,13 @@ install(TARGETS OrvaLoader LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
 if(TARGET OrvaClassDeployViews)
     # Loaded by its soname only (WindowUiServices), never linked by hosts: no development link.
     install(TARGETS OrvaClassDeployViews LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_SKIP)
+endif()
+# The PostgreSQL backend module, in the library's own module folder (storage/ServerDatabase.h): loaded
+# by path, never linked, so no soname and no development link. It finds the library it needs already
+# loaded, and libpq in the system's folders or beside the library.
+install(TARGETS OrvaPostgres LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/${ORVA_MODULE_DIR})
+if(ORVA_LIB_INSTALL_RPATH)
+    set_target_properties(OrvaPostgres PROPERTIES INSTALL_RPATH "$ORIGIN/..")
 endif()
 file(GLOB ORVA_PO_FILES ${ORVA_DATA_DIR}/translations/*.po)
 install(FILES ${ORVA_PO_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/orva/translations)

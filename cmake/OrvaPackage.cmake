@@ -28,7 +28,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${ORVA_STAGED_LIBDIR})
 # Beyond what the binaries link: Qt's own translations, so that the buttons and menus Qt draws in the
 # dialogs (message box buttons, the details toggle, text box menus) follow the login's language. The
 # dialogs still open without them, in English.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
+# And fontconfig, which the library opens with dlopen for the dialog fonts (so dpkg-shlibdeps does not
+# see it).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, libfontconfig1 (>= 2.12.6)")
 # The shlibs file for packages that link the library. Our own postinst and postrm run ldconfig.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY "=")

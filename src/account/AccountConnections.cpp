@@ -12,7 +12,7 @@
 #include "account/AccountSchema.h"
 #include "automation/AutomationError.h"
 #include "automation/PendingError.h"
-#include "storage/PostgresDatabase.h"
+#include "storage/ServerDatabase.h"
 #include "storage/SqliteDatabase.h"
 
 namespace orva::components {
@@ -81,7 +81,7 @@ DatabaseRef Lend(std::unique_ptr<Database> database, std::string key, FileIdenti
 }
 
 std::unique_ptr<Database> Connect(const AccountAddress& address) {
-    if (address.IsServer()) return PostgresDatabase::Open(address.location, address.readOnly);
+    if (address.IsServer()) return OpenServerDatabase(address.location, address.readOnly);
     return SqliteDatabase::Open(address.location, address.readOnly ? SqliteDatabase::OpenMode::ReadOnly
                                                                    : SqliteDatabase::OpenMode::ReadWrite);
 }

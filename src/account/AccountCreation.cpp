@@ -13,7 +13,7 @@
 #include "account/CatalogContract.h"
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
-#include "storage/PostgresDatabase.h"
+#include "storage/ServerDatabase.h"
 #include "storage/SqliteDatabase.h"
 #include "storage/Statement.h"
 #include "storage/Transaction.h"
@@ -187,7 +187,7 @@ ServerAccountCreation CreateServerAccount(const std::string& uri, const AccountC
                                                   ": an account on a server is never replaced (its tables "
                                                   "are not dropped by this program)"));
     }
-    std::unique_ptr<PostgresDatabase> database = PostgresDatabase::Open(uri, false);
+    std::unique_ptr<Database> database = OpenServerDatabase(uri, false);
     ServerAccountCreation result;
     result.name = database->Name();
     Transaction transaction(*database);

@@ -1,10 +1,10 @@
-// The entry points libOrvaClassDeploy exports with C linkage: registration as an in-process server,
-// and creation by program ID for liborva-loader (capi/orva_server_abi.h). Every one catches all
+// The entry points libOrvaClassDeploy exports with C linkage for liborva-loader: the interface
+// version and creation by program ID (capi/orva_server_abi.h); registration as an in-process server
+// is exported beside the registry code (api/RegistrationEntryPoints.cpp). Every one catches all
 // failures and reports them as an error number: no exception crosses into a C host.
 
 #include <string>
 
-#include "api/ServerRegistration.h"
 #include "automation/ClassRegistry.h"
 #include "automation/Text.h"
 #include "automation/TextHelpers.h"
@@ -34,40 +34,9 @@ int32_t PublishHostProperty(const char* name, const orva_variant* value, orva_er
     });
 }
 
-namespace {
-
-api::RegistryScope ScopeOf(int32_t scope) {
-    if (scope == 0) return api::RegistryScope::User;
-    if (scope == 1) return api::RegistryScope::System;
-    Raise(errors::kInvalidCall, u"Unknown registry scope " + FromUtf8(std::to_string(scope)) +
-                                    u" (0 for the user, 1 for the system)");
-}
-
-}  // namespace
-
 }  // namespace orva::capi
 
 extern "C" {
-
-__attribute__((visibility("default"))) int32_t OrvaRegisterServer(const char* registryFolder, int32_t scope,
-                                                                  orva_error* error) {
-    using namespace orva;
-    return capi::ReportErrors(error, [&] {
-        api::RegisterServer(
-            api::RegistryFolderFor(capi::ScopeOf(scope), registryFolder ? registryFolder : ""),
-            api::RegisteredLibraryPath());
-    });
-}
-
-__attribute__((visibility("default"))) int32_t OrvaUnregisterServer(const char* registryFolder, int32_t scope,
-                                                                    orva_error* error) {
-    using namespace orva;
-    return capi::ReportErrors(error, [&] {
-        api::UnregisterServer(
-            api::RegistryFolderFor(capi::ScopeOf(scope), registryFolder ? registryFolder : ""),
-            api::RegisteredLibraryPath());
-    });
-}
 
 __attribute__((visibility("default"))) int32_t OrvaAutomationAbiVersion(void) {
     return ORVA_AUTOMATION_ABI_VERSION;

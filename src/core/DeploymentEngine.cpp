@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "account/CatalogContract.h"
+#include "account/PlannerStatistics.h"
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
 #include "automation/PendingError.h"
@@ -217,6 +218,15 @@ Text ErrorLine(const AutomationError& error, const DictionaryRef& current) {
               : formatter.Format(patterns::kDeployFailed, std::vector<Variant>{error.Description()});
 }
 
+// A long run has the server's statistics of the host's account brought up to date every this many
+// entries and at its end, so that its later entries, and the runs after it, are planned for the
+// catalogue as it has grown (PlannerStatistics.h).
+constexpr int32_t kStatisticsInterval = 500;
+
+void RefreshHostAccountStatistics() {
+    RunIgnoring([] { components::AnalyseGrownTables(components::HostAccount()); });
+}
+
 }  // namespace
 
 bool DeployPacketToCatalogue(const Variant& packet, VectorRef& messages, const DeployProgress& progress) {
@@ -233,8 +243,11 @@ bool DeployPacketToCatalogue(const Variant& packet, VectorRef& messages, const D
                 current = AsDictionary(entries->Item(i));
                 DeployEntry(*current, *messages);
                 if (progress) progress(i, entries->UpperBound());
+                if ((i - entries->LowerBound() + 1) % kStatisticsInterval == 0)
+                    RefreshHostAccountStatistics();
             }
             current.reset();
+            if (entries->Count() >= kStatisticsInterval) RefreshHostAccountStatistics();
             messages->Add(hostctx::TranslateText(patterns::kAllDone));
         },
         [&](const AutomationError& error) { messages->Add(ErrorLine(error, current)); });

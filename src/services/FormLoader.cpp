@@ -1,10 +1,13 @@
 #include "services/FormLoader.h"
 
+#include <dlfcn.h>
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
+#include <type_traits>
 
 #include "automation/AutomationError.h"
 #include "automation/MemberTable.h"
@@ -33,22 +36,68 @@ const char* LanguageTag(FontScript script) {
     return "en";
 }
 
+// The few fontconfig functions the inventory calls, found in libfontconfig when the inventory is
+// first made rather than linked: fontconfig and what it pulls in (FreeType, libpng, zlib, Brotli,
+// Expat) would otherwise be loaded by every program start, also by commands that show no dialog.
+struct Fontconfig {
+    decltype(&FcObjectSetBuild) objectSetBuild;
+    decltype(&FcObjectSetDestroy) objectSetDestroy;
+    decltype(&FcFontList) fontList;
+    decltype(&FcFontSetDestroy) fontSetDestroy;
+    decltype(&FcPatternGetString) patternGetString;
+    decltype(&FcPatternCreate) patternCreate;
+    decltype(&FcPatternDestroy) patternDestroy;
+    decltype(&FcPatternAddLangSet) patternAddLangSet;
+    decltype(&FcLangSetCreate) langSetCreate;
+    decltype(&FcLangSetAdd) langSetAdd;
+    decltype(&FcLangSetDestroy) langSetDestroy;
+
+    // The functions of the library, loaded for the life of the process (it keeps its configuration);
+    // null when it cannot be loaded or lacks one of them, and the inventory is then empty.
+    static const Fontconfig* Load() {
+        static const std::optional<Fontconfig> loaded = []() -> std::optional<Fontconfig> {
+            void* library = dlopen("libfontconfig.so.1", RTLD_NOW | RTLD_LOCAL);
+            if (!library) return std::nullopt;
+            Fontconfig f{};
+            bool complete = true;
+            auto find = [&](auto& entry, const char* name) {
+                entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(dlsym(library, name));
+                complete = complete && entry != nullptr;
+            };
+            find(f.objectSetBuild, "FcObjectSetBuild");
+            find(f.objectSetDestroy, "FcObjectSetDestroy");
+            find(f.fontList, "FcFontList");
+            find(f.fontSetDestroy, "FcFontSetDestroy");
+            find(f.patternGetString, "FcPatternGetString");
+            find(f.patternCreate, "FcPatternCreate");
+            find(f.patternDestroy, "FcPatternDestroy");
+            find(f.patternAddLangSet, "FcPatternAddLangSet");
+            find(f.langSetCreate, "FcLangSetCreate");
+            find(f.langSetAdd, "FcLangSetAdd");
+            find(f.langSetDestroy, "FcLangSetDestroy");
+            if (!complete) return std::nullopt;
+            return f;
+        }();
+        return loaded ? &*loaded : nullptr;
+    }
+};
+
 // Every family name of the fonts matching pattern, as fontconfig gives them (a font may have several,
 // e.g. a Latin and a Chinese name).
-std::set<Text> ListFamilies(FcPattern* pattern) {
+std::set<Text> ListFamilies(const Fontconfig& fc, FcPattern* pattern) {
     std::set<Text> families;
-    FcObjectSet* wanted = FcObjectSetBuild(FC_FAMILY, nullptr);
-    FcFontSet* fonts = FcFontList(nullptr, pattern, wanted);
-    FcObjectSetDestroy(wanted);
+    FcObjectSet* wanted = fc.objectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* fonts = fc.fontList(nullptr, pattern, wanted);
+    fc.objectSetDestroy(wanted);
     if (fonts == nullptr) return families;
     for (int i = 0; i < fonts->nfont; ++i) {
         FcChar8* name = nullptr;
-        for (int n = 0; FcPatternGetString(fonts->fonts[i], FC_FAMILY, n, &name) == FcResultMatch; ++n) {
+        for (int n = 0; fc.patternGetString(fonts->fonts[i], FC_FAMILY, n, &name) == FcResultMatch; ++n) {
             // Ignored: a family name that is not UTF-8 cannot be chosen anyway.
             RunIgnoring([&] { families.insert(FromUtf8(reinterpret_cast<const char*>(name))); });
         }
     }
-    FcFontSetDestroy(fonts);
+    fc.fontSetDestroy(fonts);
     return families;
 }
 
@@ -56,18 +105,20 @@ class FontconfigInventory : public FontInventory {
 public:
     FontconfigInventory() {
         LeakCheckPause pause;  // fontconfig keeps its configuration for the life of the process
-        FcPattern* all = FcPatternCreate();
-        for (const Text& family : ListFamilies(all)) m_upperFamilies.insert(UCase(family));
-        FcPatternDestroy(all);
+        const Fontconfig* fc = Fontconfig::Load();
+        if (!fc) return;
+        FcPattern* all = fc->patternCreate();
+        for (const Text& family : ListFamilies(*fc, all)) m_upperFamilies.insert(UCase(family));
+        fc->patternDestroy(all);
         for (FontScript script :
              {FontScript::SimplifiedChinese, FontScript::TraditionalChinese, FontScript::Latin}) {
-            FcPattern* pattern = FcPatternCreate();
-            FcLangSet* languages = FcLangSetCreate();
-            FcLangSetAdd(languages, reinterpret_cast<const FcChar8*>(LanguageTag(script)));
-            FcPatternAddLangSet(pattern, FC_LANG, languages);
-            FcLangSetDestroy(languages);
-            std::set<Text> covering = ListFamilies(pattern);
-            FcPatternDestroy(pattern);
+            FcPattern* pattern = fc->patternCreate();
+            FcLangSet* languages = fc->langSetCreate();
+            fc->langSetAdd(languages, reinterpret_cast<const FcChar8*>(LanguageTag(script)));
+            fc->patternAddLangSet(pattern, FC_LANG, languages);
+            fc->langSetDestroy(languages);
+            std::set<Text> covering = ListFamilies(*fc, pattern);
+            fc->patternDestroy(pattern);
             m_covering[script] = std::vector<Text>(covering.begin(), covering.end());
         }
     }

@@ -8,7 +8,7 @@
 #include "account/AccountSchema.h"
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
-#include "storage/PostgresDatabase.h"
+#include "storage/ServerDatabase.h"
 #include "support/AccountFixture.h"
 #include "support/CatalogueDump.h"
 #include "support/ErrorNumber.h"
@@ -26,7 +26,7 @@ constexpr const char* kTables[] = {"t_TopClass",     "t_SubSystem", "t_SubFunc",
                                    "t_BizSubSystem", "t_ClassType", "t_BillAction", "t_Report"};
 
 int64_t CountOn(const std::string& uri, const std::string& sql) {
-    return PostgresDatabase::Open(uri, true)->QueryInteger(sql);
+    return OpenServerDatabase(uri, true)->QueryInteger(sql);
 }
 
 AccountAddress ServerAddress(const std::string& uri) { return {uri, false, AccountKind::Postgres}; }
@@ -96,7 +96,7 @@ TEST(ServerAccount, ADatabaseOfAnotherProgramOrANewerSchemaIsRefusedUnchanged) {
         ScratchPostgresDatabase scratch;
         std::string name;
         {
-            auto setup = PostgresDatabase::Open(scratch.Uri(), false);
+            auto setup = OpenServerDatabase(scratch.Uri(), false);
             setup->Execute(c.sql);
             name = setup->Name();
         }
@@ -151,7 +151,7 @@ TEST(ServerAccount, TheDemoOnAServerIsTheFilesDemoAndNewNodesContinueItsIdentifi
                             "INSERT INTO t_SubSystem (FTopClassID, FIndex, FName_CHS, FName_CHT, FName_EN, "
                             "FNameKey_CHS, FNameKey_CHT, FNameKey_EN) "
                             "VALUES (1, 99, 'n', 'n', 'n', 'N', 'N', 'N') RETURNING FSubSysID"}) {
-        auto server = PostgresDatabase::Open(scratch.Uri(), false);
+        auto server = OpenServerDatabase(scratch.Uri(), false);
         auto local = SqliteDatabase::Open(file.FileName(), SqliteDatabase::OpenMode::ReadWrite);
         EXPECT_EQ(server->QueryInteger(sql), local->QueryInteger(sql)) << sql;
     }
@@ -194,7 +194,7 @@ TEST(ServerAccount, APinnedTransactionIsTheAccountsConnectionAndLeavesNothingBeh
 
     // The server ends the idle connection (a restart, an administrator): the next user gets a new one.
     next.reset();
-    auto admin = PostgresDatabase::Open(scratch.Uri(), false);
+    auto admin = OpenServerDatabase(scratch.Uri(), false);
     const char* others =
         "FROM pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid()";
     admin->Execute(std::string("SELECT pg_terminate_backend(pid) ") + others);

@@ -14,7 +14,7 @@
 #include "catalog/CatalogWriter.h"
 #include "catalog/ClassTypeFilter.h"
 #include "catalog/MetadataTables.h"
-#include "storage/PostgresDatabase.h"
+#include "storage/ServerDatabase.h"
 #include "support/AccountFixture.h"
 #include "support/PostgresServer.h"
 #include "support/TestBackend.h"
@@ -111,7 +111,7 @@ TEST(ServerCatalog, EveryReadingServiceAnswersAsOnAFile) {
     ScratchPostgresDatabase scratch;
     CreateServerAccount(scratch.Uri(), {.demo = true});
     SqliteDatabase::Open(file.FileName(), SqliteDatabase::OpenMode::ReadWrite)->Execute(kMixedCaseActions);
-    PostgresDatabase::Open(scratch.Uri(), false)->Execute(kMixedCaseActions);
+    OpenServerDatabase(scratch.Uri(), false)->Execute(kMixedCaseActions);
     std::string expected = Transcript(file.Address());
     ASSERT_NE(expected.find("_u"), std::string::npos);
     EXPECT_EQ(Transcript(ServerAddress(scratch.Uri())), expected);
@@ -131,7 +131,7 @@ protected:
                                                  *Named(u"FSysName", name)));
     }
     int64_t Count(const std::string& sql) const {
-        return PostgresDatabase::Open(m_scratch->Uri(), true)->QueryInteger(sql);
+        return OpenServerDatabase(m_scratch->Uri(), true)->QueryInteger(sql);
     }
 
     std::unique_ptr<ScratchPostgresDatabase> m_scratch;
@@ -184,14 +184,14 @@ TEST_F(ServerWrites, CreatesUnderOneParentFromManyThreadsMakeEachNodeOnceAtItsOw
 class ParentHeld {
 public:
     ParentHeld(const std::string& uri, const std::string& lockSql)
-        : m_connection(PostgresDatabase::Open(uri, false)) {
+        : m_connection(OpenServerDatabase(uri, false)) {
         m_connection->Execute("BEGIN");
         m_connection->Execute(lockSql);
     }
     void Release() { m_connection->Execute("COMMIT"); }
 
 private:
-    std::unique_ptr<PostgresDatabase> m_connection;
+    std::unique_ptr<Database> m_connection;
 };
 
 TEST_F(ServerWrites, ACreateWaitsOnlyForCreatesUnderItsOwnParent) {
@@ -231,7 +231,7 @@ TEST_F(ServerWrites, ACreateWaitsOnlyForCreatesUnderItsOwnParent) {
 TEST_F(ServerWrites, ANodeAWriterOutsideTheLocksAddedIsReturnedNotDuplicated) {
     // Another program inserts the same top class without taking the lock, and commits while the
     // create waits on the unique index: the create finds that node instead of failing.
-    auto other = PostgresDatabase::Open(m_scratch->Uri(), false);
+    auto other = OpenServerDatabase(m_scratch->Uri(), false);
     other->Execute(
         "BEGIN; INSERT INTO t_TopClass (FIndex, FTopClassName_CHS, FTopClassName_CHT, FTopClassName_EN, "
         "FNameKey_CHS, FNameKey_CHT, FNameKey_EN) VALUES (7, 'Race', 'Race', 'Race', 'RACE', 'RACE', "

@@ -3,7 +3,7 @@
 #include "account/AccountConnections.h"
 #include "cli/CliRunner.h"
 #include "cli/HostContext.h"
-#include "storage/PostgresDatabase.h"
+#include "storage/ServerDatabase.h"
 #include "support/CatalogueDump.h"
 #include "support/PostgresServer.h"
 #include "support/TempDir.h"
@@ -16,7 +16,7 @@ using testing::RunTool;
 const std::string kSamples = ORVA_SOURCE_DIR "/data/samples/";
 
 int64_t CountOn(const std::string& uri, const std::string& sql) {
-    return components::PostgresDatabase::Open(uri, true)->QueryInteger(sql);
+    return components::OpenServerDatabase(uri, true)->QueryInteger(sql);
 }
 
 TEST(ServerCommands, InitMakesAnAccountOnceAndNeverReplacesOne) {

@@ -13,7 +13,7 @@
 #include "automation/TextHelpers.h"
 #include "core/DeploymentEngine.h"
 #include "core/PacketTestData.h"
-#include "storage/PostgresDatabase.h"
+#include "storage/ServerDatabase.h"
 #include "support/CatalogueDump.h"
 #include "support/TestAccount.h"
 #include "support/TestBackend.h"
@@ -61,15 +61,15 @@ TEST(ServerDeployment, AConnectionCutDuringACreateLosesNothingAndASecondRunCompl
 
     // After the fifth entry, a second connection locks the sub-function's row, so the sixth create
     // waits for it; a third one ends the waiting backend.
-    std::unique_ptr<PostgresDatabase> locker;
+    std::unique_ptr<Database> locker;
     std::thread killer;
     std::atomic<int> ended = 0;
     DeployProgress progress = [&](int32_t done, int32_t) {
         if (done != 5 || locker) return;
-        locker = PostgresDatabase::Open(account.Path(), false);
+        locker = OpenServerDatabase(account.Path(), false);
         locker->Execute("BEGIN; SELECT 1 FROM t_SubFunc FOR UPDATE");
         killer = std::thread([&, uri = account.Path()] {
-            auto admin = PostgresDatabase::Open(uri, false);
+            auto admin = OpenServerDatabase(uri, false);
             for (int attempt = 0; attempt < 500 && ended == 0; ++attempt) {
                 ended = static_cast<int>(
                     admin->QueryInteger("SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity "

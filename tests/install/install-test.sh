@@ -49,7 +49,8 @@ cmake --install "$binary_dir" --prefix "$prefix" >"$folder/install.log" || {
 
 # --- Layout --------------------------------------------------------------------------------------
 for path in bin/orva-deploy "$libdir/libOrvaClassDeploy.so.0.1.0" "$libdir/libOrvaClassDeploy.so.0" \
-    "$libdir/libOrvaClassDeploy.so" include/OrvaClassDeploy/api/clsDeploywizard.h \
+    "$libdir/libOrvaClassDeploy.so" "$libdir/orva-class-deploy/libOrvaPostgres.so" \
+    include/OrvaClassDeploy/api/clsDeploywizard.h \
     include/OrvaClassDeploy/api/clsPromulgator.h share/orva/translations/OrvaDesign.EN.po \
     share/orva/translations/OrvaDesign.CHT.po share/doc/orva-class-deploy/README.md \
     share/doc/orva-class-deploy/host-context.md share/man/man1/orva-deploy.1.gz \

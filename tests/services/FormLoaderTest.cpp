@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
 
 #include "automation/AutomationError.h"
@@ -148,6 +149,13 @@ TEST(FormLoader, TheMachinesFontsGiveAnInstalledOrTheGenericFamily) {
     if (fonts->HasFamily(u"DejaVu Sans")) {
         EXPECT_EQ(ChooseDialogFont(FontScript::Latin, *fonts).family, u"DejaVu Sans");
     }
+    // fontconfig is opened on demand: the fonts it lists for Latin text must all reach the inventory.
+    std::string listed;
+    if (FILE* list = popen("fc-list :lang=en family 2>/dev/null", "r")) {
+        for (int c; (c = std::fgetc(list)) != EOF;) listed += static_cast<char>(c);
+        pclose(list);
+    }
+    EXPECT_EQ(listed.empty(), fonts->FamiliesCovering(FontScript::Latin).empty()) << listed;
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include "account/AccountLocation.h"
 #include "automation/Text.h"
 #include "services/PropertyStore.h"
-#include "storage/PostgresDatabase.h"
+#include "storage/ServerDatabase.h"
 #include "storage/SqliteDatabase.h"
 #include "support/PostgresServer.h"
 #include "support/TempDir.h"
@@ -47,7 +47,7 @@ public:
 
     // A scalar query on a connection of its own (not one of the services' pool).
     int64_t Count(const std::string& sql) const {
-        if (m_server) return PostgresDatabase::Open(m_server->Uri(), true)->QueryInteger(sql);
+        if (m_server) return OpenServerDatabase(m_server->Uri(), true)->QueryInteger(sql);
         auto database = SqliteDatabase::Open(FileName(), SqliteDatabase::OpenMode::ReadOnly);
         return database->QueryInteger(sql);
     }

@@ -8,7 +8,7 @@
 #include <iostream>
 
 #include "automation/AutomationError.h"
-#include "storage/PostgresDatabase.h"
+#include "storage/ServerDatabase.h"
 
 namespace orva::testing {
 
@@ -43,12 +43,12 @@ ScratchPostgresDatabase::ScratchPostgresDatabase() {
     m_name = "orva_test_" + std::to_string(getpid()) + "_" + std::to_string(++counter) + "_" +
              std::to_string(static_cast<uint64_t>(now) % 1000000);
     m_uri = UriWithDatabase(PostgresAdminUri(), m_name);
-    components::PostgresDatabase::Open(PostgresAdminUri(), false)->Execute("CREATE DATABASE " + m_name);
+    components::OpenServerDatabase(PostgresAdminUri(), false)->Execute("CREATE DATABASE " + m_name);
 }
 
 ScratchPostgresDatabase::~ScratchPostgresDatabase() {
     try {
-        components::PostgresDatabase::Open(PostgresAdminUri(), false)
+        components::OpenServerDatabase(PostgresAdminUri(), false)
             ->Execute("DROP DATABASE IF EXISTS " + m_name + " WITH (FORCE)");
     } catch (const automation::AutomationError& error) {
         // Reported, not raised: a database left behind goes with the throwaway server.

@@ -35,7 +35,7 @@ public:
     ScratchPostgresDatabase(const ScratchPostgresDatabase&) = delete;
     ScratchPostgresDatabase& operator=(const ScratchPostgresDatabase&) = delete;
 
-    // The URI of the new database, for PostgresDatabase::Open.
+    // The URI of the new database, for OpenServerDatabase.
     const std::string& Uri() const { return m_uri; }
     const std::string& DatabaseName() const { return m_name; }
 

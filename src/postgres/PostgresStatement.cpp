@@ -1,4 +1,4 @@
-#include "storage/PostgresStatement.h"
+#include "postgres/PostgresStatement.h"
 
 #include <libpq-fe.h>
 
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "storage/PostgresDatabase.h"
+#include "postgres/PostgresDatabase.h"
 
 namespace orva::components {
 

@@ -1,4 +1,4 @@
-#include "storage/PostgresDatabase.h"
+#include "postgres/PostgresDatabase.h"
 
 #include <libpq-fe.h>
 #include <poll.h>
@@ -7,7 +7,7 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "storage/PostgresStatement.h"
+#include "postgres/PostgresStatement.h"
 #include "storage/ServerUri.h"
 
 namespace orva::components {
@@ -63,10 +63,10 @@ bool IsLostSqlState(std::string_view sqlState) {
 
 }  // namespace
 
-std::unique_ptr<PostgresDatabase> PostgresDatabase::Open(const std::string& uri, bool readOnly) {
+std::unique_ptr<PostgresDatabase> PostgresDatabase::Open(const std::string& uri, const ServerUri& parts,
+                                                         bool readOnly) {
     // libpq is given the parts, never the URI: it would read a URI it cannot parse (an upper-case
     // scheme) as a database name and send it, password and all, to the default server.
-    ServerUri parts = ParseServerUri(uri);
     // Keywords are read in order and a later one overrides an earlier: the default timeout comes
     // first so that the URI's own connect_timeout wins; the encoding comes last, since texts cross the
     // connection as UTF-8 whatever the URI says. libpq reads PGCONNECT_TIMEOUT only for a keyword

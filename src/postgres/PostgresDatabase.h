@@ -22,6 +22,7 @@
 
 #include "storage/Database.h"
 #include "storage/PostgresSql.h"
+#include "storage/ServerUri.h"
 
 struct pg_conn;
 struct pg_result;
@@ -30,13 +31,14 @@ namespace orva::components {
 
 class PostgresDatabase : public Database {
 public:
-    // Connects to uri (a postgresql:// or postgres:// URI, read by ParseServerUri and handed to libpq
-    // as keywords; libpq's environment, service and password files supply what it leaves out). Waits
-    // at most the connect timeout: the URI's or PGCONNECT_TIMEOUT's, else 10 s. A read-only connection
-    // runs every transaction read-only. Raises 5 "<uri masked>: <what is wrong>" for a URI that does
-    // not read, and kDatabaseError "<uri masked>: <libpq's message, masked>" (help context 14,
-    // SQLite's "cannot open") when the server cannot be reached or refuses (MaskPassword).
-    static std::unique_ptr<PostgresDatabase> Open(const std::string& uri, bool readOnly);
+    // Connects to the server of parts (uri as read by ParseServerUri, handed to libpq as keywords;
+    // libpq's environment, service and password files supply what it leaves out). Waits at most the
+    // connect timeout: the URI's or PGCONNECT_TIMEOUT's, else 10 s. A read-only connection runs every
+    // transaction read-only. Raises kDatabaseError "<uri masked>: <libpq's message, masked>" (help
+    // context 14, SQLite's "cannot open") when the server cannot be reached or refuses (MaskPassword).
+    // The rest of the library reaches it through OpenServerDatabase (storage/ServerDatabase.h).
+    static std::unique_ptr<PostgresDatabase> Open(const std::string& uri, const ServerUri& parts,
+                                                  bool readOnly);
 
     // Drops the cached statements and closes the connection (the server rolls back an open
     // transaction). Every Statement of this connection must be gone by then.
