@@ -3,10 +3,12 @@
 # and build trees out of reach:
 #   - the layout: program, library with soname and version links, headers, translations, manual page,
 #     documents, the find_package and pkg-config files;
-#   - no installed binary searches the build or source tree, and each installed C++ header compiles
-#     on its own;
-#   - a C++ host built through find_package, and the C example built through pkg-config and through
-#     find_package from a copy of its source, each deploying a packet file into a demo account through
+#   - no installed binary searches the build or source tree; each installed C++ header compiles on its
+#     own from the prefix alone, through pkg-config too, and names no header that is not installed;
+#   - the library exports only versioned symbols of our own: the C entry points and the installed
+#     C++ interface in ORVACLASSDEPLOY_0, and hosts built from the installed headers use nothing else;
+#   - a C++ host built through find_package and through pkg-config, and the C example built through
+#     pkg-config and through find_package from a copy of its source, each deploying a packet file into a demo account through
 #     a registry in the temporary folder.
 # The programs run under `env -i` with only the prefix's library folder on LD_LIBRARY_PATH. Run as
 # root (CI), they run as the system user "orva-host" (created when missing), and an ACL entry denies
@@ -52,6 +54,7 @@ for path in bin/orva-deploy "$libdir/libOrvaClassDeploy.so.0.1.0" "$libdir/libOr
     "$libdir/libOrvaClassDeploy.so" include/OrvaClassDeploy/api/clsDeploywizard.h \
     include/OrvaClassDeploy/api/clsPromulgator.h share/orva/translations/OrvaDesign.EN.po \
     share/orva/translations/OrvaDesign.CHT.po share/doc/orva-class-deploy/README.md \
+    share/doc/orva-class-deploy/LICENSE \
     share/doc/orva-class-deploy/host-context.md share/man/man1/orva-deploy.1.gz \
     "$libdir/cmake/OrvaClassDeploy/OrvaClassDeployConfig.cmake" \
     "$libdir/cmake/OrvaClassDeploy/OrvaClassDeployConfigVersion.cmake" \
@@ -59,6 +62,8 @@ for path in bin/orva-deploy "$libdir/libOrvaClassDeploy.so.0.1.0" "$libdir/libOr
     [ -e "$prefix/$path" ] || fail "$path is not installed"
 done
 [ -x "$prefix/bin/orva-deploy" ] || fail "bin/orva-deploy is not executable"
+# The Debian copyright and changelog files belong to the packages only.
+if compgen -G "$prefix/share/doc/lib*" >/dev/null; then fail "a plain install has Debian documentation folders"; fi
 [ "$(readlink "$prefix/$libdir/libOrvaClassDeploy.so.0")" = libOrvaClassDeploy.so.0.1.0 ] ||
     fail "libOrvaClassDeploy.so.0 does not link to libOrvaClassDeploy.so.0.1.0"
 [ "$(readlink "$prefix/$libdir/libOrvaClassDeploy.so")" = libOrvaClassDeploy.so.0 ] ||
@@ -95,15 +100,39 @@ fi
 # --- Headers and package files -------------------------------------------------------------------
 export PKG_CONFIG_PATH="$prefix/$libdir/pkgconfig"
 cflags=$(pkg-config --cflags orva-class-deploy | sed 's/ *$//') || fail "pkg-config does not know orva-class-deploy"
-[ "$cflags" = "-I$prefix/include/OrvaClassDeploy" ] || fail "orva-class-deploy.pc gives cflags \"$cflags\""
+[ "$cflags" = "-std=c++20 -I$prefix/include" ] || fail "orva-class-deploy.pc gives cflags \"$cflags\""
 libs=$(pkg-config --libs orva-class-deploy | sed 's/ *$//')
 [ "$libs" = "-L$prefix/$libdir -lOrvaClassDeploy" ] || fail "orva-class-deploy.pc gives libs \"$libs\""
-while IFS= read -r -d '' header; do
-    relative=${header#"$prefix/include/OrvaClassDeploy/"}
-    printf '#include "%s"\n' "$relative" |
-        c++ -std=c++20 -fsyntax-only -Wall -Wextra -I"$prefix/include/OrvaClassDeploy" -x c++ - 2>"$folder/header.log" ||
+# Each installed C++ header on its own, by its installed path, with nothing but the prefix on the
+# include path: once with the flags given here, once with only what pkg-config gives (the C++
+# standard included). Every header file a header names, in code or in a comment, is installed too.
+headers=()
+while IFS= read -r -d '' header; do headers+=("${header#"$prefix/include/"}"); done < <(find "$prefix/include/OrvaClassDeploy" -name '*.h' -print0)
+[ ${#headers[@]} -ge 10 ] || fail "only ${#headers[@]} C++ headers are installed"
+for relative in "${headers[@]}"; do
+    printf '#include <%s>\n' "$relative" |
+        c++ -std=c++20 -fsyntax-only -Wall -Wextra -I"$prefix/include" -x c++ - 2>"$folder/header.log" ||
         fail "$relative does not compile on its own: $(cat "$folder/header.log")"
-done < <(find "$prefix/include/OrvaClassDeploy" -name '*.h' -print0)
+    # shellcheck disable=SC2086  # pkg-config gives several words on purpose
+    printf '#include <%s>\n' "$relative" | c++ -fsyntax-only $cflags -x c++ - 2>"$folder/header.log" ||
+        fail "$relative does not compile with pkg-config's flags: $(cat "$folder/header.log")"
+    for named in $(grep -oE '[A-Za-z_]+\.h\b' "$prefix/include/$relative" | sort -u); do
+        compgen -G "$prefix/include/OrvaClassDeploy/*/$named" >/dev/null ||
+            fail "$relative names $named, which is not installed"
+    done
+done
+# The library's dynamic symbols: all versioned, ours, and the C entry points public.
+library_file="$prefix/$libdir/libOrvaClassDeploy.so.0"
+objdump -T "$library_file" | awk 'NF >= 7 && $4 != "*UND*" { print $(NF - 1), $NF }' >"$folder/symbols"
+grep -vE '^(ORVACLASSDEPLOY_0|ORVACLASSDEPLOY_PRIVATE_0) ' "$folder/symbols" | head -n 5 >"$folder/unversioned"
+[ ! -s "$folder/unversioned" ] || fail "the library exports symbols outside its version nodes: $(cat "$folder/unversioned")"
+# Each one names our namespace before its first template or parameter list (not std::vector<orva::...>).
+awk '{ print $2 }' "$folder/symbols" | c++filt | grep -vE '^(Orva|orva_|ORVACLASSDEPLOY_)' |
+    grep -vE '^[^(<]*orva::' | head -n 3 >"$folder/foreign"
+[ ! -s "$folder/foreign" ] || fail "the library exports symbols of other libraries: $(cat "$folder/foreign")"
+for entry in OrvaCreateObject OrvaRegisterServer OrvaUnregisterServer OrvaAutomationAbiVersion; do
+    grep -qx "ORVACLASSDEPLOY_0 $entry" "$folder/symbols" || fail "the C entry point $entry is not in ORVACLASSDEPLOY_0"
+done
 # shellcheck disable=SC2046  # pkg-config gives several words on purpose
 printf '#include <orva/orva_automation.h>\nint main(void) { return 0; }\n' |
     cc -std=c99 -Wall -Wextra -Wpedantic -fsyntax-only $(pkg-config --cflags orva-loader) -x c - 2>"$folder/header.log" ||
@@ -118,6 +147,16 @@ cmake -S "$folder/cxx-host" -B "$folder/cxx-host/build" -G Ninja -DCMAKE_PREFIX_
     cmake --build "$folder/cxx-host/build" >>"$folder/cxx-host.log" 2>&1 &&
     cp "$folder/cxx-host/build/cxx-host" "$folder/cxx-host/build/c-host" "$folder/work/" ||
     fail "the hosts do not build through find_package: $(cat "$folder/cxx-host.log")"
+# shellcheck disable=SC2046  # pkg-config gives several words on purpose
+c++ -o "$folder/work/cxx-host-pc" "$folder/cxx-host/main.cpp" $(pkg-config --cflags --libs orva-class-deploy) \
+    2>"$folder/cxx-host-pc.log" || fail "the C++ host does not build through pkg-config: $(cat "$folder/cxx-host-pc.log")"
+# A host built from the installed headers binds only to the public version of the library's symbols.
+for host in cxx-host cxx-host-pc; do
+    [ -f "$folder/work/$host" ] || continue
+    private=$(objdump -T "$folder/work/$host" | grep '(ORVACLASSDEPLOY_PRIVATE_0)' | c++filt | head -n 3)
+    [ -z "$private" ] || fail "$host uses private symbols of the library: $private"
+    objdump -T "$folder/work/$host" | grep -q '(ORVACLASSDEPLOY_0)' || fail "$host binds to no versioned symbol"
+done
 cp "$source_dir/examples/c/deploy_packet.c" "$folder/deploy_packet.c"
 # shellcheck disable=SC2046  # pkg-config gives several words on purpose
 cc -std=c99 -Wall -Wextra -o "$folder/work/deploy_packet" "$folder/deploy_packet.c" \
@@ -168,6 +207,7 @@ check_host() {
     [ "$(wc -l <"$out")" -gt 1 ] || fail "$name printed no message list: $(cat "$out")"
 }
 check_host cxx-host ./cxx-host
+check_host cxx-host-pc ./cxx-host-pc
 run "$tool" register >"$folder/register.log" 2>&1 || fail "register: $(cat "$folder/register.log")"
 grep -rqs "$prefix/$libdir/libOrvaClassDeploy.so" "$folder/work/registry" ||
     fail "the registry does not name the installed library"
