@@ -83,6 +83,9 @@ foreach(header IN LISTS ORVA_PUBLIC_HEADERS)
 endforeach()
 install(DIRECTORY ${ORVA_PUBLIC_INCLUDE_DIR}/OrvaClassDeploy DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
         COMPONENT dev)
+# Hosts built in this tree (examples) include them the same way. A file of ours must not include a
+# header both ways: the copy and the original are two files to the compiler.
+target_include_directories(OrvaClassDeploy INTERFACE $<BUILD_INTERFACE:${ORVA_PUBLIC_INCLUDE_DIR}>)
 
 # Named after the package, as Debian wants (/usr/share/doc/<package>), not after the project.
 set(ORVA_INSTALL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/orva-class-deploy)
