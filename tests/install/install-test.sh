@@ -7,8 +7,8 @@
 #     own from the prefix alone, through pkg-config too, and names no header that is not installed;
 #   - the library exports only versioned symbols of our own: the C entry points and the installed
 #     C++ interface in ORVACLASSDEPLOY_0, and hosts built from the installed headers use nothing else;
-#   - a C++ host built through find_package and through pkg-config, and the C example built through
-#     pkg-config and through find_package from a copy of its source, each deploying a packet file into a demo account through
+#   - a C++ host built through find_package and through pkg-config, the C example built through
+#     pkg-config and through find_package from a copy of its source, and the Python example, each deploying a packet file into a demo account through
 #     a registry in the temporary folder.
 # The programs run under `env -i` with only the prefix's library folder on LD_LIBRARY_PATH. Run as
 # root (CI), they run as the system user "orva-host" (created when missing), and an ACL entry denies
@@ -163,6 +163,8 @@ cc -std=c99 -Wall -Wextra -o "$folder/work/deploy_packet" "$folder/deploy_packet
     $(pkg-config --cflags --libs orva-loader) 2>"$folder/c-host.log" ||
     fail "the C example does not build through pkg-config: $(cat "$folder/c-host.log")"
 cp "$source_dir/data/samples/packet-set.json" "$folder/work/"
+# The Python example as a host runs it: with the installed loader found on the library path.
+cp "$source_dir/examples/python/deploy_packet.py" "$folder/work/"
 
 # --- Run with the trees out of reach -------------------------------------------------------------
 run_as=()
@@ -213,6 +215,7 @@ grep -rqs "$prefix/$libdir/libOrvaClassDeploy.so" "$folder/work/registry" ||
     fail "the registry does not name the installed library"
 check_host deploy_packet ./deploy_packet
 check_host c-host ./c-host
+if command -v python3 >/dev/null; then check_host python-host python3 ./deploy_packet.py; fi
 
 if [ "$failed" -ne 0 ]; then exit 1; fi
 echo "install test: passed (prefix $prefix)"
