@@ -135,6 +135,8 @@ install(CODE "
     set(ORVA_PC_LIBDIR \"${CMAKE_INSTALL_LIBDIR}\")
     set(ORVA_PC_INCLUDEDIR \"${CMAKE_INSTALL_INCLUDEDIR}\")
     set(ORVA_PC_VERSION \"${PROJECT_VERSION}\")
+    # pkg-config splits flags at blanks: a blank in the prefix is written escaped.
+    string(REPLACE \" \" \"\\\\ \" ORVA_PC_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
     # One folder per destination, so installs into different prefixes do not share a file.
     string(MD5 destination \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
     foreach(name ${ORVA_PKGCONFIG_FILES})

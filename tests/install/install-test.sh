@@ -8,7 +8,8 @@
 #   - the library exports only versioned symbols of our own: the C entry points and the installed
 #     C++ interface in ORVACLASSDEPLOY_0, and hosts built from the installed headers use nothing else;
 #   - a C++ host built through find_package and through pkg-config, the C example built through
-#     pkg-config and through find_package from a copy of its source, and the Python example, each deploying a packet file into a demo account through
+#     pkg-config and through find_package from a copy of its source, and the Python example, each
+#     deploying a packet file into a demo account through
 #     a registry in the temporary folder.
 # The programs run under `env -i` with only the prefix's library folder on LD_LIBRARY_PATH. Run as
 # root (CI), they run as the system user "orva-host" (created when missing), and an ACL entry denies
@@ -43,7 +44,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-prefix="$folder/prefix"
+# A prefix named as our users name folders, with a blank in it.
+prefix="$folder/安装 前缀"
 cmake --install "$binary_dir" --prefix "$prefix" >"$folder/install.log" || {
     cat "$folder/install.log" >&2
     die "cmake --install failed"
@@ -99,10 +101,18 @@ fi
 
 # --- Headers and package files -------------------------------------------------------------------
 export PKG_CONFIG_PATH="$prefix/$libdir/pkgconfig"
-cflags=$(pkg-config --cflags orva-class-deploy | sed 's/ *$//') || fail "pkg-config does not know orva-class-deploy"
-[ "$cflags" = "-std=c++20 -I$prefix/include" ] || fail "orva-class-deploy.pc gives cflags \"$cflags\""
-libs=$(pkg-config --libs orva-class-deploy | sed 's/ *$//')
-[ "$libs" = "-L$prefix/$libdir -lOrvaClassDeploy" ] || fail "orva-class-deploy.pc gives libs \"$libs\""
+# pkg-config quotes blanks and bytes beyond ASCII in what it prints with backslashes, for a shell to
+# read: the words are taken as a shell reads them.
+words() {
+    local printed
+    printed=$(pkg-config "$@") || return 1
+    eval "printf '%s\\n' $printed"
+}
+mapfile -t cflags < <(words --cflags orva-class-deploy) || fail "pkg-config does not know orva-class-deploy"
+[ "${cflags[*]}" = "-std=c++20 -I$prefix/include" ] || fail "orva-class-deploy.pc gives cflags \"${cflags[*]}\""
+mapfile -t libs < <(words --libs orva-class-deploy)
+[ "${libs[*]}" = "-L$prefix/$libdir -lOrvaClassDeploy" ] || fail "orva-class-deploy.pc gives libs \"${libs[*]}\""
+mapfile -t loader_flags < <(words --cflags --libs orva-loader)
 # Each installed C++ header on its own, by its installed path, with nothing but the prefix on the
 # include path: once with the flags given here, once with only what pkg-config gives (the C++
 # standard included). Every header file a header names, in code or in a comment, is installed too.
@@ -113,8 +123,7 @@ for relative in "${headers[@]}"; do
     printf '#include <%s>\n' "$relative" |
         c++ -std=c++20 -fsyntax-only -Wall -Wextra -I"$prefix/include" -x c++ - 2>"$folder/header.log" ||
         fail "$relative does not compile on its own: $(cat "$folder/header.log")"
-    # shellcheck disable=SC2086  # pkg-config gives several words on purpose
-    printf '#include <%s>\n' "$relative" | c++ -fsyntax-only $cflags -x c++ - 2>"$folder/header.log" ||
+    printf '#include <%s>\n' "$relative" | c++ -fsyntax-only "${cflags[@]}" -x c++ - 2>"$folder/header.log" ||
         fail "$relative does not compile with pkg-config's flags: $(cat "$folder/header.log")"
     for named in $(grep -oE '[A-Za-z_]+\.h\b' "$prefix/include/$relative" | sort -u); do
         compgen -G "$prefix/include/OrvaClassDeploy/*/$named" >/dev/null ||
@@ -133,9 +142,8 @@ awk '{ print $2 }' "$folder/symbols" | c++filt | grep -vE '^(Orva|orva_|ORVACLAS
 for entry in OrvaCreateObject OrvaRegisterServer OrvaUnregisterServer OrvaAutomationAbiVersion; do
     grep -qx "ORVACLASSDEPLOY_0 $entry" "$folder/symbols" || fail "the C entry point $entry is not in ORVACLASSDEPLOY_0"
 done
-# shellcheck disable=SC2046  # pkg-config gives several words on purpose
 printf '#include <orva/orva_automation.h>\nint main(void) { return 0; }\n' |
-    cc -std=c99 -Wall -Wextra -Wpedantic -fsyntax-only $(pkg-config --cflags orva-loader) -x c - 2>"$folder/header.log" ||
+    cc -std=c99 -Wall -Wextra -Wpedantic -fsyntax-only "${loader_flags[@]}" -x c - 2>"$folder/header.log" ||
     fail "orva/orva_automation.h does not compile on its own as C99: $(cat "$folder/header.log")"
 
 # --- Hosts built against the installed files only ------------------------------------------------
@@ -147,8 +155,7 @@ cmake -S "$folder/cxx-host" -B "$folder/cxx-host/build" -G Ninja -DCMAKE_PREFIX_
     cmake --build "$folder/cxx-host/build" >>"$folder/cxx-host.log" 2>&1 &&
     cp "$folder/cxx-host/build/cxx-host" "$folder/cxx-host/build/c-host" "$folder/work/" ||
     fail "the hosts do not build through find_package: $(cat "$folder/cxx-host.log")"
-# shellcheck disable=SC2046  # pkg-config gives several words on purpose
-c++ -o "$folder/work/cxx-host-pc" "$folder/cxx-host/main.cpp" $(pkg-config --cflags --libs orva-class-deploy) \
+c++ -o "$folder/work/cxx-host-pc" "$folder/cxx-host/main.cpp" "${cflags[@]}" "${libs[@]}" \
     2>"$folder/cxx-host-pc.log" || fail "the C++ host does not build through pkg-config: $(cat "$folder/cxx-host-pc.log")"
 # A host built from the installed headers binds only to the public version of the library's symbols.
 for host in cxx-host cxx-host-pc; do
@@ -158,9 +165,8 @@ for host in cxx-host cxx-host-pc; do
     objdump -T "$folder/work/$host" | grep -q '(ORVACLASSDEPLOY_0)' || fail "$host binds to no versioned symbol"
 done
 cp "$source_dir/examples/c/deploy_packet.c" "$folder/deploy_packet.c"
-# shellcheck disable=SC2046  # pkg-config gives several words on purpose
 cc -std=c99 -Wall -Wextra -o "$folder/work/deploy_packet" "$folder/deploy_packet.c" \
-    $(pkg-config --cflags --libs orva-loader) 2>"$folder/c-host.log" ||
+    "${loader_flags[@]}" 2>"$folder/c-host.log" ||
     fail "the C example does not build through pkg-config: $(cat "$folder/c-host.log")"
 cp "$source_dir/data/samples/packet-set.json" "$folder/work/"
 # The Python example as a host runs it: with the installed loader found on the library path.
