@@ -125,10 +125,10 @@ for relative in "${headers[@]}"; do
         fail "$relative does not compile on its own: $(cat "$folder/header.log")"
     printf '#include <%s>\n' "$relative" | c++ -fsyntax-only "${cflags[@]}" -x c++ - 2>"$folder/header.log" ||
         fail "$relative does not compile with pkg-config's flags: $(cat "$folder/header.log")"
-    for named in $(grep -oE '[A-Za-z_]+\.h\b' "$prefix/include/$relative" | sort -u); do
+    while IFS= read -r named; do
         compgen -G "$prefix/include/OrvaClassDeploy/*/$named" >/dev/null ||
             fail "$relative names $named, which is not installed"
-    done
+    done < <(grep -oE '[A-Za-z_]+\.h\b' "$prefix/include/$relative" | sort -u)
 done
 # The library's dynamic symbols: all versioned, ours, and the C entry points public.
 library_file="$prefix/$libdir/libOrvaClassDeploy.so.0"
