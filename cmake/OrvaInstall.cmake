@@ -2,12 +2,13 @@
 #   bin/orva-deploy
 #   <libdir>/libOrvaClassDeploy.so.0.1.0 (+ .so.0, .so), the views library, the loader
 #   <libdir>/orva-class-deploy/libOrvaPostgres.so  the PostgreSQL backend module
-#   <includedir>/OrvaClassDeploy/...   the C++ headers a C++ host needs (see ORVA_PUBLIC_HEADERS)
+#   <includedir>/OrvaClassDeploy/...   the C++ headers a C++ host needs (see ORVA_PUBLIC_HEADERS),
+#                                      included as <OrvaClassDeploy/api/clsDeploywizard.h>
 #   <includedir>/orva/...              the C header of hosts that load the library by program ID
 #   <libdir>/cmake/OrvaClassDeploy     find_package(OrvaClassDeploy) with imported targets
 #   <libdir>/pkgconfig/*.pc            pkg-config files
 #   share/orva/translations            the PO files the string loader reads
-#   share/doc/orva-class-deploy        README and the guides in docs/
+#   share/doc/orva-class-deploy        README, the guides in docs/ and the licence
 #   share/man/man1/orva-deploy.1.gz    the manual page, generated from the program's own help
 #   <bash-completion folder>/orva-deploy  bash completion (ORVA_BASH_COMPLETION_DIR)
 
@@ -33,28 +34,36 @@ if(TARGET OrvaClassDeployViews)
     set_target_properties(OrvaClassDeployViews PROPERTIES INSTALL_RPATH "${ORVA_LIB_INSTALL_RPATH}")
 endif()
 
-install(TARGETS OrvaClassDeploy LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(TARGETS orva-deploy RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Each rule names its install component, which is its Debian package (cmake/OrvaPackage.cmake):
+# library, loader, dev (headers, package files, the .so links) and tool.
+install(TARGETS OrvaClassDeploy LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT library
+        NAMELINK_COMPONENT dev)
+install(TARGETS orva-deploy RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
 # The loader and its one C header, for hosts that create the classes by program ID.
-install(TARGETS OrvaLoader LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-        PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/orva)
+install(TARGETS OrvaLoader LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT loader NAMELINK_COMPONENT dev
+        PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/orva COMPONENT dev)
 if(TARGET OrvaClassDeployViews)
     # Loaded by its soname only (WindowUiServices), never linked by hosts: no development link.
-    install(TARGETS OrvaClassDeployViews LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_SKIP)
+    install(TARGETS OrvaClassDeployViews LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT library
+            NAMELINK_SKIP)
 endif()
 # The PostgreSQL backend module, in the library's own module folder (storage/ServerDatabase.h): loaded
 # by path, never linked, so no soname and no development link. It finds the library it needs already
 # loaded, and libpq in the system's folders or beside the library.
-install(TARGETS OrvaPostgres LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/${ORVA_MODULE_DIR})
+install(TARGETS OrvaPostgres LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/${ORVA_MODULE_DIR} COMPONENT library)
 if(ORVA_LIB_INSTALL_RPATH)
     set_target_properties(OrvaPostgres PROPERTIES INSTALL_RPATH "$ORIGIN/..")
 endif()
 file(GLOB ORVA_PO_FILES ${ORVA_DATA_DIR}/translations/*.po)
-install(FILES ${ORVA_PO_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/orva/translations)
+install(FILES ${ORVA_PO_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/orva/translations COMPONENT library)
 
-# The C++ headers of the public classes and of what they take and return. Together they include
-# only each other and the standard library, so a host compiles them with nothing but this folder
-# on its include path (the install test compiles each one on its own).
+# The C++ headers of the public classes and of what they take and return, installed under one folder
+# of their own and included by that path (<OrvaClassDeploy/api/clsDeploywizard.h>), so that a host's
+# own api/ or core/ folders never clash with ours. In the tree they stay where they are and name each
+# other by their folder ("automation/Object.h"); the copies for hosts are written here, at configure
+# time, with those includes rewritten to the installed path. A public header that includes a header
+# of ours outside this list stops the configuration: an installed header must compile with nothing
+# but the installed ones (the install test compiles each on its own).
 set(ORVA_PUBLIC_HEADERS
     api/clsDeploywizard.h api/clsPromulgator.h api/Registration.h
     automation/AutomationError.h automation/ClassRegistry.h automation/Object.h automation/Text.h
@@ -62,17 +71,38 @@ set(ORVA_PUBLIC_HEADERS
     bag/Dictionary.h bag/SharedText.h bag/Vector.h
     core/DeploymentEngine.h
     services/PropertyStore.h)
+set(ORVA_PUBLIC_INCLUDE_DIR ${PROJECT_BINARY_DIR}/include)
 foreach(header IN LISTS ORVA_PUBLIC_HEADERS)
-    get_filename_component(folder ${header} DIRECTORY)
-    install(FILES ${PROJECT_SOURCE_DIR}/src/${header}
-            DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/OrvaClassDeploy/${folder})
+    set(source ${PROJECT_SOURCE_DIR}/src/${header})
+    set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+    file(READ ${source} text)
+    string(REGEX MATCHALL "#include \"[^\"]+\"" includes "${text}")
+    foreach(include IN LISTS includes)
+        string(REGEX REPLACE "#include \"([^\"]+)\"" "\\1" included "${include}")
+        if(NOT included IN_LIST ORVA_PUBLIC_HEADERS)
+            message(FATAL_ERROR "The public header src/${header} includes ${included}, which is not installed")
+        endif()
+        string(REPLACE "${include}" "#include <OrvaClassDeploy/${included}>" text "${text}")
+    endforeach()
+    # Rewritten only when it changed, so that a configuration does not make its users out of date.
+    set(target ${ORVA_PUBLIC_INCLUDE_DIR}/OrvaClassDeploy/${header})
+    file(WRITE ${target}.new "${text}")
+    file(COPY_FILE ${target}.new ${target} ONLY_IF_DIFFERENT)
+    file(REMOVE ${target}.new)
 endforeach()
+install(DIRECTORY ${ORVA_PUBLIC_INCLUDE_DIR}/OrvaClassDeploy DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
+        COMPONENT dev)
+# Hosts built in this tree (examples) include them the same way. A file of ours must not include a
+# header both ways: the copy and the original are two files to the compiler.
+target_include_directories(OrvaClassDeploy INTERFACE $<BUILD_INTERFACE:${ORVA_PUBLIC_INCLUDE_DIR}>)
 
 # Named after the package, as Debian wants (/usr/share/doc/<package>), not after the project.
 set(ORVA_INSTALL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/orva-class-deploy)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${ORVA_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${ORVA_INSTALL_DOCDIR} COMPONENT tool)
 file(GLOB ORVA_GUIDES ${PROJECT_SOURCE_DIR}/docs/*.md)
-install(FILES ${ORVA_GUIDES} DESTINATION ${ORVA_INSTALL_DOCDIR})
+install(FILES ${ORVA_GUIDES} DESTINATION ${ORVA_INSTALL_DOCDIR} COMPONENT tool)
+# The licence beside them in a plain install; a package has it as its copyright file instead.
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${ORVA_INSTALL_DOCDIR} COMPONENT licence)
 
 # The manual page, written from `orva-deploy --help` and every command's --help, so it cannot drift
 # from the program. Compressed without a time stamp, so the same build gives the same file.
@@ -86,7 +116,7 @@ add_custom_command(
     DEPENDS orva-deploy ${PROJECT_SOURCE_DIR}/cmake/make-manpage.sh
     COMMENT "Writing the manual page of orva-deploy" VERBATIM)
 add_custom_target(orva_man_page ALL DEPENDS ${ORVA_MAN_PAGE}.gz)
-install(FILES ${ORVA_MAN_PAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${ORVA_MAN_PAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tool)
 
 # Bash completion goes where bash-completion loads it on demand: its pkg-config completionsdir, taken
 # relative to bash-completion's own prefix so that it follows this install's prefix, else
@@ -125,7 +155,7 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/cmake/OrvaClassDeployConf
                                  COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/cmake/OrvaClassDeployConfig.cmake
               ${PROJECT_BINARY_DIR}/cmake/OrvaClassDeployConfigVersion.cmake
-        DESTINATION ${ORVA_CMAKE_CONFIG_DIR})
+        DESTINATION ${ORVA_CMAKE_CONFIG_DIR} COMPONENT dev)
 
 # pkg-config files. They hold absolute paths, so they are written when installing, with the prefix
 # of that install (`cmake --install --prefix DIR` or a package's /usr), not the configured one.
@@ -134,6 +164,8 @@ install(CODE "
     set(ORVA_PC_LIBDIR \"${CMAKE_INSTALL_LIBDIR}\")
     set(ORVA_PC_INCLUDEDIR \"${CMAKE_INSTALL_INCLUDEDIR}\")
     set(ORVA_PC_VERSION \"${PROJECT_VERSION}\")
+    # pkg-config splits flags at blanks: a blank in the prefix is written escaped.
+    string(REPLACE \" \" \"\\\\ \" ORVA_PC_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
     # One folder per destination, so installs into different prefixes do not share a file.
     string(MD5 destination \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
     foreach(name ${ORVA_PKGCONFIG_FILES})
@@ -142,4 +174,4 @@ install(CODE "
         file(INSTALL \"${PROJECT_BINARY_DIR}/pkgconfig/\${destination}/\${name}.pc\"
              DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig\")
     endforeach()
-")
+" COMPONENT dev)

@@ -26,8 +26,8 @@ public:
     // Opens the deployment wizard for the chosen business-object types (dictionaries with FName,
     // FMName, FBillTypeID, FID), optionally on the packet set of an earlier call, and returns the new
     // packet set, or nothing when the user cancels (objResult is never changed). The dialog shows
-    // through this thread's UI services (CurrentUiServices, UiContext.h): real windows unless a host
-    // or test installed others. The current language is read first (WizardInvocation.h says why).
+    // in a window of the host's display, unless other UI services were installed for the calling
+    // thread. The host's current language is read before anything else, so the dialog speaks it.
     // Errors reach the caller: 5 naming the language when objResult lacks one of "CHS", "CHT", "EN"
     // (raised before anything is shown), the UI services' error when no window can be opened (5 "No
     // window can be opened: ..."), and what the dialog's show raises.

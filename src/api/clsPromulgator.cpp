@@ -1,5 +1,6 @@
 #include "api/clsPromulgator.h"
 
+#include "api/PromulgatorDialogs.h"
 #include "automation/MemberTable.h"
 #include "dialogs/common/UiContext.h"
 #include "dialogs/promu/frmPromu.h"
@@ -8,37 +9,17 @@ namespace orva::api {
 
 using namespace automation;
 using components::DictionaryRef;
-using dialogs::frmPromu;
-
-std::shared_ptr<frmPromu> clsPromulgator::CreateTypeDialog(std::shared_ptr<dialogs::UiServices> ui,
-                                                           const DictionaryRef& dctClassType) const {
-    auto dialog = std::make_shared<frmPromu>(std::move(ui));
-    dialog->ClassType = dctClassType;
-    dialog->m_lCurSubSystem = m_subsystem;
-    return dialog;
-}
-
-std::shared_ptr<frmPromu> clsPromulgator::CreateReportDialog(std::shared_ptr<dialogs::UiServices> ui,
-                                                             const Text& sReportName, int32_t lReportID,
-                                                             const Text& lReportIDNumber) const {
-    // ClassType stays nothing: that is how the dialog tells a report call from a type call.
-    auto dialog = std::make_shared<frmPromu>(std::move(ui));
-    dialog->m_lCurSubSystem = m_subsystem;
-    dialog->ReportName = sReportName;
-    dialog->ReportID = lReportID;
-    dialog->ReportType = lReportIDNumber;
-    return dialog;
-}
 
 // Pass mode in both calls: nothing is trapped here; a failure to find UI services, or of the show,
 // ends the call and reaches the caller. The dialog is released when the call returns, also on failure.
 void clsPromulgator::Promugate(const DictionaryRef& dctClassType) {
-    CreateTypeDialog(dialogs::CurrentUiServices(), dctClassType)->ShowModal();
+    CreateTypeDialog(dialogs::CurrentUiServices(), m_subsystem, dctClassType)->ShowModal();
 }
 
 void clsPromulgator::PromugateReport(const Text& sReportName, int32_t lReportID,
                                      const Text& lReportIDNumber) {
-    CreateReportDialog(dialogs::CurrentUiServices(), sReportName, lReportID, lReportIDNumber)->ShowModal();
+    CreateReportDialog(dialogs::CurrentUiServices(), m_subsystem, sReportName, lReportID, lReportIDNumber)
+        ->ShowModal();
 }
 
 Variant clsPromulgator::Invoke(TextView name, CallKind kind, std::span<Variant> args) {

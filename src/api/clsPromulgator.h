@@ -9,15 +9,10 @@
 // Promugate, PromugateReport (methods) and SubSystem (property get and let), in this interface order.
 // The class raises no events; its event interface has an identifier so that hosts can connect to it.
 
-#include <memory>
+#include <cstdint>
 
 #include "automation/Object.h"
 #include "bag/Dictionary.h"
-
-namespace orva::dialogs {
-class frmPromu;
-class UiServices;
-}  // namespace orva::dialogs
 
 namespace orva::api {
 
@@ -38,8 +33,8 @@ public:
     // Shows the publish dialog with the business-object type dctClassType preselected when the
     // dialog's tree lists it (its "FBillTypeID" 1 for base data, any other value for a bill, and its
     // "FID"); a type the tree does not list, or nothing, preselects nothing. The dialog holds the
-    // dictionary itself, not a copy, while it is shown. The dialog shows through this thread's UI
-    // services (CurrentUiServices, UiContext.h): real windows unless a host or test installed others.
+    // dictionary itself, not a copy, while it is shown. The dialog shows in a window of the host's
+    // display, unless other UI services were installed for the calling thread.
     // Errors reach the caller: the UI services' error when no window can be opened (5 "No window can
     // be opened: ..."; nothing is shown then), and whatever the dialog's show raises.
     void Promugate(const components::DictionaryRef& dctClassType);
@@ -50,21 +45,10 @@ public:
     void PromugateReport(const automation::Text& sReportName, int32_t lReportID,
                          const automation::Text& lReportIDNumber);
 
-    // The steps of Promugate and PromugateReport before the show, for callers that drive or picture
-    // the dialog themselves (a command playing a user, a screenshot) and must open it exactly as a
-    // host's call does: a new dialog over ui, its properties set for this object's subsystem, not yet
-    // loaded (ShowModal loads it). Raise nothing.
-    std::shared_ptr<dialogs::frmPromu> CreateTypeDialog(std::shared_ptr<dialogs::UiServices> ui,
-                                                        const components::DictionaryRef& dctClassType) const;
-    std::shared_ptr<dialogs::frmPromu> CreateReportDialog(std::shared_ptr<dialogs::UiServices> ui,
-                                                          const automation::Text& sReportName,
-                                                          int32_t lReportID,
-                                                          const automation::Text& lReportIDNumber) const;
-
     automation::Text TypeName() const override { return u"clsPromulgator"; }
     // By name, arguments are converted as a typed call converts them, before anything is shown:
     // Promugate takes a Dictionary or nothing (13 for anything else), PromugateReport and SubSystem
-    // take texts and numbers as TextToInt32 reads them (13 for a text that is no number, 6 beyond 32
+    // take texts and numbers as Variant::ToInt32 reads them (13 for a text that is no number, 6 beyond 32
     // bits). 450 for a wrong number of arguments, 438 for another member.
     automation::Variant Invoke(automation::TextView name, automation::CallKind kind,
                                std::span<automation::Variant> args) override;

@@ -1,7 +1,7 @@
 #pragma once
 // The error of the automation world: a number and a description, plus where it came from (source)
 // and a help reference. Every failure of the library and its components travels as this exception;
-// callers that trap failures copy it into the thread's pending-error record (PendingError.h).
+// callers that trap failures copy it into the thread's pending-error record (read by the C interface).
 
 #include <cstdint>
 #include <exception>

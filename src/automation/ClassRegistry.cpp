@@ -1,5 +1,8 @@
 #include "automation/ClassRegistry.h"
 
+#include <mutex>
+#include <unordered_map>
+
 #include "automation/AutomationError.h"
 
 namespace orva::automation {
@@ -20,30 +23,38 @@ Text Key(TextView progId) {
 
 }  // namespace
 
+struct ClassRegistry::Factories {
+    mutable std::mutex mutex;
+    std::unordered_map<Text, ClassFactory> byKey;  // keyed by upper-cased program ID
+};
+
+ClassRegistry::ClassRegistry() : m_factories(std::make_unique<Factories>()) {}
+ClassRegistry::~ClassRegistry() = default;
+
 ClassRegistry& ClassRegistry::Instance() {
     static ClassRegistry registry;
     return registry;
 }
 
 void ClassRegistry::Register(TextView progId, ClassFactory factory) {
-    std::lock_guard lock(m_mutex);
-    m_factories[Key(progId)] = std::move(factory);
+    std::lock_guard lock(m_factories->mutex);
+    m_factories->byKey[Key(progId)] = std::move(factory);
 }
 
 void ClassRegistry::Unregister(TextView progId) {
-    std::lock_guard lock(m_mutex);
-    m_factories.erase(Key(progId));
+    std::lock_guard lock(m_factories->mutex);
+    m_factories->byKey.erase(Key(progId));
 }
 
 bool ClassRegistry::IsRegistered(TextView progId) const {
-    std::lock_guard lock(m_mutex);
-    return m_factories.contains(Key(progId));
+    std::lock_guard lock(m_factories->mutex);
+    return m_factories->byKey.contains(Key(progId));
 }
 
 std::optional<ClassFactory> ClassRegistry::Find(TextView progId) const {
-    std::lock_guard lock(m_mutex);
-    auto found = m_factories.find(Key(progId));
-    if (found == m_factories.end()) return std::nullopt;
+    std::lock_guard lock(m_factories->mutex);
+    auto found = m_factories->byKey.find(Key(progId));
+    if (found == m_factories->byKey.end()) return std::nullopt;
     return found->second;
 }
 

@@ -4,9 +4,8 @@
 // factory for one scope with ScopedClassOverride to inject fakes or failures. Thread-safe.
 
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <optional>
-#include <unordered_map>
 
 #include "automation/Object.h"
 
@@ -33,8 +32,14 @@ public:
     std::optional<ClassFactory> Find(TextView progId) const;
 
 private:
-    mutable std::mutex m_mutex;
-    std::unordered_map<Text, ClassFactory> m_factories;  // keyed by upper-cased program ID
+    ClassRegistry();
+    ~ClassRegistry();
+    ClassRegistry(const ClassRegistry&) = delete;
+    ClassRegistry& operator=(const ClassRegistry&) = delete;
+
+    // The factories and their lock live in the library, out of the sight of hosts' builds.
+    struct Factories;
+    std::unique_ptr<Factories> m_factories;
 };
 
 // CreateObject(progId) == ClassRegistry::Instance().Create(progId).

@@ -67,7 +67,7 @@ public:
     // empty -> "", true -> "True", integers in decimal, doubles with up to 15 significant digits
     // ("1234567.891", "1E+16", "0.0001", "1E-05", never "-0")
     Text ToText() const;
-    int32_t ToInt32() const;  // texts through TextToInt32; doubles round half to even
+    int32_t ToInt32() const;  // texts read as decimal numbers; doubles round half to even
     int16_t ToInt16() const;
     double ToDouble() const;
     bool ToBool() const;  // numbers: non-zero; texts: "True"/"False" or a number

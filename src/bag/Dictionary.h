@@ -50,12 +50,12 @@ public:
     // Removes key and its value; returns false when the key was not there.
     bool Remove(automation::TextView key);
 
-    // Writes the dictionary with everything it holds to a packet file (PacketFile.h). Raises as
-    // SavePacketFile does; an earlier file at that path stays untouched on failure.
+    // Writes the dictionary with everything it holds to a packet file, crash-safely. Raises 76, 70, 57
+    // (path, permission, I/O), 5 or 13 (a value no file holds); an earlier file there stays untouched.
     void Save(const automation::Text& path) const;
 
-    // Replaces the content with the dictionary stored in a packet file. Raises as LoadPacketFile does;
-    // on failure the content stays as it was.
+    // Replaces the content with the dictionary stored in a packet file. Raises 53, 76, 70, 7,
+    // or 321 for a malformed file (naming it and the byte offset); on failure the content stays as it was.
     void Load(const automation::Text& path);
 
     automation::Text TypeName() const override { return u"Dictionary"; }

@@ -4,6 +4,7 @@
 
 #include <ostream>
 
+#include "api/PromulgatorDialogs.h"
 #include "api/clsPromulgator.h"
 #include "automation/TextHelpers.h"
 #include "bag/Dictionary.h"
@@ -151,9 +152,9 @@ public:
                 report = ReportOf(*context, m_report);
             }
             const auto create = [&](std::shared_ptr<dialogs::UiServices> ui) {
-                return classType ? promulgator.CreateTypeDialog(std::move(ui), classType)
-                                 : promulgator.CreateReportDialog(std::move(ui), report.name, report.id,
-                                                                  report.type);
+                return classType ? api::CreateTypeDialog(std::move(ui), promulgator.SubSystem(), classType)
+                                 : api::CreateReportDialog(std::move(ui), promulgator.SubSystem(),
+                                                           report.name, report.id, report.type);
             };
             if (!m_play.empty())
                 return Play(create(std::make_shared<dialogs::ScriptedUi>()), script, streams);

@@ -27,7 +27,7 @@ namespace orva::core {
 // FSubFuncID receive the identifiers found or created). messages is created when null and handed back.
 // Returns true when every entry was processed (an entry refused as already present counts), false
 // when an error ended the run; the error is then the last line of messages, and no error is left
-// pending (PendingError.h). Never raises.
+// pending for the thread. Never raises.
 // progress, when given, is called after each entry with the number of entries done and their total.
 using DeployProgress = std::function<void(int32_t done, int32_t total)>;
 bool DeployPacketToCatalogue(const automation::Variant& packet, components::VectorRef& messages,

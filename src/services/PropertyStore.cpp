@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <mutex>
+#include <unordered_map>
+
 #include "automation/MemberTable.h"
 #include "automation/TextHelpers.h"
 
@@ -9,25 +12,33 @@ namespace orva::components {
 
 using namespace automation;
 
+struct SharedPropertyTable::Values {
+    mutable std::mutex mutex;
+    std::unordered_map<int32_t, std::unordered_map<Text, Variant>> byProcess;  // name upper-cased
+};
+
+SharedPropertyTable::SharedPropertyTable() : m_values(std::make_unique<Values>()) {}
+SharedPropertyTable::~SharedPropertyTable() = default;
+
 SharedPropertyTable& SharedPropertyTable::Instance() {
     static SharedPropertyTable table;
     return table;
 }
 
 void SharedPropertyTable::Publish(int32_t processId, TextView name, Variant value) {
-    std::lock_guard lock(m_mutex);
-    m_values[processId][UCase(name)] = std::move(value);
+    std::lock_guard lock(m_values->mutex);
+    m_values->byProcess[processId][UCase(name)] = std::move(value);
 }
 
 void SharedPropertyTable::Withdraw(int32_t processId) {
-    std::lock_guard lock(m_mutex);
-    m_values.erase(processId);
+    std::lock_guard lock(m_values->mutex);
+    m_values->byProcess.erase(processId);
 }
 
 Variant SharedPropertyTable::Get(int32_t processId, TextView name) const {
-    std::lock_guard lock(m_mutex);
-    auto process = m_values.find(processId);
-    if (process == m_values.end()) return {};
+    std::lock_guard lock(m_values->mutex);
+    auto process = m_values->byProcess.find(processId);
+    if (process == m_values->byProcess.end()) return {};
     auto value = process->second.find(UCase(name));
     return value == process->second.end() ? Variant() : value->second;
 }

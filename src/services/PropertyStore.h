@@ -13,8 +13,7 @@
 //   table.Publish(getpid(), u"PropsString", u"Language=EN;ConnectString=sqlite:/srv/acct.db;");
 
 #include <cstdint>
-#include <mutex>
-#include <unordered_map>
+#include <memory>
 
 #include "automation/Object.h"
 
@@ -32,9 +31,15 @@ public:
     automation::Variant Get(int32_t processId, automation::TextView name) const;
 
 private:
-    mutable std::mutex m_mutex;
-    std::unordered_map<int32_t, std::unordered_map<automation::Text, automation::Variant>>
-        m_values;  // name upper-cased
+    SharedPropertyTable();
+    ~SharedPropertyTable();
+    SharedPropertyTable(const SharedPropertyTable&) = delete;
+    SharedPropertyTable& operator=(const SharedPropertyTable&) = delete;
+
+    // The values and their lock live in the library, so that hosts compiled against this header do
+    // not depend on how they are kept.
+    struct Values;
+    std::unique_ptr<Values> m_values;
 };
 
 // Publishes for the calling process (getpid()).

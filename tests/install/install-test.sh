@@ -3,10 +3,13 @@
 # and build trees out of reach:
 #   - the layout: program, library with soname and version links, headers, translations, manual page,
 #     documents, the find_package and pkg-config files;
-#   - no installed binary searches the build or source tree, and each installed C++ header compiles
-#     on its own;
-#   - a C++ host built through find_package, and the C example built through pkg-config and through
-#     find_package from a copy of its source, each deploying a packet file into a demo account through
+#   - no installed binary searches the build or source tree; each installed C++ header compiles on its
+#     own from the prefix alone, through pkg-config too, and names no header that is not installed;
+#   - the library exports only versioned symbols of our own: the C entry points and the installed
+#     C++ interface in ORVACLASSDEPLOY_0, and hosts built from the installed headers use nothing else;
+#   - a C++ host built through find_package and through pkg-config, the C example built through
+#     pkg-config and through find_package from a copy of its source, and the Python example, each
+#     deploying a packet file into a demo account through
 #     a registry in the temporary folder.
 # The programs run under `env -i` with only the prefix's library folder on LD_LIBRARY_PATH. Run as
 # root (CI), they run as the system user "orva-host" (created when missing), and an ACL entry denies
@@ -41,7 +44,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-prefix="$folder/prefix"
+# A prefix named as our users name folders, with a blank in it.
+prefix="$folder/安装 前缀"
 cmake --install "$binary_dir" --prefix "$prefix" >"$folder/install.log" || {
     cat "$folder/install.log" >&2
     die "cmake --install failed"
@@ -53,6 +57,7 @@ for path in bin/orva-deploy "$libdir/libOrvaClassDeploy.so.0.1.0" "$libdir/libOr
     include/OrvaClassDeploy/api/clsDeploywizard.h \
     include/OrvaClassDeploy/api/clsPromulgator.h share/orva/translations/OrvaDesign.EN.po \
     share/orva/translations/OrvaDesign.CHT.po share/doc/orva-class-deploy/README.md \
+    share/doc/orva-class-deploy/LICENSE \
     share/doc/orva-class-deploy/host-context.md share/man/man1/orva-deploy.1.gz \
     "$libdir/cmake/OrvaClassDeploy/OrvaClassDeployConfig.cmake" \
     "$libdir/cmake/OrvaClassDeploy/OrvaClassDeployConfigVersion.cmake" \
@@ -66,6 +71,8 @@ completion="$prefix/share/bash-completion/completions/orva-deploy"
     source "$completion" && COMP_WORDS=("$prefix/bin/orva-deploy" dep) && COMP_CWORD=1 && _orva_deploy &&
         [ "${COMPREPLY[*]}" = deploy ]
 ) 2>/dev/null || fail "share/bash-completion/completions/orva-deploy is not installed or does not complete"
+# The Debian copyright and changelog files belong to the packages only.
+if compgen -G "$prefix/share/doc/lib*" >/dev/null; then fail "a plain install has Debian documentation folders"; fi
 [ "$(readlink "$prefix/$libdir/libOrvaClassDeploy.so.0")" = libOrvaClassDeploy.so.0.1.0 ] ||
     fail "libOrvaClassDeploy.so.0 does not link to libOrvaClassDeploy.so.0.1.0"
 [ "$(readlink "$prefix/$libdir/libOrvaClassDeploy.so")" = libOrvaClassDeploy.so.0 ] ||
@@ -101,19 +108,49 @@ fi
 
 # --- Headers and package files -------------------------------------------------------------------
 export PKG_CONFIG_PATH="$prefix/$libdir/pkgconfig"
-cflags=$(pkg-config --cflags orva-class-deploy | sed 's/ *$//') || fail "pkg-config does not know orva-class-deploy"
-[ "$cflags" = "-I$prefix/include/OrvaClassDeploy" ] || fail "orva-class-deploy.pc gives cflags \"$cflags\""
-libs=$(pkg-config --libs orva-class-deploy | sed 's/ *$//')
-[ "$libs" = "-L$prefix/$libdir -lOrvaClassDeploy" ] || fail "orva-class-deploy.pc gives libs \"$libs\""
-while IFS= read -r -d '' header; do
-    relative=${header#"$prefix/include/OrvaClassDeploy/"}
-    printf '#include "%s"\n' "$relative" |
-        c++ -std=c++20 -fsyntax-only -Wall -Wextra -I"$prefix/include/OrvaClassDeploy" -x c++ - 2>"$folder/header.log" ||
+# pkg-config quotes blanks and bytes beyond ASCII in what it prints with backslashes, for a shell to
+# read: the words are taken as a shell reads them.
+words() {
+    local printed
+    printed=$(pkg-config "$@") || return 1
+    eval "printf '%s\\n' $printed"
+}
+mapfile -t cflags < <(words --cflags orva-class-deploy) || fail "pkg-config does not know orva-class-deploy"
+[ "${cflags[*]}" = "-std=c++20 -I$prefix/include" ] || fail "orva-class-deploy.pc gives cflags \"${cflags[*]}\""
+mapfile -t libs < <(words --libs orva-class-deploy)
+[ "${libs[*]}" = "-L$prefix/$libdir -lOrvaClassDeploy" ] || fail "orva-class-deploy.pc gives libs \"${libs[*]}\""
+mapfile -t loader_flags < <(words --cflags --libs orva-loader)
+# Each installed C++ header on its own, by its installed path, with nothing but the prefix on the
+# include path: once with the flags given here, once with only what pkg-config gives (the C++
+# standard included). Every header file a header names, in code or in a comment, is installed too.
+headers=()
+while IFS= read -r -d '' header; do headers+=("${header#"$prefix/include/"}"); done < <(find "$prefix/include/OrvaClassDeploy" -name '*.h' -print0)
+[ ${#headers[@]} -ge 10 ] || fail "only ${#headers[@]} C++ headers are installed"
+for relative in "${headers[@]}"; do
+    printf '#include <%s>\n' "$relative" |
+        c++ -std=c++20 -fsyntax-only -Wall -Wextra -I"$prefix/include" -x c++ - 2>"$folder/header.log" ||
         fail "$relative does not compile on its own: $(cat "$folder/header.log")"
-done < <(find "$prefix/include/OrvaClassDeploy" -name '*.h' -print0)
-# shellcheck disable=SC2046  # pkg-config gives several words on purpose
+    printf '#include <%s>\n' "$relative" | c++ -fsyntax-only "${cflags[@]}" -x c++ - 2>"$folder/header.log" ||
+        fail "$relative does not compile with pkg-config's flags: $(cat "$folder/header.log")"
+    while IFS= read -r named; do
+        compgen -G "$prefix/include/OrvaClassDeploy/*/$named" >/dev/null ||
+            fail "$relative names $named, which is not installed"
+    done < <(grep -oE '[A-Za-z_]+\.h\b' "$prefix/include/$relative" | sort -u)
+done
+# The library's dynamic symbols: all versioned, ours, and the C entry points public.
+library_file="$prefix/$libdir/libOrvaClassDeploy.so.0"
+objdump -T "$library_file" | awk 'NF >= 7 && $4 != "*UND*" { print $(NF - 1), $NF }' >"$folder/symbols"
+grep -vE '^(ORVACLASSDEPLOY_0|ORVACLASSDEPLOY_PRIVATE_0) ' "$folder/symbols" | head -n 5 >"$folder/unversioned"
+[ ! -s "$folder/unversioned" ] || fail "the library exports symbols outside its version nodes: $(cat "$folder/unversioned")"
+# Each one names our namespace before its first template or parameter list (not std::vector<orva::...>).
+awk '{ print $2 }' "$folder/symbols" | c++filt | grep -vE '^(Orva|orva_|ORVACLASSDEPLOY_)' |
+    grep -vE '^[^(<]*orva::' | head -n 3 >"$folder/foreign"
+[ ! -s "$folder/foreign" ] || fail "the library exports symbols of other libraries: $(cat "$folder/foreign")"
+for entry in OrvaCreateObject OrvaRegisterServer OrvaUnregisterServer OrvaAutomationAbiVersion; do
+    grep -qx "ORVACLASSDEPLOY_0 $entry" "$folder/symbols" || fail "the C entry point $entry is not in ORVACLASSDEPLOY_0"
+done
 printf '#include <orva/orva_automation.h>\nint main(void) { return 0; }\n' |
-    cc -std=c99 -Wall -Wextra -Wpedantic -fsyntax-only $(pkg-config --cflags orva-loader) -x c - 2>"$folder/header.log" ||
+    cc -std=c99 -Wall -Wextra -Wpedantic -fsyntax-only "${loader_flags[@]}" -x c - 2>"$folder/header.log" ||
     fail "orva/orva_automation.h does not compile on its own as C99: $(cat "$folder/header.log")"
 
 # --- Hosts built against the installed files only ------------------------------------------------
@@ -125,12 +162,22 @@ cmake -S "$folder/cxx-host" -B "$folder/cxx-host/build" -G Ninja -DCMAKE_PREFIX_
     cmake --build "$folder/cxx-host/build" >>"$folder/cxx-host.log" 2>&1 &&
     cp "$folder/cxx-host/build/cxx-host" "$folder/cxx-host/build/c-host" "$folder/work/" ||
     fail "the hosts do not build through find_package: $(cat "$folder/cxx-host.log")"
+c++ -o "$folder/work/cxx-host-pc" "$folder/cxx-host/main.cpp" "${cflags[@]}" "${libs[@]}" \
+    2>"$folder/cxx-host-pc.log" || fail "the C++ host does not build through pkg-config: $(cat "$folder/cxx-host-pc.log")"
+# A host built from the installed headers binds only to the public version of the library's symbols.
+for host in cxx-host cxx-host-pc; do
+    [ -f "$folder/work/$host" ] || continue
+    private=$(objdump -T "$folder/work/$host" | grep '(ORVACLASSDEPLOY_PRIVATE_0)' | c++filt | head -n 3)
+    [ -z "$private" ] || fail "$host uses private symbols of the library: $private"
+    objdump -T "$folder/work/$host" | grep -q '(ORVACLASSDEPLOY_0)' || fail "$host binds to no versioned symbol"
+done
 cp "$source_dir/examples/c/deploy_packet.c" "$folder/deploy_packet.c"
-# shellcheck disable=SC2046  # pkg-config gives several words on purpose
 cc -std=c99 -Wall -Wextra -o "$folder/work/deploy_packet" "$folder/deploy_packet.c" \
-    $(pkg-config --cflags --libs orva-loader) 2>"$folder/c-host.log" ||
+    "${loader_flags[@]}" 2>"$folder/c-host.log" ||
     fail "the C example does not build through pkg-config: $(cat "$folder/c-host.log")"
 cp "$source_dir/data/samples/packet-set.json" "$folder/work/"
+# The Python example as a host runs it: with the installed loader found on the library path.
+cp "$source_dir/examples/python/deploy_packet.py" "$folder/work/"
 
 # --- Run with the trees out of reach -------------------------------------------------------------
 run_as=()
@@ -175,11 +222,13 @@ check_host() {
     [ "$(wc -l <"$out")" -gt 1 ] || fail "$name printed no message list: $(cat "$out")"
 }
 check_host cxx-host ./cxx-host
+check_host cxx-host-pc ./cxx-host-pc
 run "$tool" register >"$folder/register.log" 2>&1 || fail "register: $(cat "$folder/register.log")"
 grep -rqs "$prefix/$libdir/libOrvaClassDeploy.so" "$folder/work/registry" ||
     fail "the registry does not name the installed library"
 check_host deploy_packet ./deploy_packet
 check_host c-host ./c-host
+if command -v python3 >/dev/null; then check_host python-host python3 ./deploy_packet.py; fi
 
 if [ "$failed" -ne 0 ]; then exit 1; fi
 echo "install test: passed (prefix $prefix)"

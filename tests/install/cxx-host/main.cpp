@@ -2,16 +2,15 @@
 // deploys a packet file by calling DeployToLumoMain by name (the message list comes back through the
 // by-reference argument) and prints the message list.
 // Usage: cxx-host PACKETFILE ACCOUNT.db LANGUAGE
+#include <OrvaClassDeploy/api/clsDeploywizard.h>
+#include <OrvaClassDeploy/automation/AutomationError.h>
+#include <OrvaClassDeploy/automation/ClassRegistry.h>
+#include <OrvaClassDeploy/bag/Vector.h>
+#include <OrvaClassDeploy/services/PropertyStore.h>
 #include <unistd.h>
 
 #include <iostream>
 #include <vector>
-
-#include "api/clsDeploywizard.h"
-#include "automation/AutomationError.h"
-#include "automation/ClassRegistry.h"
-#include "bag/Vector.h"
-#include "services/PropertyStore.h"
 
 int main(int argc, char** argv) {
     namespace automation = orva::automation;
