@@ -97,8 +97,8 @@ hasnt liborvaclassdeploy-dev ' \./[^ ]*\.so\.[0-9.]+( -> |$)' "run-time librarie
 has orva-class-deploy '^-rwxr-xr-x .* \./usr/bin/orva-deploy$' "executable usr/bin/orva-deploy"
 has orva-class-deploy ' \./usr/share/man/man1/orva-deploy\.1\.gz$' "manual page"
 has orva-class-deploy ' \./usr/share/doc/orva-class-deploy/README\.md$' "README"
-has orva-class-deploy ' \\./usr/share/bash-completion/completions/orva-deploy$' "bash completion"
-has liborvaclassdeploy0 "${lib}orva-class-deploy/libOrvaPostgres\\.so$" "PostgreSQL module"
+has orva-class-deploy ' \./usr/share/bash-completion/completions/orva-deploy$' "bash completion"
+has liborvaclassdeploy0 "${lib}orva-class-deploy/libOrvaPostgres\.so$" "PostgreSQL module"
 hasnt orva-class-deploy '/lib/|/include/' "libraries or headers"
 
 # --- Control files -----------------------------------------------------------------------------------
