@@ -7,6 +7,7 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
     commands.push_back(MakePackCommand());
     commands.push_back(MakeShowCommand());
     commands.push_back(MakeDeployCommand());
+    commands.push_back(MakeExportCommand());
     commands.push_back(MakeTranslateCommand());
     commands.push_back(MakeFormatCommand());
     commands.push_back(MakeInitCommand());

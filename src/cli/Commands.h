@@ -10,6 +10,7 @@ namespace orva::cli {
 std::unique_ptr<Command> MakePackCommand();
 std::unique_ptr<Command> MakeShowCommand();
 std::unique_ptr<Command> MakeDeployCommand();
+std::unique_ptr<Command> MakeExportCommand();
 std::unique_ptr<Command> MakeTranslateCommand();
 std::unique_ptr<Command> MakeFormatCommand();
 std::unique_ptr<Command> MakeInitCommand();

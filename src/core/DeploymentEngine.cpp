@@ -190,7 +190,10 @@ void DeployEntry(Dictionary& entry, Vector& messages) {
     data->SetValue(kClassNameField, entry.Value(fields::kClassName));
     data->SetValue(kClassParamField, classParam);
     data->SetValue(detail.idField, kZero);
-    data->SetValue(kHelpCodeField, Text());
+    // The help code travels with the function (an exported branch carries the stored one); packets
+    // made by the dialogs carry the empty text.
+    Variant helpCode = entry.Value(fields::kHelpCode);
+    data->SetValue(kHelpCodeField, helpCode.IsEmpty() || helpCode.IsNull() ? Variant(Text()) : helpCode);
     Variant index = NextIndex(reader, detail, subFuncId);
     std::vector<Variant> args{subFuncId, index, data, true};
     CallByName(writer, detail.createMember, args);  // its result is not needed

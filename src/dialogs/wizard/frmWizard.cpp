@@ -15,6 +15,7 @@
 #include "catalog/TemplateService.h"
 #include "core/DeployPacket.h"
 #include "core/KeyedEntry.h"
+#include "core/PublishLine.h"
 #include "dialogs/common/SelectionLines.h"
 #include "dialogs/input/frmInput.h"
 #include "hostctx/Texts.h"
@@ -31,7 +32,6 @@ using core::ComposeKeyedEntry;
 
 namespace {
 
-constexpr const char16_t* kLinePattern = u"[%1] 发布到: [%2.%3.%4]";
 constexpr const char16_t* kHiddenTopClass = u"我的Orva";
 constexpr const char16_t* kNoTopClass = u"请选择好发布目标系统！";
 constexpr const char16_t* kNoSubSystem = u"请选择好发布目标子系统！";
@@ -464,14 +464,8 @@ void frmWizard::AddToPublishList() {
     // The patterns are looked up once per press, not once per line. A language whose pattern the string
     // loader cannot give (it cannot be created) gets the pattern as written, as TranslateText gives the
     // host's own: the press still writes every line to all four lists, never to some of them.
-    const Text pattern = hostctx::TranslateText(kLinePattern);
-    NameParts languagePatterns;
-    for (size_t k = 0; k < languagePatterns.size(); ++k) {
-        languagePatterns[k] = kLinePattern;
-        automation::RunIgnoring([&] {
-            languagePatterns[k] = hostctx::TranslateTextTo(Variant(kLinePattern), core::kPacketLanguages[k]);
-        });
-    }
+    const Text pattern = hostctx::TranslateText(core::kPublishLinePattern);
+    const NameParts languagePatterns = core::PublishLinePatterns();
     const components::TextFormatter formatter;
 
     // The target's entries are the same on every line of the press: composed once, copied per line.

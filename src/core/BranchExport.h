@@ -1,0 +1,32 @@
+#pragma once
+// Exporting branches of the console catalogue as a packet set: the function details under chosen top
+// classes, subsystems and sub-functions (components/CatalogBranch.h), one deployment entry each, in
+// the catalogue's order, so that deploying the packet file into another account builds the same
+// branches there.
+//
+// Entry k of every packet is the same function detail. Each entry has the fields BuildDeployPacket
+// writes, in its order: the three identifiers (as decimal texts), the names in the packet's language
+// from the catalogue's language columns as stored (blanks and all), NewName = FFuncName, FClassName,
+// FClassParam and FHelpCode as stored, and "No" composed as the wizard composes it
+// (PublishLinePatterns, with the names in the packet's language). After them come the names in all
+// three languages (FTopClassName_CHS ... FFuncName_EN), so that the nodes a deployment creates are
+// named in each language even where a single packet is deployed on its own.
+
+#include <span>
+
+#include "account/AccountLocation.h"
+#include "bag/Dictionary.h"
+#include "catalog/CatalogBranch.h"
+
+namespace orva::core {
+
+// A new packet set ("CHS", "CHT", "EN", in this order) of the details, in their order.
+components::DictionaryRef BuildBranchPacketSet(std::span<const components::BranchDetail> details);
+
+// ReadCatalogBranches (its errors included), then BuildBranchPacketSet.
+components::DictionaryRef ExportCatalogBranches(const components::AccountAddress& account,
+                                                std::span<const components::BranchRoot> roots,
+                                                bool includeHidden,
+                                                const components::BranchProgress& progress = nullptr);
+
+}  // namespace orva::core
