@@ -104,7 +104,7 @@ public:
             };
         }
         api::clsDeploywizard wizard;
-        bool ok = wizard.DeployToLumoMain(FromUtf8(m_file), info, messages, progress);
+        bool ok = wizard.DeployToLumoMain(FromUtf8(m_file), info, messages, progress, JournalOrigin::Deploy);
         if (m_progressShown) streams.err << "\r\033[K" << std::flush;
         return ok ? kExitOk : kExitFailure;
     }
