@@ -172,10 +172,12 @@ TEST(VersionTwoAccount, GetsAnEmptyJournalThatTheNextDeploymentFillsAndAnUndoEmp
     orva::testing::TempDir dir;
     std::string path = (dir / "旧账套.db").string();
     std::filesystem::copy_file(ORVA_SOURCE_DIR "/tests/data/account-v2.db", path);
-    auto before = orva::testing::CataloguePaths(path);
     {
         auto database = SqliteDatabase::Open(path, OpenMode::ReadWrite);
         ASSERT_EQ(AccountSchemaVersion(*database), 2);
+        std::vector<int64_t> nodesBefore = database->QueryIntegers("SELECT (SELECT count(*) FROM t_TopClass), "
+                                                                   "(SELECT count(*) FROM t_SubFunc), "
+                                                                   "(SELECT sum(FDetailFuncID) FROM t_DetailFunc)");
         ::testing::internal::CaptureStderr();
         PrepareAccount(*database);
         std::string said = ::testing::internal::GetCapturedStderr();
@@ -185,8 +187,11 @@ TEST(VersionTwoAccount, GetsAnEmptyJournalThatTheNextDeploymentFillsAndAnUndoEmp
                                          "t_DeployRunNode) + (SELECT count(*) FROM t_DeployRunMessage)"),
                   0);
         EXPECT_EQ(database->QueryInteger("PRAGMA foreign_key_check"), 0);
+        EXPECT_EQ(database->QueryIntegers("SELECT (SELECT count(*) FROM t_TopClass), (SELECT count(*) FROM "
+                                          "t_SubFunc), (SELECT sum(FDetailFuncID) FROM t_DetailFunc)"),
+                  nodesBefore);
     }
-    EXPECT_EQ(orva::testing::CataloguePaths(path), before);
+    auto before = orva::testing::CataloguePaths(path);
     EXPECT_EQ(SqliteDatabase::Open(path + ".v2.bak", OpenMode::ReadOnly)->QueryInteger("PRAGMA user_version"),
               2);
 

@@ -24,7 +24,7 @@ namespace {
 
 using namespace automation;
 using namespace components;
-using Json = nlohmann::json;
+using Json = nlohmann::ordered_json;
 using testing::RunTool;
 
 const std::string kPacket = ORVA_SOURCE_DIR "/data/samples/DeployFunction.Dat";
