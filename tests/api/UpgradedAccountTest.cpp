@@ -175,9 +175,10 @@ TEST(VersionTwoAccount, GetsAnEmptyJournalThatTheNextDeploymentFillsAndAnUndoEmp
     {
         auto database = SqliteDatabase::Open(path, OpenMode::ReadWrite);
         ASSERT_EQ(AccountSchemaVersion(*database), 2);
-        std::vector<int64_t> nodesBefore = database->QueryIntegers("SELECT (SELECT count(*) FROM t_TopClass), "
-                                                                   "(SELECT count(*) FROM t_SubFunc), "
-                                                                   "(SELECT sum(FDetailFuncID) FROM t_DetailFunc)");
+        std::vector<int64_t> nodesBefore = database->QueryIntegers(
+            "SELECT (SELECT count(*) FROM t_TopClass), "
+            "(SELECT count(*) FROM t_SubFunc), "
+            "(SELECT sum(FDetailFuncID) FROM t_DetailFunc)");
         ::testing::internal::CaptureStderr();
         PrepareAccount(*database);
         std::string said = ::testing::internal::GetCapturedStderr();
