@@ -146,6 +146,18 @@ expect_error "same English key refused" "UNIQUE constraint failed" \
 expect_error "same sibling index refused" "UNIQUE constraint failed" \
     "$top2 VALUES ((SELECT FIndex FROM t_TopClass WHERE FTopClassID = 3), '新', '新', 'New', '新', '新', 'NEW')"
 
+apply "$here/schema/003_journal.sql" || { echo "check.sh: migration 3 failed" >&2; exit 1; }
+expect_equal "schema version 3" "3" "PRAGMA user_version"
+expect_equal "an empty journal" "0" "SELECT count(*) FROM t_DeployRun"
+run_row="INSERT INTO t_DeployRun (FStarted, FOrigin, FUser, FHost, FProgram, FLanguage)"
+expect_error "unknown origin refused" "CHECK constraint failed" "$run_row VALUES ('t', 'wizard', 'u', 'h', 'p', 'CHS')"
+expect_error "undo of no run refused" "FOREIGN KEY constraint failed" \
+    "INSERT INTO t_DeployRun (FStarted, FOrigin, FUser, FHost, FProgram, FLanguage, FUndoOfRunID)
+     VALUES ('t', 'undo', 'u', 'h', 'p', 'CHS', 99)"
+expect_error "node of no run refused" "FOREIGN KEY constraint failed" \
+    "INSERT INTO t_DeployRunNode VALUES (99, 4, 1, 1, 1, 'a', 'a', 'a', NULL, NULL, 'p', NULL, 1)"
+expect_none "foreign keys after migration 3" "PRAGMA foreign_key_check"
+
 if ((failures > 0)); then
     echo "check.sh: $failures check(s) failed" >&2
     exit 1

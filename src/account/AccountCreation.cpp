@@ -11,6 +11,7 @@
 #include "account/AccountSchema.h"
 #include "account/AccountSql.h"
 #include "account/CatalogContract.h"
+#include "account/DeployJournal.h"
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
 #include "storage/ServerDatabase.h"
@@ -47,6 +48,14 @@ bool HasJournal(const std::string& fileName) {
     return false;
 }
 
+// Records the demo suite's nodes as made by one "init" run. The file is still a temporary that
+// appears only when whole, so the nodes and their journal rows are published together.
+void JournalDemo(Database& database) {
+    Transaction transaction(database);
+    JournalWholeCatalogue(database, u"CHS");
+    transaction.Commit();
+}
+
 // Builds with a rollback journal: in WAL mode the last commits would live in the "-wal" until a
 // checkpoint, and a checkpoint that fails (a full disk) is not reported by closing. Nothing is synced
 // while building: a crash leaves a temporary that the next save removes; the file is synced once,
@@ -61,6 +70,7 @@ void Build(const std::string& fileName, bool demo) {
         transaction.Commit();
     }
     MigrateAccount(*database);
+    if (demo) JournalDemo(*database);
     // Only the header changes, through the rollback journal; the "-wal" stays empty.
     database->Execute("PRAGMA journal_mode = WAL");
 }
@@ -96,8 +106,9 @@ void Verify(const std::string& fileName) {
 }
 
 // Every table of an account, parents before their children.
-constexpr const char* kAccountTables[] = {"t_TopClass",     "t_SubSystem", "t_SubFunc",    "t_DetailFunc",
-                                          "t_BizSubSystem", "t_ClassType", "t_BillAction", "t_Report"};
+constexpr const char* kAccountTables[] = {
+    "t_TopClass",   "t_SubSystem", "t_SubFunc",   "t_DetailFunc",       "t_BizSubSystem", "t_ClassType",
+    "t_BillAction", "t_Report",    "t_DeployRun", "t_DeployRunMessage", "t_DeployRunNode"};
 
 // The demo account, built as a file's would be, in memory.
 std::unique_ptr<SqliteDatabase> BuildDemoAccount() {
@@ -109,6 +120,9 @@ std::unique_ptr<SqliteDatabase> BuildDemoAccount() {
         transaction.Commit();
     }
     MigrateAccount(*database);
+    // Copied with the catalogue, so the server account's demo nodes are journaled in the transaction
+    // that loads them.
+    JournalDemo(*database);
     // A table the copy does not know would be left behind without a word.
     int64_t tables = database->QueryInteger(
         "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
@@ -168,9 +182,10 @@ void CopyDemoAccount(Database& target) {
     for (const char* table : kAccountTables) CopyTable(from, to, table);
     // Rows inserted with their identifiers leave an identity where it was: the next node would take
     // an identifier in use.
-    for (const CatalogLevel& level : kCatalogLevels) {
-        std::string table = ToUtf8(level.table);
-        std::string id = ToUtf8(level.idField);
+    std::vector<std::pair<std::string, std::string>> identities{{"t_DeployRun", "FRunID"}};
+    for (const CatalogLevel& level : kCatalogLevels)
+        identities.emplace_back(ToUtf8(level.table), ToUtf8(level.idField));
+    for (const auto& [table, id] : identities) {
         // pg_get_serial_sequence takes the column's name as stored: folded to lower case.
         std::string storedTable = AsciiLower(table);
         std::string storedId = AsciiLower(id);

@@ -13,6 +13,7 @@
 #include "dialogs/wizard/frmWizard.h"
 #include "hostctx/SharedProperties.h"
 #include "hostctx/Texts.h"
+#include "services/Sha256.h"
 
 namespace orva::api {
 
@@ -124,11 +125,14 @@ void AddLanguageNames(components::Vector& packet, const Text& language, const Di
 }  // namespace
 
 bool clsDeploywizard::DeployToLumoMain(const Text& strFile, DictionaryRef& dctInfo, VectorRef& msgList,
-                                       const core::DeployProgress& progress) {
+                                       const core::DeployProgress& progress, JournalOrigin origin) {
     // Pass: a NUL would end the file's name early and deploy another file than the caller named.
     RequireNoNul(strFile, u"strFile");
     if (!msgList) msgList = Vector::Create();
     Variant packet;
+    JournalRunInfo run;
+    run.origin = origin;
+    run.packetFile = strFile;
     // Trap and end for everything before the engine, reported in the list; the engine reports its
     // own failures.
     bool ready = TrapAndEnd(
@@ -143,12 +147,14 @@ bool clsDeploywizard::DeployToLumoMain(const Text& strFile, DictionaryRef& dctIn
             }
             if (dctInfo) core::RemapPacket(*AsVector(packet), *dctInfo, language);
             AddLanguageNames(*AsVector(packet), language, *packetSet, dctInfo);
+            run.packetSha256 = FileSha256(ToUtf8(strFile));
+            run.language = language;
         },
         [&](const AutomationError& error) {
             msgList->Add(hostctx::FormatText(core::patterns::kDeployFailed, {error.Description()}));
         });
     if (!ready) return false;
-    return core::DeployPacketToCatalogue(packet, msgList, progress);
+    return core::DeployJournaled(std::move(run), packet, msgList, progress);
 }
 
 namespace {

@@ -11,6 +11,7 @@
 #include "bag/Dictionary.h"
 #include "bag/Vector.h"
 #include "core/DeploymentEngine.h"
+#include "core/JournaledDeployment.h"
 
 namespace orva::api {
 
@@ -53,8 +54,12 @@ public:
     // deployed packet is, each with its own language's new names). An entry whose counterparts differ
     // in identifiers or class parameter, or a file whose packets differ in length, keeps its one name.
     // progress, when given, hears after each deployed entry how many of how many are done.
+    // The run is recorded in the account's deployment journal (core/JournaledDeployment.h) under
+    // origin (a host's call: "host"; the command line passes "deploy"), with the file's name and
+    // SHA-256.
     bool DeployToLumoMain(const automation::Text& strFile, components::DictionaryRef& dctInfo,
-                          components::VectorRef& msgList, const core::DeployProgress& progress = nullptr);
+                          components::VectorRef& msgList, const core::DeployProgress& progress = nullptr,
+                          components::JournalOrigin origin = components::JournalOrigin::Host);
 
     automation::Text TypeName() const override { return u"clsDeploywizard"; }
     automation::Variant Invoke(automation::TextView name, automation::CallKind kind,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "account/AccountConnections.h"
+#include "account/DeployJournal.h"
 #include "automation/AutomationError.h"
 #include "automation/MemberTable.h"
 #include "automation/TextHelpers.h"
@@ -130,6 +131,28 @@ Extras ExtrasOf(const CatalogLevel& level, const Dictionary& data) {
     return extras;
 }
 
+// The journal row of a node just inserted with these values.
+JournalNode JournalNodeOf(const CatalogLevel& level, int32_t id, int32_t parentId, int32_t index,
+                          const std::array<Text, 3>& names, const Extras& extras) {
+    JournalNode node;
+    node.level = level.number;
+    node.id = id;
+    node.parentId = level.parentIdField ? parentId : 0;
+    node.index = index;
+    node.names = names;
+    std::span<const CatalogAttribute> attributes = level.Attributes();
+    for (size_t i = 0; i < attributes.size(); ++i) {
+        const Text& value = std::get<Text>(extras[i]);
+        TextView field = attributes[i].field;
+        if (field == kClassNameField) node.className = value;
+        if (field == kSubIdField) node.subId = value;
+        if (field == kClassParamField) node.classParam = value;
+        if (field == kHelpCodeField) node.helpCode = value;
+    }
+    node.visible = std::get<int64_t>(extras.back()) != 0;
+    return node;
+}
+
 // The lock that top classes, which have no parent row, take on a server instead (the first key is the
 // account's application id, the second says "the top level").
 constexpr const char* kTopLevelLock = "SELECT pg_advisory_xact_lock(1330796097, 1)";
@@ -212,6 +235,10 @@ int32_t CreateOnce(const AccountAddress& account, const CatalogLevel& level, int
         // Run to its end, so no statement of the transaction is still active at the commit.
         while (insert.Step()) {
         }
+    }
+    // The node's journal row goes into the node's own transaction: neither exists without the other.
+    if (std::optional<int32_t> run = CurrentJournalRun(account)) {
+        RecordJournalNode(*database, *run, JournalNodeOf(level, id, parentId, index, names, extras));
     }
     transaction.Commit();
     if (created) *created = true;

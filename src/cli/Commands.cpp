@@ -12,6 +12,8 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
     commands.push_back(MakeFormatCommand());
     commands.push_back(MakeInitCommand());
     commands.push_back(MakeCatalogCommand());
+    commands.push_back(MakeHistoryCommand());
+    commands.push_back(MakeUndoCommand());
     commands.push_back(MakeTypesCommand());
     commands.push_back(MakeReportsCommand());
     commands.push_back(MakeSubsystemsCommand());

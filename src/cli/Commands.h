@@ -22,5 +22,7 @@ std::unique_ptr<Command> MakeWizardCommand();
 std::unique_ptr<Command> MakePublishCommand();
 std::unique_ptr<Command> MakeRegisterCommand();
 std::unique_ptr<Command> MakeUnregisterCommand();
+std::unique_ptr<Command> MakeHistoryCommand();
+std::unique_ptr<Command> MakeUndoCommand();
 
 }  // namespace orva::cli

@@ -105,7 +105,7 @@ public:
         });
         api::clsDeploywizard wizard;
         bool ok = wizard.DeployToLumoMain(FromUtf8(m_file), info, messages,
-                                          meter.AsCallback<core::DeployProgress>());
+                                          meter.AsCallback<core::DeployProgress>(), JournalOrigin::Deploy);
         meter.Erase();
         return ok ? kExitOk : kExitFailure;
     }

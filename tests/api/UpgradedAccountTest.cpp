@@ -13,6 +13,9 @@
 #include "api/clsDeploywizard.h"
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
+#include "core/DeployPacket.h"
+#include "core/KeyedEntry.h"
+#include "core/RunUndo.h"
 #include "hostctx/Texts.h"
 #include "services/PropertyStore.h"
 #include "storage/SqliteDatabase.h"
@@ -87,14 +90,16 @@ TEST_F(UpgradedAccount, IsCopiedAsideThenMigratedWithKeysByTheLibrarysRuleAndUni
     std::string said = ::testing::internal::GetCapturedStderr();
     std::string copy = m_path + ".v1.bak.2";
     EXPECT_NE(said.find(copy), std::string::npos) << said;
-    EXPECT_NE(said.find("from schema version 1 to 2"), std::string::npos) << said;
+    EXPECT_NE(said.find("from schema version 1 to " + std::to_string(LatestAccountSchemaVersion())),
+              std::string::npos)
+        << said;
 
     auto backup = SqliteDatabase::Open(copy, OpenMode::ReadOnly);
     EXPECT_EQ(backup->QueryInteger("PRAGMA user_version"), 1);
     EXPECT_EQ(backup->QueryInteger("SELECT count(*) FROM t_DetailFunc"), 68);
     EXPECT_EQ(SiblingOrders(*backup), m_ordersBefore) << "the copy is the account as it was";
 
-    EXPECT_EQ(AccountSchemaVersion(*database), 2);
+    EXPECT_EQ(AccountSchemaVersion(*database), LatestAccountSchemaVersion());
     EXPECT_EQ(database->QueryInteger("SELECT count(*) FROM t_DetailFunc"), 68);
     EXPECT_EQ(database->QueryInteger("PRAGMA foreign_key_check"), 0);
     EXPECT_EQ(SiblingOrders(*database), m_ordersBefore) << "ties are renumbered in their order";
@@ -159,6 +164,74 @@ TEST_F(UpgradedAccount, DeployingItsPacketsAgainInAnyLanguageFindsEveryNodeAndFu
         }
     }
     EXPECT_EQ(orva::testing::CataloguePaths(m_path), before);
+}
+
+// An account of version 2 (made by the release before the deployment journal, tests/data/README.md):
+// copied aside, given an empty journal, and journaled from the next deployment on.
+TEST(VersionTwoAccount, GetsAnEmptyJournalThatTheNextDeploymentFillsAndAnUndoEmpties) {
+    orva::testing::TempDir dir;
+    std::string path = (dir / "旧账套.db").string();
+    std::filesystem::copy_file(ORVA_SOURCE_DIR "/tests/data/account-v2.db", path);
+    {
+        auto database = SqliteDatabase::Open(path, OpenMode::ReadWrite);
+        ASSERT_EQ(AccountSchemaVersion(*database), 2);
+        std::vector<int64_t> nodesBefore = database->QueryIntegers(
+            "SELECT (SELECT count(*) FROM t_TopClass), "
+            "(SELECT count(*) FROM t_SubFunc), "
+            "(SELECT sum(FDetailFuncID) FROM t_DetailFunc)");
+        ::testing::internal::CaptureStderr();
+        PrepareAccount(*database);
+        std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find(path + ".v2.bak"), std::string::npos) << said;
+        EXPECT_EQ(AccountSchemaVersion(*database), 3);
+        EXPECT_EQ(database->QueryInteger("SELECT (SELECT count(*) FROM t_DeployRun) + (SELECT count(*) FROM "
+                                         "t_DeployRunNode) + (SELECT count(*) FROM t_DeployRunMessage)"),
+                  0);
+        EXPECT_EQ(database->QueryInteger("PRAGMA foreign_key_check"), 0);
+        EXPECT_EQ(database->QueryIntegers("SELECT (SELECT count(*) FROM t_TopClass), (SELECT count(*) FROM "
+                                          "t_SubFunc), (SELECT sum(FDetailFuncID) FROM t_DetailFunc)"),
+                  nodesBefore);
+    }
+    auto before = orva::testing::CataloguePaths(path);
+    EXPECT_EQ(SqliteDatabase::Open(path + ".v2.bak", OpenMode::ReadOnly)->QueryInteger("PRAGMA user_version"),
+              2);
+
+    // A function the kept account lacks, deployed in English; then undone.
+    PublishOwnProperty(u"Language", u"EN");
+    PublishOwnProperty(u"PropsString", FromUtf8("Language=EN;ConnectString=sqlite:" + path + ";"));
+    hostctx::ResetModuleState();
+    orva::testing::TempDir packets;
+    Text file = FromUtf8((packets / "one.Dat").string());
+    {
+        auto selection = Dictionary::Create();
+        selection->SetValue(core::selection::kTopClass, core::ComposeKeyedEntry(u"Journal", u"0"));
+        selection->SetValue(core::selection::kSubSystem, core::ComposeKeyedEntry(u"Sub", u"0"));
+        selection->SetValue(core::selection::kSubFunc, core::ComposeKeyedEntry(u"Func", u"0"));
+        selection->SetValue(core::selection::kFuncDetail, core::ComposeKeyedEntry(u"Detail", u"Base|1"));
+        selection->SetValue(core::selection::kNo, u"[Detail]");
+        auto selections = Vector::Create();
+        selections->Add(Variant(std::static_pointer_cast<Object>(selection)));
+        auto set = Dictionary::Create();
+        for (const char16_t* language : {u"CHS", u"CHT", u"EN"})
+            set->SetValue(language,
+                          Variant(std::static_pointer_cast<Object>(core::BuildDeployPacket(*selections))));
+        set->Save(file);
+    }
+    clsDeploywizard wizard;
+    DictionaryRef info;
+    VectorRef messages;
+    ASSERT_TRUE(wizard.DeployToLumoMain(file, info, messages))
+        << ToUtf8(messages->Item(messages->Count()).ToText());
+    auto database = SqliteDatabase::Open(path, OpenMode::ReadOnly);
+    EXPECT_EQ(database->QueryInteger("SELECT count(*) FROM t_DeployRunNode WHERE FRunID = 1"), 4);
+    EXPECT_EQ(
+        database->QueryInteger("SELECT count(*) FROM t_DeployRun WHERE FOrigin = 'host' AND FResult = 1 "
+                               "AND FLanguage = 'EN' AND FFinished IS NOT NULL"),
+        1);
+    VectorRef undone;
+    EXPECT_TRUE(core::UndoJournalRun({path}, 1, false, undone));
+    EXPECT_EQ(orva::testing::CataloguePaths(path), before);
+    SharedPropertyTable::Instance().Withdraw(static_cast<int32_t>(getpid()));
 }
 
 TEST(NewAccount, IsCreatedAtTheLatestVersionDirectly) {

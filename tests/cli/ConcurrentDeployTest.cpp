@@ -2,6 +2,8 @@
 // real orva-deploy processes.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <map>
@@ -128,6 +130,101 @@ TEST(ConcurrentDeploy, EightDeployersReportEachFunctionSucceededOnceAndKeepSibli
                       "HAVING count(*) > 1) AS d)"),
         0)
         << "sibling indexes are unique";
+}
+
+// "the journal row's node exists", for a row of t_DeployRunNode called n.
+std::string NodeExists() {
+    const char* tables[][2] = {{"t_TopClass", "FTopClassID"},
+                               {"t_SubSystem", "FSubSysID"},
+                               {"t_SubFunc", "FSubFuncID"},
+                               {"t_DetailFunc", "FDetailFuncID"}};
+    std::string any;
+    for (int level = 1; level <= 4; ++level) {
+        if (!any.empty()) any += " OR ";
+        any += "(n.FLevel = " + std::to_string(level) + " AND EXISTS (SELECT 1 FROM " + tables[level - 1][0] +
+               " c WHERE c." + tables[level - 1][1] + " = n.FNodeID))";
+    }
+    return "(" + any + ")";
+}
+
+// Catalogue nodes without a journal row, in every level.
+constexpr const char* kUnjournaledNodes =
+    "SELECT (SELECT count(*) FROM t_TopClass c WHERE NOT EXISTS (SELECT 1 FROM t_DeployRunNode n WHERE "
+    "n.FLevel = 1 AND n.FNodeID = c.FTopClassID)) + (SELECT count(*) FROM t_SubSystem c WHERE NOT EXISTS "
+    "(SELECT 1 FROM t_DeployRunNode n WHERE n.FLevel = 2 AND n.FNodeID = c.FSubSysID)) + (SELECT count(*) "
+    "FROM t_SubFunc c WHERE NOT EXISTS (SELECT 1 FROM t_DeployRunNode n WHERE n.FLevel = 3 AND n.FNodeID = "
+    "c.FSubFuncID)) + (SELECT count(*) FROM t_DetailFunc c WHERE NOT EXISTS (SELECT 1 FROM t_DeployRunNode "
+    "n WHERE n.FLevel = 4 AND n.FNodeID = c.FDetailFuncID))";
+
+// Waits until the query counts at least minimum (or about 60 s pass).
+void AwaitCount(const components::testing::TestAccount& account, const std::string& sql, int64_t minimum) {
+    for (int attempt = 0; attempt < 6000 && account.Count(sql) < minimum; ++attempt) usleep(10000);
+}
+
+TEST(ConcurrentDeploy, AKilledDeployerLeavesEveryNodeItMadeInTheJournalAndItsRunUnfinished) {
+    orva::testing::TempDir dir;
+    components::testing::TestAccount created(false);
+    std::string packet = (dir / "big.Dat").string();
+    OverlappingPacketSet(1, 3000)->Save(FromUtf8(packet));
+    pid_t deployer = StartDeploy(packet, created.FileName());
+    AwaitCount(created, "SELECT count(*) FROM t_DetailFunc", 40);
+    kill(deployer, SIGKILL);
+    EXPECT_EQ(ExitStatusOf(deployer), -1) << "killed, not finished";
+
+    int64_t details = created.Count("SELECT count(*) FROM t_DetailFunc");
+    EXPECT_GE(details, 40);
+    EXPECT_LT(details, 3000) << "the kill came too late to interrupt anything";
+    EXPECT_EQ(created.Count(kUnjournaledNodes), 0);
+    EXPECT_EQ(created.Count("SELECT count(*) FROM t_DeployRunNode n WHERE NOT " + NodeExists()), 0)
+        << "no journal row without its node";
+    EXPECT_EQ(created.Count("SELECT count(*) FROM t_DeployRun WHERE FFinished IS NULL AND FResult IS NULL"),
+              1);
+}
+
+TEST(ConcurrentDeploy, FourDeployersAndAnUndoAtOnceNeverOrphanAChildNorRemoveAnotherRunsNode) {
+    orva::testing::TempDir dir;
+    components::testing::TestAccount created(false);
+    std::string account = created.FileName();
+    std::string first = (dir / "first.Dat").string();
+    OverlappingPacketSet(1, 120)->Save(FromUtf8(first));
+    ASSERT_EQ(ExitStatusOf(StartDeploy(first, account)), 0);
+    ASSERT_EQ(created.Count("SELECT count(*) FROM t_DeployRun"), 1);
+
+    // The deployers add functions under the nodes run 1 made, and create some of its functions again.
+    std::vector<pid_t> deployers;
+    for (int p = 0; p < 4; ++p) {
+        std::string packet = (dir / ("p" + std::to_string(p) + ".Dat")).string();
+        OverlappingPacketSet(100 + 40 * p, 260 + 40 * p)->Save(FromUtf8(packet));
+        deployers.push_back(StartDeploy(packet, account));
+    }
+    AwaitCount(created, "SELECT count(*) FROM t_DeployRun", 3);
+    std::string undoOut = (dir / "undo.out").string();
+    pid_t undo = testing::StartToolProcess({"undo", "1", "--catalog", account}, STDOUT_FILENO, undoOut);
+    int undone = ExitStatusOf(undo);
+    for (pid_t pid : deployers) {
+        int status = ExitStatusOf(pid);
+        // A deployer whose parent the undo removed under it fails on that entry; nothing else fails.
+        EXPECT_TRUE(status == 0 || (status == 1 && undone == 0)) << status;
+    }
+    ASSERT_TRUE(undone == 0 || undone == 1) << undone;
+
+    const char* orphans =
+        "SELECT (SELECT count(*) FROM t_SubSystem s WHERE NOT EXISTS (SELECT 1 FROM t_TopClass t WHERE "
+        "t.FTopClassID = s.FTopClassID)) + (SELECT count(*) FROM t_SubFunc f WHERE NOT EXISTS (SELECT 1 FROM "
+        "t_SubSystem s WHERE s.FSubSysID = f.FSubSysID)) + (SELECT count(*) FROM t_DetailFunc d WHERE NOT "
+        "EXISTS (SELECT 1 FROM t_SubFunc f WHERE f.FSubFuncID = d.FSubFuncID))";
+    EXPECT_EQ(created.Count(orphans), 0);
+    EXPECT_EQ(created.Count(kUnjournaledNodes), 0);
+    EXPECT_EQ(
+        created.Count("SELECT count(*) FROM t_DeployRunNode n WHERE n.FRunID <> 1 AND NOT " + NodeExists()),
+        0)
+        << "a node another run made was removed";
+    int64_t runOneLeft =
+        created.Count("SELECT count(*) FROM t_DeployRunNode n WHERE n.FRunID = 1 AND " + NodeExists());
+    int64_t runOneNodes = created.Count("SELECT count(*) FROM t_DeployRunNode WHERE FRunID = 1");
+    EXPECT_EQ(runOneLeft, undone == 0 ? 0 : runOneNodes) << "an undo removes all of the run or nothing";
+    EXPECT_EQ(created.Count("SELECT count(*) FROM t_DeployRun WHERE FUndoOfRunID = 1 AND FResult = 1"),
+              undone == 0 ? 1 : 0);
 }
 
 }  // namespace

@@ -299,6 +299,16 @@ TEST(PublishCommand, PublishesIntoTheAccountAndASecondPublishListsTheRefusals) {
     // The catalogue holds each function once more (the demo has them elsewhere already), published once.
     EXPECT_EQ(count("\"Base|200000004\""), baseBefore + 1);
     EXPECT_EQ(count("\"CROSSRPT|5102\""), reportBefore + 1);
+    // Both publishes are journaled as the dialog's runs, with the message list the dialog showed.
+    CliResult history = RunTool({"--catalog", f.account.FileName(), "history", "--json", "--limit", "2"});
+    ASSERT_EQ(history.status, 0) << history.err;
+    const Json runs = Json::parse(history.out)["runs"];
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0]["origin"], "publish");
+    EXPECT_EQ(runs[0]["created"], 0);
+    EXPECT_EQ(runs[1]["origin"], "publish");
+    EXPECT_EQ(runs[1]["created"], 2);
+    EXPECT_TRUE(runs[1]["packetFile"].is_null());
 
     // An account opened read-only: the publish fails, its message says so with the reason, the pointer
     // is put back, and the dialog still closes normally.

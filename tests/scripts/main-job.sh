@@ -21,7 +21,8 @@ fail() { echo "main job: $*" >&2; failed=1; }
 section() { awk -v title="=== $1" 'index($0, "===") == 1 { inside = index($0, title) == 1; next } inside' "$out"; }
 
 for title in "A demo account in" "The sample packet file" "First deployment (CHS): the message list" \
-    "The console catalogue afterwards" "Second deployment of the same packet" "The wizard makes a packet file" \
+    "The console catalogue afterwards" "Second deployment of the same packet" "The deployment journal" \
+    "Undoing the first deployment" "The wizard makes a packet file" \
     "Deployment of the wizard's packet file" "The publish dialog publishes at once"; do
     grep -qF "=== $title" "$out" || fail "section \"$title\" missing"
 done
@@ -41,6 +42,13 @@ refused=$(printf '%s\n' "$second" | grep -c "失败，原因在于该功能已�
     fail "the second deployment refused $refused of $functions functions as already present"
 printf '%s\n' "$second" | grep -q "^创建" && fail "the second deployment created a node again"
 [ "$(printf '%s\n' "$second" | tail -n 1)" = "功能发布完毕！" ] || fail "the second deployment did not finish"
+
+history=$(section "The deployment journal")
+[ "$(printf '%s\n' "$history" | grep -c '  deploy  ')" -eq 2 ] || fail "history does not list both deployments"
+printf '%s\n' "$history" | tail -n 1 | grep -q '  init  ' || fail "history does not end with the demo suite's run"
+undo=$(section "Undoing the first deployment")
+[ "$(printf '%s\n' "$undo" | tail -n 1)" = "撤销运行2完毕！" ] || fail "the dry run of the undo did not finish"
+printf '%s\n' "$undo" | grep -q "^删除功能" || fail "the dry run of the undo removes no function"
 
 wizard=$(section "The wizard makes a packet file")
 printf '%s\n' "$wizard" | grep -qx '"bOK": true,' || fail "the wizard was not confirmed"

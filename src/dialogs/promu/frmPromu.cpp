@@ -14,6 +14,7 @@
 #include "catalog/RecordsetCursor.h"
 #include "core/DeployPacket.h"
 #include "core/DeploymentEngine.h"
+#include "core/JournaledDeployment.h"
 #include "core/KeyedEntry.h"
 #include "dialogs/common/SelectionLines.h"
 #include "dialogs/input/frmInput.h"
@@ -360,7 +361,9 @@ void frmPromu::cmdOK_Click() {
             [&] {
                 components::VectorRef packet = core::BuildDeployPacket(*PublishData);
                 components::VectorRef messages;
-                published = core::DeployPacketToCatalogue(packet, messages);
+                components::JournalRunInfo run;
+                run.origin = components::JournalOrigin::Publish;
+                published = core::DeployJournaled(std::move(run), packet, messages);
                 details = JoinMessages(messages);
             },
             [&](const automation::AutomationError& error) { details = error.Description(); });
