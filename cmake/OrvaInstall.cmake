@@ -65,7 +65,7 @@ install(FILES ${ORVA_PO_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/orva/transla
 # of ours outside this list stops the configuration: an installed header must compile with nothing
 # but the installed ones (the install test compiles each on its own).
 set(ORVA_PUBLIC_HEADERS
-    api/clsDeploywizard.h api/clsPromulgator.h api/Registration.h
+    account/JournalOrigin.h api/clsDeploywizard.h api/clsPromulgator.h api/Registration.h
     automation/AutomationError.h automation/ClassRegistry.h automation/Object.h automation/Text.h
     automation/Variant.h
     bag/Dictionary.h bag/SharedText.h bag/Vector.h

@@ -24,13 +24,13 @@
 #include <vector>
 
 #include "account/AccountLocation.h"
+#include "account/JournalOrigin.h"
 #include "automation/Text.h"
 #include "storage/Database.h"
 
 namespace orva::components {
 
 // Where a run came from, stored as its name ("deploy", "host", "publish", "undo", "init").
-enum class JournalOrigin { Deploy, Host, Publish, Undo, Init };
 const char* JournalOriginName(JournalOrigin origin);
 
 // Who runs this process: the operating-system user (the effective user's name, else $USER, else the

@@ -8,6 +8,7 @@
 #include "automation/TextHelpers.h"
 #include "core/DeployPacket.h"
 #include "core/DeploymentEngine.h"
+#include "core/JournaledDeployment.h"
 #include "core/PacketRemapping.h"
 #include "dialogs/common/UiContext.h"
 #include "dialogs/wizard/frmWizard.h"

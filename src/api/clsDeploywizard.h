@@ -7,11 +7,11 @@
 // Creatable by program ID "OrvaClassDeploy.clsDeploywizard" and callable by name with the members
 // ShowWizard, DeployToFile, DeployToLumoMain (in this interface order).
 
+#include "account/JournalOrigin.h"
 #include "automation/Object.h"
 #include "bag/Dictionary.h"
 #include "bag/Vector.h"
 #include "core/DeploymentEngine.h"
-#include "core/JournaledDeployment.h"
 
 namespace orva::api {
 
@@ -54,7 +54,7 @@ public:
     // deployed packet is, each with its own language's new names). An entry whose counterparts differ
     // in identifiers or class parameter, or a file whose packets differ in length, keeps its one name.
     // progress, when given, hears after each deployed entry how many of how many are done.
-    // The run is recorded in the account's deployment journal (core/JournaledDeployment.h) under
+    // The run is recorded in the account's deployment journal (DeployJournaled) under
     // origin (a host's call: "host"; the command line passes "deploy"), with the file's name and
     // SHA-256.
     bool DeployToLumoMain(const automation::Text& strFile, components::DictionaryRef& dctInfo,

@@ -14,7 +14,7 @@
 #include "catalog/CatalogWriter.h"
 #include "cli/CliRunner.h"
 #include "services/Sha256.h"
-#include "storage/PostgresDatabase.h"
+#include "storage/ServerDatabase.h"
 #include "storage/SqliteDatabase.h"
 #include "support/AccountFixture.h"
 #include "support/CatalogueDump.h"
@@ -46,7 +46,7 @@ protected:
                                     : AccountAddress{m_account};
     }
     void Execute(const std::string& sql) const {
-        if (m_created.OnServer()) return PostgresDatabase::Open(m_account, false)->Execute(sql);
+        if (m_created.OnServer()) return OpenServerDatabase(m_account, false)->Execute(sql);
         SqliteDatabase::Open(m_account, SqliteDatabase::OpenMode::ReadWrite)->Execute(sql);
     }
     Json Tool(std::vector<std::string> args) const {
