@@ -1,5 +1,5 @@
 #pragma once
-// Where a run recorded in the deployment journal came from (account/DeployJournal.h): the command
+// Where a run recorded in the deployment journal came from: the command
 // line's deploy, a host's DeployToLumoMain, the publish dialog, an undo, or init --demo. Kept apart
 // so that the public deployment call can name it without the journal's own header.
 

@@ -169,7 +169,9 @@ for host in cxx-host cxx-host-pc; do
     [ -f "$folder/work/$host" ] || continue
     private=$(objdump -T "$folder/work/$host" | grep '(ORVACLASSDEPLOY_PRIVATE_0)' | c++filt | head -n 3)
     [ -z "$private" ] || fail "$host uses private symbols of the library: $private"
-    objdump -T "$folder/work/$host" | grep -q '(ORVACLASSDEPLOY_0)' || fail "$host binds to no versioned symbol"
+    # Read whole before matching: grep -q would stop early and objdump's SIGPIPE fail the pipeline.
+    symbols=$(objdump -T "$folder/work/$host")
+    grep -q '(ORVACLASSDEPLOY_0)' <<<"$symbols" || fail "$host binds to no versioned symbol"
 done
 cp "$source_dir/examples/c/deploy_packet.c" "$folder/deploy_packet.c"
 cc -std=c99 -Wall -Wextra -o "$folder/work/deploy_packet" "$folder/deploy_packet.c" \

@@ -84,7 +84,7 @@ has liborvaclassdeploy0 "${lib}libOrvaClassDeploy\.so\.0\.1\.0$" "libOrvaClassDe
 has liborvaclassdeploy0 "${lib}libOrvaClassDeploy\.so\.0 -> libOrvaClassDeploy\.so\.0\.1\.0$" "soname link"
 has liborvaclassdeploy0 "${lib}libOrvaClassDeployViews\.so\.0 -> " "views module"
 has liborvaclassdeploy0 ' \./usr/share/orva/translations/OrvaDesign\.EN\.po$' "English translation"
-hasnt liborvaclassdeploy0 '\.so$|\.so -> |/include/|/bin/' "development links, headers or programs"
+hasnt liborvaclassdeploy0 "${lib}libOrva(ClassDeploy|ClassDeployViews|Loader)\.so$|\.so -> |/include/|/bin/" "development links, headers or programs"
 has liborvaloader0 "${lib}libOrvaLoader\.so\.0 -> libOrvaLoader\.so\.0\.1\.0$" "soname link"
 hasnt liborvaloader0 '\.so$|\.so -> |/include/|/bin/' "development links, headers or programs"
 has liborvaclassdeploy-dev "${lib}libOrvaClassDeploy\.so -> libOrvaClassDeploy\.so\.0$" "development link"
