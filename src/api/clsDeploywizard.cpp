@@ -134,6 +134,9 @@ bool clsDeploywizard::DeployToLumoMain(const Text& strFile, DictionaryRef& dctIn
     bool ready = TrapAndEnd(
         [&] {
             Text language = UCase(hostctx::GetPropsValue(u"Language"));
+            // No language means no login was published: say what is missing, not which packet.
+            if (language.empty())
+                Raise(errors::kInvalidCall, u"no login: publish Language and PropsString first");
             DictionaryRef packetSet = Dictionary::Create();
             packetSet->Load(strFile);
             packet = packetSet->Value(language);
