@@ -194,7 +194,8 @@ RegistryEntry ReadRegistryEntry(const fs::path& path) {
                          .registeredBy = raw.registered_by};
 }
 
-std::vector<fs::path> RegisterServer(const fs::path& folder, const fs::path& library) {
+std::vector<fs::path> RegisterServer(const fs::path& folder, const fs::path& library,
+                                     std::vector<fs::path>* unchanged) {
     std::error_code error;
     if (!library.is_absolute() || !fs::is_regular_file(library, error)) {
         Raise(errors::kFileNotFound,
@@ -223,8 +224,11 @@ std::vector<fs::path> RegisterServer(const fs::path& folder, const fs::path& lib
     MakeRegistryFolder(folder);
     std::vector<fs::path> written;
     for (const auto& [file, text] : entries) {
-        if (TrustedEntryText(file) != text)
+        if (TrustedEntryText(file) != text) {
             components::WriteTrustedFileAtomically(file, Named(file), text, kEntryMode);
+        } else if (unchanged) {
+            unchanged->push_back(file);
+        }
         written.push_back(file);
     }
     return written;
