@@ -76,6 +76,9 @@ def load(path=None):
     file cannot be loaded, and AttributeError when it lacks a function of this interface version.
     """
     global _loader
+    # Once loaded, no lock: an Object collected while another thread loads must not wait for it.
+    if _loader is not None:
+        return _loader
     with _lock:
         if _loader is None:
             library = ctypes.CDLL(path or os.environ.get("ORVA_LOADER") or "libOrvaLoader.so.0")
