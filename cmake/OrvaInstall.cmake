@@ -8,7 +8,8 @@
 #   <libdir>/cmake/OrvaClassDeploy     find_package(OrvaClassDeploy) with imported targets
 #   <libdir>/pkgconfig/*.pc            pkg-config files
 #   share/orva/translations            the PO files the string loader reads
-#   share/doc/orva-class-deploy        README, the guides in docs/ and the licence
+#   share/doc/orva-class-deploy        README, the guides in docs/ (host-api.md among them), examples/ and the licence
+#   lib/python3/dist-packages          the Python package orva_automation (ORVA_INSTALL_PYTHONDIR)
 #   share/man/man1/orva-deploy.1.gz    the manual page, generated from the program's own help
 #   <bash-completion folder>/orva-deploy  bash completion (ORVA_BASH_COMPLETION_DIR)
 
@@ -103,6 +104,27 @@ file(GLOB ORVA_GUIDES ${PROJECT_SOURCE_DIR}/docs/*.md)
 install(FILES ${ORVA_GUIDES} DESTINATION ${ORVA_INSTALL_DOCDIR} COMPONENT tool)
 # The licence beside them in a plain install; a package has it as its copyright file instead.
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${ORVA_INSTALL_DOCDIR} COMPONENT licence)
+
+# The host examples (C, Python, and the C++ host built through find_package, which also builds the C
+# example beside it), as a host developer copies them.
+install(FILES ${PROJECT_SOURCE_DIR}/examples/c/deploy_packet.c DESTINATION ${ORVA_INSTALL_DOCDIR}/examples/c
+        COMPONENT tool)
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/examples/python/deploy_packet.py
+        DESTINATION ${ORVA_INSTALL_DOCDIR}/examples/python COMPONENT tool)
+install(FILES ${PROJECT_SOURCE_DIR}/tests/install/cxx-host/CMakeLists.txt
+              ${PROJECT_SOURCE_DIR}/tests/install/cxx-host/main.cpp ${PROJECT_SOURCE_DIR}/examples/c/deploy_packet.c
+        DESTINATION ${ORVA_INSTALL_DOCDIR}/examples/cpp COMPONENT tool)
+
+# The Python package orva_automation (ctypes over the loader), in lib/python3/dist-packages below the
+# prefix: where Debian keeps the modules of its packages for every Python 3, so the package's /usr
+# install is found with nothing set. The folder is fixed rather than taken from the configuring
+# interpreter (Python3_SITELIB): that may be a private one (pyenv, a venv) outside any prefix, and the
+# Debian package installs into /usr whatever prefix the build was configured with. Under another
+# prefix a host sets PYTHONPATH=<prefix>/lib/python3/dist-packages. ORVA_INSTALL_PYTHONDIR (relative
+# to the prefix) chooses another folder.
+set(ORVA_INSTALL_PYTHONDIR lib/python3/dist-packages CACHE STRING "Where the Python package orva_automation goes")
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/python/orva_automation DESTINATION ${ORVA_INSTALL_PYTHONDIR}
+        COMPONENT python FILES_MATCHING PATTERN "*.py" PATTERN "__pycache__" EXCLUDE)
 
 # The manual page, written from `orva-deploy --help` and every command's --help, so it cannot drift
 # from the program. Compressed without a time stamp, so the same build gives the same file.

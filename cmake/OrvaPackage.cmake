@@ -9,7 +9,11 @@
 #                            the library through the registry, so it does not depend on the library
 #   liborvaclassdeploy-dev   (component dev)     headers, pkg-config and CMake files, the .so links
 #   orva-class-deploy        (component tool)    orva-deploy, its manual page, shell completion, the
-#                            README and guides, and the system-wide registration of the classes
+#                            README, guides and host examples, and the system-wide registration of
+#                            the classes
+#   python3-orva-automation  (component python)  the Python package orva_automation, ctypes over the
+#                            loader: Debian's name for a Python module's package, architecture all,
+#                            so a Python host installs it without the C development files
 # The registration scripts (postinst: `orva-deploy register --system`, prerm: unregister) belong to
 # the tool's package: they run the tool, which depends on the library it registers, so the library is
 # always there when they run. The library's package recommends the tool, so that an installation
@@ -26,7 +30,7 @@
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL library loader dev tool)
+set(CPACK_COMPONENTS_ALL library loader dev tool python)
 set(CPACK_PACKAGE_NAME orva-class-deploy)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 # The packaging's own revision (Version: 0.1.0-1): packages made from a release, not native ones.
@@ -56,6 +60,9 @@ set(CPACK_DEBIAN_LIBRARY_PACKAGE_NAME liborvaclassdeploy0)
 set(CPACK_DEBIAN_LOADER_PACKAGE_NAME liborvaloader0)
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME liborvaclassdeploy-dev)
 set(CPACK_DEBIAN_TOOL_PACKAGE_NAME orva-class-deploy)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-orva-automation)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_ARCHITECTURE all)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_TOOL_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_LIBRARY_DESCRIPTION
@@ -80,6 +87,12 @@ set(CPACK_DEBIAN_TOOL_DESCRIPTION
 orva-deploy creates catalogue databases, packs and inspects packet files,
 deploys them, and opens the deployment wizard and the publish dialog. The
 package registers the library's classes system-wide for host programs.")
+set(CPACK_DEBIAN_PYTHON_DESCRIPTION
+    "Python binding of OrvaClassDeploy's automation loader
+The Python 3 package orva_automation: ctypes over libOrvaLoader.so.0, with
+variants converted to and from Python values, objects that release themselves,
+errors as an exception with number, description and source, and vectors
+iterable from 1.")
 
 # Dependencies: the libraries the binaries link, found by dpkg-shlibdeps, and between our packages, by
 # component, with this exact version. dpkg-shlibdeps runs in each component's staging folder and
@@ -91,6 +104,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${ORVA_STAGED_LIBDIR} ../library
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 set(CPACK_COMPONENT_DEV_DEPENDS library loader)
 set(CPACK_COMPONENT_TOOL_DEPENDS library)
+set(CPACK_COMPONENT_PYTHON_DEPENDS loader)
 # Beyond what the binaries link: Qt's own translations, so that the buttons and menus Qt draws in the
 # dialogs (message box buttons, the details toggle, text box menus) follow the login's language. The
 # dialogs still open without them, in English.
@@ -99,6 +113,9 @@ set(CPACK_COMPONENT_TOOL_DEPENDS library)
 set(CPACK_DEBIAN_LIBRARY_PACKAGE_DEPENDS "qt6-translations-l10n, libfontconfig1 (>= 2.12.6)")
 set(CPACK_DEBIAN_LIBRARY_PACKAGE_RECOMMENDS "orva-class-deploy")
 set(CPACK_DEBIAN_LOADER_PACKAGE_RECOMMENDS "liborvaclassdeploy0")
+# The Python package runs on any Python 3 and creates the classes through the loader and the registry.
+set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "python3:any")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_RECOMMENDS "liborvaclassdeploy0")
 # The shlibs files for packages that link the libraries.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")

@@ -32,7 +32,10 @@ temporary="$output.tmp"
     printf '.SH NAME\norva-deploy \\- %s\n' "$(printf '%s' "$summary" | escape)"
     printf '.SH SYNOPSIS\n.B orva-deploy\n[\\fIOPTIONS\\fR] \\fICOMMAND\\fR [\\fIARGUMENTS\\fR]\n'
     printf '.SH DESCRIPTION\n.nf\n'
-    printf '%s\n' "$main_help" | tail -n +2 | escape
+    # SYNOPSIS says how to call the program: the help's own "Usage:" block (to its first blank line)
+    # is left out here rather than said twice.
+    printf '%s\n' "$main_help" | tail -n +2 |
+        awk '/^Usage:/ { skipping = 1 } skipping && NF == 0 { skipping = 0; next } !skipping' | escape
     printf '.fi\n.SH COMMANDS\n'
     for command in $commands; do
         printf '.SS %s\n.nf\n' "$command"

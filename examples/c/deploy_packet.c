@@ -1,5 +1,6 @@
-/* A host in C: creates "OrvaClassDeploy.clsDeploywizard" by program ID through liborva-loader,
-   deploys a packet file into an account with DeployToLumoMain and prints the message list.
+/* A host in C: creates "OrvaClassDeploy.clsDeploywizard" by program ID through the loader
+   libOrvaLoader.so (cc deploy_packet.c $(pkg-config --cflags --libs orva-loader)), deploys a packet
+   file into an account with DeployToLumoMain and prints the message list.
 
    Usage: deploy_packet PACKET_FILE ACCOUNT_DB [CHS|CHT|EN]
    Exit status 0 when the deployment ran to its end, 1 otherwise. */

@@ -2,9 +2,14 @@
  * orva_automation.h: the C interface through which a host program creates the classes of
  * libOrvaClassDeploy by program ID and calls their members by name, without linking the library.
  *
- * The host links liborva-loader (libOrvaLoader.so), which reads the registry of in-process servers
- * (docs/registry.md), loads the library registered for a program ID with dlopen and forwards every
- * call to it. Plain C99; no C++ types cross this boundary.
+ * The host links the loader libOrvaLoader.so (-lOrvaLoader, or pkg-config orva-loader), which reads
+ * the registry of in-process servers (registry.md), loads the library registered for a program ID
+ * with dlopen and forwards every call to it. Plain C99; no C++ types cross this boundary.
+ *
+ * host-api.md, installed with the documentation (/usr/share/doc/orva-class-deploy/ or
+ * <prefix>/share/doc/orva-class-deploy/), is the reference of every member a host may call: the
+ * arguments of clsDeploywizard, clsPromulgator and the property-bag classes, what they write back,
+ * their results and errors, and worked examples in C, Python and C++ (examples/ beside it).
  *
  *     orva_object* wizard = NULL;
  *     orva_error error = ORVA_ERROR_INIT;
@@ -73,7 +78,9 @@
  *
  * Threads
  *   The library keeps its module state per thread: the current language and the text components are
- *   learned by the first call on a thread and kept for that thread. An object may be called from any
+ *   learned by the first call on a thread and kept for that thread. Publishing Language or PropsString
+ *   makes the publishing thread learn them anew; another thread that runs for a new login (a worker
+ *   of a pool, say) calls orva_reset_thread_state() first. An object may be called from any
  *   thread, but not from two threads at once. The host's login properties (orva_publish_property)
  *   are process-wide. Dialogs (ShowWizard, Promugate, PromugateReport) open only on the thread that
  *   runs the host's QApplication, or, when the host has none, on the first thread that opens a
@@ -98,8 +105,9 @@ extern "C" {
 #endif
 
 /* The version of this interface's binary layout. A library and a loader of different versions refuse
-   to work together (error 429 at creation). */
-#define ORVA_AUTOMATION_ABI_VERSION 2
+   to work together (error 429 at creation). Hosts built for an earlier version keep working with a
+   later loader: versions only add functions. 3 added orva_reset_thread_state. */
+#define ORVA_AUTOMATION_ABI_VERSION 3
 
 /* An object created by the library: opaque to the host. */
 typedef struct orva_object orva_object;
@@ -222,11 +230,21 @@ ORVA_API int32_t orva_invoke(orva_object* object, const char* name, int32_t kind
 ORVA_API void orva_release(orva_object* object);
 
 /* Publishes a login property of the host for this process in the library that serves object (any
-   object of it): "Language" (CHS, CHT or EN) and "PropsString" ("Language=EN;ConnectString=sqlite:
-   /srv/orva/account.db;"), which the library reads as a host's login. Publishing one of these two
-   also makes the calling thread learn its language anew. Returns 0, or 91, 5 (text not UTF-8), 13. */
+   object of it): "Language" and "PropsString", which the library reads as a host's login, e.g.
+       Language     "EN"
+       PropsString  "Language=EN;ConnectString=sqlite:/srv/orva/account.db;"
+   Language takes the text CHS, CHT or EN (letter case does not matter). Publishing one of these two
+   also makes the calling thread learn its language anew. Returns 0, or 91, 5 (text not UTF-8; a
+   Language that is not one of the three texts, naming the value; nothing is published then), 13. */
 ORVA_API int32_t orva_publish_property(orva_object* object, const char* name, const orva_variant* value,
                                        orva_error* error);
+
+/* Makes the calling thread forget the module state of every library the loader has loaded: the
+   current language and the text components are learned again, from the published properties, by the
+   thread's next call (see Threads above). For a thread that served one login and now serves another.
+   Objects and published properties are not touched. Never fails; does nothing before the first
+   orva_create_object. Since ORVA_AUTOMATION_ABI_VERSION 3. */
+ORVA_API void orva_reset_thread_state(void);
 
 #ifdef __cplusplus
 }

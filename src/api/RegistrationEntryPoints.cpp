@@ -34,7 +34,7 @@ __attribute__((visibility("default"))) int32_t OrvaRegisterServer(const char* re
     using namespace orva;
     return capi::ReportErrors(error, [&] {
         api::RegisterServer(api::FolderOf(registryFolder, scope), api::RegisteredLibraryPath());
-    });
+    }, u"OrvaRegisterServer");
 }
 
 __attribute__((visibility("default"))) int32_t OrvaUnregisterServer(const char* registryFolder, int32_t scope,
@@ -42,7 +42,7 @@ __attribute__((visibility("default"))) int32_t OrvaUnregisterServer(const char* 
     using namespace orva;
     return capi::ReportErrors(error, [&] {
         api::UnregisterServer(api::FolderOf(registryFolder, scope), api::RegisteredLibraryPath());
-    });
+    }, u"OrvaUnregisterServer");
 }
 
 }  // extern "C"

@@ -12,7 +12,7 @@
 #include <optional>
 #include <system_error>
 
-#include "api/LibraryLocation.h"
+#include "services/LibraryLocation.h"
 #include "api/clsDeploywizard.h"
 #include "api/clsPromulgator.h"
 #include "automation/AutomationError.h"
@@ -130,7 +130,7 @@ fs::path RegistryFolderFor(RegistryScope scope, const fs::path& explicitFolder) 
           u"The user's registry folder is unknown: neither XDG_DATA_HOME nor HOME is set");
 }
 
-fs::path RegisteredLibraryPath() { return LibraryFolder() / ORVA_LIBRARY_SONAME; }
+fs::path RegisteredLibraryPath() { return services::LibraryFolder() / ORVA_LIBRARY_SONAME; }
 
 std::vector<RegistryEntry> LibraryEntries(const fs::path& library) {
     auto entry = [&](const char16_t* progId, const char16_t* classId, const char16_t* interfaceId,
@@ -194,7 +194,8 @@ RegistryEntry ReadRegistryEntry(const fs::path& path) {
                          .registeredBy = raw.registered_by};
 }
 
-std::vector<fs::path> RegisterServer(const fs::path& folder, const fs::path& library) {
+std::vector<fs::path> RegisterServer(const fs::path& folder, const fs::path& library,
+                                     std::vector<fs::path>* unchanged) {
     std::error_code error;
     if (!library.is_absolute() || !fs::is_regular_file(library, error)) {
         Raise(errors::kFileNotFound,
@@ -223,8 +224,11 @@ std::vector<fs::path> RegisterServer(const fs::path& folder, const fs::path& lib
     MakeRegistryFolder(folder);
     std::vector<fs::path> written;
     for (const auto& [file, text] : entries) {
-        if (TrustedEntryText(file) != text)
+        if (TrustedEntryText(file) != text) {
             components::WriteTrustedFileAtomically(file, Named(file), text, kEntryMode);
+        } else if (unchanged) {
+            unchanged->push_back(file);
+        }
         written.push_back(file);
     }
     return written;

@@ -72,9 +72,11 @@ RegistryEntry ReadRegistryEntry(const std::filesystem::path& path);
 // wins). Returns the files written or confirmed. Raises 53 naming library when that file does not
 // exist (an entry must never name a missing library), 5 when its path holds a control character,
 // 70 naming library or folder when readers would not trust it (hosts would refuse the entries), and
-// the errors of creating the folder or writing a file; nothing is written then.
+// the errors of creating the folder or writing a file; nothing is written then. unchanged, when
+// given, receives the files among them that already held their entry (and were left as they were).
 std::vector<std::filesystem::path> RegisterServer(const std::filesystem::path& folder,
-                                                  const std::filesystem::path& library);
+                                                  const std::filesystem::path& library,
+                                                  std::vector<std::filesystem::path>* unchanged = nullptr);
 
 struct UnregisterOutcome {
     std::vector<std::filesystem::path> removed;

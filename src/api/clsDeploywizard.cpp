@@ -1,6 +1,6 @@
 #include "api/clsDeploywizard.h"
 
-#include "api/LibraryLocation.h"
+#include "services/LibraryLocation.h"
 #include "api/WizardInvocation.h"
 #include "automation/AutomationError.h"
 #include "automation/MemberTable.h"
@@ -37,7 +37,7 @@ Text clsDeploywizard::DeployToFile(const ObjectRef& objResult, const Text& strPa
     // Trap and end: any failure gives the empty text and nothing else.
     Text file;
     bool saved = TrapAndEnd([&] {
-        Text folder = strPath.empty() ? FromUtf8(LibraryFolder().string()) + u"/" : strPath;
+        Text folder = strPath.empty() ? FromUtf8(services::LibraryFolder().string()) + u"/" : strPath;
         for (char16_t& c : folder) {
             if (c == u'\\') c = u'/';
         }
@@ -139,6 +139,9 @@ bool clsDeploywizard::DeployToLumoMain(const Text& strFile, DictionaryRef& dctIn
     bool ready = TrapAndEnd(
         [&] {
             Text language = UCase(hostctx::GetPropsValue(u"Language"));
+            // No language means no login was published: say what is missing, not which packet.
+            if (language.empty())
+                Raise(errors::kInvalidCall, u"no login: publish Language and PropsString first");
             DictionaryRef packetSet = Dictionary::Create();
             packetSet->Load(strFile);
             packet = packetSet->Value(language);

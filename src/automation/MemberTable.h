@@ -26,6 +26,7 @@
 #include <optional>
 #include <span>
 
+#include "automation/AutomationError.h"
 #include "automation/Object.h"
 #include "automation/Text.h"
 #include "automation/Variant.h"
@@ -69,21 +70,32 @@ constexpr bool KindAccepted(CallKinds kinds, CallKind kind) {
 
 // The result of the first row of `members` that answers to name and kind, or nothing when no row
 // does, so that layered objects (a control's own members, then those every control shares) can ask
-// the next table. Raises 450 when args.size() is outside the row's argument range; whatever the
-// callable raises passes through.
+// the next table. Raises 450 when args.size() is outside the row's argument range, naming the member
+// and how many arguments it takes. An automation error that the callable raises passes through with
+// its source set to the class and member ("Vector.Item") when it names none yet, so the innermost
+// member called by name is the one named; other exceptions pass through untouched.
 template <typename T, std::size_t N>
 std::optional<Variant> TryInvokeMember(T& self, const Member<T> (&members)[N], TextView name, CallKind kind,
                                        Args args) {
     for (const Member<T>& member : members) {
         bool named = name.empty() ? member.isDefault : MemberIs(name, member.name);
         if (!named || !KindAccepted(member.kinds, kind)) continue;
-        RequireArgCount(args, member.minArgs, member.maxArgs);
-        return member.call(self, args);
+        try {
+            if (args.size() < member.minArgs || args.size() > member.maxArgs) {
+                RequireArgCount(args, member.minArgs, member.maxArgs,
+                                self.TypeName() + u"." + Text(member.name));
+            }
+            return member.call(self, args);
+        } catch (const AutomationError& error) {
+            if (!error.Source().empty()) throw;
+            throw WithSource(error, self.TypeName() + u"." + Text(member.name));
+        }
     }
     return std::nullopt;
 }
 
-// As TryInvokeMember, but raises 438 naming the member and the object's type when no row answers.
+// As TryInvokeMember, but raises 438 naming the member and the object's type (also as the source)
+// when no row answers.
 template <typename T, std::size_t N>
 Variant InvokeMember(T& self, const Member<T> (&members)[N], TextView name, CallKind kind, Args args) {
     if (auto result = TryInvokeMember(self, members, name, kind, args)) return *std::move(result);

@@ -1,5 +1,8 @@
 #include "automation/Object.h"
 
+#include <cstdint>
+#include <string>
+
 #include "automation/AutomationError.h"
 
 namespace orva::automation {
@@ -17,13 +20,43 @@ bool MemberIs(TextView name, TextView member) {
     return true;
 }
 
-void RequireArgCount(std::span<Variant> args, size_t min, size_t max) {
-    if (args.size() < min || args.size() > max) Raise(errors::kWrongArgumentCount);
+namespace {
+
+Text CountText(size_t count) { return FromUtf8(std::to_string(count)); }
+
+// "1 argument", "no arguments", "1 to 3 arguments", "2 or more arguments".
+Text ArgumentRange(size_t min, size_t max) {
+    Text range;
+    if (max == SIZE_MAX) {
+        range = CountText(min) + u" or more";
+    } else if (min == max) {
+        range = max == 0 ? Text(u"no") : CountText(max);
+    } else {
+        range = CountText(min) + u" to " + CountText(max);
+    }
+    return range + (min == 1 && max == 1 ? u" argument" : u" arguments");
+}
+
+}  // namespace
+
+void RequireArgCount(std::span<Variant> args, size_t min, size_t max, TextView member) {
+    if (args.size() >= min && args.size() <= max) return;
+    if (member.empty()) Raise(errors::kWrongArgumentCount);
+    Raise(errors::kWrongArgumentCount, StandardDescription(errors::kWrongArgumentCount) + u": " +
+                                           Text(member) + u" takes " + ArgumentRange(min, max) + u", not " +
+                                           CountText(args.size()));
+}
+
+AutomationError WithSource(const AutomationError& error, TextView source) {
+    if (!error.Source().empty()) return error;
+    return AutomationError(error.Number(), error.Description(), Text(source), error.HelpFile(),
+                           error.HelpContext());
 }
 
 void RaiseNoSuchMember(const Object& object, TextView name) {
-    Raise(errors::kNoSuchMember, u"Object doesn't support this property or method: " + object.TypeName() +
-                                     u"." + Text(name.empty() ? u"(default)" : name));
+    Text member = object.TypeName() + u"." + Text(name.empty() ? u"(default)" : name);
+    throw AutomationError(errors::kNoSuchMember, u"Object doesn't support this property or method: " + member,
+                          member);
 }
 
 void RaiseObjectNotSet(TextView wanted) {

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "automation/AutomationError.h"
 #include "automation/Text.h"
 #include "automation/Variant.h"
 
@@ -37,10 +38,15 @@ public:
 // True when name equals member without regard to ASCII letter case (member names are ASCII).
 bool MemberIs(TextView name, TextView member);
 
-// Raises 450 unless min <= args.size() <= max.
-void RequireArgCount(std::span<Variant> args, size_t min, size_t max);
+// Raises 450 unless min <= args.size() <= max. A member named in `member` ("Vector.Item") is named
+// in the description with the number of arguments it takes, so that a caller sees what to pass.
+void RequireArgCount(std::span<Variant> args, size_t min, size_t max, TextView member = {});
 
-// Raises 438 naming the member and the object's type.
+// The error with `source` filled in when it has none, so that a caller learns which class and member
+// raised it ("Dictionary.Load"); an error that already names its source keeps it.
+AutomationError WithSource(const AutomationError& error, TextView source);
+
+// Raises 438 naming the member and the object's type, in the description and as the source.
 [[noreturn]] void RaiseNoSuchMember(const Object& object, TextView name);
 
 // Late-bound calls. Each raises 91 when object is nothing. The vector forms pass the arguments by

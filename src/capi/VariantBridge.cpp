@@ -20,7 +20,9 @@ namespace {
 int32_t InvokeHandle(orva_object* handle, const char* name, int32_t kind, orva_variant* args,
                      int32_t argCount, orva_variant* result, orva_error* error) {
     if (result) orva_variant_clear(result);
-    return ReportErrors(error, [&] {
+    // The class and member called, for errors raised before a member runs (arguments it cannot take).
+    Text calledMember = u"orva_invoke";
+    auto call = [&] {
         if (kind < static_cast<int32_t>(CallKind::Method) ||
             kind > static_cast<int32_t>(CallKind::PropertySet)) {
             Raise(errors::kInvalidCall, u"Unknown call kind " + FromUtf8(std::to_string(kind)));
@@ -34,13 +36,14 @@ int32_t InvokeHandle(orva_object* handle, const char* name, int32_t kind, orva_v
         } catch (const AutomationError&) {
             Raise(errors::kInvalidCall, u"The member name is not valid UTF-8");
         }
+        ObjectRef object = ObjectOfHandle(handle);
+        calledMember = object->TypeName() + u"." + (member.empty() ? Text(u"(default)") : member);
         std::vector<Variant> values;
         values.reserve(argCount);
         for (int32_t i = 0; i < argCount; ++i) {
             values.push_back(FromCVariant(args[i], ("argument " + std::to_string(i + 1)).c_str()));
         }
         const std::vector<Variant> before = values;
-        ObjectRef object = ObjectOfHandle(handle);
         Variant answer = object->Invoke(member, static_cast<CallKind>(kind), values);
         // Converted in full before anything of the caller's is touched, so that running out of
         // memory leaves the caller's arguments and result as they were.
@@ -60,7 +63,8 @@ int32_t InvokeHandle(orva_object* handle, const char* name, int32_t kind, orva_v
             orva_variant_clear(&args[i]);
             args[i] = written[i];
         }
-    });
+    };
+    return ReportErrors(error, call, calledMember);
 }
 
 // NULL for a handle that is not live (the loader checks before, a host's own copy may not).
@@ -242,13 +246,13 @@ void FillError(orva_error* error, const AutomationError& failure) {
     error->source = CopyText(ToUtf8Lossy(failure.Source()));
 }
 
-int32_t ReportErrors(orva_error* error, const std::function<void()>& body) {
+int32_t ReportErrors(orva_error* error, const std::function<void()>& body, const Text& source) {
     if (error) orva_error_clear(error);
     try {
         body();
         return 0;
     } catch (...) {
-        AutomationError failure = CurrentAsAutomationError();
+        AutomationError failure = WithSource(CurrentAsAutomationError(), source);
         FillError(error, failure);
         // An error numbered 0 would read as success.
         return failure.Number() != 0 ? failure.Number() : errors::kInvalidCall;

@@ -28,14 +28,19 @@ void ToCVariant(const automation::Variant& value, orva_variant* out);
 
 // Runs body and returns 0, or, when it raises, the error's number after copying the number,
 // description and source into *error (when not NULL). Anything else thrown becomes an automation
-// error as CurrentAsAutomationError says. Never throws.
-int32_t ReportErrors(orva_error* error, const std::function<void()>& body);
+// error as CurrentAsAutomationError says. An error that names no source gets `source` (the C entry
+// point, or the class and member that was called), read when the error is reported, so body may
+// still change it. A host always learns where an error came from. Never throws.
+int32_t ReportErrors(orva_error* error, const std::function<void()>& body,
+                     const automation::Text& source = {});
+
+// Publishes a host login property for this process (orva_publish_property); EntryPoints.cpp.
+// "Language" must be one of the text values CHS, CHT, EN (any letter case): anything else is refused
+// with 5 naming the value, and nothing is published.
+int32_t PublishHostProperty(const char* name, const orva_variant* value, orva_error* error);
 
 // Fills *error with the automation error (clearing it first). Never throws; texts that cannot be
 // allocated stay NULL.
 void FillError(orva_error* error, const automation::AutomationError& failure);
-
-// Publishes a host login property for this process (orva_publish_property); EntryPoints.cpp.
-int32_t PublishHostProperty(const char* name, const orva_variant* value, orva_error* error);
 
 }  // namespace orva::capi

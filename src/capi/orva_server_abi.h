@@ -60,10 +60,15 @@ int32_t OrvaAutomationAbiVersion(void);
 /* A new handle to an object of any class the library provides, created by program ID. */
 int32_t OrvaCreateObject(const char* progId, orva_object** object, orva_error* error);
 
+/* Forgets the calling thread's module state (orva_reset_thread_state); since interface version 3. */
+void OrvaResetThreadState(void);
+
 typedef int32_t (*OrvaAutomationAbiVersionFunction)(void);
 typedef int32_t (*OrvaCreateObjectFunction)(const char* progId, orva_object** object, orva_error* error);
+typedef void (*OrvaResetThreadStateFunction)(void);
 #define ORVA_ENTRY_ABI_VERSION "OrvaAutomationAbiVersion"
 #define ORVA_ENTRY_CREATE_OBJECT "OrvaCreateObject"
+#define ORVA_ENTRY_RESET_THREAD_STATE "OrvaResetThreadState"
 
 /* Registry entries (docs/registry.md). */
 #define ORVA_REGISTRY_FORMAT_LINE "OrvaRegistryEntry/1"

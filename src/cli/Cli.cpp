@@ -2,9 +2,11 @@
 
 #include <iostream>
 #include <new>
+#include <string>
 
 #include "api/Registration.h"
 #include "automation/AutomationError.h"
+#include "capi/orva_server_abi.h"
 #include "cli/CommandSupport.h"
 #include "cli/Completion.h"
 #include "cli/HostContext.h"
@@ -85,6 +87,14 @@ int RunCli(const std::vector<std::string>& args, Streams& streams) {
     });
     app.require_subcommand(1);
     app.fallthrough();
+    // The interface version is the loaded library's own, the one a host's loader must match.
+    app.set_version_flag(
+        "-V,--version",
+        [] {
+            return std::string("orva-deploy " ORVA_TOOL_VERSION "\nautomation interface version ") +
+                   std::to_string(OrvaAutomationAbiVersion());
+        },
+        "Print the version and the automation interface version, and exit");
 
     HostOptions host;
     CLI::Option* languageOption =
@@ -114,6 +124,8 @@ int RunCli(const std::vector<std::string>& args, Streams& streams) {
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e, streams.out, streams.err);
     } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e, streams.out, streams.err);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e, streams.out, streams.err);
     } catch (const CLI::ParseError& e) {
         app.exit(e, streams.out, streams.err);

@@ -2,7 +2,9 @@
 // orva-deploy unregister [--user|--system] [--registry DIR]
 // Write, list and remove the library's entries in a registry of in-process servers.
 
+#include <algorithm>
 #include <ostream>
+#include <vector>
 
 #include "api/ServerRegistration.h"
 #include "automation/Text.h"
@@ -65,9 +67,18 @@ public:
             std::filesystem::path folder = Folder();
             if (m_list) return List(folder, streams);
             std::filesystem::path library = api::RegisteredLibraryPath();
-            for (const std::filesystem::path& file : api::RegisterServer(folder, library)) {
+            std::vector<std::filesystem::path> unchanged;
+            std::vector<std::filesystem::path> files = api::RegisterServer(folder, library, &unchanged);
+            for (const std::filesystem::path& file : files) {
                 streams.out << "Registered " << TerminalText(file.string()) << " -> "
-                            << TerminalText(library.string()) << "\n";
+                            << TerminalText(library.string());
+                if (std::find(unchanged.begin(), unchanged.end(), file) != unchanged.end())
+                    streams.out << " (unchanged)";
+                streams.out << "\n";
+            }
+            if (unchanged.size() == files.size()) {
+                streams.out << "Nothing changed: the library was registered in "
+                            << TerminalText(folder.string()) << " already\n";
             }
             return kExitOk;
         } catch (const automation::AutomationError& error) {
@@ -78,7 +89,15 @@ public:
 private:
     static int List(const std::filesystem::path& folder, Streams& streams) {
         bool sound = true;
-        for (const api::ListedEntry& listed : api::ListRegistry(folder)) {
+        std::vector<api::ListedEntry> entries = api::ListRegistry(folder);
+        if (entries.empty()) {
+            // On stderr: the entry lines on stdout stay the whole of stdout, for scripts that count them.
+            std::error_code error;
+            streams.err << "register: no entries in " << TerminalText(folder.string())
+                        << (std::filesystem::exists(folder, error) ? "" : " (the folder does not exist)")
+                        << "\n";
+        }
+        for (const api::ListedEntry& listed : entries) {
             if (listed.untrusted) {
                 // The problem names the file: "<file>: not trusted: <reason>".
                 streams.out << TerminalText(listed.problem) << "\n";

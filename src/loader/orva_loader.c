@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 #include <errno.h>
 #include <limits.h>
+#include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -20,6 +21,46 @@ static int32_t Fail(orva_error* error, int32_t number, const char* description) 
         error->source = strdup("OrvaLoader");
     }
     return number;
+}
+
+/* The libraries this loader has loaded, for orva_reset_thread_state. A library is loaded once per
+   process and never unloaded, so the list only grows, and by one node per library. */
+typedef struct LoadedLibrary {
+    void* handle;
+    OrvaResetThreadStateFunction reset;
+    struct LoadedLibrary* next;
+} LoadedLibrary;
+
+static pthread_mutex_t g_loadedLock = PTHREAD_MUTEX_INITIALIZER;
+static LoadedLibrary* g_loaded = NULL;
+
+/* Adds library to the list unless it is there. Returns 0, or 7 when memory runs out. */
+static int32_t Remember(void* library, OrvaResetThreadStateFunction reset) {
+    int32_t status = 0;
+    pthread_mutex_lock(&g_loadedLock);
+    LoadedLibrary* known = g_loaded;
+    while (known != NULL && known->handle != library) known = known->next;
+    if (known == NULL) {
+        known = malloc(sizeof *known);
+        if (known == NULL) {
+            status = 7;
+        } else {
+            known->handle = library;
+            known->reset = reset;
+            known->next = g_loaded;
+            g_loaded = known;
+        }
+    }
+    pthread_mutex_unlock(&g_loadedLock);
+    return status;
+}
+
+void orva_reset_thread_state(void) {
+    pthread_mutex_lock(&g_loadedLock);
+    LoadedLibrary* first = g_loaded;
+    pthread_mutex_unlock(&g_loadedLock);
+    /* Nodes are never removed or changed once linked, so the walk needs no lock. */
+    for (LoadedLibrary* library = first; library != NULL; library = library->next) library->reset();
 }
 
 /* The entry for progId in the first folder that holds one. Returns 0, or fills error. */
@@ -98,10 +139,13 @@ int32_t orva_create_object(const char* progId, orva_object** object, orva_error*
     /* dlsym returns functions as object pointers; POSIX guarantees the copy below is sound. */
     OrvaAutomationAbiVersionFunction version = NULL;
     OrvaCreateObjectFunction create = NULL;
+    OrvaResetThreadStateFunction reset = NULL;
     void* symbol = dlsym(library, ORVA_ENTRY_ABI_VERSION);
     memcpy(&version, &symbol, sizeof symbol);
     symbol = dlsym(library, ORVA_ENTRY_CREATE_OBJECT);
     memcpy(&create, &symbol, sizeof symbol);
+    symbol = dlsym(library, ORVA_ENTRY_RESET_THREAD_STATE);
+    memcpy(&reset, &symbol, sizeof symbol);
     if (version == NULL || create == NULL) {
         snprintf(message, sizeof message,
                  "ActiveX component can't create object: %s: the library %s exports no " ORVA_ENTRY_CREATE_OBJECT,
@@ -115,6 +159,14 @@ int32_t orva_create_object(const char* progId, orva_object** object, orva_error*
                  progId, entry.library, (int)version(), ORVA_AUTOMATION_ABI_VERSION);
         return Fail(error, 429, message);
     }
+    /* A library of this interface version exports the reset; one that does not is refused above. */
+    if (reset == NULL) {
+        snprintf(message, sizeof message,
+                 "ActiveX component can't create object: %s: the library %s exports no " ORVA_ENTRY_RESET_THREAD_STATE,
+                 progId, entry.library);
+        return Fail(error, 429, message);
+    }
+    if (Remember(library, reset) != 0) return Fail(error, 7, "Out of memory");
     return create(progId, object, error);
 }
 

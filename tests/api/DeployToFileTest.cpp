@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "api/LibraryLocation.h"
+#include "services/LibraryLocation.h"
 #include "api/clsDeploywizard.h"
 #include "automation/ClassRegistry.h"
 #include "automation/PendingError.h"
@@ -47,7 +47,7 @@ TEST(DeployToFile, AddsNoSecondSeparatorAndReadsBackslashesAsSlashes) {
 
 TEST(DeployToFile, EmptyFolderMeansTheLibrarysOwnFolder) {
     clsDeploywizard wizard;
-    std::filesystem::path expected = LibraryFolder() / "DeployFunction.Dat";
+    std::filesystem::path expected = services::LibraryFolder() / "DeployFunction.Dat";
     Text path = wizard.DeployToFile(SmallPacketSet(), u"");
     EXPECT_EQ(path, FromUtf8(expected.string()));
     std::filesystem::remove(expected);

@@ -30,6 +30,9 @@ TEST(PropsLanguageEntry, ChoosesThePacketByTheWholeEntryAndNamesAMalformedValue)
         {"DefLanguage=CHT;Language=en;", true, u"[Inspection Plan-Maintenance] publish to:"},
         // Blanks inside the value are kept: no packet is called " EN ", and the line says so exactly.
         {"Language= EN ;", false, u"holds no packet for the language \" EN \""},
+        // No language at all is a missing login, named as such.
+        {"", false, u"(no login: publish Language and PropsString first)"},
+        {"Language=;", false, u"(no login: publish Language and PropsString first)"},
     };
     for (const Case& c : cases) {
         orva::testing::TestAccount account(true);

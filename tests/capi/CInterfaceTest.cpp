@@ -2,6 +2,7 @@
 // library raised them, and creation by program ID through the loader and the registry.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,8 @@
 #include "automation/MemberTable.h"
 #include "capi/Probe.h"
 #include "capi/VariantBridge.h"
+#include "hostctx/Texts.h"
+#include "services/PropertyStore.h"
 #include "support/TempDir.h"
 
 namespace orva::capi {
@@ -135,13 +138,22 @@ TEST(CInterface, ErrorsCarryNumberDescriptionAndSourceAsRaised) {
         const char* description;
         const char* source;
     };
+    // An error that names its source keeps it; the library's own name the class and member that
+    // raised them, or the C function when no member was reached.
     const Case cases[] = {
         {"Fail", ORVA_CALL_METHOD, 0, -2147467259, "account.db: database is locked",
          "OrvaData.CatalogWriter"},
-        {"Missing", ORVA_CALL_METHOD, 0, 438, "Object doesn't support this property or method", ""},
-        {"Echo", ORVA_CALL_METHOD, 0, 450, "Wrong number of arguments", ""},
-        {"Value", 9, 0, 5, "Unknown call kind 9", ""},
-        {"Echo", ORVA_CALL_METHOD, -1, 5, "argument count", ""},
+        {"Missing", ORVA_CALL_METHOD, 0, 438, "Object doesn't support this property or method: Probe.Missing",
+         "Probe.Missing"},
+        {"", ORVA_CALL_METHOD, 0, 438, "Probe.(default)", "Probe.(default)"},
+        {"Echo", ORVA_CALL_METHOD, 0, 450,
+         "Wrong number of arguments or invalid property assignment: Probe.Echo "
+         "takes 1 argument, not 0",
+         "Probe.Echo"},
+        {"bump", ORVA_CALL_METHOD, 1, 450, "Probe.Bump takes 3 arguments, not 1", "Probe.Bump"},
+        {"Value", ORVA_CALL_PROPERTY_LET, 0, 450, "Probe.Value takes 1 argument, not 0", "Probe.Value"},
+        {"Value", 9, 0, 5, "Unknown call kind 9", "orva_invoke"},
+        {"Echo", ORVA_CALL_METHOD, -1, 5, "argument count", "orva_invoke"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.member);
@@ -165,6 +177,47 @@ TEST(CInterface, ErrorsCarryNumberDescriptionAndSourceAsRaised) {
     EXPECT_EQ(orva_invoke(probe.handle, "Value", ORVA_CALL_PROPERTY_GET, nullptr, 0, &value, &probe.error),
               0);
     EXPECT_EQ(value.value.int32, 12);
+}
+
+TEST(CInterface, PublishingALanguageOutsideTheThreeIsRefusedNamingTheValue) {
+    ProbeObject probe;
+    orva_variant value = ORVA_VARIANT_INIT;
+    orva_variant_set_text(&value, "CHT");
+    ASSERT_EQ(orva_publish_property(probe.handle, "Language", &value, &probe.error), 0);
+    struct Case {
+        const char* what;
+        void (*make)(orva_variant*);
+        const char* refusal;  // nullptr: published
+    };
+    const Case cases[] = {
+        {"English", [](orva_variant* v) { orva_variant_set_text(v, "EN"); }, nullptr},
+        {"any letter case", [](orva_variant* v) { orva_variant_set_text(v, "chs"); }, nullptr},
+        {"another language", [](orva_variant* v) { orva_variant_set_text(v, "FR"); },
+         "The property Language takes CHS, CHT or EN, not \"FR\""},
+        {"blanks around", [](orva_variant* v) { orva_variant_set_text(v, " EN"); }, "not \" EN\""},
+        {"empty text", [](orva_variant* v) { orva_variant_set_text(v, ""); }, "not \"\""},
+        {"a NUL inside", [](orva_variant* v) { orva_variant_set_text_n(v, "EN\0X", 4); },
+         "CHS, CHT or EN, not"},
+        {"a number", [](orva_variant* v) { orva_variant_set_int32(v, 2052); },
+         "The property Language takes the text CHS, CHT or EN, not a value of type Long"},
+        {"empty", [](orva_variant* v) { orva_variant_clear(v); }, "not a value of type Empty"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.make(&value);
+        Variant before = components::SharedPropertyTable::Instance().Get(getpid(), u"Language");
+        int32_t status = orva_publish_property(probe.handle, "language", &value, &probe.error);
+        if (!c.refusal) {
+            EXPECT_EQ(status, 0) << (probe.error.description ? probe.error.description : "");
+            continue;
+        }
+        EXPECT_EQ(status, 5);
+        EXPECT_NE(std::strstr(probe.error.description, c.refusal), nullptr) << probe.error.description;
+        EXPECT_STREQ(probe.error.source, "orva_publish_property");
+        EXPECT_EQ(components::SharedPropertyTable::Instance().Get(getpid(), u"Language"), before)
+            << "nothing is published";
+    }
+    orva_variant_clear(&value);
 }
 
 TEST(CInterface, CreationThroughTheRegistryAndItsClearFailures) {
@@ -226,8 +279,29 @@ TEST(CInterface, CreationThroughTheRegistryAndItsClearFailures) {
     EXPECT_EQ(orva_invoke(vector, "Count", ORVA_CALL_PROPERTY_GET, nullptr, 0, &value, &error), 0);
     EXPECT_EQ(value.value.int32, 1);
     orva_release(vector);
+    // A class the library does not have: the registry folders where other libraries' classes are found.
     EXPECT_EQ(orva_create_object_beside(promulgator, "Nexo.Nothing", &vector, &error), 429);
     EXPECT_EQ(vector, nullptr);
+    EXPECT_NE(std::strstr(error.description,
+                          ("Nexo.Nothing is not a class of " + api::RegisteredLibraryPath().string() +
+                           " (orva_create_object finds the classes of other libraries in the "
+                           "registry folders " +
+                           folder.string() + ")")
+                              .c_str()),
+              nullptr)
+        << error.description;
+    EXPECT_STREQ(error.source, "OrvaClassDeploy");
+
+    // A thread that served one login learns the next one's language after orva_reset_thread_state;
+    // the property is published past the C interface, which would reset the thread itself.
+    components::PublishOwnProperty(u"Language", Variant(u"CHT"));
+    hostctx::ResetModuleState();
+    EXPECT_EQ(hostctx::LearnCurrentLanguage(), u"CHT");
+    components::PublishOwnProperty(u"Language", Variant(u"EN"));
+    EXPECT_EQ(hostctx::LearnCurrentLanguage(), u"CHT") << "kept for the thread until it is reset";
+    orva_reset_thread_state();
+    EXPECT_EQ(hostctx::CurrentLanguage(), u"");
+    EXPECT_EQ(hostctx::LearnCurrentLanguage(), u"EN");
     orva_release(promulgator);
     EXPECT_EQ(orva_invoke(nullptr, "SubSystem", ORVA_CALL_PROPERTY_GET, nullptr, 0, &value, &error), 91);
     orva_error_clear(&error);

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "cli/CliRunner.h"
+#include "orva/orva_automation.h"
 #include "support/TempDir.h"
 
 namespace orva::cli {
@@ -63,6 +64,14 @@ TEST(Cli, UsageErrorsExitWithTwoAndHelpWithZero) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("deploy"), std::string::npos);
     EXPECT_EQ(RunTool({"pack", "--help"}).status, 0);
+    // The version needs no command; the interface version is the one a host's loader must match.
+    for (const char* flag : {"--version", "-V"}) {
+        auto version = RunTool({flag});
+        EXPECT_EQ(version.status, 0) << flag << ": " << version.err;
+        EXPECT_EQ(version.out, "orva-deploy " ORVA_TOOL_VERSION "\nautomation interface version " +
+                                   std::to_string(ORVA_AUTOMATION_ABI_VERSION) + "\n")
+            << flag;
+    }
 }
 
 }  // namespace

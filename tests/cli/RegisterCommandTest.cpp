@@ -18,10 +18,24 @@ TEST(RegisterCommand, RegistersListsAndUnregistersOnlyItsOwnEntries) {
     orva::testing::TempDir dir;
     const std::string folder = (dir / "registry").string();
 
+    // An empty registry is named, on stderr, so that stdout holds entry lines only.
+    CliResult empty = RunTool({"register", "--list", "--registry", folder});
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_EQ(empty.out, "");
+    EXPECT_EQ(empty.err, "register: no entries in " + folder + " (the folder does not exist)\n");
+
     CliResult first = RunTool({"register", "--registry", folder});
     ASSERT_EQ(first.status, 0) << first.err;
     EXPECT_NE(first.out.find("orvaclassdeploy.clsdeploywizard.entry -> /"), std::string::npos) << first.out;
-    EXPECT_EQ(RunTool({"register", "--registry", folder}).out, first.out) << "registering again is harmless";
+    EXPECT_EQ(first.out.find("unchanged"), std::string::npos) << first.out;
+    // Registering again is harmless, and says that it changed nothing.
+    CliResult again = RunTool({"register", "--registry", folder});
+    EXPECT_NE(again.out.find("orvaclassdeploy.clsdeploywizard.entry -> /"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find(" (unchanged)\n"), again.out.rfind(" (unchanged)\n"))
+        << "both classes: " << again.out;
+    EXPECT_NE(again.out.find("Nothing changed: the library was registered in " + folder + " already\n"),
+              std::string::npos)
+        << again.out;
 
     CliResult listed = RunTool({"register", "--list", "--registry", folder});
     EXPECT_EQ(listed.status, 0);
@@ -35,6 +49,13 @@ TEST(RegisterCommand, RegistersListsAndUnregistersOnlyItsOwnEntries) {
     EXPECT_EQ(listed.status, 1);
     EXPECT_NE(listed.out.find("Other.Thing  /nonexistent/libOther.so.1  [library missing"), std::string::npos)
         << listed.out;
+
+    // One entry put right again: the other is reported unchanged, and something did change.
+    std::filesystem::remove(dir / "registry" / "orvaclassdeploy.clspromulgator.entry");
+    again = RunTool({"register", "--registry", folder});
+    ASSERT_NE(again.out.find(" (unchanged)\n"), std::string::npos) << again.out;
+    EXPECT_EQ(again.out.find(" (unchanged)\n"), again.out.rfind(" (unchanged)\n")) << again.out;
+    EXPECT_EQ(again.out.find("Nothing changed"), std::string::npos) << again.out;
 
     CliResult removed = RunTool({"unregister", "--registry", folder});
     EXPECT_EQ(removed.status, 0) << removed.err;

@@ -84,6 +84,16 @@ for path in include/orva/orva_automation.h "$libdir/libOrvaLoader.so.0" "$libdir
     [ -e "$prefix/$path" ] || fail "$path is not installed"
 done
 
+# The host's reference, the examples and the Python package (in the prefix's Python folder).
+for path in share/doc/orva-class-deploy/host-api.md share/doc/orva-class-deploy/examples/c/deploy_packet.c \
+    share/doc/orva-class-deploy/examples/python/deploy_packet.py \
+    share/doc/orva-class-deploy/examples/cpp/CMakeLists.txt share/doc/orva-class-deploy/examples/cpp/main.cpp; do
+    [ -e "$prefix/$path" ] || fail "$path is not installed"
+done
+python_init=$(find "$prefix/lib" -path '*/orva_automation/__init__.py' -print -quit)
+[ -n "$python_init" ] || fail "the Python package orva_automation is not installed"
+python_dir=$(dirname "$(dirname "${python_init:-/x/x}")")
+
 # No installed binary may find anything in the trees it was built in, and the program finds the
 # installed library beside it.
 while IFS= read -r -d '' file; do
@@ -101,6 +111,9 @@ man_page="$prefix/share/man/man1/orva-deploy.1.gz"
 for command in pack show deploy init catalog types reports subsystems translate format wizard publish; do
     zcat "$man_page" | grep -qx "\.SS $command" || fail "the manual page has no part for $command"
 done
+# SYNOPSIS says how to call the program; DESCRIPTION does not repeat the help's usage line.
+zcat "$man_page" | awk '/^\.SH DESCRIPTION/ { inside = 1; next } /^\.SH / { inside = 0 } inside' |
+    grep -q '^Usage:' && fail "the manual page's DESCRIPTION repeats the usage line"
 if command -v man >/dev/null; then
     rendered=$(MANWIDTH=100 man --warnings -l "$man_page" 2>&1 >/dev/null)
     [ -z "$rendered" ] || fail "the manual page renders with warnings: $rendered"
@@ -230,7 +243,11 @@ grep -rqs "$prefix/$libdir/libOrvaClassDeploy.so" "$folder/work/registry" ||
     fail "the registry does not name the installed library"
 check_host deploy_packet ./deploy_packet
 check_host c-host ./c-host
-if command -v python3 >/dev/null; then check_host python-host python3 ./deploy_packet.py; fi
+# The Python example as installed, with the installed package and loader only.
+if [ -x /usr/bin/python3 ] && [ -n "$python_init" ]; then
+    check_host python-host env PYTHONPATH="$python_dir" /usr/bin/python3 -s -B \
+        "$prefix/share/doc/orva-class-deploy/examples/python/deploy_packet.py"
+fi
 
 if [ "$failed" -ne 0 ]; then exit 1; fi
 echo "install test: passed (prefix $prefix)"

@@ -27,12 +27,12 @@ fi
 version=0.1.0
 revision=$version-1
 declare -A deb
-for name in liborvaclassdeploy0 liborvaloader0 liborvaclassdeploy-dev orva-class-deploy; do
+for name in liborvaclassdeploy0 liborvaloader0 liborvaclassdeploy-dev orva-class-deploy python3-orva-automation; do
     deb[$name]=$(find "$packages_dir" -maxdepth 1 -name "${name}_${revision}_*.deb" | head -n 1)
     [ -n "${deb[$name]}" ] || die "no package $name in $packages_dir: $(ls "$packages_dir")"
 done
 count=$(find "$packages_dir" -maxdepth 1 -name "*_${revision}_*.deb" | wc -l)
-[ "$count" -eq 4 ] || fail "$count packages were made, not 4: $(ls "$packages_dir")"
+[ "$count" -eq 5 ] || fail "$count packages were made, not 5: $(ls "$packages_dir")"
 
 # --- Control fields --------------------------------------------------------------------------------
 field() { dpkg-deb -f "${deb[$1]}" "$2"; }
@@ -62,6 +62,9 @@ relation liborvaloader0 Depends libc6 ">= "
 relation liborvaclassdeploy-dev Depends liborvaclassdeploy0 "= $revision"
 relation liborvaclassdeploy-dev Depends liborvaloader0 "= $revision"
 relation orva-class-deploy Depends liborvaclassdeploy0
+relation python3-orva-automation Depends liborvaloader0 "= $revision"
+relation python3-orva-automation Depends python3
+[ "$(field python3-orva-automation Architecture)" = all ] || fail "python3-orva-automation is not for every architecture"
 
 # --- Files: each package holds what it is for, and no file is in two --------------------------------
 for name in "${!deb[@]}"; do
@@ -99,7 +102,11 @@ has orva-class-deploy ' \./usr/share/man/man1/orva-deploy\.1\.gz$' "manual page"
 has orva-class-deploy ' \./usr/share/doc/orva-class-deploy/README\.md$' "README"
 has orva-class-deploy ' \./usr/share/bash-completion/completions/orva-deploy$' "bash completion"
 has liborvaclassdeploy0 "${lib}orva-class-deploy/libOrvaPostgres\.so$" "PostgreSQL module"
+has orva-class-deploy ' \./usr/share/doc/orva-class-deploy/host-api\.md$' "host reference"
+has orva-class-deploy ' \./usr/share/doc/orva-class-deploy/examples/python/deploy_packet\.py$' "Python example"
 hasnt orva-class-deploy '/lib/|/include/' "libraries or headers"
+has python3-orva-automation ' \./usr/lib/python3/dist-packages/orva_automation/__init__\.py$' "Python package"
+hasnt python3-orva-automation '\.so|/bin/|/include/|\.pyc$' "libraries, programs, headers or bytecode"
 
 # --- Control files -----------------------------------------------------------------------------------
 for name in "${!deb[@]}"; do

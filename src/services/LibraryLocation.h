@@ -3,10 +3,10 @@
 
 #include <filesystem>
 
-namespace orva::api {
+namespace orva::services {
 
 // The folder holding libOrvaClassDeploy.so as the dynamic loader found it (absolute, symlinks
 // resolved). Falls back to the current folder when the loader cannot tell.
 std::filesystem::path LibraryFolder();
 
-}  // namespace orva::api
+}  // namespace orva::services

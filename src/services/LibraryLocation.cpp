@@ -1,10 +1,10 @@
-#include "api/LibraryLocation.h"
+#include "services/LibraryLocation.h"
 
 #include <dlfcn.h>
 
 #include <system_error>
 
-namespace orva::api {
+namespace orva::services {
 
 std::filesystem::path LibraryFolder() {
     Dl_info info{};
@@ -17,4 +17,4 @@ std::filesystem::path LibraryFolder() {
     return file.parent_path();
 }
 
-}  // namespace orva::api
+}  // namespace orva::services
