@@ -32,17 +32,19 @@ extern "C" {
 __attribute__((visibility("default"))) int32_t OrvaRegisterServer(const char* registryFolder, int32_t scope,
                                                                   orva_error* error) {
     using namespace orva;
-    return capi::ReportErrors(error, [&] {
-        api::RegisterServer(api::FolderOf(registryFolder, scope), api::RegisteredLibraryPath());
-    }, u"OrvaRegisterServer");
+    return capi::ReportErrors(
+        error,
+        [&] { api::RegisterServer(api::FolderOf(registryFolder, scope), api::RegisteredLibraryPath()); },
+        u"OrvaRegisterServer");
 }
 
 __attribute__((visibility("default"))) int32_t OrvaUnregisterServer(const char* registryFolder, int32_t scope,
                                                                     orva_error* error) {
     using namespace orva;
-    return capi::ReportErrors(error, [&] {
-        api::UnregisterServer(api::FolderOf(registryFolder, scope), api::RegisteredLibraryPath());
-    }, u"OrvaUnregisterServer");
+    return capi::ReportErrors(
+        error,
+        [&] { api::UnregisterServer(api::FolderOf(registryFolder, scope), api::RegisteredLibraryPath()); },
+        u"OrvaUnregisterServer");
 }
 
 }  // extern "C"

@@ -12,11 +12,11 @@
 #include <optional>
 #include <system_error>
 
-#include "services/LibraryLocation.h"
 #include "api/clsDeploywizard.h"
 #include "api/clsPromulgator.h"
 #include "automation/AutomationError.h"
 #include "capi/orva_server_abi.h"
+#include "services/LibraryLocation.h"
 #include "storage/AtomicFile.h"
 
 namespace orva::api {

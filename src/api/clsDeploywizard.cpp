@@ -1,6 +1,5 @@
 #include "api/clsDeploywizard.h"
 
-#include "services/LibraryLocation.h"
 #include "api/WizardInvocation.h"
 #include "automation/AutomationError.h"
 #include "automation/MemberTable.h"
@@ -14,6 +13,7 @@
 #include "dialogs/wizard/frmWizard.h"
 #include "hostctx/SharedProperties.h"
 #include "hostctx/Texts.h"
+#include "services/LibraryLocation.h"
 #include "services/Sha256.h"
 
 namespace orva::api {

@@ -72,12 +72,12 @@ namespace {
         if (!named.empty()) named += u", ";
         named += FromUtf8Lossy(folder);
     }
-    Raise(errors::kCannotCreateObject, u"ActiveX component can't create object: " + progId +
-                                           u" is not a class of " +
-                                           FromUtf8Lossy((services::LibraryFolder() / ORVA_LIBRARY_SONAME).string()) +
-                                           u" (orva_create_object finds the classes of other libraries in "
-                                           u"the registry folders " +
-                                           named + u")");
+    Raise(errors::kCannotCreateObject,
+          u"ActiveX component can't create object: " + progId + u" is not a class of " +
+              FromUtf8Lossy((services::LibraryFolder() / ORVA_LIBRARY_SONAME).string()) +
+              u" (orva_create_object finds the classes of other libraries in "
+              u"the registry folders " +
+              named + u")");
 }
 
 }  // namespace

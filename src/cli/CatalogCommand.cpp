@@ -114,14 +114,10 @@ public:
     }
 
     int Execute(const HostOptions& host, Streams& streams) override {
-        Text propsString = FromUtf8(ComposePropsString(host));
-        AccountAddress account;
-        try {
-            account = AccountFromPropsString(propsString);
-        } catch (const AutomationError& error) {
-            return ReportNoAccount(streams, "catalog", propsString, error);
-        }
-        CatalogLanguage language = LanguageFromPropsString(propsString);
+        std::optional<AccountAddress> found = HostAccount(host, streams, "catalog");
+        if (!found) return kExitUsage;
+        const AccountAddress& account = *found;
+        CatalogLanguage language = LanguageFromPropsString(FromUtf8(ComposePropsString(host)));
         try {
             CatalogReader reader(account, language);
             CatalogWalk walk(reader, m_json ? nullptr : &streams.out);

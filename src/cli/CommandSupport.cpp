@@ -10,6 +10,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "cli/HostContext.h"
 #include "services/PropsString.h"
 #include "storage/AtomicFile.h"
 
@@ -90,6 +91,17 @@ int ReportNoAccount(Streams& streams, const std::string& context, TextView props
         streams.err << "orva-deploy: " << context << ": " << TerminalText(error.Description()) << "\n";
     }
     return kExitUsage;
+}
+
+std::optional<components::AccountAddress> HostAccount(const HostOptions& host, Streams& streams,
+                                                      const std::string& context) {
+    Text propsString = FromUtf8(ComposePropsString(host));
+    try {
+        return components::AccountFromPropsString(propsString);
+    } catch (const AutomationError& error) {
+        ReportNoAccount(streams, context, propsString, error);
+        return std::nullopt;
+    }
 }
 
 std::string TerminalText(TextView text) {

@@ -3,9 +3,11 @@
 // printing of automation errors, and texts made safe for a terminal.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "account/AccountLocation.h"
 #include "automation/AutomationError.h"
 #include "cli/Command.h"
 
@@ -30,6 +32,11 @@ int ReportFailure(Streams& streams, const std::string& context, const automation
 // with the one it has (a description that shows a server URI only masked). Returns kExitUsage.
 int ReportNoAccount(Streams& streams, const std::string& context, automation::TextView propsString,
                     const automation::AutomationError& error);
+
+// The account the command line names (--catalog, --server, ...), or nothing after ReportNoAccount has
+// said what is wrong: the caller then returns kExitUsage.
+std::optional<components::AccountAddress> HostAccount(const HostOptions& host, Streams& streams,
+                                                      const std::string& context);
 
 // The text as UTF-8 for human-readable output, with every character that could move the cursor,
 // ring, erase or reorder what a terminal shows written as a visible escape: C0 controls, DEL and C1

@@ -8,6 +8,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/HostContext.h"
+#include "cli/TerminalProgress.h"
 #include "core/BranchExport.h"
 #include "core/DeployPacket.h"
 
@@ -64,16 +65,16 @@ public:
                            "--subfunc ID\n";
             return kExitUsage;
         }
-        Text propsString = FromUtf8(ComposePropsString(host));
-        AccountAddress account;
+        std::optional<AccountAddress> found = HostAccount(host, streams, "export");
+        if (!found) return kExitUsage;
+        const AccountAddress& account = *found;
         try {
-            account = AccountFromPropsString(propsString);
-        } catch (const AutomationError& error) {
-            return ReportNoAccount(streams, "export", propsString, error);
-        }
-        try {
-            DictionaryRef packetSet = core::ExportCatalogBranches(account, roots, m_hidden);
+            TerminalProgress meter(streams.err, ProgressWanted(host, streams), "reading",
+                                   ProgressUnit::SubFunctions);
+            DictionaryRef packetSet =
+                core::ExportCatalogBranches(account, roots, m_hidden, meter.AsCallback<BranchProgress>());
             packetSet->Save(FromUtf8(m_output));
+            meter.Erase();
             int32_t details = AsVector(packetSet->Value(core::kPacketLanguages[0]))->Count();
             streams.out << "Exported " << details << " function details to " << TerminalText(m_output)
                         << "\n";

@@ -155,15 +155,12 @@ public:
     }
 
     int Execute(const HostOptions& host, Streams& streams) override {
-        Text propsString = FromUtf8(ComposePropsString(host));
-        AccountAddress account;
+        std::optional<AccountAddress> found = HostAccount(host, streams, "history");
+        if (!found) return kExitUsage;
+        const AccountAddress& account = *found;
         try {
-            account = AccountFromPropsString(propsString);
-        } catch (const AutomationError& error) {
-            return ReportNoAccount(streams, "history", propsString, error);
-        }
-        try {
-            if (m_run > 0) return ShowRun(account, LanguageFromPropsString(propsString), streams);
+            if (m_run > 0)
+                return ShowRun(account, LanguageFromPropsString(FromUtf8(ComposePropsString(host))), streams);
             std::optional<int64_t> limit;
             if (m_limit >= 0) limit = m_limit;
             std::vector<HistoryRun> runs = ListJournalRuns(account, limit);

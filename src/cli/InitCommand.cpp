@@ -38,13 +38,9 @@ public:
     }
 
     int Execute(const HostOptions& host, Streams& streams) override {
-        AccountAddress account;
-        Text propsString = FromUtf8(ComposePropsString(host));
-        try {
-            account = AccountFromPropsString(propsString);
-        } catch (const AutomationError& error) {
-            return ReportNoAccount(streams, "init", propsString, error);
-        }
+        std::optional<AccountAddress> found = HostAccount(host, streams, "init");
+        if (!found) return kExitUsage;
+        const AccountAddress& account = *found;
         if (account.IsServer()) return InitServer(account, streams);
         const std::string& fileName = account.location;
         try {

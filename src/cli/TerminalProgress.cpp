@@ -16,8 +16,23 @@ constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 constexpr const char* kEraseLine = "\r\033[K";
 constexpr double kEstimateAfter = 0.5;  // seconds of work before a rate and a time left are shown
 
+// The word after a count, without a leading space; nullptr for Bytes, which are shown in MB.
+const char* CountWord(ProgressUnit unit) {
+    switch (unit) {
+        case ProgressUnit::Entries:
+            return "entries";
+        case ProgressUnit::Nodes:
+            return "nodes";
+        case ProgressUnit::SubFunctions:
+            return "sub-functions";
+        case ProgressUnit::Bytes:
+            break;
+    }
+    return nullptr;
+}
+
 std::string Amount(ProgressUnit unit, int64_t value) {
-    if (unit == ProgressUnit::Entries) return std::to_string(value);
+    if (CountWord(unit)) return std::to_string(value);
     char text[32];
     std::snprintf(text, sizeof text, "%.1f", static_cast<double>(value) / 1e6);
     return text;
@@ -55,7 +70,7 @@ TerminalProgress::~TerminalProgress() { Erase(); }
 
 std::string TerminalProgress::Line(const std::string& label, ProgressUnit unit, int64_t done, int64_t total,
                                    std::chrono::duration<double> elapsed) {
-    const char* unitWord = unit == ProgressUnit::Entries ? " entries" : " MB";
+    const std::string unitWord = std::string(" ") + (CountWord(unit) ? CountWord(unit) : "MB");
     std::string line = label + ": " + Amount(unit, done);
     if (total <= 0) return line + unitWord;
     line += " of " + Amount(unit, total) + unitWord;
@@ -64,8 +79,8 @@ std::string TerminalProgress::Line(const std::string& label, ProgressUnit unit, 
     // A rate from the first moments (opening the files, the first entry) would promise hours.
     if (done <= 0 || seconds < kEstimateAfter) return line;
     const double rate = static_cast<double>(done) / seconds;
-    if (unit == ProgressUnit::Entries) {
-        line += ", " + std::to_string(static_cast<int64_t>(rate)) + " entries/s";
+    if (CountWord(unit)) {
+        line += ", " + std::to_string(static_cast<int64_t>(rate)) + unitWord + "/s";
     } else {
         char text[32];
         std::snprintf(text, sizeof text, ", %.1f MB/s", rate / 1e6);

@@ -20,8 +20,9 @@ namespace orva::cli {
 // (TERM is not "dumb"), and neither --quiet (host.quiet) nor the command's --json (json) was given.
 bool ProgressWanted(const HostOptions& host, const Streams& streams, bool json = false);
 
-// How the counts read: "N of M <unit>" or, for Bytes, "X of Y MB".
-enum class ProgressUnit { Entries, Bytes };
+// How the counts read: "N of M entries" (packet entries), "nodes" (catalogue nodes),
+// "sub-functions" (catalogue sub-functions), or, for Bytes, "X of Y MB".
+enum class ProgressUnit { Entries, Nodes, SubFunctions, Bytes };
 
 class TerminalProgress {
 public:

@@ -7,6 +7,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/HostContext.h"
+#include "cli/TerminalProgress.h"
 #include "core/RunUndo.h"
 
 namespace orva::cli {
@@ -44,22 +45,27 @@ public:
     }
 
     int Execute(const HostOptions& host, Streams& streams) override {
-        Text propsString = FromUtf8(ComposePropsString(host));
-        AccountAddress account;
-        try {
-            account = AccountFromPropsString(propsString);
-        } catch (const AutomationError& error) {
-            return ReportNoAccount(streams, "undo", propsString, error);
-        }
+        std::optional<AccountAddress> found = HostAccount(host, streams, "undo");
+        if (!found) return kExitUsage;
+        const AccountAddress& account = *found;
+        // When the message lines go to the terminal too, each goes above the meter.
+        TerminalProgress meter(streams.err, ProgressWanted(host, streams), "removing", ProgressUnit::Nodes);
+        const bool sameScreen = meter.Enabled() && IsTerminal(streams.out);
         VectorRef messages = Vector::Create();
-        messages->SetAppendObserver(
-            [&](const Variant& line) { streams.out << TerminalText(line.ToText()) << std::endl; });
+        messages->SetAppendObserver([&](const Variant& line) {
+            if (sameScreen) meter.Erase();
+            streams.out << TerminalText(line.ToText()) << std::endl;
+            if (sameScreen) meter.Restore();
+        });
         try {
             if (m_dryRun) {
                 streams.out << "Dry run on " << TerminalText(account.DisplayName())
                             << " in a transaction that is rolled back: the account itself is not changed.\n";
             }
-            return core::UndoJournalRun(account, m_run, m_dryRun, messages) ? kExitOk : kExitFailure;
+            bool ok = core::UndoJournalRun(account, m_run, m_dryRun, messages,
+                                           meter.AsCallback<core::UndoProgress>());
+            meter.Erase();
+            return ok ? kExitOk : kExitFailure;
         } catch (const AutomationError& error) {
             return ReportFailure(streams, "undo", error);
         }

@@ -2,12 +2,12 @@
 
 #include <filesystem>
 
-#include "services/LibraryLocation.h"
 #include "api/clsDeploywizard.h"
 #include "automation/ClassRegistry.h"
 #include "automation/PendingError.h"
 #include "bag/Dictionary.h"
 #include "bag/Vector.h"
+#include "services/LibraryLocation.h"
 #include "support/TempDir.h"
 
 namespace orva::api {

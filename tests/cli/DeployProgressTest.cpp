@@ -1,4 +1,4 @@
-// Progress of deploy and pack goes to stderr only when stderr is a terminal, and never with
+// Progress of deploy, pack, export and undo goes to stderr only when stderr is a terminal, and never with
 // --quiet; the lines on stdout are the same either way.
 
 #include <fcntl.h>
@@ -143,6 +143,22 @@ TEST(DeployProgress, RedrawsInPlaceOnATerminalOnlyAndIsErasedAtTheEnd) {
     EXPECT_EQ(tail(shown.out), tail(piped.out));
     EXPECT_EQ(tail(quiet.out), tail(piped.out));
     EXPECT_GT(Count(piped.out, "\n"), 3000u);
+
+    // export and undo of what a real deployment made: run 1 is init's, run 2 the deployment's.
+    ASSERT_EQ(testing::RunTool({"--quiet", "deploy", packet, "--catalog", account}).status, 0);
+    struct {
+        std::vector<std::string> args;
+        std::string line;
+    } more[] = {{{"export", "--catalog", account, "--top", "3", "-o", (dir / "导出.Dat").string()},
+                 "\r\033[Kreading: "},
+                {{"undo", "2", "--catalog", account, "--dry-run"}, " of 3000 nodes, "}};
+    for (const auto& run : more) {
+        Captured withMeter = RunChild(run.args);
+        EXPECT_EQ(withMeter.status, 0) << withMeter.err;
+        EXPECT_NE(withMeter.err.find(run.line), std::string::npos) << withMeter.err;
+        EXPECT_TRUE(withMeter.err.ends_with("\r\033[K")) << withMeter.err;
+        EXPECT_EQ(RunChild(run.args, false).err, "");
+    }
 }
 
 }  // namespace

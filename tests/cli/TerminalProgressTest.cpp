@@ -28,6 +28,8 @@ TEST(TerminalProgress, LineSaysCountPercentRateAndTimeLeft) {
          "deploying: 0 of 50 entries, 0%"},                         // no rate before the first entry
         {ProgressUnit::Entries, 7, 0, 1s, "deploying: 7 entries"},  // total unknown
         {ProgressUnit::Entries, 3, 1000, 400ms, "deploying: 3 of 1000 entries, 0%"},  // too early for a rate
+        {ProgressUnit::Nodes, 500, 2000, 2s, "deploying: 500 of 2000 nodes, 25%, 250 nodes/s, 0:06 left"},
+        {ProgressUnit::SubFunctions, 3, 0, 1s, "deploying: 3 sub-functions"},
         {ProgressUnit::Bytes, 10'500'000, 31'000'000, 3s,
          "deploying: 10.5 of 31.0 MB, 33%, 3.5 MB/s, 0:06 left"},
     };
