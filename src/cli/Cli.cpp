@@ -99,11 +99,12 @@ int RunCli(const std::vector<std::string>& args, Streams& streams) {
     HostOptions host;
     CLI::Option* languageOption =
         app.add_option("--language", host.language, "Language of the host's login: CHS, CHT or EN (any case)")
+            ->type_name("LANG")
             ->capture_default_str();
     app.add_option("--catalog", host.catalog,
                    "Account database of the console catalogue: a SQLite file, or a postgresql:// URI")
         ->type_name("ACCOUNT");
-    app.add_option("--props", host.props, "Whole properties string of the host's login");
+    app.add_option("--props", host.props, "Whole properties string of the host's login")->type_name("PROPS");
     app.add_flag("--quiet", host.quiet, "Show no progress on stderr, even on a terminal");
 
     std::vector<std::unique_ptr<Command>> commands = MakeCommands();

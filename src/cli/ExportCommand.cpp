@@ -29,11 +29,13 @@ public:
     void Configure(CLI::App& sub) override {
         for (Root& root : m_roots) {
             sub.add_option(root.option, root.ids, root.help)
+                ->type_name("ID")
                 ->expected(1)
                 ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
         }
         sub.add_flag("--hidden", m_hidden, "Include hidden nodes and the branches under them");
         sub.add_option("-o,--output", m_output, "Packet file to write (replaced safely if it exists)")
+            ->type_name("PACKETFILE")
             ->required();
         sub.footer(
             "\nEvery function detail under the chosen nodes goes into the packet file, in the order the\n"

@@ -135,10 +135,13 @@ public:
 
     void Configure(CLI::App& sub) override {
         sub.add_option("run", m_run, "Show this run: its message list and the nodes it created")
-            ->check(CLI::Range(1, 2147483647));
+            ->type_name("RUN")
+            ->check(CLI::Range(1, 2147483647).description(""));
         sub.add_flag("--json", m_json,
                      "Print JSON: {\"runs\": [...]}, or one run's object with its messages and nodes");
-        sub.add_option("--limit", m_limit, "List at most N runs (the newest)")->check(CLI::NonNegativeNumber);
+        sub.add_option("--limit", m_limit, "List at most N runs (the newest)")
+            ->type_name("N")
+            ->check(CLI::Range(0, 2147483647).description(""));
         sub.footer(
             "\nEvery run that writes into the catalogue is journaled in the account: deployments "
             "(\"deploy\"\n"

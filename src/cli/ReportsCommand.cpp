@@ -23,7 +23,8 @@ public:
 
     void Configure(CLI::App& sub) override {
         m_subsystemOption = sub.add_option("--subsystem", m_subsystemValue,
-                                           "Only the reports of this business subsystem (see: subsystems)");
+                                           "Only the reports of this business subsystem (see: subsystems)")
+                                ->type_name("N");
         sub.add_flag("--json", m_json, "Print JSON: FID, FType, class parameter, FFunctionID and the names");
         sub.footer(
             "\nOne line per report, by FID: FID, FType, the class parameter its query function is published\n"

@@ -24,7 +24,8 @@ public:
 
     void Configure(CLI::App& sub) override {
         m_subsystemOption = sub.add_option("--subsystem", m_subsystemValue,
-                                           "Only the types of this business subsystem (see: subsystems)");
+                                           "Only the types of this business subsystem (see: subsystems)")
+                                ->type_name("N");
         sub.add_flag("--json", m_json, "Print JSON: FID, kind, FBillTypeID, FFunctionID and the names");
         sub.footer(
             "\nOne line per class type, by FID: FID, kind (base data, bill or query), business subsystem "

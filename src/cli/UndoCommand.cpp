@@ -24,8 +24,9 @@ public:
 
     void Configure(CLI::App& sub) override {
         sub.add_option("run", m_run, "The run to undo (see history)")
+            ->type_name("RUN")
             ->required()
-            ->check(CLI::Range(1, 2147483647));
+            ->check(CLI::Range(1, 2147483647).description(""));
         sub.add_flag("--dry-run", m_dryRun, "Print what the undo would do, without changing the account");
         sub.footer(
             "\nRemoves exactly the nodes the run created (history RUN lists them), deepest level first, in "

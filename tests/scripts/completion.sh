@@ -65,6 +65,8 @@ complete_line "$reports" publish --catalog "$account" --report ""
 complete_line "$subsystems" --catalog "$account" publish --subsystem ""
 complete_line "$subsystems" --props "Language=EN;ConnectString=sqlite:$account;" types --subsystem ""
 complete_line "" translate ""
+complete_line "" --catalog "$account" export --subsystem ""  # a catalogue node's id, no subsystem number
+complete_line "部署包.Dat 部署说明.json" --catalog "$account" export --top 3 -o 部
 # A mistyped account gives nothing, creates nothing; an account is never changed by completing.
 before=$(sha256sum "$account")
 complete_line "" --catalog "$folder/无.db" wizard --type ""
