@@ -12,6 +12,7 @@
 #   lib/python3/dist-packages          the Python package orva_automation (ORVA_INSTALL_PYTHONDIR)
 #   share/man/man1/orva-deploy.1.gz    the manual page, generated from the program's own help
 #   <bash-completion folder>/orva-deploy  bash completion (ORVA_BASH_COMPLETION_DIR)
+#   share/zsh/vendor-completions/_orva-deploy  zsh completion (ORVA_ZSH_COMPLETION_DIR)
 
 include(CMakePackageConfigHelpers)
 
@@ -159,6 +160,11 @@ set(ORVA_BASH_COMPLETION_DIR ${orva_completion_dir}
     CACHE STRING "Folder of bash completion files, relative to the install prefix or absolute")
 install(FILES ${PROJECT_SOURCE_DIR}/data/completion/orva-deploy.bash DESTINATION ${ORVA_BASH_COMPLETION_DIR}
         RENAME orva-deploy COMPONENT tool)
+# Zsh completion, from the same answers of the program, in the folder Debian's zsh puts on fpath.
+set(ORVA_ZSH_COMPLETION_DIR ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions
+    CACHE STRING "Folder of zsh completion functions, relative to the install prefix or absolute")
+install(FILES ${PROJECT_SOURCE_DIR}/data/completion/_orva-deploy DESTINATION ${ORVA_ZSH_COMPLETION_DIR}
+        COMPONENT tool)
 
 # find_package(OrvaClassDeploy): the config file declares the imported targets itself rather than
 # through install(EXPORT), because the library is assembled from OBJECT libraries whose usage

@@ -1,7 +1,7 @@
 #pragma once
 // Registration of the library as an in-process server: one small file per public class in a registry
 // folder, naming the class's program ID, identifiers, version and the library file, so that a host
-// (through liborva-loader) can create the class by program ID without linking the library.
+// (through libOrvaLoader) can create the class by program ID without linking the library.
 // docs/registry.md describes the file format and where the folders lie.
 
 #include <filesystem>

@@ -1,4 +1,4 @@
-// The entry points libOrvaClassDeploy exports with C linkage for liborva-loader: the interface
+// The entry points libOrvaClassDeploy exports with C linkage for libOrvaLoader: the interface
 // version and creation by program ID (capi/orva_server_abi.h); registration as an in-process server
 // is exported beside the registry code (api/RegistrationEntryPoints.cpp). Every one catches all
 // failures and reports them as an error number: no exception crosses into a C host.

@@ -1,5 +1,5 @@
 /*
- * The binary contract between the loader (liborva-loader) and the library it loads: the entry points
+ * The binary contract between the loader (libOrvaLoader) and the library it loads: the entry points
  * libOrvaClassDeploy exports with C linkage and the layout of an object handle. Hosts never see it;
  * they use orva/orva_automation.h.
  *

@@ -112,7 +112,7 @@ std::vector<std::string> ValuesOf(const CLI::Option& option, const HostOptions& 
     const std::string type = option.get_type_name();
     if (kFileTypes.contains(type)) return {kFileCandidates};
     // A business subsystem's number; a --subsystem of another type (a catalogue node's ID) has none.
-    const bool subsystems = option.check_name("--subsystem") && (type == "N" || type == "INT");
+    const bool subsystems = option.check_name("--subsystem") && type == "N";
     if (!subsystems && type != "FID") return {};
     auto account = LineAccount(host);
     if (!account) return {};

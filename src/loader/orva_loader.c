@@ -1,4 +1,4 @@
-/* liborva-loader: creation by program ID for hosts that do not link libOrvaClassDeploy. It finds the
+/* libOrvaLoader: creation by program ID for hosts that do not link libOrvaClassDeploy. It finds the
    program ID's registry entry, loads the library the entry names and asks it for the object; every
    later call goes through the handle's own function table to the library that made it. */
 #define _GNU_SOURCE

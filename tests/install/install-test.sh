@@ -71,6 +71,7 @@ completion="$prefix/share/bash-completion/completions/orva-deploy"
     source "$completion" && COMP_WORDS=("$prefix/bin/orva-deploy" dep) && COMP_CWORD=1 && _orva_deploy &&
         [ "${COMPREPLY[*]}" = deploy ]
 ) 2>/dev/null || fail "share/bash-completion/completions/orva-deploy is not installed or does not complete"
+[ -f "$prefix/share/zsh/vendor-completions/_orva-deploy" ] || fail "share/zsh/vendor-completions/_orva-deploy is not installed"
 # The Debian copyright and changelog files belong to the packages only.
 if compgen -G "$prefix/share/doc/lib*" >/dev/null; then fail "a plain install has Debian documentation folders"; fi
 [ "$(readlink "$prefix/$libdir/libOrvaClassDeploy.so.0")" = libOrvaClassDeploy.so.0.1.0 ] ||

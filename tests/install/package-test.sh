@@ -101,6 +101,7 @@ has orva-class-deploy '^-rwxr-xr-x .* \./usr/bin/orva-deploy$' "executable usr/b
 has orva-class-deploy ' \./usr/share/man/man1/orva-deploy\.1\.gz$' "manual page"
 has orva-class-deploy ' \./usr/share/doc/orva-class-deploy/README\.md$' "README"
 has orva-class-deploy ' \./usr/share/bash-completion/completions/orva-deploy$' "bash completion"
+has orva-class-deploy ' \./usr/share/zsh/vendor-completions/_orva-deploy$' "zsh completion"
 has liborvaclassdeploy0 "${lib}orva-class-deploy/libOrvaPostgres\.so$" "PostgreSQL module"
 has orva-class-deploy ' \./usr/share/doc/orva-class-deploy/host-api\.md$' "host reference"
 has orva-class-deploy ' \./usr/share/doc/orva-class-deploy/examples/python/deploy_packet\.py$' "Python example"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The bash completion of orva-deploy, run as bash runs it: COMP_WORDS and COMP_CWORD set, the
-# completion function called, COMPREPLY compared. Values come from a demo account in a folder with a
+# completion function called, COMPREPLY compared; then the zsh completion, typed into a zsh. Values come from a demo account in a folder with a
 # Chinese name.
 # Usage: completion.sh SOURCE_DIR BUILD_DIR
 set -uo pipefail
@@ -72,6 +72,24 @@ before=$(sha256sum "$account")
 complete_line "" --catalog "$folder/无.db" wizard --type ""
 [ ! -e "$folder/无.db" ] || { echo "completing created $folder/无.db"; failed=1; }
 [ "$(sha256sum "$account")" = "$before" ] || { echo "completing changed the account"; failed=1; }
+
+# zsh, from the same answers, in an interactive zsh on a pseudo-terminal.
+if command -v zsh >/dev/null; then
+    zsh_line() {
+        local expected=$1 got
+        zsh -f "$source_dir/tests/scripts/zsh-complete.zsh" "$source_dir/data/completion" "$(dirname "$tool")" \
+            "$folder/zsh.out" "$2"
+        got=$(sort -u "$folder/zsh.out" | tr '\n' ' ')
+        [ "$got" = "$expected " ] || { echo "zsh completing '$2': got '$got', expected '$expected'"; failed=1; }
+    }
+    zsh_line "deploy" "orva-deploy de"
+    zsh_line "CHS CHT" "orva-deploy --language=C"
+    zsh_line "部署包.Dat 部署说明.json" "orva-deploy deploy 部"
+    zsh_line "$types" "orva-deploy --catalog $account wizard --type "
+elif [ "${CI:-}" = true ]; then
+    echo "zsh is missing (scripts/bootstrap installs it)"
+    failed=1
+fi
 
 # A word index past the line completes a new word; a word index that is no number is refused.
 "$tool" __complete 9 orva-deploy | grep -qx wizard || { echo "__complete 9: no command names"; failed=1; }
