@@ -29,18 +29,23 @@ inline double Median(std::vector<double> values) {
 
 class MedianClock {
 public:
-    explicit MedianClock(benchmark::State& state) : m_state(state) {}
+    // timesIteration: the clock's steps are the iteration's time. A second clock in the same iteration
+    // (a step measured beside the timed one) passes false and only records.
+    explicit MedianClock(benchmark::State& state, bool timesIteration = true)
+        : m_state(state), m_timesIteration(timesIteration) {}
 
     void Start() {
-        m_state.ResumeTiming();
+        if (m_timesIteration) m_state.ResumeTiming();
         m_wallStart = std::chrono::steady_clock::now();
         m_cpuStart = ThreadCpuSeconds();
     }
     void Stop() {
         double cpu = ThreadCpuSeconds() - m_cpuStart;
         double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_wallStart).count();
-        m_state.PauseTiming();
-        m_state.SetIterationTime(wall);
+        if (m_timesIteration) {
+            m_state.PauseTiming();
+            m_state.SetIterationTime(wall);
+        }
         m_wall.push_back(wall);
         m_cpu.push_back(cpu);
     }
@@ -48,9 +53,14 @@ public:
     bool Empty() const { return m_wall.empty(); }
     double MedianWall() const { return Median(m_wall); }
     double MedianCpu() const { return Median(m_cpu); }
+    // The wall time of every step, in order.
+    const std::vector<double>& Walls() const { return m_wall; }
+    // This thread's CPU time of every step, in order.
+    const std::vector<double>& Cpus() const { return m_cpu; }
 
 protected:
     benchmark::State& m_state;
+    bool m_timesIteration;
 
 private:
     std::chrono::steady_clock::time_point m_wallStart;

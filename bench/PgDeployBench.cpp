@@ -1,11 +1,12 @@
-// The deployment benchmark on PostgreSQL. Part one: DeployPacketToCatalogue deploys packets of 1,000
-// and 10,000 entries into a server account with the demo data as it is created and into one grown to
-// 100,000 function details, and the libpq floor (PgDeployFloor.h) deploys the same entries; the table
-// gives entries per second, the engine/floor ratio and how the time per entry changes with the size
-// of the catalogue. Part two: several deployers at once, each a process of its own (this program
-// started again with --deployer), first each into its own sub-function (1 alone, 4 and 8 together),
-// then 8 into one sub-function with overlapping packets; entries per second in total and per process.
-// The goals: the engine within 2x of the floor, a time per entry that does not grow with the
+// The deployment benchmark on PostgreSQL. Part one: the engine, journaled as a host's deployment is,
+// deploys packets of 1,000 and 10,000 entries into a server account with the demo data as it is
+// created and into one grown to 100,000 function details, in turns with the same run without the
+// journal, and the libpq floor (PgDeployFloor.h) deploys the same entries; the table gives entries
+// per second, the engine/floor ratio, the journal's share of the engine's time and how the time per
+// entry changes with the size of the catalogue. Part two: several deployers at once, each a process of its
+// own (this program started again with --deployer), first each into its own sub-function (1 alone, 4 and 8
+// together), then 8 into one sub-function with overlapping packets; entries per second in total and per
+// process. The goals: the engine within 2x of the floor, a time per entry that does not grow with the
 // catalogue, and deployers in different sub-functions that do not wait for each other (4 together
 // reach at least the throughput of 1 alone, also on two cores).
 //
@@ -94,14 +95,16 @@ Templates& Data() {
     return templates;
 }
 
+// The engine as a host runs it, journaled, paired with runs without the journal for its share.
 void Engine(benchmark::State& state, Case run) {
-    TimeDeployments(state, run, Data(),
-                    [](DeployClock& clock, const std::string& uri, const std::vector<WorkloadEntry>& workload,
-                       const CatalogueCounts& before) -> std::string {
-                        PublishHostContext(g_language, uri);
-                        return DeployWithEngine(clock, workload, before,
-                                                [&] { return CountServerCatalogue(uri).Nodes(); });
-                    });
+    TimeJournaledPairs(
+        state, run, Data(),
+        [](DeployClock& clock, const std::string& uri, const std::vector<WorkloadEntry>& workload,
+           const CatalogueCounts& before, bool journaled) -> std::string {
+            PublishHostContext(g_language, uri);
+            return DeployWithEngine(
+                clock, workload, before, [&] { return CountServerCatalogue(uri).Nodes(); }, journaled);
+        });
 }
 
 void Floor(benchmark::State& state, Case run) {

@@ -2,7 +2,8 @@
 # Builds the deployment benchmark from the release preset and runs it: the engine and its raw-SQLite
 # floor deploy packets of 1,000 and 10,000 entries into a fresh demo account and into one grown to
 # 100,000 function details, then a table gives entries per second, the engine/floor ratio, the
-# journal's share of the engine's time and the time per entry in the fresh and the grown catalogue.
+# journal's share of the engine's time (paired runs with and without the journal, in turns: median and
+# range) and the time per entry in the fresh and the grown catalogue.
 # Then JournalBench: an undo of 10,000 nodes against its floor, and the history of 10,000 runs.
 # About a minute on two cores.
 #

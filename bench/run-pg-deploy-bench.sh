@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds the deployment benchmark on PostgreSQL from the release preset and runs it: the engine and
-# its libpq floor deploy packets of 1,000 and 10,000 entries into a fresh demo account on the server
-# and into one grown to 100,000 function details, then 1, 4 and 8 deployer processes at once (each
-# into its own sub-function) and 8 into one sub-function; tables give entries per second, the
-# engine/floor ratio, the time per entry in the fresh and the grown catalogue, and the throughput in
+# Builds the deployment benchmark on PostgreSQL from the release preset and runs it: the engine
+# (journaled, in turns with the same run without the journal) and its libpq floor deploy packets of
+# 1,000 and 10,000 entries into a fresh demo account on the server and into one grown to 100,000
+# function details, then 1, 4 and 8 deployer processes at once (each into its own sub-function) and 8
+# into one sub-function; tables give entries per second, the engine/floor ratio, the journal's share
+# of the engine's time, the time per entry in the fresh and the grown catalogue, and the throughput in
 # total and per process. A few minutes on two cores.
 #
 # Usage: bench/run-pg-deploy-bench.sh [PgDeployBench options], for example

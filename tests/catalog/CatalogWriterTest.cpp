@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "account/AccountConnections.h"
+#include "account/DeployJournal.h"
 #include "automation/AutomationError.h"
 #include "automation/ClassRegistry.h"
 #include "automation/TextHelpers.h"
@@ -119,6 +120,51 @@ TEST(CatalogWriter, ANameThatIsAlreadyThereGivesTheExistingNode) {
     EXPECT_EQ(account.Count("SELECT count(*) FROM t_TopClass"), 5);
     EXPECT_EQ(account.Count("SELECT count(*) FROM t_SubFunc"), 34);
     EXPECT_EQ(account.Count("SELECT count(*) FROM t_DetailFunc"), 61);
+}
+
+// A node's journal row, as text: every column, NULL where the level has no such attribute.
+std::string JournalRow(const JournalNode& node) {
+    std::string row = std::to_string(node.level) + " " + std::to_string(node.id) + " " +
+                      std::to_string(node.parentId) + " " + std::to_string(node.index);
+    for (const Text& name : node.names) row += " " + automation::ToUtf8(name);
+    for (const auto& value : {node.className, node.subId, node.classParam, node.helpCode})
+        row += " " + (value ? "'" + automation::ToUtf8(*value) + "'" : std::string("NULL"));
+    return row + (node.visible ? " shown" : " hidden");
+}
+
+TEST(CatalogWriter, InsideAJournalRunEveryNodeItCreatesIsJournaledAsStoredAndAFoundOneIsNot) {
+    TestAccount account;
+    JournalRunInfo info;
+    info.language = u"CHS";
+    JournalRun run(account.Address(), info);
+    CatalogWriter writer(account.Address());
+    int32_t top = writer.CreateTopClass(
+        9, *Data({{u"FTopClassName", u"质量"}, {u"FTopClassName_EN", u"Quality"}, {u"FVisible", false}}));
+    int32_t sub = writer.CreateSubSys(
+        top, 1, *Data({{u"FSysName", u"检验"}, {u"FClassName", u"Host.A"}, {u"FSubID", u"qa"}}));
+    int32_t func = writer.CreateSubFunc(sub, 1, *Data({{u"FFuncName", u"日常"}, {u"FClassName", u"Host.B"}}));
+    auto detail = [&](const char16_t* name, const char16_t* param) {
+        return writer.CreateDetailFunc(
+            func, 1, *Data({{u"FFuncName", name}, {u"FClassParam", param}, {u"FHelpCode", u"H7"}}));
+    };
+    int32_t first = detail(u"来料", u"Bill|1");
+    int32_t second = detail(u"来料", u"Bill|2");  // index 1 is taken: stored at 2
+    EXPECT_EQ(writer.CreateSubSys(3, 9, *Data({{u"FSysName", u"销售管理"}})), 302) << "found, not created";
+
+    const std::string n = std::to_string(top), s = std::to_string(sub), f = std::to_string(func);
+    std::vector<std::string> expected = {
+        "1 " + n + " 0 9 质量 质量 Quality NULL NULL NULL NULL hidden",
+        "2 " + s + " " + n + " 1 检验 检验 检验 'Host.A' 'qa' NULL NULL shown",
+        "3 " + f + " " + s + " 1 日常 日常 日常 'Host.B' NULL NULL NULL shown",
+        "4 " + std::to_string(first) + " " + f +
+            " 1 来料 来料 来料 'OrvaHost.Application' NULL 'Bill|1' 'H7' shown",
+        "4 " + std::to_string(second) + " " + f +
+            " 2 来料 来料 来料 'OrvaHost.Application' NULL 'Bill|2' 'H7' shown",
+    };
+    std::vector<std::string> journaled;
+    for (const JournalNode& node : ReadJournalNodes(*OpenAccount(account.Address()), run.Id()))
+        journaled.push_back(JournalRow(node));
+    EXPECT_EQ(journaled, expected);
 }
 
 TEST(CatalogWriter, BadArgumentsWriteNothing) {
