@@ -40,8 +40,8 @@ constexpr uint64_t kVectorCost = sizeof(Vector) + 2 * kBlockOverhead;
 constexpr uint64_t kDictionaryCost = sizeof(Dictionary) + 2 * kBlockOverhead;
 constexpr uint64_t kItemCost = sizeof(Variant);
 constexpr uint64_t kEntryCost = sizeof(Variant) + sizeof(SharedText);
-// A key of a dictionary above the linear-search limit also has a node in its index: an upper-cased
-// copy of the key, its position, hash, link and bucket.
+// A key of a dictionary above the linear-search limit also has a node in its index once the
+// dictionary is looked up: an upper-cased copy of the key, its position, hash, link and bucket.
 constexpr uint64_t kIndexedKeyCost = sizeof(Text) + 4 * sizeof(size_t) + kBlockOverhead;
 // A distinct key of the file: its shared block and the decoder's two tables (the key and its
 // upper-cased form, with their nodes).
@@ -137,7 +137,7 @@ private:
             CountKey(key, depth, static_cast<size_t>(i - 1));
             m_path.push_back(Step{&key, 0});
             WriteText(key, u"key");
-            WriteValue(dictionary.Value(key), depth);
+            WriteValue(dictionary.ValueAt(i), depth);
             m_path.pop_back();
         }
         m_open.pop_back();
@@ -206,7 +206,8 @@ private:
             std::vector<const Text*>& level = m_recentKeys[static_cast<size_t>(depth)];
             if (level.size() <= position) level.resize(position + 1, nullptr);
             recent = &level[position];
-            if (*recent && **recent == key) return;
+            // Entries built with shared keys (SharedText) hand out the very same text.
+            if (*recent && (*recent == &key || **recent == key)) return;
         }
         if (m_keys.insert(key).second) m_memory += kInternedKeyCost + 3 * TextCost(key.size());
         if (recent) *recent = &key;
