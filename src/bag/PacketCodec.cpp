@@ -134,9 +134,8 @@ private:
         for (int32_t i = 1; i <= dictionary.Count(); ++i) {
             const Text& key = dictionary.Key(i);
             if (count > Dictionary::kLinearLimit) m_memory += kIndexedKeyCost + TextCost(key.size());
-            CountKey(key, depth, static_cast<size_t>(i - 1));
             m_path.push_back(Step{&key, 0});
-            WriteText(key, u"key");
+            WriteKey(key, depth, static_cast<size_t>(i - 1));
             WriteValue(dictionary.ValueAt(i), depth);
             m_path.pop_back();
         }
@@ -197,21 +196,36 @@ private:
         }
     }
 
-    // Charges a key the first time the file holds it, as the decoder's interning does. The maps of a
-    // packet repeat the same keys in the same order, so the key last seen at the same place is
-    // compared first.
-    void CountKey(const Text& key, int depth, size_t position) {
-        const Text** recent = nullptr;
+    // Writes a key and charges it the first time the file holds it, as the decoder's interning does.
+    // The maps of a packet repeat the same keys in the same order, so the key last written at the
+    // same place is compared first, and when it matches its bytes are copied, not encoded again.
+    void WriteKey(const Text& key, int depth, size_t position) {
+        RecentKey* recent = nullptr;
         if (position < kRecentKeys) {
-            std::vector<const Text*>& level = m_recentKeys[static_cast<size_t>(depth)];
-            if (level.size() <= position) level.resize(position + 1, nullptr);
+            std::vector<RecentKey>& level = m_recentKeys[static_cast<size_t>(depth)];
+            if (level.size() <= position) level.resize(position + 1);
             recent = &level[position];
             // Entries built with shared keys (SharedText) hand out the very same text.
-            if (*recent && (*recent == &key || **recent == key)) return;
+            if (recent->key && (recent->key == &key || *recent->key == key)) {
+                m_writer.WriteEncoded(recent->bytes);
+                return;
+            }
         }
         if (m_keys.insert(key).second) m_memory += kInternedKeyCost + 3 * TextCost(key.size());
-        if (recent) *recent = &key;
+        const size_t start = m_writer.Bytes().size();
+        WriteText(key, u"key");
+        if (recent) {
+            recent->key = &key;
+            recent->bytes.assign(m_writer.Bytes(), start);
+        }
     }
+
+    // A key written at one position of the maps at one depth, with its encoded bytes. The tree is not
+    // changed while it is written, so the key stays valid.
+    struct RecentKey {
+        const Text* key = nullptr;
+        std::string bytes;
+    };
 
     static constexpr size_t kRecentKeys = 32;
     CborWriter m_writer;
@@ -219,8 +233,8 @@ private:
     std::vector<const Object*> m_open;
     uint64_t m_memory = 0;  // what the tree will take once loaded, charged as the decoder does
     std::unordered_set<TextView> m_keys;
-    std::vector<std::vector<const Text*>> m_recentKeys =
-        std::vector<std::vector<const Text*>>(kMaxPacketDepth + 2);
+    std::vector<std::vector<RecentKey>> m_recentKeys =
+        std::vector<std::vector<RecentKey>>(kMaxPacketDepth + 2);
 };
 
 // Builds the dictionary tree straight from the bytes, item by item.

@@ -34,6 +34,8 @@ public:
     [[nodiscard]] bool WriteText(automation::TextView text);
     // Writes ASCII or already valid UTF-8 as a text string.
     void WriteUtf8(std::string_view utf8);
+    // Appends whole items this writer encoded before (a copy of a span of Bytes()), as they are.
+    void WriteEncoded(std::string_view items) { m_bytes.append(items); }
 
     // The bytes written so far; TakeBytes hands them over and leaves the writer empty.
     const std::string& Bytes() const { return m_bytes; }

@@ -10,6 +10,62 @@ namespace orva::components {
 
 using namespace automation;
 
+namespace {
+
+// Decodes well-formed UTF-8 (no overlong forms, surrogates or values above U+10FFFF) into out, sized
+// exactly, so that a short name stays within the text itself. Returns false at the first ill-formed
+// sequence, out then holding anything.
+bool DecodeWellFormedUtf8(const unsigned char* utf8, size_t length, Text& out) {
+    size_t units = 0;
+    for (size_t i = 0; i < length; ++i) {
+        if ((utf8[i] & 0xC0) != 0x80) ++units;  // a character's first byte
+        if (utf8[i] >= 0xF0) ++units;           // a character beyond U+FFFF takes two units
+    }
+    out.resize(units);
+    char16_t* unit = out.data();
+    char16_t* const end = unit + units;
+    for (size_t i = 0; i < length;) {
+        const unsigned char lead = utf8[i];
+        if (lead < 0x80) {
+            if (unit == end) return false;
+            *unit++ = lead;
+            ++i;
+            continue;
+        }
+        size_t size;
+        char32_t cp;
+        char32_t least;
+        if ((lead & 0xE0) == 0xC0) {
+            size = 2, cp = lead & 0x1F, least = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            size = 3, cp = lead & 0x0F, least = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            size = 4, cp = lead & 0x07, least = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + size > length) return false;
+        for (size_t k = 1; k < size; ++k) {
+            if ((utf8[i + k] & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (utf8[i + k] & 0x3F);
+        }
+        if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        if (cp >= 0x10000) {
+            if (end - unit < 2) return false;
+            cp -= 0x10000;
+            *unit++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+            *unit++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            if (unit == end) return false;
+            *unit++ = static_cast<char16_t>(cp);
+        }
+        i += size;
+    }
+    return unit == end;
+}
+
+}  // namespace
+
 SqliteStatement::~SqliteStatement() { sqlite3_finalize(m_statement); }
 
 void SqliteStatement::Bind(int index, int64_t value) {
@@ -76,14 +132,17 @@ int64_t SqliteStatement::ColumnInteger(int column) const { return sqlite3_column
 double SqliteStatement::ColumnDouble(int column) const { return sqlite3_column_double(m_statement, column); }
 
 Text SqliteStatement::ColumnText(int column) const {
-    // Most stored texts (keys, numbers, English names) are ASCII: those are widened here without
-    // SQLite's conversion into a buffer of its own and the copy out of it.
+    // Stored texts are UTF-8 (the library binds nothing else): they are decoded here without SQLite's
+    // conversion into a buffer of its own and the copy out of it.
     const auto* utf8 = sqlite3_column_text(m_statement, column);
     if (!utf8) return Text();
     const auto length = static_cast<size_t>(sqlite3_column_bytes(m_statement, column));
     if (std::all_of(utf8, utf8 + length, [](unsigned char byte) { return byte < 0x80; }))
         return Text(utf8, utf8 + length);
-    // SQLite converts to the machine's UTF-16 and substitutes U+FFFD for bytes that are not UTF-8.
+    Text decoded;
+    if (DecodeWellFormedUtf8(utf8, length, decoded)) return decoded;
+    // Bytes that are not UTF-8 (written by another program): SQLite converts them to the machine's
+    // UTF-16, substituting U+FFFD.
     const void* text = sqlite3_column_text16(m_statement, column);
     if (!text) return Text();
     int bytes = sqlite3_column_bytes16(m_statement, column);
