@@ -4,67 +4,12 @@
 
 #include <algorithm>
 
+#include "automation/Utf8Decode.h"
 #include "storage/SqliteDatabase.h"
 
 namespace orva::components {
 
 using namespace automation;
-
-namespace {
-
-// Decodes well-formed UTF-8 (no overlong forms, surrogates or values above U+10FFFF) into out, sized
-// exactly, so that a short name stays within the text itself. Returns false at the first ill-formed
-// sequence, out then holding anything.
-bool DecodeWellFormedUtf8(const unsigned char* utf8, size_t length, Text& out) {
-    size_t units = 0;
-    for (size_t i = 0; i < length; ++i) {
-        if ((utf8[i] & 0xC0) != 0x80) ++units;  // a character's first byte
-        if (utf8[i] >= 0xF0) ++units;           // a character beyond U+FFFF takes two units
-    }
-    out.resize(units);
-    char16_t* unit = out.data();
-    char16_t* const end = unit + units;
-    for (size_t i = 0; i < length;) {
-        const unsigned char lead = utf8[i];
-        if (lead < 0x80) {
-            if (unit == end) return false;
-            *unit++ = lead;
-            ++i;
-            continue;
-        }
-        size_t size;
-        char32_t cp;
-        char32_t least;
-        if ((lead & 0xE0) == 0xC0) {
-            size = 2, cp = lead & 0x1F, least = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            size = 3, cp = lead & 0x0F, least = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            size = 4, cp = lead & 0x07, least = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + size > length) return false;
-        for (size_t k = 1; k < size; ++k) {
-            if ((utf8[i + k] & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (utf8[i + k] & 0x3F);
-        }
-        if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        if (cp >= 0x10000) {
-            if (end - unit < 2) return false;
-            cp -= 0x10000;
-            *unit++ = static_cast<char16_t>(0xD800 + (cp >> 10));
-            *unit++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-        } else {
-            if (unit == end) return false;
-            *unit++ = static_cast<char16_t>(cp);
-        }
-        i += size;
-    }
-    return unit == end;
-}
-
-}  // namespace
 
 SqliteStatement::~SqliteStatement() { sqlite3_finalize(m_statement); }
 
@@ -140,7 +85,8 @@ Text SqliteStatement::ColumnText(int column) const {
     if (std::all_of(utf8, utf8 + length, [](unsigned char byte) { return byte < 0x80; }))
         return Text(utf8, utf8 + length);
     Text decoded;
-    if (DecodeWellFormedUtf8(utf8, length, decoded)) return decoded;
+    if (DecodeValidUtf8(std::string_view(reinterpret_cast<const char*>(utf8), length), decoded))
+        return decoded;
     // Bytes that are not UTF-8 (written by another program): SQLite converts them to the machine's
     // UTF-16, substituting U+FFFD.
     const void* text = sqlite3_column_text16(m_statement, column);
