@@ -136,7 +136,9 @@ private:
             if (count > Dictionary::kLinearLimit) m_memory += kIndexedKeyCost + TextCost(key.size());
             m_path.push_back(Step{&key, 0});
             WriteKey(key, depth, static_cast<size_t>(i - 1));
+            const size_t before = m_writer.Bytes().size();
             WriteValue(dictionary.ValueAt(i), depth);
+            if (depth == 0 && i == 1) ReserveLike(m_writer.Bytes().size() - before, dictionary.Count() - 1);
             m_path.pop_back();
         }
         m_open.pop_back();
@@ -148,11 +150,23 @@ private:
         m_memory += kVectorCost + static_cast<uint64_t>(vector.Count()) * kItemCost;
         int32_t index = 0;
         for (const Variant& item : vector) {
+            const size_t before = m_writer.Bytes().size();
             m_path.push_back(Step{nullptr, ++index});
             WriteValue(item, depth);
             m_path.pop_back();
+            if (index == 1) ReserveLike(m_writer.Bytes().size() - before, vector.Count() - 1);
         }
         m_open.pop_back();
+    }
+
+    // Makes room for count more items of size bytes each, when that is much: the items of a long
+    // vector are mostly alike (a packet's entries), and so are the packets of a packet set. Room for
+    // them in advance spares copying the bytes at every doubling of the buffer; room never written
+    // to takes no memory.
+    void ReserveLike(size_t size, int32_t count) {
+        if (count <= 0) return;
+        const size_t more = size * static_cast<size_t>(count);
+        if (more >= kReserveFrom) m_writer.Reserve(m_writer.Bytes().size() + more + more / 4);
     }
 
     // depth is the level of the container holding value.
@@ -228,6 +242,7 @@ private:
     };
 
     static constexpr size_t kRecentKeys = 32;
+    static constexpr size_t kReserveFrom = size_t{1} << 20;
     CborWriter m_writer;
     std::vector<Step> m_path;
     std::vector<const Object*> m_open;
