@@ -1,6 +1,7 @@
 #include "automation/Text.h"
 
 #include "automation/AutomationError.h"
+#include "automation/Utf8Decode.h"
 
 namespace orva::automation {
 
@@ -57,10 +58,12 @@ std::string Encode(TextView text, bool lossy) {
     throw AutomationError(5, t);
 }
 
-// Decodes utf8, handing each code point to sink; throws AutomationError 5 naming the byte offset of
-// the first sequence that is not valid UTF-8 (overlong forms, surrogates, values above U+10FFFF).
+constexpr size_t kValidUtf8 = std::string_view::npos;
+
+// Decodes utf8, handing each code point to sink, up to the first sequence that is not valid UTF-8
+// (overlong forms, surrogates, values above U+10FFFF): returns its byte offset, or kValidUtf8.
 template <typename Sink>
-void DecodeUtf8(std::string_view utf8, Sink&& sink) {
+size_t DecodeUtf8(std::string_view utf8, Sink&& sink) {
     size_t i = 0;
     while (i < utf8.size()) {
         unsigned char b = static_cast<unsigned char>(utf8[i]);
@@ -79,17 +82,29 @@ void DecodeUtf8(std::string_view utf8, Sink&& sink) {
         } else if ((b & 0xF8) == 0xF0) {
             len = 4, cp = b & 0x07, min = 0x10000;
         } else {
-            FailUtf8(i);
+            return i;
         }
-        if (i + len > utf8.size()) FailUtf8(i);
+        if (i + len > utf8.size()) return i;
         for (size_t k = 1; k < len; ++k) {
             unsigned char cont = static_cast<unsigned char>(utf8[i + k]);
-            if ((cont & 0xC0) != 0x80) FailUtf8(i);
+            if ((cont & 0xC0) != 0x80) return i;
             cp = (cp << 6) | (cont & 0x3F);
         }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) FailUtf8(i);
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return i;
         sink(cp);
         i += len;
+    }
+    return kValidUtf8;
+}
+
+// Appends the UTF-16 form of cp to out.
+void AppendUtf16(Text& out, char32_t cp) {
+    if (cp >= 0x10000) {
+        cp -= 0x10000;
+        out += static_cast<char16_t>(0xD800 + (cp >> 10));
+        out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+        out += static_cast<char16_t>(cp);
     }
 }
 
@@ -98,20 +113,27 @@ void DecodeUtf8(std::string_view utf8, Sink&& sink) {
 Text FromUtf8(std::string_view utf8) {
     Text out;
     out.reserve(utf8.size());
-    DecodeUtf8(utf8, [&out](char32_t cp) {
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (cp >> 10));
-            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(cp);
-        }
-    });
+    size_t fault = DecodeUtf8(utf8, [&out](char32_t cp) { AppendUtf16(out, cp); });
+    if (fault != kValidUtf8) FailUtf8(fault);
     return out;
 }
 
 void RequireUtf8(std::string_view utf8) {
-    DecodeUtf8(utf8, [](char32_t) {});
+    size_t fault = DecodeUtf8(utf8, [](char32_t) {});
+    if (fault != kValidUtf8) FailUtf8(fault);
+}
+
+bool DecodeValidUtf8(std::string_view utf8, Text& out) {
+    // Sized exactly, so that a short text stays within the string itself: one unit for each byte
+    // that starts a character, two for a character beyond U+FFFF.
+    size_t units = 0;
+    for (char byte : utf8) {
+        const auto b = static_cast<unsigned char>(byte);
+        units += ((b & 0xC0) != 0x80) + (b >= 0xF0);
+    }
+    out.clear();
+    out.reserve(units);
+    return DecodeUtf8(utf8, [&out](char32_t cp) { AppendUtf16(out, cp); }) == kValidUtf8;
 }
 
 std::string ToUtf8(TextView text) { return Encode(text, false); }

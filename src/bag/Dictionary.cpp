@@ -18,6 +18,13 @@ const Text& Dictionary::Key(int32_t index) const {
     return *m_entries[static_cast<size_t>(index - 1)].key;
 }
 
+const Variant& Dictionary::ValueAt(int32_t index) const {
+    Key(index);  // raises outside 1..Count
+    return m_entries[static_cast<size_t>(index - 1)].value;
+}
+
+Dictionary::~Dictionary() { delete m_positions.load(std::memory_order_acquire); }
+
 namespace {
 
 // Equal without regard to letter case, with a fast path for ASCII, the usual case of keys.
@@ -42,24 +49,29 @@ size_t Dictionary::Find(TextView key) const {
         }
         return kNotFound;
     }
-    auto found = m_positions->find(UCase(key));
-    return found == m_positions->end() ? kNotFound : found->second;
+    const Index& positions = Positions();
+    auto found = positions.find(UCase(key));
+    return found == positions.end() ? kNotFound : found->second;
+}
+
+const Dictionary::Index& Dictionary::Positions() const {
+    if (const Index* index = m_positions.load(std::memory_order_acquire)) return *index;
+    auto built = std::make_unique<Index>();
+    built->reserve(m_entries.size());
+    for (size_t i = 0; i < m_entries.size(); ++i) built->emplace(UCase(*m_entries[i].key), i);
+    Index* stored = nullptr;
+    if (m_positions.compare_exchange_strong(stored, built.get(), std::memory_order_acq_rel))
+        return *built.release();
+    return *stored;  // another thread's, built from the same entries
 }
 
 void Dictionary::IndexLast() {
-    if (m_entries.size() == kLinearLimit + 1) {
-        Reindex();
-    } else if (m_entries.size() > kLinearLimit + 1) {
-        m_positions->emplace(UCase(*m_entries.back().key), m_entries.size() - 1);
-    }
+    // Once built, the index follows every key added; until then the first look-up builds it whole.
+    if (Index* index = m_positions.load(std::memory_order_acquire))
+        index->emplace(UCase(*m_entries.back().key), m_entries.size() - 1);
 }
 
-void Dictionary::Reindex() {
-    m_positions.reset();
-    if (m_entries.size() <= kLinearLimit) return;
-    m_positions = std::make_unique<std::unordered_map<Text, size_t>>();
-    for (size_t i = 0; i < m_entries.size(); ++i) m_positions->emplace(UCase(*m_entries[i].key), i);
-}
+void Dictionary::DropIndex() { delete m_positions.exchange(nullptr, std::memory_order_acq_rel); }
 
 Variant Dictionary::Value(TextView key) const {
     size_t at = Find(key);
@@ -93,7 +105,7 @@ bool Dictionary::Remove(TextView key) {
     size_t position = Find(key);
     if (position == kNotFound) return false;
     m_entries.erase(m_entries.begin() + static_cast<ptrdiff_t>(position));
-    Reindex();
+    DropIndex();  // the positions after it moved
     return true;
 }
 
@@ -102,7 +114,8 @@ void Dictionary::Save(const Text& path) const { SavePacketFile(path, *this); }
 void Dictionary::Load(const Text& path) {
     DictionaryRef loaded = LoadPacketFile(path);
     m_entries = std::move(loaded->m_entries);
-    m_positions = std::move(loaded->m_positions);
+    DropIndex();
+    m_positions.store(loaded->m_positions.exchange(nullptr), std::memory_order_release);
 }
 
 Variant Dictionary::Invoke(TextView name, CallKind kind, std::span<Variant> args) {

@@ -7,6 +7,7 @@
 // By name: Count, Key(i), Value(key) get/let/set (also as Item and as the default member, so calling
 // the dictionary with a key reads the value), HasKey(key[, ignored]), Remove(key), Save(file), Load(file).
 
+#include <atomic>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -22,10 +23,16 @@ public:
 
     static std::shared_ptr<Dictionary> Create() { return std::make_shared<Dictionary>(); }
 
+    Dictionary() = default;
+    ~Dictionary() override;
+
     int32_t Count() const { return static_cast<int32_t>(m_entries.size()); }
 
     // The i-th key (1-based, insertion order) in its first spelling. Raises 9 outside 1..Count.
     const automation::Text& Key(int32_t index) const;
+    // The value stored under Key(index), without looking the key up: for walking every entry.
+    // Raises 9 outside 1..Count.
+    const automation::Variant& ValueAt(int32_t index) const;
 
     // The value stored under key, or an empty variant when the key was never stored.
     automation::Variant Value(automation::TextView key) const;
@@ -63,15 +70,20 @@ public:
                                std::span<automation::Variant> args) override;
 
     // Dictionaries are mostly small (a deployment entry has twelve keys): up to kLinearLimit keys a
-    // linear search is faster and smaller than a hash index; above it the index is built.
+    // linear search is faster and smaller than a hash index; above it the index is built, by the
+    // first look-up that needs it (a dictionary that is only filled and walked, as an export's
+    // entries are, never builds one).
     static constexpr size_t kLinearLimit = 16;
 
 private:
     static constexpr size_t kNotFound = SIZE_MAX;
+    // Upper-cased key -> position.
+    using Index = std::unordered_map<automation::Text, size_t>;
 
     size_t Find(automation::TextView key) const;
+    const Index& Positions() const;
     void IndexLast();
-    void Reindex();
+    void DropIndex();
 
     // 48 bytes: a loaded packet holds one per key of every entry.
     struct Entry {
@@ -79,9 +91,10 @@ private:
         automation::Variant value;
     };
     std::vector<Entry> m_entries;
-    // Upper-cased key -> position; only above the limit, so small dictionaries do not carry an empty
-    // hash table.
-    std::unique_ptr<std::unordered_map<automation::Text, size_t>> m_positions;
+    // Owned; null until a look-up above the limit builds it, so small dictionaries do not carry an
+    // empty hash table. Atomic because a const look-up builds it: readers of one dictionary on
+    // several threads each may build one, and the first stored is kept.
+    mutable std::atomic<Index*> m_positions{nullptr};
 };
 
 using DictionaryRef = std::shared_ptr<Dictionary>;

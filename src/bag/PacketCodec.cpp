@@ -40,8 +40,8 @@ constexpr uint64_t kVectorCost = sizeof(Vector) + 2 * kBlockOverhead;
 constexpr uint64_t kDictionaryCost = sizeof(Dictionary) + 2 * kBlockOverhead;
 constexpr uint64_t kItemCost = sizeof(Variant);
 constexpr uint64_t kEntryCost = sizeof(Variant) + sizeof(SharedText);
-// A key of a dictionary above the linear-search limit also has a node in its index: an upper-cased
-// copy of the key, its position, hash, link and bucket.
+// A key of a dictionary above the linear-search limit also has a node in its index once the
+// dictionary is looked up: an upper-cased copy of the key, its position, hash, link and bucket.
 constexpr uint64_t kIndexedKeyCost = sizeof(Text) + 4 * sizeof(size_t) + kBlockOverhead;
 // A distinct key of the file: its shared block and the decoder's two tables (the key and its
 // upper-cased form, with their nodes).
@@ -134,10 +134,11 @@ private:
         for (int32_t i = 1; i <= dictionary.Count(); ++i) {
             const Text& key = dictionary.Key(i);
             if (count > Dictionary::kLinearLimit) m_memory += kIndexedKeyCost + TextCost(key.size());
-            CountKey(key, depth, static_cast<size_t>(i - 1));
             m_path.push_back(Step{&key, 0});
-            WriteText(key, u"key");
-            WriteValue(dictionary.Value(key), depth);
+            WriteKey(key, depth, static_cast<size_t>(i - 1));
+            const size_t before = m_writer.Bytes().size();
+            WriteValue(dictionary.ValueAt(i), depth);
+            if (depth == 0 && i == 1) ReserveLike(m_writer.Bytes().size() - before, dictionary.Count() - 1);
             m_path.pop_back();
         }
         m_open.pop_back();
@@ -149,11 +150,23 @@ private:
         m_memory += kVectorCost + static_cast<uint64_t>(vector.Count()) * kItemCost;
         int32_t index = 0;
         for (const Variant& item : vector) {
+            const size_t before = m_writer.Bytes().size();
             m_path.push_back(Step{nullptr, ++index});
             WriteValue(item, depth);
             m_path.pop_back();
+            if (index == 1) ReserveLike(m_writer.Bytes().size() - before, vector.Count() - 1);
         }
         m_open.pop_back();
+    }
+
+    // Makes room for count more items of size bytes each, when that is much: the items of a long
+    // vector are mostly alike (a packet's entries), and so are the packets of a packet set. Room for
+    // them in advance spares copying the bytes at every doubling of the buffer; room never written
+    // to takes no memory.
+    void ReserveLike(size_t size, int32_t count) {
+        if (count <= 0) return;
+        const size_t more = size * static_cast<size_t>(count);
+        if (more >= kReserveFrom) m_writer.Reserve(m_writer.Bytes().size() + more + more / 4);
     }
 
     // depth is the level of the container holding value.
@@ -197,29 +210,46 @@ private:
         }
     }
 
-    // Charges a key the first time the file holds it, as the decoder's interning does. The maps of a
-    // packet repeat the same keys in the same order, so the key last seen at the same place is
-    // compared first.
-    void CountKey(const Text& key, int depth, size_t position) {
-        const Text** recent = nullptr;
+    // Writes a key and charges it the first time the file holds it, as the decoder's interning does.
+    // The maps of a packet repeat the same keys in the same order, so the key last written at the
+    // same place is compared first, and when it matches its bytes are copied, not encoded again.
+    void WriteKey(const Text& key, int depth, size_t position) {
+        RecentKey* recent = nullptr;
         if (position < kRecentKeys) {
-            std::vector<const Text*>& level = m_recentKeys[static_cast<size_t>(depth)];
-            if (level.size() <= position) level.resize(position + 1, nullptr);
+            std::vector<RecentKey>& level = m_recentKeys[static_cast<size_t>(depth)];
+            if (level.size() <= position) level.resize(position + 1);
             recent = &level[position];
-            if (*recent && **recent == key) return;
+            // Entries built with shared keys (SharedText) hand out the very same text.
+            if (recent->key && (recent->key == &key || *recent->key == key)) {
+                m_writer.WriteEncoded(recent->bytes);
+                return;
+            }
         }
         if (m_keys.insert(key).second) m_memory += kInternedKeyCost + 3 * TextCost(key.size());
-        if (recent) *recent = &key;
+        const size_t start = m_writer.Bytes().size();
+        WriteText(key, u"key");
+        if (recent) {
+            recent->key = &key;
+            recent->bytes.assign(m_writer.Bytes(), start);
+        }
     }
 
+    // A key written at one position of the maps at one depth, with its encoded bytes. The tree is not
+    // changed while it is written, so the key stays valid.
+    struct RecentKey {
+        const Text* key = nullptr;
+        std::string bytes;
+    };
+
     static constexpr size_t kRecentKeys = 32;
+    static constexpr size_t kReserveFrom = size_t{1} << 20;
     CborWriter m_writer;
     std::vector<Step> m_path;
     std::vector<const Object*> m_open;
     uint64_t m_memory = 0;  // what the tree will take once loaded, charged as the decoder does
     std::unordered_set<TextView> m_keys;
-    std::vector<std::vector<const Text*>> m_recentKeys =
-        std::vector<std::vector<const Text*>>(kMaxPacketDepth + 2);
+    std::vector<std::vector<RecentKey>> m_recentKeys =
+        std::vector<std::vector<RecentKey>>(kMaxPacketDepth + 2);
 };
 
 // Builds the dictionary tree straight from the bytes, item by item.

@@ -12,7 +12,10 @@ Text TextFormatter::Format(TextView pattern, const std::vector<Variant>& values)
     std::vector<Text> texts;
     texts.reserve(values.size());
     for (const Variant& value : values) texts.push_back(value.ToText());
+    return Format(pattern, std::vector<TextView>(texts.begin(), texts.end()));
+}
 
+Text TextFormatter::Format(TextView pattern, std::span<const TextView> texts) const {
     Text out;
     out.reserve(pattern.size());
     size_t i = 0;

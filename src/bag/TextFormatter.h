@@ -13,6 +13,7 @@
 // arguments. Both raise 13 when a value cannot be read as text (an object, an array).
 
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "automation/Object.h"
@@ -30,6 +31,8 @@ public:
                             const std::vector<automation::Variant>& values) const;
     // The second form: an array whose lower-bound element fills %1.
     automation::Text Format(automation::TextView pattern, const automation::VariantArray& values) const;
+    // The first form with the values as texts already: nothing to convert, and it never raises.
+    automation::Text Format(automation::TextView pattern, std::span<const automation::TextView> texts) const;
 
     automation::Text TypeName() const override { return u"TextFormatter"; }
     automation::Variant Invoke(automation::TextView name, automation::CallKind kind,

@@ -6,7 +6,6 @@
 #include "account/AccountConnections.h"
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
-#include "catalog/CatalogReader.h"
 #include "catalog/CatalogSql.h"
 #include "storage/Statement.h"
 
@@ -42,8 +41,7 @@ std::optional<Placement> PlacementOf(const DatabaseRef& database, const CatalogL
 
 // Checks every root and notes it and the nodes above it; a root that is missing or (unless hidden
 // nodes are wanted) hidden, itself or through a node above it, raises 5 naming it.
-Wanted Resolve(const AccountAddress& account, std::span<const BranchRoot> roots, bool includeHidden) {
-    DatabaseRef database = OpenAccount(account);
+Wanted Resolve(const DatabaseRef& database, std::span<const BranchRoot> roots, bool includeHidden) {
     Wanted wanted;
     for (const BranchRoot& root : roots) {
         const CatalogLevel* level = FindCatalogLevel(root.level);
@@ -73,40 +71,81 @@ Wanted Resolve(const AccountAddress& account, std::span<const BranchRoot> roots,
     return wanted;
 }
 
-BranchNode ReadNode(const Recordset& records, const CatalogLevel& level) {
-    BranchNode node;
-    node.id = records.Field(level.idField).ToInt32();
-    for (CatalogLanguage language : kCatalogLanguages)
-        node.names[static_cast<size_t>(language)] =
-            records.Field(LanguageField(level.nameField, language)).ToText();
-    for (const CatalogAttribute& attribute : level.Attributes()) {
-        TextView field = attribute.field;
-        Text value = records.Field(field).ToText();
-        if (field == kClassNameField) node.className = std::move(value);
-        if (field == kSubIdField) node.subId = std::move(value);
-        if (field == kClassParamField) node.classParam = std::move(value);
-        if (field == kHelpCodeField) node.helpCode = std::move(value);
+// The children query of one level, prepared once per walk and run again for every parent, with the
+// positions of the columns a node is read from, found by name once.
+class LevelQuery {
+public:
+    LevelQuery(const DatabaseRef& database, const CatalogLevel& level)
+        : m_level(level), m_statement(database, catalog_sql::ListChildren(level, CatalogLanguage::CHS)) {
+        m_id = ColumnOf(level.idField);
+        for (CatalogLanguage language : kCatalogLanguages)
+            m_names[static_cast<size_t>(language)] = ColumnOf(LanguageField(level.nameField, language));
+        const std::pair<const char16_t*, Text BranchNode::*> members[] = {
+            {kClassNameField, &BranchNode::className},
+            {kSubIdField, &BranchNode::subId},
+            {kClassParamField, &BranchNode::classParam},
+            {kHelpCodeField, &BranchNode::helpCode}};
+        for (const CatalogAttribute& attribute : level.Attributes()) {
+            for (const auto& [field, member] : members) {
+                if (TextView(attribute.field) == field) m_attributes.emplace_back(ColumnOf(field), member);
+            }
+        }
+        m_visible = ColumnOf(kVisibleField);
     }
-    node.visible = records.Field(kVisibleField).ToInt32() != 0;
-    return node;
-}
+
+    // The children of parentId (ignored for top classes) in sibling order, hidden ones only when
+    // includeHidden; read whole, and the statement reset, before the walk goes deeper, so that one
+    // query is open at a time.
+    std::vector<BranchNode> Children(int32_t parentId, bool includeHidden) {
+        if (m_level.parentIdField) m_statement.Bind(1, parentId);
+        std::vector<BranchNode> nodes;
+        try {
+            while (m_statement.Step()) {
+                const bool visible = m_statement.ColumnInteger(m_visible) != 0;
+                if (!visible && !includeHidden) continue;
+                BranchNode& node = nodes.emplace_back();
+                node.id = static_cast<int32_t>(m_statement.ColumnInteger(m_id));
+                for (size_t k = 0; k < m_names.size(); ++k)
+                    node.names[k] = m_statement.ColumnText(m_names[k]);
+                for (const auto& [column, member] : m_attributes)
+                    node.*member = m_statement.ColumnText(column);
+                node.visible = visible;
+            }
+        } catch (...) {
+            m_statement.Reset();
+            throw;
+        }
+        m_statement.Reset();
+        return nodes;
+    }
+
+private:
+    int ColumnOf(TextView field) const {
+        for (int column = 0; column < m_statement.ColumnCount(); ++column) {
+            if (EqualsNoCase(FromUtf8(m_statement.ColumnName(column)), field)) return column;
+        }
+        Raise(errors::kInvalidCall,
+              Text(m_level.table) + u": the catalogue's query has no column " + Text(field));
+    }
+
+    const CatalogLevel& m_level;
+    Statement m_statement;
+    int m_id = 0;
+    std::array<int, 3> m_names{};  // by CatalogLanguage
+    std::vector<std::pair<int, Text BranchNode::*>> m_attributes;
+    int m_visible = 0;
+};
 
 class BranchWalk {
 public:
-    BranchWalk(const AccountAddress& account, const Wanted& wanted, bool includeHidden)
-        : m_reader(account, CatalogLanguage::CHS), m_wanted(wanted), m_includeHidden(includeHidden) {}
+    BranchWalk(const DatabaseRef& database, const Wanted& wanted, bool includeHidden)
+        : m_levels{LevelQuery(database, kCatalogLevels[0]), LevelQuery(database, kCatalogLevels[1]),
+                   LevelQuery(database, kCatalogLevels[2]), LevelQuery(database, kCatalogLevels[3])},
+          m_wanted(wanted),
+          m_includeHidden(includeHidden) {}
 
-    // The children of parentId at level, read whole before the walk goes deeper, so that one query is
-    // open at a time.
     std::vector<BranchNode> Children(const CatalogLevel& level, int32_t parentId) {
-        std::shared_ptr<Recordset> records = m_reader.GetChildren(level, parentId);
-        std::vector<BranchNode> nodes;
-        for (; !records->IsEOF(); records->MoveNext()) {
-            BranchNode node = ReadNode(*records, level);
-            if (node.visible || m_includeHidden) nodes.push_back(std::move(node));
-        }
-        records->Close();
-        return nodes;
+        return m_levels[static_cast<size_t>(level.number - 1)].Children(parentId, m_includeHidden);
     }
 
     // Notes the chosen sub-functions under parentId at level (1 .. 3), in the catalogue's order.
@@ -137,7 +176,7 @@ public:
     }
 
 private:
-    CatalogReader m_reader;
+    std::array<LevelQuery, 4> m_levels;  // by level number - 1
     const Wanted& m_wanted;
     bool m_includeHidden;
     std::vector<Path> m_subFuncs;
@@ -148,8 +187,9 @@ private:
 std::vector<BranchDetail> ReadCatalogBranches(const AccountAddress& account,
                                               std::span<const BranchRoot> roots, bool includeHidden,
                                               const BranchProgress& progress) {
-    Wanted wanted = Resolve(account, roots, includeHidden);
-    BranchWalk walk(account, wanted, includeHidden);
+    DatabaseRef database = OpenAccount(account);
+    Wanted wanted = Resolve(database, roots, includeHidden);
+    BranchWalk walk(database, wanted, includeHidden);
     Path path;
     walk.Visit(kTopClassLevel, 0, false, path);
     return walk.Details(progress);

@@ -1,6 +1,8 @@
 #include "cbor/CborWriter.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstddef>
 
 namespace orva::components {
 
@@ -90,8 +92,20 @@ void CborWriter::BeginArray(uint64_t count) { WriteHead(kArray, count); }
 void CborWriter::BeginMap(uint64_t count) { WriteHead(kMap, count); }
 
 bool CborWriter::WriteText(automation::TextView text) {
-    size_t length = Utf8Length(text);
+    // ASCII (keys, identifiers, English names) is one byte a unit, copied in one narrowing loop.
+    size_t ascii = 0;
+    while (ascii < text.size() && text[ascii] < 0x80) ++ascii;
+    if (ascii == text.size()) {
+        WriteHead(kTextString, text.size());
+        size_t at = m_bytes.size();
+        m_bytes.resize(at + text.size());
+        std::transform(text.begin(), text.end(), m_bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                       [](char16_t unit) { return static_cast<char>(unit); });
+        return true;
+    }
+    size_t length = Utf8Length(text.substr(ascii));
     if (length == SIZE_MAX) return false;
+    length += ascii;
     WriteHead(kTextString, length);
     size_t at = m_bytes.size();
     m_bytes.resize(at + length);

@@ -34,6 +34,10 @@ public:
     [[nodiscard]] bool WriteText(automation::TextView text);
     // Writes ASCII or already valid UTF-8 as a text string.
     void WriteUtf8(std::string_view utf8);
+    // Appends whole items this writer encoded before (a copy of a span of Bytes()), as they are.
+    void WriteEncoded(std::string_view items) { m_bytes.append(items); }
+    // Makes room for size bytes in all, in advance.
+    void Reserve(size_t size) { m_bytes.reserve(size); }
 
     // The bytes written so far; TakeBytes hands them over and leaves the writer empty.
     const std::string& Bytes() const { return m_bytes; }

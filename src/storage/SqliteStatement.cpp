@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "automation/Utf8Decode.h"
 #include "storage/SqliteDatabase.h"
 
 namespace orva::components {
@@ -76,14 +77,18 @@ int64_t SqliteStatement::ColumnInteger(int column) const { return sqlite3_column
 double SqliteStatement::ColumnDouble(int column) const { return sqlite3_column_double(m_statement, column); }
 
 Text SqliteStatement::ColumnText(int column) const {
-    // Most stored texts (keys, numbers, English names) are ASCII: those are widened here without
-    // SQLite's conversion into a buffer of its own and the copy out of it.
+    // Stored texts are UTF-8 (the library binds nothing else): they are decoded here without SQLite's
+    // conversion into a buffer of its own and the copy out of it.
     const auto* utf8 = sqlite3_column_text(m_statement, column);
     if (!utf8) return Text();
     const auto length = static_cast<size_t>(sqlite3_column_bytes(m_statement, column));
     if (std::all_of(utf8, utf8 + length, [](unsigned char byte) { return byte < 0x80; }))
         return Text(utf8, utf8 + length);
-    // SQLite converts to the machine's UTF-16 and substitutes U+FFFD for bytes that are not UTF-8.
+    Text decoded;
+    if (DecodeValidUtf8(std::string_view(reinterpret_cast<const char*>(utf8), length), decoded))
+        return decoded;
+    // Bytes that are not UTF-8 (written by another program): SQLite converts them to the machine's
+    // UTF-16, substituting U+FFFD.
     const void* text = sqlite3_column_text16(m_statement, column);
     if (!text) return Text();
     int bytes = sqlite3_column_bytes16(m_statement, column);

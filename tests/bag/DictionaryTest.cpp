@@ -58,6 +58,19 @@ TEST(Dictionary, LargeDictionariesFindKeysAcrossTheIndexLimit) {
     EXPECT_EQ(dictionary->Value(u"NEW29").ToInt32(), 29);
     EXPECT_EQ(dictionary->Value(u"key35").ToInt32(), 35);
     EXPECT_EQ(dictionary->Key(40), u"new29");
+
+    // Filled without look-ups, as an export fills its entries: the first look-up indexes every key,
+    // and keys appended after it are found too.
+    auto filled = Dictionary::Create();
+    for (int i = 0; i < 24; ++i) filled->AppendUnique(SharedText(u"Field" + Int32ToText(i)), int32_t(i));
+    EXPECT_EQ(filled->ValueAt(24).ToInt32(), 23);
+    EXPECT_EQ(filled->Value(u"FIELD17").ToInt32(), 17);
+    filled->AppendUnique(SharedText(Text(u"Late")), int32_t(99));
+    EXPECT_EQ(filled->Value(u"late").ToInt32(), 99);
+    EXPECT_FALSE(filled->AddNew(SharedText(Text(u"field3")), int32_t(0)));
+    filled->SetValue(u"FIELD0", int32_t(-1));
+    EXPECT_EQ(filled->Count(), 25);
+    EXPECT_EQ(filled->ValueAt(1).ToInt32(), -1);
 }
 
 TEST(Dictionary, StoredObjectsAreSharedNotCopied) {
@@ -157,6 +170,7 @@ TEST(Dictionary, KeyPositionsOutside1ToCountAreOutOfRange) {
     dictionary->SetValue(u"a", 1);
     for (int32_t index : {0, 2, -1, INT32_MAX, INT32_MIN}) {
         EXPECT_EQ(ErrorNumberOf([&] { dictionary->Key(index); }), errors::kSubscriptOutOfRange) << index;
+        EXPECT_EQ(ErrorNumberOf([&] { dictionary->ValueAt(index); }), errors::kSubscriptOutOfRange) << index;
     }
     std::vector<Variant> args{Variant(u"2147483648")};
     EXPECT_EQ(ErrorNumberOf([&] { dictionary->Invoke(u"Key", CallKind::Method, args); }), errors::kOverflow);

@@ -154,6 +154,17 @@ TEST(PacketFile, RestoresNestedDictionariesAndVectorsExactly) {
     nested->Add(inner);
     values->SetValue(u"nested", nested);
     root->SetValue(u"Values", values);
+    // Maps with a key at the same place as the map before, shared or spelled alike or not: each keeps
+    // its own spelling.
+    VectorRef rows = Vector::Create();
+    const SharedText shared(Text(u"FName"));
+    for (const char16_t* second : {u"No", u"No", u"NO", u"Na", u"No"}) {
+        DictionaryRef row = Dictionary::Create();
+        row->AppendUnique(shared, Text(second));
+        row->SetValue(second, u"x");
+        rows->Add(row);
+    }
+    root->SetValue(u"Rows", rows);
 
     fs::path file = folder / "DeployFunction.Dat";
     SavePacketFile(PathText(file), *root);

@@ -90,6 +90,50 @@ TEST(SqliteDatabase, TextsRoundTripAndLoneSurrogatesAreRefused) {
     }
 }
 
+// Texts are decoded from SQLite's UTF-8 by the library itself: whatever the stored bytes, well-formed
+// or written by another program, the text read is the one SQLite's own UTF-16 conversion gives.
+TEST(SqliteDatabase, StoredBytesReadAsSQLitesOwnConversionGivesThem) {
+    orva::testing::TempDir dir;
+    DatabaseRef database = NewDatabase(dir);
+    const struct {
+        const char* hex;
+        std::u16string wellFormed;  // empty for bytes that are not UTF-8
+    } rows[] = {
+        {"C3A9", u"\u00E9"},
+        {"E8B4A2E58AA1", u"财务"},
+        {"61E8B4A2F09F92B0", u"a财\U0001F4B0"},
+        {"E8B4A2E58AA1E4BC9AE8AEA1E7A791E79BAE31", u"财务会计科目1"},
+        {"80", u""},        // a continuation byte alone
+        {"61E8B4", u""},    // a character cut short
+        {"EDA080", u""},    // an encoded surrogate
+        {"E08080", u""},    // an overlong form
+        {"F4908080", u""},  // above U+10FFFF
+        {"F09F92", u""},    // four bytes cut short
+        {"C3A9FF41", u""},  // a byte no character starts with
+    };
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open_v2((dir / "test.db").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.hex);
+        database->Execute("DELETE FROM t");
+        database->Execute(std::string("INSERT INTO t (name) VALUES (CAST(X'") + row.hex + "' AS TEXT))");
+        Statement select(database, "SELECT name FROM t");
+        ASSERT_TRUE(select.Step());
+        const Text text = select.ColumnText(0);
+        sqlite3_stmt* reference = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(raw, "SELECT name FROM t", -1, &reference, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_step(reference), SQLITE_ROW);
+        const Text expected(static_cast<const char16_t*>(sqlite3_column_text16(reference, 0)),
+                            static_cast<size_t>(sqlite3_column_bytes16(reference, 0)) / sizeof(char16_t));
+        sqlite3_finalize(reference);
+        EXPECT_EQ(text, expected);
+        if (!row.wellFormed.empty()) {
+            EXPECT_EQ(text, row.wellFormed);
+        }
+    }
+    sqlite3_close(raw);
+}
+
 // The result code tells the cases apart that a caller handles differently: a busy database can be
 // tried again, a constraint failure cannot.
 TEST(SqliteDatabase, ErrorsKeepSQLitesExtendedResultCode) {
