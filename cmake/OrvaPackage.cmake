@@ -108,9 +108,13 @@ set(CPACK_COMPONENT_PYTHON_DEPENDS loader)
 # Beyond what the binaries link: Qt's own translations, so that the buttons and menus Qt draws in the
 # dialogs (message box buttons, the details toggle, text box menus) follow the login's language. The
 # dialogs still open without them, in English.
-# And fontconfig, which the library opens with dlopen for the dialog fonts (so dpkg-shlibdeps does not
-# see it).
-set(CPACK_DEBIAN_LIBRARY_PACKAGE_DEPENDS "qt6-translations-l10n, libfontconfig1 (>= 2.12.6)")
+# And the libraries the library opens with dlopen when first needed, which dpkg-shlibdeps does not see:
+# fontconfig for the dialog fonts, SQLite for the accounts (sqlite3_prepare_v3 came with 3.20.0), ICU
+# for upper-casing beyond ASCII (its package is named after the major version built against) and
+# libgettextpo for the translation files.
+string(REGEX MATCH "^[0-9]+" ORVA_ICU_MAJOR "${ICU_VERSION}")
+set(CPACK_DEBIAN_LIBRARY_PACKAGE_DEPENDS
+    "qt6-translations-l10n, libfontconfig1 (>= 2.12.6), libsqlite3-0 (>= 3.20.0), libicu${ORVA_ICU_MAJOR} (>= ${ICU_VERSION}), libgettextpo0 (>= 0.21)")
 set(CPACK_DEBIAN_LIBRARY_PACKAGE_RECOMMENDS "orva-class-deploy")
 set(CPACK_DEBIAN_LOADER_PACKAGE_RECOMMENDS "liborvaclassdeploy0")
 # The Python package runs on any Python 3 and creates the classes through the loader and the registry.

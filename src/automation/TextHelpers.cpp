@@ -2,6 +2,7 @@
 
 #include <unicode/uchar.h>
 #include <unicode/utf16.h>
+#include <unicode/uvernum.h>
 
 #include <algorithm>
 #include <charconv>
@@ -10,12 +11,27 @@
 #include <string>
 
 #include "automation/AutomationError.h"
+#include "automation/OnDemandLibrary.h"
 
 namespace orva::automation {
 
 namespace {
 
 constexpr char16_t kSpace = u' ';
+
+#define ORVA_ICU_NAME(name) ORVA_ICU_QUOTE(name)
+#define ORVA_ICU_QUOTE(name) #name
+
+// ICU's simple upper-case mapping, from libicuuc opened when the first text beyond ASCII is
+// upper-cased: most runs upper-case only ASCII (languages, keys, file names) and never load ICU and
+// its 30 MB data library. ICU's functions carry its major version in their names (u_toupper is a
+// macro for u_toupper_72), so the name is the one of the headers built against.
+UChar32 IcuToUpper(UChar32 c) {
+    static OnDemandLibrary icu("libicuuc.so." U_ICU_VERSION_SHORT, "libicu" U_ICU_VERSION_SHORT,
+                               "the Unicode library");
+    static const auto toUpper = icu.Function<UChar32 (*)(UChar32)>(ORVA_ICU_NAME(u_toupper));
+    return toUpper(c);
+}
 
 [[noreturn]] void NotANumber(TextView text) {
     Raise(errors::kTypeMismatch, u"Type mismatch: \"" + Text(text) + u"\" is not a number");
@@ -91,7 +107,7 @@ Text UCase(TextView text) {
         UChar32 cp;
         size_t start = i;
         U16_NEXT(text.data(), i, text.size(), cp);
-        UChar32 upper = u_toupper(cp);
+        UChar32 upper = IcuToUpper(cp);
         if (U16_LENGTH(upper) == static_cast<int>(i - start)) {
             if (U16_LENGTH(upper) == 1) {
                 out += static_cast<char16_t>(upper);

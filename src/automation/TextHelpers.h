@@ -15,7 +15,8 @@ Text LTrim(TextView text);
 Text RTrim(TextView text);
 
 // Unicode simple upper-case mapping, code point by code point, through ICU. Length-preserving: a
-// code point whose mapping would change the number of code units is kept as it is.
+// code point whose mapping would change the number of code units is kept as it is. ICU is opened
+// with the first text beyond ASCII; raises 53 (naming libicuuc and its package) when it cannot be.
 Text UCase(TextView text);
 
 // True when both texts are equal after UCase.

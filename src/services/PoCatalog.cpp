@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "automation/AutomationError.h"
+#include "automation/OnDemandLibrary.h"
 #include "automation/TextHelpers.h"
 #include "services/LeakCheckPause.h"
 
@@ -18,9 +19,53 @@ namespace orva::components {
 namespace fs = std::filesystem;
 using namespace automation;
 
+#define ORVA_PO_NAME(name) ORVA_PO_QUOTE(name)
+#define ORVA_PO_QUOTE(name) #name
+
 namespace {
 
 constexpr const char* kFolderVariable = "ORVA_TRANSLATIONS_DIR";
+
+// The functions of libgettextpo that reading a PO file calls, found when the first file is read
+// rather than linked: the PO reader and libunistring under it would otherwise be loaded and bound at
+// every program start, also where no translation file is read (the CHS keys need none).
+struct GettextPo {
+    decltype(&po_file_read) fileRead;
+    decltype(&po_file_free) fileFree;
+    decltype(&po_message_iterator) messageIterator;
+    decltype(&po_message_iterator_free) messageIteratorFree;
+    decltype(&po_next_message) nextMessage;
+    decltype(&po_message_msgid) msgid;
+    decltype(&po_message_msgstr) msgstr;
+    decltype(&po_message_msgctxt) msgctxt;
+    decltype(&po_message_msgid_plural) msgidPlural;
+    decltype(&po_message_is_obsolete) isObsolete;
+    decltype(&po_message_is_fuzzy) isFuzzy;
+
+    // Raises 53 naming libgettextpo and its package when it cannot be opened.
+    static const GettextPo& Get() {
+        static automation::OnDemandLibrary library("libgettextpo.so.0", "libgettextpo0",
+                                                   "the PO file reader");
+        static const GettextPo functions = [] {
+            GettextPo f{};
+            // po_file_read is a macro for the current version of the call (po_file_read_v3).
+            f.fileRead = library.Function<decltype(f.fileRead)>(ORVA_PO_NAME(po_file_read));
+            f.fileFree = library.Function<decltype(f.fileFree)>("po_file_free");
+            f.messageIterator = library.Function<decltype(f.messageIterator)>("po_message_iterator");
+            f.messageIteratorFree =
+                library.Function<decltype(f.messageIteratorFree)>("po_message_iterator_free");
+            f.nextMessage = library.Function<decltype(f.nextMessage)>("po_next_message");
+            f.msgid = library.Function<decltype(f.msgid)>("po_message_msgid");
+            f.msgstr = library.Function<decltype(f.msgstr)>("po_message_msgstr");
+            f.msgctxt = library.Function<decltype(f.msgctxt)>("po_message_msgctxt");
+            f.msgidPlural = library.Function<decltype(f.msgidPlural)>("po_message_msgid_plural");
+            f.isObsolete = library.Function<decltype(f.isObsolete)>("po_message_is_obsolete");
+            f.isFuzzy = library.Function<decltype(f.isFuzzy)>("po_message_is_fuzzy");
+            return f;
+        }();
+        return functions;
+    }
+};
 
 // libgettextpo keeps global parser state and reports problems through plain function pointers, so
 // every read runs under this lock and the handlers report to the one read in progress.
@@ -60,9 +105,9 @@ void OnError2(int severity, po_message_t, const char* filename1, size_t line1, s
 }
 
 // Kept free of C++ objects: a fatal error jumps back here across libgettextpo's C frames.
-po_file_t ReadRaw(const char* path, const po_xerror_handler* handler) {
+po_file_t ReadRaw(const GettextPo& po, const char* path, const po_xerror_handler* handler) {
     if (setjmp(g_problems->fatal) != 0) return nullptr;
-    return po_file_read(path, handler);
+    return po.fileRead(path, handler);
 }
 
 // The charset the PO header declares, upper-cased; empty when it declares none.
@@ -142,6 +187,7 @@ std::shared_ptr<const PoCatalog> PoCatalog::Read(const fs::path& path) {
     auto catalog = std::make_shared<PoCatalog>();
     catalog->m_path = path;
 
+    const GettextPo& po = GettextPo::Get();
     std::lock_guard lock(g_readMutex);
     ReadProblems problems;
     g_problems = &problems;
@@ -149,31 +195,31 @@ std::shared_ptr<const PoCatalog> PoCatalog::Read(const fs::path& path) {
     po_file_t file = nullptr;
     {
         LeakCheckPause pause;  // libgettextpo loses a few bytes of parser state on some files
-        file = ReadRaw(path.c_str(), &handler);
+        file = ReadRaw(po, path.c_str(), &handler);
     }
     g_problems = nullptr;
     if (file == nullptr && !problems.failed) {
         Raise(errors::kFileNotFound, FromUtf8("cannot read translation file " + path.string()));
     }
     // Frees the file on every way out, also when an entry turns out to be malformed.
-    std::unique_ptr<std::remove_pointer_t<po_file_t>, void (*)(po_file_t)> owner(file, po_file_free);
+    std::unique_ptr<std::remove_pointer_t<po_file_t>, void (*)(po_file_t)> owner(file, po.fileFree);
     if (problems.failed) Malformed(path, problems.first);
 
     // The header is read from its entry (msgid ""): po_file_domain_header loses its copy of it.
     std::string charset;
-    po_message_iterator_t iterator = po_message_iterator(file, nullptr);
+    po_message_iterator_t iterator = po.messageIterator(file, nullptr);
     std::unique_ptr<std::remove_pointer_t<po_message_iterator_t>, void (*)(po_message_iterator_t)> iteration(
-        iterator, po_message_iterator_free);
-    while (po_message_t message = po_next_message(iterator)) {
-        const char* msgid = po_message_msgid(message);
-        const char* msgstr = po_message_msgstr(message);
-        if (msgid == nullptr || msgstr == nullptr || po_message_is_obsolete(message)) continue;
+        iterator, po.messageIteratorFree);
+    while (po_message_t message = po.nextMessage(iterator)) {
+        const char* msgid = po.msgid(message);
+        const char* msgstr = po.msgstr(message);
+        if (msgid == nullptr || msgstr == nullptr || po.isObsolete(message)) continue;
         if (*msgid == '\0') {
             charset = DeclaredCharset(msgstr);
             continue;
         }
-        if (*msgstr == '\0' || po_message_is_fuzzy(message) || po_message_msgctxt(message) != nullptr ||
-            po_message_msgid_plural(message) != nullptr) {
+        if (*msgstr == '\0' || po.isFuzzy(message) || po.msgctxt(message) != nullptr ||
+            po.msgidPlural(message) != nullptr) {
             continue;
         }
         try {

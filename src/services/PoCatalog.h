@@ -28,8 +28,9 @@ namespace orva::components {
 class PoCatalog {
 public:
     // The catalogue of the PO file at path. Raises AutomationError 53 when the file cannot be opened
-    // and 321 (naming the file, the line and libgettextpo's message) when it is not a well-formed
-    // UTF-8 PO file. Fuzzy, obsolete, plural and context entries and empty msgstrs are left out.
+    // or libgettextpo (opened with the first file read) cannot be loaded, and 321 (naming the file, the line
+    // and libgettextpo's message) when it is not a well-formed UTF-8 PO file. Fuzzy, obsolete, plural and
+    // context entries and empty msgstrs are left out.
     static std::shared_ptr<const PoCatalog> Read(const std::filesystem::path& path);
 
     // A catalogue without entries.
