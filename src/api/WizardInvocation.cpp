@@ -1,5 +1,7 @@
 #include "api/WizardInvocation.h"
 
+#include <unordered_map>
+
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
 #include "bag/Dictionary.h"
@@ -18,13 +20,34 @@ using components::VectorRef;
 
 namespace {
 
-Text Keyed(const Dictionary& entry, const char16_t* nameField, const char16_t* keyField) {
-    return core::ComposeKeyedEntry(entry.Value(nameField).ToText(), entry.Value(keyField).ToText());
+Variant Keyed(const Dictionary& entry, const char16_t* nameField, const char16_t* keyField) {
+    return core::KeyedEntryValue(entry.Value(nameField).ToText(), entry.Value(keyField).ToText());
 }
+
+// The keyed entries of places: a packet names a few places on thousands of lines, so each place's
+// entry is made once and shared by every line that names it.
+class PlaceEntries {
+public:
+    Variant Get(const Dictionary& entry, const char16_t* nameField, const char16_t* keyField) {
+        const Text name = entry.Value(nameField).ToText();
+        const Text key = entry.Value(keyField).ToText();
+        // The name's length first: no name and key can give another pair's joined text.
+        Text joined = automation::Int32ToText(static_cast<int32_t>(name.size())) + u":" + name + key;
+        if (auto it = m_made.find(joined); it != m_made.end()) return it->second;
+        Variant made = core::KeyedEntryValue(name, key);
+        // A file whose lines name thousands of places gains nothing from the table: it stops growing.
+        if (m_made.size() < kMostRemembered) m_made.emplace(std::move(joined), made);
+        return made;
+    }
+
+private:
+    static constexpr size_t kMostRemembered = 4096;
+    std::unordered_map<Text, Variant> m_made;
+};
 
 // The selection entries that give back the deployment entries of packet (BuildDeployPacket's inverse).
 // Their five keys are shared by all of them, as a loaded packet's keys are.
-VectorRef SelectionsOf(const Vector& packet) {
+VectorRef SelectionsOf(const Vector& packet, PlaceEntries& places) {
     namespace f = core::fields;
     namespace s = core::selection;
     const components::SharedText keys[] = {
@@ -37,9 +60,9 @@ VectorRef SelectionsOf(const Vector& packet) {
         components::DictionaryRef entry = components::AsDictionary(item);
         components::DictionaryRef selection = Dictionary::Create();
         selection->Reserve(std::size(keys));
-        selection->AppendUnique(keys[0], Keyed(*entry, f::kTopClassName, f::kTopClassId));
-        selection->AppendUnique(keys[1], Keyed(*entry, f::kSubSystemName, f::kSubSystemId));
-        selection->AppendUnique(keys[2], Keyed(*entry, f::kSubFuncName, f::kSubFuncId));
+        selection->AppendUnique(keys[0], places.Get(*entry, f::kTopClassName, f::kTopClassId));
+        selection->AppendUnique(keys[1], places.Get(*entry, f::kSubSystemName, f::kSubSystemId));
+        selection->AppendUnique(keys[2], places.Get(*entry, f::kSubFuncName, f::kSubFuncId));
         selection->AppendUnique(keys[3], Keyed(*entry, f::kFuncName, f::kClassParam));
         selection->AppendUnique(keys[4], entry->Value(f::kNo));
         selections->Add(std::move(selection));
@@ -52,6 +75,7 @@ std::optional<WizardLists> EarlierLists(const automation::ObjectRef& objResult, 
     if (!objResult) return std::nullopt;
     const Text language = automation::UCase(hostctx::LearnCurrentLanguage());
     WizardLists lists;
+    PlaceEntries places;
     for (size_t k = 0; k < lists.perLanguage.size(); ++k) {
         const Text code = core::kPacketLanguages[k];
         Variant packet = automation::GetProperty(objResult, u"Item", {Variant(code)});
@@ -60,7 +84,7 @@ std::optional<WizardLists> EarlierLists(const automation::ObjectRef& objResult, 
                 automation::errors::kInvalidCall,
                 u"ShowWizard: the earlier packet set holds no packet for the language \"" + code + u"\"");
         }
-        lists.perLanguage[k] = SelectionsOf(*components::AsVector(packet));
+        lists.perLanguage[k] = SelectionsOf(*components::AsVector(packet), places);
         if (language == code) lists.current = lists.perLanguage[k]->Copy();
         if (taken != nullptr) {
             packet = Variant();

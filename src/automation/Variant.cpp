@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "automation/AutomationError.h"
+#include "automation/PaddedText.h"
 #include "automation/TextHelpers.h"
 
 namespace orva::automation {
@@ -37,6 +38,18 @@ Variant Variant::Array(std::vector<Variant> items, int32_t lowerBound) {
     return Variant(ArrayRef(std::move(array)));
 }
 
+Variant Variant::Padded(Text head, size_t width, Text tail) {
+    Variant padded;
+    padded.m_value = std::make_shared<const PaddedText>(std::move(head), width, std::move(tail));
+    return padded;
+}
+
+const Text& Variant::ReadText(Text& scratch) const {
+    if (const Text* text = TextIf()) return *text;
+    if (const PaddedRef* padded = std::get_if<PaddedRef>(&m_value)) return scratch = (*padded)->Whole();
+    Mismatch(*this, u"Text");
+}
+
 Text Variant::ToText() const {
     switch (Type()) {
         case VariantType::Empty:
@@ -61,7 +74,8 @@ Text Variant::ToText() const {
             return Ascii(buffer);
         }
         case VariantType::Text:
-            return std::get<Text>(m_value);
+            if (const Text* text = TextIf()) return *text;
+            return std::get<PaddedRef>(m_value)->Whole();
         default:
             Mismatch(*this, u"Text");
     }
@@ -83,8 +97,10 @@ int32_t Variant::ToInt32() const {
         case VariantType::Double:
             value = RoundHalfEven(std::get<double>(m_value));
             break;
-        case VariantType::Text:
-            return TextToInt32(std::get<Text>(m_value));
+        case VariantType::Text: {
+            Text scratch;
+            return TextToInt32(ReadText(scratch));
+        }
         default:
             Mismatch(*this, u"Long");
     }
@@ -116,8 +132,10 @@ double Variant::ToDouble() const {
             return std::get<int32_t>(m_value);
         case VariantType::Double:
             return std::get<double>(m_value);
-        case VariantType::Text:
-            return TextToDouble(std::get<Text>(m_value));
+        case VariantType::Text: {
+            Text scratch;
+            return TextToDouble(ReadText(scratch));
+        }
         default:
             Mismatch(*this, u"Double");
     }
@@ -128,10 +146,12 @@ bool Variant::ToBool() const {
         case VariantType::Boolean:
             return std::get<bool>(m_value);
         case VariantType::Text: {
-            Text upper = UCase(Trim(std::get<Text>(m_value)));
+            Text scratch;
+            const Text& text = ReadText(scratch);
+            Text upper = UCase(Trim(text));
             if (upper == u"TRUE") return true;
             if (upper == u"FALSE") return false;
-            return TextToDouble(std::get<Text>(m_value)) != 0;
+            return TextToDouble(text) != 0;
         }
         case VariantType::Object:
         case VariantType::Array:
@@ -158,6 +178,11 @@ bool Variant::operator==(const Variant& other) const {
         const VariantArray& a = ToArray();
         const VariantArray& b = other.ToArray();
         return a.lowerBound == b.lowerBound && a.items == b.items;
+    }
+    // A padded text equals the same text stored whole.
+    if (Type() == VariantType::Text) {
+        Text scratch, otherScratch;
+        return ReadText(scratch) == other.ReadText(otherScratch);
     }
     return m_value == other.m_value;
 }

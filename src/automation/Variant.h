@@ -3,6 +3,8 @@
 // integer, a double, a text, an object reference (a null reference is "nothing") or an array of
 // variants. Objects are shared by reference: copying a variant copies the reference, never the object.
 // Arrays are immutable once built and shared between copies, so a copied variant behaves as a value.
+// A text may be held padded (Variant::Padded): it reads as the same text everywhere, but its filling
+// blanks are not stored and copies share it.
 
 #include <cstdint>
 #include <memory>
@@ -17,6 +19,7 @@ class Object;
 using ObjectRef = std::shared_ptr<Object>;
 
 class Variant;
+class PaddedText;  // automation/PaddedText.h; made and read only inside the library
 
 // An array of variants with its lower bound (0 for arrays built by the library).
 struct VariantArray {
@@ -53,8 +56,15 @@ public:
 
     // Builds an array variant with lower bound 0.
     static Variant Array(std::vector<Variant> items, int32_t lowerBound = 0);
+    // A text variant holding head, blanks up to width units, then tail (see PaddedText), without the
+    // blanks. It is a Text to every reader (Type, ToText, the other conversions, ==); only TextIf
+    // answers nullptr for it. Raises std::bad_alloc when memory runs out.
+    static Variant Padded(Text head, size_t width, Text tail);
 
-    VariantType Type() const { return static_cast<VariantType>(m_value.index()); }
+    VariantType Type() const {
+        return m_value.index() == kPaddedIndex ? VariantType::Text
+                                               : static_cast<VariantType>(m_value.index());
+    }
     bool IsEmpty() const { return Type() == VariantType::Empty; }
     bool IsNull() const { return Type() == VariantType::Null; }
     // True for an object reference, also for nothing.
@@ -77,14 +87,22 @@ public:
     const VariantArray& ToArray() const;
 
     // Direct access when the type is known (no conversion); nullptr when the variant holds another type.
+    // TextIf answers only a text stored whole; ReadText reads every text.
     const Text* TextIf() const { return std::get_if<Text>(&m_value); }
+    // The text of a text variant without a copy when it is stored whole; a padded text is written into
+    // scratch, which the answer then refers to. Raises 13 when the variant holds no text.
+    const Text& ReadText(Text& scratch) const;
     const ObjectRef* ObjectIf() const { return std::get_if<ObjectRef>(&m_value); }
 
     // Equal type and equal value; objects compare by identity, arrays element by element.
     bool operator==(const Variant& other) const;
 
 private:
-    std::variant<EmptyValue, NullValue, bool, int16_t, int32_t, double, Text, ObjectRef, ArrayRef> m_value;
+    using PaddedRef = std::shared_ptr<const PaddedText>;
+    // The alternatives in VariantType's order, then the padded text (Type answers Text for it).
+    std::variant<EmptyValue, NullValue, bool, int16_t, int32_t, double, Text, ObjectRef, ArrayRef, PaddedRef>
+        m_value;
+    static constexpr size_t kPaddedIndex = 9;
 };
 
 // A short description of a variant's type, for error messages ("Text", "Object", ...).

@@ -188,10 +188,13 @@ private:
             case VariantType::Double:
                 m_writer.WriteDouble(value.ToDouble());
                 return;
-            case VariantType::Text:
-                WriteText(*value.TextIf(), u"text");
-                m_memory += TextCost(value.TextIf()->size());
+            case VariantType::Text: {
+                Text scratch;
+                const Text& text = value.ReadText(scratch);
+                WriteText(text, u"text");
+                m_memory += TextCost(text.size());
                 return;
+            }
             case VariantType::Array:
                 Refuse(errors::kTypeMismatch, u"is an array of variants, which a packet file cannot hold");
             case VariantType::Object:

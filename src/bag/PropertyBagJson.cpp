@@ -110,8 +110,10 @@ Json ToJson(const Variant& value) {
             return value.ToInt32();
         case VariantType::Double:
             return value.ToDouble();
-        case VariantType::Text:
-            return ToUtf8(*value.TextIf());
+        case VariantType::Text: {
+            Text scratch;
+            return ToUtf8(value.ReadText(scratch));
+        }
         case VariantType::Array: {
             Json array = Json::array();
             for (const Variant& item : value.ToArray().items) array.push_back(ToJson(item));

@@ -213,7 +213,8 @@ void ToCVariant(const Variant& value, orva_variant* out) {
             orva_variant_set_double(out, value.ToDouble());
             return;
         case VariantType::Text: {
-            std::string utf8 = ToUtf8Lossy(*value.TextIf());
+            Text scratch;
+            std::string utf8 = ToUtf8Lossy(value.ReadText(scratch));
             if (orva_variant_set_text_n(out, utf8.data(), utf8.size()) != 0) Raise(errors::kOutOfMemory);
             return;
         }

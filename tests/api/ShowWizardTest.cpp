@@ -11,6 +11,8 @@
 #include "api/clsDeploywizard.h"
 #include "automation/ClassRegistry.h"
 #include "bag/PropertyBagJson.h"
+#include "core/DeployPacket.h"
+#include "core/KeyedEntry.h"
 #include "dialogs/common/ScriptedUi.h"
 #include "dialogs/common/UiContext.h"
 #include "dialogs/wizard/frmWizard.h"
@@ -164,6 +166,52 @@ TEST(ShowWizard, ReopeningAnEarlierResultGivesTheSameLinesBack) {
         EXPECT_EQ(components::WritePropertyBagJson(read->current),
                   components::WritePropertyBagJson(taken->current));
         EXPECT_EQ(owned->Count(), 0) << language;
+    }
+}
+
+// Read lines share one entry per place. Each line must still get its own place's entry, also where a
+// name and id run together like another's ("a" + "12", "a1" + "2"), and every entry must read as the
+// composed text, unit for unit (a blank-ended name, a name cut at 255 units, an empty one).
+TEST(ShowWizard, ReadLinesCarryEachPlaceAndFunctionAsTheirComposedEntries) {
+    testing::TestAccount account(true, "CHS");
+    namespace f = core::fields;
+    struct Line {
+        Text top, topId, sub, subId, func, funcId, name, param;
+    };
+    const Line lines[] = {
+        {u"a", u"12", u"总账", u"201", u" 期末 ", u"0", u"科目-维护", u"Base|1001"},
+        {u"a1", u"2", u"总账", u"201", u"期末", u"1015", u"科目-維護", u"Base|1002"},
+        {u"a", u"12", u"总 账", u"201", Text(300, u'长'), u"7", Text(), Text()},
+    };
+    DictionaryRef set = Dictionary::Create();
+    for (const char16_t* language : {u"CHS", u"CHT", u"EN"}) {
+        VectorRef packet = Vector::Create();
+        for (const Line& l : lines) {
+            DictionaryRef entry = Dictionary::Create();
+            const std::pair<const char16_t*, Text> fields[] = {
+                {f::kTopClassName, l.top},  {f::kTopClassId, l.topId}, {f::kSubSystemName, l.sub},
+                {f::kSubSystemId, l.subId}, {f::kSubFuncName, l.func}, {f::kSubFuncId, l.funcId},
+                {f::kFuncName, l.name},     {f::kClassParam, l.param}, {f::kNo, l.name + language}};
+            for (const auto& [field, value] : fields) entry->SetValue(field, value);
+            packet->Add(entry);
+        }
+        set->SetValue(language, packet);
+    }
+    std::optional<api::WizardLists> read = api::TakeEarlierResult(set);
+    ASSERT_TRUE(read && read->current);
+    for (size_t k = 0; k < read->perLanguage.size(); ++k) {
+        const VectorRef& list = read->perLanguage[k];
+        ASSERT_EQ(list->Count(), 3);
+        for (int32_t i = 1; i <= list->Count(); ++i) {
+            SCOPED_TRACE(i);
+            const Line& l = lines[i - 1];
+            DictionaryRef selection = AsDictionary(list->Item(i));
+            EXPECT_EQ(selection->Value(u"TopClass").ToText(), core::ComposeKeyedEntry(l.top, l.topId));
+            EXPECT_EQ(selection->Value(u"SubSystem").ToText(), core::ComposeKeyedEntry(l.sub, l.subId));
+            EXPECT_EQ(selection->Value(u"SubFunc").ToText(), core::ComposeKeyedEntry(l.func, l.funcId));
+            EXPECT_EQ(selection->Value(u"FuncDetail").ToText(), core::ComposeKeyedEntry(l.name, l.param));
+            EXPECT_EQ(selection->Value(u"No").ToText(), l.name + core::kPacketLanguages[k]);
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include "automation/TextHelpers.h"
 #include "automation/Variant.h"
 #include "bag/Dictionary.h"
+#include "bag/PropertyBagJson.h"
 #include "support/ErrorNumber.h"
 
 namespace orva::automation {
@@ -108,6 +109,47 @@ TEST(Variant, TextsReadAsBooleans) {
     }
     EXPECT_FALSE(Variant().ToBool());
     EXPECT_EQ(ErrorNumberOf([] { Variant(NullValue{}).ToBool(); }), errors::kInvalidUseOfNull);
+}
+
+// A text held without its filling blanks is the same text to every reader: conversions (and their
+// errors), comparison both ways, the JSON writer; only TextIf, which hands out the stored text, passes.
+TEST(Variant, PaddedTextsReadAsTheWholeText) {
+    struct Case {
+        Text head;
+        size_t width;
+        Text tail;
+    };
+    const Case cases[] = {
+        {u"12", 5, u""},     {u" True", 8, u""}, {u"0.5", 4, u"E2"}, {u"总账", 255, u"101"},
+        {u"abc", 2, u"def"}, {u"", 3, u""},      {u"x", 0, u"y"},
+    };
+    for (const Case& c : cases) {
+        const Text whole =
+            c.head + Text(c.width > c.head.size() ? c.width - c.head.size() : 0, u' ') + c.tail;
+        SCOPED_TRACE(ToUtf8(whole));
+        const Variant padded = Variant::Padded(c.head, c.width, c.tail);
+        const Variant plain(whole);
+        EXPECT_EQ(padded.Type(), VariantType::Text);
+        EXPECT_EQ(TypeNameOf(padded), u"Text");
+        EXPECT_EQ(padded.TextIf(), nullptr);
+        Text scratch;
+        EXPECT_EQ(padded.ReadText(scratch), whole);
+        EXPECT_EQ(padded.ToText(), whole);
+        EXPECT_TRUE(padded == plain && plain == padded && padded == Variant(padded));
+        EXPECT_NE(padded, Variant(whole + u"!"));
+        EXPECT_NE(padded, Variant(int32_t{12}));
+        int32_t number = 0, plainNumber = 0;
+        EXPECT_EQ(ErrorNumberOf([&] { number = padded.ToInt32(); }),
+                  ErrorNumberOf([&] { plainNumber = plain.ToInt32(); }));
+        EXPECT_EQ(number, plainNumber);
+        bool truth = false, plainTruth = false;
+        EXPECT_EQ(ErrorNumberOf([&] { truth = padded.ToBool(); }),
+                  ErrorNumberOf([&] { plainTruth = plain.ToBool(); }));
+        EXPECT_EQ(truth, plainTruth);
+        EXPECT_EQ(components::WritePropertyBagJson(padded), components::WritePropertyBagJson(plain));
+    }
+    Text scratch;
+    EXPECT_EQ(ErrorNumberOf([&] { Variant(int32_t{1}).ReadText(scratch); }), errors::kTypeMismatch);
 }
 
 }  // namespace

@@ -144,6 +144,7 @@ TEST(PacketFile, RestoresNestedDictionariesAndVectorsExactly) {
     values->SetValue(u"tenth", Variant(0.1));
     values->SetValue(u"emoji", Text(u"繁體 \U0001F600 ok"));
     values->SetValue(u"padded", Text(300, u'名') + u"  ");
+    values->SetValue(u"keyed", Variant::Padded(u"科目-维护", 255, u"Base|1001"));
     values->SetValue(u"empty", Text());
     VectorRef nested = Vector::Create();
     nested->Add(Vector::Create());

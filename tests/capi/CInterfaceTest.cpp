@@ -49,6 +49,7 @@ TEST(CInterface, VariantsCrossBothWaysUnchanged) {
         Variant(-0.25),
         Variant(Text(kWithNul, std::size(kWithNul) - 1)),
         Variant(Text()),
+        Variant::Padded(u"总账", 255, u"101"),
         Variant(ObjectRef(object)),
         Variant(nullptr),
         Variant::Array({Variant(1), Variant::Array({Variant(u"nested"), Variant(ObjectRef(object))}, 1)}, -2),

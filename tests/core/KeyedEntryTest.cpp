@@ -66,5 +66,39 @@ TEST(KeyedEntry, NeverCutsASurrogatePairInTwo) {
     }
 }
 
+// Lists keep their entries without the filling blanks; every reader must still get the composed text,
+// unit for unit, whatever the display holds (blanks of its own, a cut, a pair at the cut).
+TEST(KeyedEntry, HeldWithoutBlanksReadsAsTheComposedText) {
+    const Text smile = u"\U0001F600";
+    const std::pair<Text, Text> cases[] = {
+        {u"财务会计", u"12"},
+        {u"  总账 ", u" 101 "},
+        {u"", u""},
+        {u"a", u""},
+        {u"", u"0"},
+        {Text(255, u'x'), u"Base|7"},
+        {Text(300, u'x'), u"7"},
+        {Text(254, u' '), u"k"},
+        {Text(254, u'x') + smile + u"tail", u"K" + smile},
+        {Text(253, u'x') + smile, u"List|9"},
+    };
+    for (const auto& [display, key] : cases) {
+        SCOPED_TRACE(display.size());
+        const Text composed = ComposeKeyedEntry(display, key);
+        const automation::Variant held = KeyedEntryValue(display, key);
+        const automation::Variant reheld = KeyedEntryValue(composed);
+        EXPECT_EQ(held.Type(), automation::VariantType::Text);
+        EXPECT_EQ(held.ToText(), composed);
+        EXPECT_EQ(reheld.ToText(), composed);
+        EXPECT_EQ(held, automation::Variant(composed));
+        EXPECT_EQ(automation::Variant(composed), reheld);
+        EXPECT_NE(held, automation::Variant(composed + u" "));
+    }
+    // An entry form of texts that are no keyed entries gives them back as they are.
+    for (const Text& text :
+         {Text(), Text(u"  "), Text(u"ab  "), Text(256, u' '), Text(u" x") + Text(300, u' ')})
+        EXPECT_EQ(KeyedEntryValue(text).ToText(), text);
+}
+
 }  // namespace
 }  // namespace orva::core

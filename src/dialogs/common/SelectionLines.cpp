@@ -10,15 +10,15 @@ namespace orva::dialogs {
 
 using automation::Text;
 
-components::DictionaryRef SelectionEntry(Text no, Text topClass, Text subSystem, Text subFunc,
-                                         Text funcDetail) {
+components::DictionaryRef SelectionEntry(Text no, automation::Variant topClass, automation::Variant subSystem,
+                                         automation::Variant subFunc, automation::Variant funcDetail) {
     static const components::SharedText keys[] = {components::SharedText(core::selection::kNo),
                                                   components::SharedText(core::selection::kTopClass),
                                                   components::SharedText(core::selection::kSubSystem),
                                                   components::SharedText(core::selection::kSubFunc),
                                                   components::SharedText(core::selection::kFuncDetail)};
-    Text values[] = {std::move(no), std::move(topClass), std::move(subSystem), std::move(subFunc),
-                     std::move(funcDetail)};
+    automation::Variant values[] = {std::move(no), std::move(topClass), std::move(subSystem),
+                                    std::move(subFunc), std::move(funcDetail)};
     components::DictionaryRef entry = components::Dictionary::Create();
     entry->Reserve(std::size(keys));
     for (size_t k = 0; k < std::size(keys); ++k) entry->AppendUnique(keys[k], std::move(values[k]));

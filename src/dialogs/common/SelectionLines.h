@@ -11,11 +11,12 @@
 
 namespace orva::dialogs {
 
-// A new selection entry: "No", "TopClass", "SubSystem", "SubFunc", "FuncDetail" in this order. Every
-// entry shares the five key texts, so a press that adds thousands of lines allocates no key.
-components::DictionaryRef SelectionEntry(automation::Text no, automation::Text topClass,
-                                         automation::Text subSystem, automation::Text subFunc,
-                                         automation::Text funcDetail);
+// A new selection entry: "No", "TopClass", "SubSystem", "SubFunc", "FuncDetail" in this order, the last
+// four keyed entries (texts, or core::KeyedEntryValue's compact form of them). Every entry shares the
+// five key texts, so a press that adds thousands of lines allocates no key.
+components::DictionaryRef SelectionEntry(automation::Text no, automation::Variant topClass,
+                                         automation::Variant subSystem, automation::Variant subFunc,
+                                         automation::Variant funcDetail);
 
 // The "No" text of a selection entry (what the publish list shows and compares lines by). Raises when
 // entry is no dictionary.

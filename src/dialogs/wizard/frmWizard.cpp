@@ -468,12 +468,16 @@ void frmWizard::AddToPublishList() {
     const NameParts languagePatterns = core::PublishLinePatterns();
     const components::TextFormatter formatter;
 
-    // The target's entries are the same on every line of the press: composed once, copied per line.
-    NameParts topEntries, subEntries, funcEntries;
+    // The target's entries are the same on every line of the press: made once and shared by the lines,
+    // held without their filling blanks as every entry of the four lists is.
+    const Variant currentTop = core::KeyedEntryValue(lstTopClass.List(top));
+    const Variant currentSub = core::KeyedEntryValue(lstSubSystem.List(sub));
+    const Variant currentFunc = core::KeyedEntryValue(lstSubFunc.List(func));
+    std::array<Variant, 3> topEntries, subEntries, funcEntries;
     for (size_t k = 0; k < languagePatterns.size(); ++k) {
-        topEntries[k] = ComposeKeyedEntry(t[k], topKey);
-        subEntries[k] = ComposeKeyedEntry(s[k], subKey);
-        funcEntries[k] = ComposeKeyedEntry(u[k], funcKey);
+        topEntries[k] = core::KeyedEntryValue(t[k], topKey);
+        subEntries[k] = core::KeyedEntryValue(s[k], subKey);
+        funcEntries[k] = core::KeyedEntryValue(u[k], funcKey);
     }
 
     // The formatters' arguments: the target's names stay, the function's name (first) changes per line.
@@ -492,14 +496,14 @@ void frmWizard::AddToPublishList() {
         NameParts f = SplitNames(NamesAt(m_vecFuncNames, i - 1));
         std::array<components::DictionaryRef, 3> languageEntries;
         for (size_t k = 0; k < languagePatterns.size(); ++k) {
-            Text detail = ComposeKeyedEntry(f[k], item.tag);
+            Variant detail = core::KeyedEntryValue(f[k], item.tag);
             languageArgs[k][0] = std::move(f[k]);
             Text no = formatter.Format(languagePatterns[k], languageArgs[k]);
             languageEntries[k] = SelectionEntry(std::move(no), topEntries[k], subEntries[k], funcEntries[k],
                                                 std::move(detail));
         }
-        PromulgateList->Add(SelectionEntry(line, lstTopClass.List(top), lstSubSystem.List(sub),
-                                           lstSubFunc.List(func), ComposeKeyedEntry(item.text, item.tag)));
+        PromulgateList->Add(SelectionEntry(line, currentTop, currentSub, currentFunc,
+                                           core::KeyedEntryValue(item.text, item.tag)));
         for (size_t k = 0; k < languageEntries.size(); ++k)
             languageLists[k]->Add(std::move(languageEntries[k]));
         m_publishTexts.emplace(line, 1);
