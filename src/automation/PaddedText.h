@@ -5,6 +5,7 @@
 // take ten times the memory of the packet file they were read from. Immutable once made.
 
 #include <cstdint>
+#include <mutex>
 
 #include "automation/Text.h"
 
@@ -31,12 +32,21 @@ public:
         return whole;
     }
 
+    // The whole text, made on the first call and kept: for readers that need a stored text (TextIf).
+    // Safe to call from several threads at once.
+    const Text& KeptWhole() const {
+        std::call_once(m_keptOnce, [this] { m_kept = Whole(); });
+        return m_kept;
+    }
+
     size_t size() const { return m_parts.size() + m_blanks; }
 
 private:
     Text m_parts;  // head and tail, joined
     uint32_t m_headSize;
     uint32_t m_blanks;
+    mutable std::once_flag m_keptOnce;
+    mutable Text m_kept;  // the whole text once KeptWhole was called
 };
 
 }  // namespace orva::automation

@@ -44,8 +44,10 @@ Variant Variant::Padded(Text head, size_t width, Text tail) {
     return padded;
 }
 
+const Text* Variant::PaddedWhole() const { return &std::get<PaddedRef>(m_value)->KeptWhole(); }
+
 const Text& Variant::ReadText(Text& scratch) const {
-    if (const Text* text = TextIf()) return *text;
+    if (const Text* text = std::get_if<Text>(&m_value)) return *text;
     if (const PaddedRef* padded = std::get_if<PaddedRef>(&m_value)) return scratch = (*padded)->Whole();
     Mismatch(*this, u"Text");
 }
@@ -74,7 +76,7 @@ Text Variant::ToText() const {
             return Ascii(buffer);
         }
         case VariantType::Text:
-            if (const Text* text = TextIf()) return *text;
+            if (const Text* text = std::get_if<Text>(&m_value)) return *text;
             return std::get<PaddedRef>(m_value)->Whole();
         default:
             Mismatch(*this, u"Text");

@@ -57,8 +57,8 @@ public:
     // Builds an array variant with lower bound 0.
     static Variant Array(std::vector<Variant> items, int32_t lowerBound = 0);
     // A text variant holding head, blanks up to width units, then tail (see PaddedText), without the
-    // blanks. It is a Text to every reader (Type, ToText, the other conversions, ==); only TextIf
-    // answers nullptr for it. Raises std::bad_alloc when memory runs out.
+    // blanks. It is a Text to every reader (Type, ToText, the other conversions, ==, TextIf). Raises
+    // std::bad_alloc when memory runs out.
     static Variant Padded(Text head, size_t width, Text tail);
 
     VariantType Type() const {
@@ -87,8 +87,12 @@ public:
     const VariantArray& ToArray() const;
 
     // Direct access when the type is known (no conversion); nullptr when the variant holds another type.
-    // TextIf answers only a text stored whole; ReadText reads every text.
-    const Text* TextIf() const { return std::get_if<Text>(&m_value); }
+    // A padded text is made whole for TextIf the first time it is asked, and then kept with the shared
+    // padded value (as long as it lives); readers of many texts use ReadText, which keeps nothing.
+    const Text* TextIf() const {
+        const Text* text = std::get_if<Text>(&m_value);
+        return text != nullptr || m_value.index() != kPaddedIndex ? text : PaddedWhole();
+    }
     // The text of a text variant without a copy when it is stored whole; a padded text is written into
     // scratch, which the answer then refers to. Raises 13 when the variant holds no text.
     const Text& ReadText(Text& scratch) const;
@@ -99,6 +103,7 @@ public:
 
 private:
     using PaddedRef = std::shared_ptr<const PaddedText>;
+    const Text* PaddedWhole() const;  // the whole text of a padded value, made once
     // The alternatives in VariantType's order, then the padded text (Type answers Text for it).
     std::variant<EmptyValue, NullValue, bool, int16_t, int32_t, double, Text, ObjectRef, ArrayRef, PaddedRef>
         m_value;

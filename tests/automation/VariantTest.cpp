@@ -112,7 +112,7 @@ TEST(Variant, TextsReadAsBooleans) {
 }
 
 // A text held without its filling blanks is the same text to every reader: conversions (and their
-// errors), comparison both ways, the JSON writer; only TextIf, which hands out the stored text, passes.
+// errors), comparison both ways, the JSON writer, and TextIf, which makes it whole once and keeps it.
 TEST(Variant, PaddedTextsReadAsTheWholeText) {
     struct Case {
         Text head;
@@ -131,7 +131,10 @@ TEST(Variant, PaddedTextsReadAsTheWholeText) {
         const Variant plain(whole);
         EXPECT_EQ(padded.Type(), VariantType::Text);
         EXPECT_EQ(TypeNameOf(padded), u"Text");
-        EXPECT_EQ(padded.TextIf(), nullptr);
+        const Variant copy = padded;
+        ASSERT_NE(padded.TextIf(), nullptr);
+        EXPECT_EQ(*padded.TextIf(), whole);
+        EXPECT_EQ(copy.TextIf(), padded.TextIf()) << "copies share the kept text";
         Text scratch;
         EXPECT_EQ(padded.ReadText(scratch), whole);
         EXPECT_EQ(padded.ToText(), whole);
