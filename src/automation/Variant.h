@@ -19,7 +19,7 @@ class Object;
 using ObjectRef = std::shared_ptr<Object>;
 
 class Variant;
-class PaddedText;  // automation/PaddedText.h; made and read only inside the library
+class PaddedText;  // a text held without its filling blanks; made and read only inside the library
 
 // An array of variants with its lower bound (0 for arrays built by the library).
 struct VariantArray {
