@@ -11,6 +11,7 @@
 #include <iostream>
 
 #include "cli/HostContext.h"
+#include "cli/TerminalProgress.h"
 #include "services/PropsString.h"
 #include "storage/AtomicFile.h"
 
@@ -91,6 +92,17 @@ int ReportNoAccount(Streams& streams, const std::string& context, TextView props
         streams.err << "orva-deploy: " << context << ": " << TerminalText(error.Description()) << "\n";
     }
     return kExitUsage;
+}
+
+components::VectorRef PrintedMessageList(Streams& streams, TerminalProgress& meter) {
+    const bool sameScreen = meter.Enabled() && IsTerminal(streams.out);
+    components::VectorRef messages = components::Vector::Create();
+    messages->SetAppendObserver([&streams, &meter, sameScreen](const Variant& line) {
+        if (sameScreen) meter.Erase();
+        streams.out << TerminalText(line.ToText()) << std::endl;
+        if (sameScreen) meter.Restore();
+    });
+    return messages;
 }
 
 std::optional<components::AccountAddress> HostAccount(const HostOptions& host, Streams& streams,

@@ -9,9 +9,12 @@
 
 #include "account/AccountLocation.h"
 #include "automation/AutomationError.h"
+#include "bag/Vector.h"
 #include "cli/Command.h"
 
 namespace orva::cli {
+
+class TerminalProgress;
 
 // The largest JSON input a command reads (pack IN.json, deploy --info): 64 MiB, far beyond any packet
 // set a wizard makes, and small enough that parsing it stays within a few hundred MB of memory.
@@ -32,6 +35,11 @@ int ReportFailure(Streams& streams, const std::string& context, const automation
 // with the one it has (a description that shows a server URI only masked). Returns kExitUsage.
 int ReportNoAccount(Streams& streams, const std::string& context, automation::TextView propsString,
                     const automation::AutomationError& error);
+
+// A new message list that prints each line appended to it on streams.out as it comes (made safe for a
+// terminal); when meter is drawn on the terminal stdout goes to as well, each line goes above the
+// meter. streams and meter must outlive the list's use.
+components::VectorRef PrintedMessageList(Streams& streams, TerminalProgress& meter);
 
 // The account the command line names (--catalog, --server, ...), or nothing after ReportNoAccount has
 // said what is wrong: the caller then returns kExitUsage.

@@ -94,15 +94,8 @@ public:
             return ReportFailure(streams, "deploy", error);
         }
 
-        // When the message lines go to the terminal too, each goes above the meter.
         TerminalProgress meter(streams.err, ProgressWanted(host, streams), "deploying");
-        const bool sameScreen = meter.Enabled() && IsTerminal(streams.out);
-        VectorRef messages = Vector::Create();
-        messages->SetAppendObserver([&](const Variant& line) {
-            if (sameScreen) meter.Erase();
-            streams.out << TerminalText(line.ToText()) << std::endl;
-            if (sameScreen) meter.Restore();
-        });
+        VectorRef messages = PrintedMessageList(streams, meter);
         api::clsDeploywizard wizard;
         bool ok = wizard.DeployToLumoMain(FromUtf8(m_file), info, messages,
                                           meter.AsCallback<core::DeployProgress>(), JournalOrigin::Deploy);

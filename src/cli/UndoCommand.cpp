@@ -49,15 +49,8 @@ public:
         std::optional<AccountAddress> found = HostAccount(host, streams, "undo");
         if (!found) return kExitUsage;
         const AccountAddress& account = *found;
-        // When the message lines go to the terminal too, each goes above the meter.
         TerminalProgress meter(streams.err, ProgressWanted(host, streams), "removing", ProgressUnit::Nodes);
-        const bool sameScreen = meter.Enabled() && IsTerminal(streams.out);
-        VectorRef messages = Vector::Create();
-        messages->SetAppendObserver([&](const Variant& line) {
-            if (sameScreen) meter.Erase();
-            streams.out << TerminalText(line.ToText()) << std::endl;
-            if (sameScreen) meter.Restore();
-        });
+        VectorRef messages = PrintedMessageList(streams, meter);
         try {
             if (m_dryRun) {
                 streams.out << "Dry run on " << TerminalText(account.DisplayName())
