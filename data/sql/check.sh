@@ -158,6 +158,11 @@ expect_error "node of no run refused" "FOREIGN KEY constraint failed" \
     "INSERT INTO t_DeployRunNode VALUES (99, 4, 1, 1, 1, 'a', 'a', 'a', NULL, NULL, 'p', NULL, 1)"
 expect_none "foreign keys after migration 3" "PRAGMA foreign_key_check"
 
+apply "$here/schema/004_journal_node_index.sql" || { echo "check.sh: migration 4 failed" >&2; exit 1; }
+expect_equal "schema version 4" "4" "PRAGMA user_version"
+expect_equal "journal rows read by run only" "0" \
+    "SELECT count(*) FROM sqlite_schema WHERE type = 'index' AND tbl_name = 't_DeployRunNode'"
+
 if ((failures > 0)); then
     echo "check.sh: $failures check(s) failed" >&2
     exit 1

@@ -125,6 +125,31 @@ TEST(ServerAccount, ADatabaseOfAnotherProgramOrANewerSchemaIsRefusedUnchanged) {
     EXPECT_EQ(ErrorNumberOf([&] { OpenAccount(ServerAddress(empty.Uri())); }), kNotAnAccount);
 }
 
+// A server account of version 3 with a journal, opened by this library: migrated, its journal rows
+// stay and only the index by node goes (the SQLite side is tested on a kept account file).
+TEST(ServerAccount, AVersionThreeAccountKeepsItsJournalAndLosesOnlyTheIndexByNode) {
+    ORVA_REQUIRE_POSTGRES();
+    ScratchPostgresDatabase scratch;
+    {
+        auto setup = OpenServerDatabase(scratch.Uri(), false);
+        MigrateAccount(*setup, 3);
+        setup->Execute(
+            "INSERT INTO t_DeployRun (FStarted, FOrigin, FUser, FHost, FProgram, FLanguage) "
+            "VALUES ('2026-12-01T08:00:00Z', 'deploy', '张三', 'host', 'orva-deploy', 'CHS'); "
+            "INSERT INTO t_DeployRunNode VALUES (1, 4, 7, 3, 1, '客户', '客戶', 'Customers', NULL, NULL, "
+            "'Base|1003', '', 1)");
+    }
+    const std::string journal =
+        "SELECT (SELECT count(*) FROM t_DeployRun WHERE FUser = '张三') * 100 + "
+        "(SELECT count(*) FROM t_DeployRunNode WHERE FClassParam = 'Base|1003') * 10 + "
+        "(SELECT count(*) FROM pg_indexes WHERE indexname = 'ix_deployrunnode_node')";
+    EXPECT_EQ(CountOn(scratch.Uri(), journal), 111);
+    OpenAccount(ServerAddress(scratch.Uri()));
+    EXPECT_EQ(CountOn(scratch.Uri(), journal), 110);
+    EXPECT_EQ(CountOn(scratch.Uri(), "SELECT schema_version FROM orva_account"),
+              LatestAccountSchemaVersion());
+}
+
 TEST(ServerAccount, TheDemoOnAServerIsTheFilesDemoAndNewNodesContinueItsIdentifiers) {
     ORVA_REQUIRE_POSTGRES();
     testing::TestAccount file(true, true);

@@ -7,12 +7,14 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 
 #include "account/AccountCreation.h"
 #include "account/AccountSchema.h"
 #include "api/clsDeploywizard.h"
 #include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
+#include "catalog/DeployHistory.h"
 #include "core/DeployPacket.h"
 #include "core/KeyedEntry.h"
 #include "core/RunUndo.h"
@@ -183,7 +185,7 @@ TEST(VersionTwoAccount, GetsAnEmptyJournalThatTheNextDeploymentFillsAndAnUndoEmp
         PrepareAccount(*database);
         std::string said = ::testing::internal::GetCapturedStderr();
         EXPECT_NE(said.find(path + ".v2.bak"), std::string::npos) << said;
-        EXPECT_EQ(AccountSchemaVersion(*database), 3);
+        EXPECT_EQ(AccountSchemaVersion(*database), LatestAccountSchemaVersion());
         EXPECT_EQ(database->QueryInteger("SELECT (SELECT count(*) FROM t_DeployRun) + (SELECT count(*) FROM "
                                          "t_DeployRunNode) + (SELECT count(*) FROM t_DeployRunMessage)"),
                   0);
@@ -231,6 +233,62 @@ TEST(VersionTwoAccount, GetsAnEmptyJournalThatTheNextDeploymentFillsAndAnUndoEmp
     VectorRef undone;
     EXPECT_TRUE(core::UndoJournalRun({path}, 1, false, undone));
     EXPECT_EQ(orva::testing::CataloguePaths(path), before);
+    SharedPropertyTable::Instance().Withdraw(static_cast<int32_t>(getpid()));
+}
+
+// An account of version 3 (its journal holds the demo's run and a deployment's, tests/data/README.md):
+// migrated, it keeps every journal row and loses only the index by node; the earlier release's
+// deployment is then undone exactly, leaving what the demo's run made.
+TEST(VersionThreeAccount, KeepsItsJournalAndAnEarlierReleasesRunIsUndoneExactly) {
+    orva::testing::TempDir dir;
+    std::string path = (dir / "账套三.db").string();
+    std::filesystem::copy_file(ORVA_SOURCE_DIR "/tests/data/account-v3.db", path);
+    const char* journalRows =
+        "SELECT (SELECT count(*) FROM t_DeployRun), (SELECT count(*) FROM t_DeployRunMessage), "
+        "(SELECT count(*) FROM t_DeployRunNode), (SELECT sum(FNodeID) FROM t_DeployRunNode WHERE FRunID = "
+        "2), "
+        "(SELECT count(*) FROM sqlite_schema WHERE name = 'ix_DeployRunNode_Node')";
+    std::vector<int64_t> before;
+    {
+        auto database = SqliteDatabase::Open(path, OpenMode::ReadWrite);
+        ASSERT_EQ(AccountSchemaVersion(*database), 3);
+        before = database->QueryIntegers(journalRows);
+        ASSERT_EQ(before.back(), 1);
+        ::testing::internal::CaptureStderr();
+        PrepareAccount(*database);
+        EXPECT_NE(::testing::internal::GetCapturedStderr().find(path + ".v3.bak"), std::string::npos);
+        EXPECT_EQ(AccountSchemaVersion(*database), LatestAccountSchemaVersion());
+        std::vector<int64_t> after = database->QueryIntegers(journalRows);
+        before.back() = 0;
+        EXPECT_EQ(after, before);
+        EXPECT_EQ(database->QueryInteger("PRAGMA foreign_key_check"), 0);
+    }
+    AccountAddress account{path};
+    std::vector<HistoryRun> runs = ListJournalRuns(account, std::nullopt);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].origin, u"deploy");
+    EXPECT_EQ(runs[0].created, 11);
+    EXPECT_EQ(runs[1].origin, u"init");
+
+    // What the demo's run alone made: every node the deployment created gone, nothing else.
+    std::optional<HistoryRunDetail> init = ReadJournalRun(account, 1);
+    ASSERT_TRUE(init);
+    std::multiset<int64_t> initNodes;
+    for (const JournalNode& node : init->nodes) initNodes.insert(node.level * 10'000'000'000LL + node.id);
+    PublishOwnProperty(u"Language", u"CHS");
+    PublishOwnProperty(u"PropsString", FromUtf8("Language=CHS;ConnectString=sqlite:" + path + ";"));
+    hostctx::ResetModuleState();
+    VectorRef undone;
+    ASSERT_TRUE(core::UndoJournalRun(account, 2, false, undone));
+    EXPECT_EQ(ListJournalRuns(account, std::nullopt)[1].undoneBy, std::optional<int32_t>(3));
+    auto database = SqliteDatabase::Open(path, OpenMode::ReadOnly);
+    std::multiset<int64_t> standing;
+    Statement rows(DatabaseRef(database.get(), [](SqliteDatabase*) {}),
+                   "SELECT 1, FTopClassID FROM t_TopClass UNION ALL SELECT 2, FSubSysID FROM t_SubSystem "
+                   "UNION ALL SELECT 3, FSubFuncID FROM t_SubFunc UNION ALL SELECT 4, FDetailFuncID FROM "
+                   "t_DetailFunc");
+    while (rows.Step()) standing.insert(rows.ColumnInteger(0) * 10'000'000'000LL + rows.ColumnInteger(1));
+    EXPECT_EQ(standing, initNodes);
     SharedPropertyTable::Instance().Withdraw(static_cast<int32_t>(getpid()));
 }
 
