@@ -114,7 +114,7 @@ void Floor(benchmark::State& state, Case run) {
 }
 
 const std::vector<Benchmarked>& Cases() {
-    static const std::vector<Benchmarked> cases = DeploymentCases(10);
+    static const std::vector<Benchmarked> cases = DeploymentCases(20);
     return cases;
 }
 

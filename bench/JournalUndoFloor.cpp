@@ -113,8 +113,9 @@ int FloorUndoer::Undo(int runId) {
         Statement journal(
             db,
             "SELECT FLevel, FNodeID, FParentID, FIndex, FName_CHS, FName_CHT, FName_EN, FClassName, "
-            "FSubID, FClassParam, FHelpCode, FVisible FROM t_DeployRunNode WHERE FRunID = ?1 ORDER "
-            "BY FLevel, FNodeID");
+            "FSubID, FClassParam, FHelpCode, FVisible FROM t_DeployRunNode WHERE FEntryID BETWEEN "
+            "CAST(?1 AS integer) * 4294967296 + 1 AND CAST(?1 AS integer) * 4294967296 + 4294967295 "
+            "ORDER BY FLevel, FNodeID");
         journal.Bind(1, runId);
         while (journal.Step()) nodes.push_back({static_cast<int>(journal.Integer(0)), journal.Integer(1)});
         journal.Finish();

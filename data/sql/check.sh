@@ -158,10 +158,17 @@ expect_error "node of no run refused" "FOREIGN KEY constraint failed" \
     "INSERT INTO t_DeployRunNode VALUES (99, 4, 1, 1, 1, 'a', 'a', 'a', NULL, NULL, 'p', NULL, 1)"
 expect_none "foreign keys after migration 3" "PRAGMA foreign_key_check"
 
-apply "$here/schema/004_journal_node_index.sql" || { echo "check.sh: migration 4 failed" >&2; exit 1; }
+apply "$here/schema/004_journal_entries.sql" || { echo "check.sh: migration 4 failed" >&2; exit 1; }
 expect_equal "schema version 4" "4" "PRAGMA user_version"
-expect_equal "journal rows read by run only" "0" \
+expect_equal "journal rows keyed by their place in the run only" "0" \
     "SELECT count(*) FROM sqlite_schema WHERE type = 'index' AND tbl_name = 't_DeployRunNode'"
+node_row="INSERT INTO t_DeployRun (FStarted, FOrigin, FUser, FHost, FProgram, FLanguage)
+          VALUES ('t', 'deploy', 'u', 'h', 'p', 'CHS');
+          INSERT INTO t_DeployRunNode VALUES"
+expect_error "journal row outside its run's range refused" "CHECK constraint failed" \
+    "$node_row (1, 1, 4, 1, 1, 1, 'a', 'a', 'a', NULL, NULL, 'p', NULL, 1)"
+expect_equal "journal row in its run's range" "1" \
+    "$node_row (4294967297, 1, 4, 1, 1, 1, 'a', 'a', 'a', NULL, NULL, 'p', NULL, 1); SELECT count(*) FROM t_DeployRunNode"
 
 if ((failures > 0)); then
     echo "check.sh: $failures check(s) failed" >&2

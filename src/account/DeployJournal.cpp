@@ -121,11 +121,23 @@ void FinishJournalRun(Database& database, int32_t runId, bool result, const std:
     }
 }
 
+std::string JournalRunRows(std::string_view run) {
+    // The product is a 64-bit integer on both backends; the cast types a server's parameter.
+    std::string first = "CAST(" + std::string(run) + " AS integer) * 4294967296";
+    return "FEntryID BETWEEN " + first + " + 1 AND " + first + " + 4294967295";
+}
+
+std::string NextJournalEntry(std::string_view run) {
+    return "(SELECT coalesce(max(FEntryID), CAST(" + std::string(run) +
+           " AS integer) * 4294967296) + 1 FROM t_DeployRunNode WHERE " + JournalRunRows(run) + ")";
+}
+
 void RecordJournalNode(Database& database, int32_t runId, const JournalNode& node) {
-    Statement insert(Borrowed(database),
-                     "INSERT INTO t_DeployRunNode (FRunID, FLevel, FNodeID, FParentID, FIndex, FName_CHS, "
-                     "FName_CHT, FName_EN, FClassName, FSubID, FClassParam, FHelpCode, FVisible) VALUES "
-                     "(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)");
+    static const std::string sql =
+        "INSERT INTO t_DeployRunNode (FEntryID, FRunID, FLevel, FNodeID, FParentID, FIndex, FName_CHS, "
+        "FName_CHT, FName_EN, FClassName, FSubID, FClassParam, FHelpCode, FVisible) VALUES (" +
+        NextJournalEntry("?1") + ", ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)";
+    Statement insert(Borrowed(database), sql);
     insert.Bind(1, runId).Bind(2, node.level).Bind(3, node.id).Bind(4, node.parentId).Bind(5, node.index);
     for (int i = 0; i < 3; ++i) insert.Bind(6 + i, node.names[static_cast<size_t>(i)]);
     BindOptional(insert, 9, node.className);
@@ -139,8 +151,8 @@ void RecordJournalNode(Database& database, int32_t runId, const JournalNode& nod
 std::vector<JournalNode> ReadJournalNodes(Database& database, int32_t runId) {
     Statement rows(Borrowed(database),
                    "SELECT FLevel, FNodeID, FParentID, FIndex, FName_CHS, FName_CHT, FName_EN, FClassName, "
-                   "FSubID, FClassParam, FHelpCode, FVisible FROM t_DeployRunNode WHERE FRunID = ?1 "
-                   "ORDER BY FLevel, FNodeID");
+                   "FSubID, FClassParam, FHelpCode, FVisible FROM t_DeployRunNode WHERE " +
+                       JournalRunRows("?1") + " ORDER BY FLevel, FNodeID");
     rows.Bind(1, runId);
     auto optional = [&](int column) {
         return rows.TypeOf(column) == ColumnType::Null ? std::nullopt
@@ -181,10 +193,15 @@ void JournalWholeCatalogue(Database& database, TextView language) {
         std::string names;
         for (CatalogLanguage language : kCatalogLanguages)
             names += ", " + ToUtf8(LanguageField(level.nameField, language));
+        // The level's rows take the places after those of the levels before, in identifier order.
+        const std::string entries = std::to_string(
+            database.QueryInteger("SELECT coalesce(max(FEntryID), " + run +
+                                  " * 4294967296) FROM t_DeployRunNode WHERE " + JournalRunRows(run)));
         database.Execute(
-            "INSERT INTO t_DeployRunNode (FRunID, FLevel, FNodeID, FParentID, FIndex, FName_CHS, FName_CHT, "
-            "FName_EN, FClassName, FSubID, FClassParam, FHelpCode, FVisible) SELECT " +
-            run + ", " + std::to_string(level.number) + ", " + ToUtf8(level.idField) + ", " +
+            "INSERT INTO t_DeployRunNode (FEntryID, FRunID, FLevel, FNodeID, FParentID, FIndex, FName_CHS, "
+            "FName_CHT, FName_EN, FClassName, FSubID, FClassParam, FHelpCode, FVisible) SELECT " +
+            entries + " + row_number() OVER (ORDER BY " + ToUtf8(level.idField) + "), " + run + ", " +
+            std::to_string(level.number) + ", " + ToUtf8(level.idField) + ", " +
             (level.parentIdField ? ToUtf8(level.parentIdField) : std::string("0")) + ", FIndex" + names +
             ", " + has(kClassNameField) + ", " + has(kSubIdField) + ", " + has(kClassParamField) + ", " +
             has(kHelpCodeField) + ", FVisible FROM " + ToUtf8(level.table));

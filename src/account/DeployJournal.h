@@ -72,6 +72,15 @@ int32_t InsertJournalRun(Database& database, const JournalRunInfo& info, const J
 // order. Raises kDatabaseError.
 void FinishJournalRun(Database& database, int32_t runId, bool result,
                       const std::vector<automation::Text>& messages);
+// A run's node rows are keyed FEntryID = run * 2^32 + their place in the run (1, 2, ...), so that the
+// rows of the newest run are appended at the end of the table and a run's rows are one range of keys
+// (data/sql/schema/004_journal_entries.sql). JournalRunRows is the SQL condition on FEntryID that
+// selects the rows of run `run` (an SQL expression: a parameter "?N" or a column); NextJournalEntry
+// the SQL expression of the key the run's next row takes, to be evaluated inside the row's own
+// transaction (a run writes its rows one after another).
+std::string JournalRunRows(std::string_view run);
+std::string NextJournalEntry(std::string_view run);
+
 // Writes a node's journal row for run runId inside the caller's transaction. Raises kDatabaseError.
 void RecordJournalNode(Database& database, int32_t runId, const JournalNode& node);
 

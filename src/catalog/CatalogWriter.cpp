@@ -39,9 +39,10 @@ std::string JournalRowFrom(const CatalogLevel& level, int runParameter) {
         values += has ? ", " + Column(field) : std::string(", CAST(NULL AS text)");
     }
     values += ", " + Column(kVisibleField);
-    return "INSERT INTO t_DeployRunNode (FRunID, FLevel, FNodeID, FParentID, FIndex, FName_CHS, FName_CHT, "
-           "FName_EN, FClassName, FSubID, FClassParam, FHelpCode, FVisible) SELECT " +
-           values + " FROM node RETURNING FNodeID";
+    return "INSERT INTO t_DeployRunNode (FEntryID, FRunID, FLevel, FNodeID, FParentID, FIndex, FName_CHS, "
+           "FName_CHT, FName_EN, FClassName, FSubID, FClassParam, FHelpCode, FVisible) SELECT " +
+           NextJournalEntry("?" + std::to_string(runParameter)) + ", " + values +
+           " FROM node RETURNING FNodeID";
 }
 
 // The statements of one level. Parameters of the insert: ?1 parent, ?2 index, ?3..?5 names

@@ -10,12 +10,17 @@ using namespace automation;
 namespace {
 
 // The columns of a run as HistoryRun holds them; ?1 limits the rows where the query takes one.
-constexpr const char* kRunColumns =
-    "SELECT r.FRunID, r.FStarted, r.FFinished, r.FOrigin, r.FUser, r.FHost, r.FProgram, r.FPacketFile, "
-    "r.FPacketSha256, r.FLanguage, r.FResult, r.FUndoOfRunID, "
-    "(SELECT count(*) FROM t_DeployRunNode n WHERE n.FRunID = r.FRunID), "
-    "(SELECT min(u.FRunID) FROM t_DeployRun u WHERE u.FUndoOfRunID = r.FRunID AND u.FResult = 1) "
-    "FROM t_DeployRun r";
+const std::string& RunColumns() {
+    static const std::string columns =
+        "SELECT r.FRunID, r.FStarted, r.FFinished, r.FOrigin, r.FUser, r.FHost, r.FProgram, r.FPacketFile, "
+        "r.FPacketSha256, r.FLanguage, r.FResult, r.FUndoOfRunID, "
+        "(SELECT count(*) FROM t_DeployRunNode n WHERE n." +
+        JournalRunRows("r.FRunID") +
+        "), "
+        "(SELECT min(u.FRunID) FROM t_DeployRun u WHERE u.FUndoOfRunID = r.FRunID AND u.FResult = 1) "
+        "FROM t_DeployRun r";
+    return columns;
+}
 
 std::optional<Text> OptionalText(const Statement& row, int column) {
     if (row.TypeOf(column) == ColumnType::Null) return std::nullopt;
@@ -50,7 +55,7 @@ HistoryRun RunOf(const Statement& row) {
 
 std::vector<HistoryRun> ListJournalRuns(const AccountAddress& account, std::optional<int64_t> limit) {
     DatabaseRef database = OpenAccount(account);
-    std::string sql = std::string(kRunColumns) + " ORDER BY r.FStarted DESC, r.FRunID DESC";
+    std::string sql = RunColumns() + " ORDER BY r.FStarted DESC, r.FRunID DESC";
     if (limit) sql += " LIMIT ?1";
     Statement rows(database, sql);
     if (limit) rows.Bind(1, *limit);
@@ -63,7 +68,7 @@ std::optional<HistoryRunDetail> ReadJournalRun(const AccountAddress& account, in
     DatabaseRef database = OpenAccount(account);
     HistoryRunDetail detail;
     {
-        Statement row(database, std::string(kRunColumns) + " WHERE r.FRunID = ?1");
+        Statement row(database, RunColumns() + " WHERE r.FRunID = ?1");
         row.Bind(1, run);
         if (!row.Step()) return std::nullopt;
         detail.run = RunOf(row);

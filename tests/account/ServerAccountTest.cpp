@@ -126,8 +126,9 @@ TEST(ServerAccount, ADatabaseOfAnotherProgramOrANewerSchemaIsRefusedUnchanged) {
 }
 
 // A server account of version 3 with a journal, opened by this library: migrated, its journal rows
-// stay and only the index by node goes (the SQLite side is tested on a kept account file).
-TEST(ServerAccount, AVersionThreeAccountKeepsItsJournalAndLosesOnlyTheIndexByNode) {
+// stay, keyed by their place in their run, and the index by node is gone (the SQLite side is tested
+// on a kept account file).
+TEST(ServerAccount, AVersionThreeAccountKeepsItsJournalRowsNumberedWithinTheirRun) {
     ORVA_REQUIRE_POSTGRES();
     ScratchPostgresDatabase scratch;
     {
@@ -141,11 +142,12 @@ TEST(ServerAccount, AVersionThreeAccountKeepsItsJournalAndLosesOnlyTheIndexByNod
     }
     const std::string journal =
         "SELECT (SELECT count(*) FROM t_DeployRun WHERE FUser = '张三') * 100 + "
-        "(SELECT count(*) FROM t_DeployRunNode WHERE FClassParam = 'Base|1003') * 10 + "
+        "(SELECT count(*) FROM t_DeployRunNode WHERE FClassParam = 'Base|1003' AND FNodeID = 7) * 10 + "
         "(SELECT count(*) FROM pg_indexes WHERE indexname = 'ix_deployrunnode_node')";
     EXPECT_EQ(CountOn(scratch.Uri(), journal), 111);
     OpenAccount(ServerAddress(scratch.Uri()));
     EXPECT_EQ(CountOn(scratch.Uri(), journal), 110);
+    EXPECT_EQ(CountOn(scratch.Uri(), "SELECT FEntryID FROM t_DeployRunNode"), 4294967297);
     EXPECT_EQ(CountOn(scratch.Uri(), "SELECT schema_version FROM orva_account"),
               LatestAccountSchemaVersion());
 }

@@ -261,6 +261,12 @@ TEST(VersionThreeAccount, KeepsItsJournalAndAnEarlierReleasesRunIsUndoneExactly)
         std::vector<int64_t> after = database->QueryIntegers(journalRows);
         before.back() = 0;
         EXPECT_EQ(after, before);
+        // Each run's rows are numbered from 1 in the order readers list them: by level, then id.
+        EXPECT_EQ(database->QueryInteger(
+                      "SELECT count(*) FROM t_DeployRunNode n WHERE FEntryID = FRunID * 4294967296 + "
+                      "(SELECT count(*) FROM t_DeployRunNode m WHERE m.FRunID = n.FRunID AND (m.FLevel, "
+                      "m.FNodeID) <= (n.FLevel, n.FNodeID))"),
+                  after[2]);
         EXPECT_EQ(database->QueryInteger("PRAGMA foreign_key_check"), 0);
     }
     AccountAddress account{path};
