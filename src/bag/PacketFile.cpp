@@ -99,13 +99,9 @@ std::unique_ptr<FileSource> OpenPacketFile(const Text& path) {
 }  // namespace
 
 void SavePacketFile(const Text& path, const Dictionary& root) {
-    SavePacketFile(path, [&root] { return EncodePacket(root); });
-}
-
-void SavePacketFile(const Text& path, const std::function<std::string()>& encode) {
     std::string bytes;
     try {
-        bytes = encode();
+        bytes = EncodePacket(root);
     } catch (const AutomationError& error) {
         Raise(error.Number(), path + u": " + error.Description());
     }

@@ -7,7 +7,6 @@
 // The file travels between installations, so loading treats it as untrusted input: it is read
 // strictly and within bounds, and every refusal names the file and what is wrong where.
 
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -23,9 +22,6 @@ namespace orva::components {
 // tree that loading would refuse for its memory (PacketCodec.h), 13 for a value that a packet file
 // cannot hold) and then leaves an earlier file at path untouched and no temporary file behind.
 void SavePacketFile(const automation::Text& path, const Dictionary& root);
-// The same for a writer that encodes the packet its own way: writes what encode returns, as above;
-// what encode raises is raised naming path, and then nothing is written.
-void SavePacketFile(const automation::Text& path, const std::function<std::string()>& encode);
 
 // Reads the dictionary saved at path. Raises 53 for a missing file, 76 for a missing folder, 70 for
 // a folder, device or other non-regular file, 7 when memory runs out, 5 for a path that is not

@@ -1,12 +1,16 @@
 #include "core/BranchExport.h"
 
+#include <algorithm>
+#include <functional>
+
+#include "automation/AutomationError.h"
 #include "automation/TextHelpers.h"
-#include "bag/PacketFile.h"
 #include "bag/SharedText.h"
 #include "bag/Vector.h"
 #include "cbor/CborWriter.h"
 #include "core/BranchEntry.h"
 #include "core/DeployPacket.h"
+#include "storage/AtomicFile.h"
 
 namespace orva::core {
 
@@ -41,7 +45,30 @@ DictionaryRef BuildBranchPacketSet(std::span<const BranchDetail> details) {
     return packetSet;
 }
 
-EncodedPacket EncodeBranchPacketSet(std::span<const BranchDetail> details) {
+namespace {
+
+// A file is written in pieces of about this size as they are encoded: the same few hundred kilobytes
+// of memory are used again, rather than a buffer the size of the file.
+constexpr size_t kChunkBytes = size_t{1} << 18;
+
+// Runs check, naming the file (prefix, "<path>: ") in the error it raises.
+template <typename Check>
+void Naming(const Text& prefix, Check&& check) {
+    try {
+        check();
+    } catch (const AutomationError& error) {
+        if (prefix.empty()) throw;
+        Raise(error.Number(), prefix + error.Description());
+    }
+}
+
+// Encodes the packet set of details as EncodePacket would encode BuildBranchPacketSet(details): hands
+// the bytes to write in order, in pieces of at least chunkBytes, and returns the rest once the memory
+// check has passed (all of the bytes when they stay below chunkBytes), with what loading all the bytes
+// charges. Refusals are EncodePacket's, their messages starting with prefix; what write raises passes
+// on as it is.
+EncodedPacket StreamBranchPacketSet(std::span<const BranchDetail> details, const Text& prefix,
+                                    size_t chunkBytes, const std::function<void(std::string_view)>& write) {
     using namespace packet_memory;
     const std::array<BranchEntryField, kBranchEntryFieldCount>& fields = BranchEntryFields();
     const uint64_t count = details.size();
@@ -58,6 +85,12 @@ EncodedPacket EncodeBranchPacketSet(std::span<const BranchDetail> details) {
         keysCost += InternedKeyCost(fields[i].key.size());
     }
     CborWriter writer;
+    uint64_t written = 0;
+    const auto flush = [&] {
+        written += writer.Bytes().size();
+        write(writer.Bytes());
+        writer.Clear();
+    };
     WritePacketEnvelope(writer);
     writer.BeginMap(std::size(kPacketLanguages));
     uint64_t memory = DictionaryCost(std::size(kPacketLanguages)) + (count > 0 ? keysCost : 0);
@@ -76,28 +109,43 @@ EncodedPacket EncodeBranchPacketSet(std::span<const BranchDetail> details) {
                 writer.WriteEncoded(keyBytes[i]);
                 const TextView value = values.Value(fields[i]);
                 if (!writer.WriteText(value)) {
-                    RefuseLoneSurrogate(u"text",
-                                        u"$/" + Text(language) + u"[" +
-                                            Int32ToText(static_cast<int32_t>(index + 1)) + u"]/" +
-                                            fields[i].key,
-                                        value);
+                    Naming(prefix, [&] {
+                        RefuseLoneSurrogate(u"text",
+                                            u"$/" + Text(language) + u"[" +
+                                                Int32ToText(static_cast<int32_t>(index + 1)) + u"]/" +
+                                                fields[i].key,
+                                            value);
+                    });
                 }
                 memory += TextCost(value.size());
             }
-            // The entries are alike: room for all of them spares copying the bytes as they grow.
+            // The entries are alike: room for as many as a piece holds (or all of them) spares copying
+            // the bytes as they grow.
             if (k == 0 && index == 0) {
                 const size_t all = (writer.Bytes().size() - before) * count * std::size(kPacketLanguages);
-                writer.Reserve(writer.Bytes().size() + all + all / 4);
+                const size_t room = std::min(all, chunkBytes);
+                writer.Reserve(writer.Bytes().size() + room + room / 4);
             }
+            if (writer.Bytes().size() >= chunkBytes) flush();
         }
     }
-    EncodedPacket packet{writer.TakeBytes(), memory};
-    CheckPacketMemory(packet.memory, packet.bytes.size());
-    return packet;
+    Naming(prefix, [&] { CheckPacketMemory(memory, written + writer.Bytes().size()); });
+    return {writer.TakeBytes(), memory};
+}
+
+}  // namespace
+
+EncodedPacket EncodeBranchPacketSet(std::span<const BranchDetail> details) {
+    return StreamBranchPacketSet(details, Text(), SIZE_MAX, nullptr);
 }
 
 void SaveBranchPacketSet(const Text& path, std::span<const BranchDetail> details) {
-    SavePacketFile(path, [details] { return EncodeBranchPacketSet(details).bytes; });
+    // The temporary file is made first and receives the pieces as they are encoded; a refusal on the
+    // way removes it, leaving an earlier file at path as it was.
+    AtomicFile file(path, AtomicFile::Publication::Replace);
+    const auto write = [&file](std::string_view bytes) { file.Write(bytes); };
+    file.Write(StreamBranchPacketSet(details, path + u": ", kChunkBytes, write).bytes);
+    file.Publish();
 }
 
 DictionaryRef ExportCatalogBranches(const AccountAddress& account, std::span<const BranchRoot> roots,

@@ -35,8 +35,10 @@ components::DictionaryRef BuildBranchPacketSet(std::span<const components::Branc
 components::EncodedPacket EncodeBranchPacketSet(std::span<const components::BranchDetail> details);
 
 // SavePacketFile(path, *BuildBranchPacketSet(details)), without building the tree: the same file,
-// written crash-safely, and the same errors; on an error no file is written and an earlier one at
-// path stays as it was.
+// written crash-safely by the same writer (WriteFileAtomically's steps) in pieces as they are encoded,
+// and the same errors (the refusals above prefixed "<path>: "). The target is checked before the
+// encoding starts, so a path that cannot be written is reported even where the details would be
+// refused too. On an error no file is written and an earlier one at path stays as it was.
 void SaveBranchPacketSet(const automation::Text& path, std::span<const components::BranchDetail> details);
 
 // ReadCatalogBranches (its errors included), then BuildBranchPacketSet.

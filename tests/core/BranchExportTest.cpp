@@ -260,7 +260,17 @@ std::vector<BranchDetail> OddDetails() {
     return details;
 }
 
+std::string Content(const std::filesystem::path& path) {
+    std::ostringstream content;
+    content << std::ifstream(path, std::ios::binary).rdbuf();
+    return content.str();
+}
+
 TEST(BranchExport, TheFileIsWrittenStraightFromTheDetailsAsTheTreeWouldBe) {
+    std::vector<BranchDetail> many;  // a file of about a megabyte, written in several pieces
+    for (int k = 0; k < 100; ++k) {
+        for (BranchDetail& detail : OddDetails()) many.push_back(std::move(detail));
+    }
     TestAccount demo(true);
     TestAccount hostile(false);
     const BranchRoot hostileRoots[] = {{1, CreateHostileBranch(hostile), {}}};
@@ -272,8 +282,11 @@ TEST(BranchExport, TheFileIsWrittenStraightFromTheDetailsAsTheTreeWouldBe) {
         {"and its hidden branches", ReadCatalogBranches(AccountAt(demo.Path()), AllTopClasses(demo), true)},
         {"a hostile branch", ReadCatalogBranches(AccountAt(hostile.Path()), hostileRoots, false)},
         {"odd details", OddDetails()},
+        {"many of them", many},
         {"no details", {}},
     };
+    orva::testing::TempDir folder;
+    const std::filesystem::path file = folder / "包.opk";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EncodedPacket tree = EncodePacketCharged(*BuildBranchPacketSet(c.details));
@@ -281,6 +294,8 @@ TEST(BranchExport, TheFileIsWrittenStraightFromTheDetailsAsTheTreeWouldBe) {
         EXPECT_EQ(streamed.bytes, tree.bytes);
         // What loading charges decides which files are refused: the same, item for item.
         EXPECT_EQ(streamed.memory, tree.memory);
+        SaveBranchPacketSet(FromUtf8(file.string()), c.details);
+        EXPECT_EQ(Content(file), tree.bytes);
     }
 }
 
@@ -325,9 +340,7 @@ TEST(BranchExport, ALoneSurrogateIsRefusedAsSavingTheTreeRefusesItAndNoFileIsWri
         const Text path = FromUtf8(file.string());
         EXPECT_EQ(errorOf([&] { SaveBranchPacketSet(path, details); }),
                   std::pair(number, path + u": " + message));
-        std::ostringstream content;
-        content << std::ifstream(file, std::ios::binary).rdbuf();
-        EXPECT_EQ(content.str(), "earlier file");
+        EXPECT_EQ(Content(file), "earlier file");
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "导出"),
                                 std::filesystem::directory_iterator()),
                   1);
