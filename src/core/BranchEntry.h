@@ -47,6 +47,9 @@ public:
     // are kept by the node they belong to).
     void Select(const components::BranchDetail& detail, size_t language);
 
+    // The node at level (0 top class .. 3 the function detail) of the current entry.
+    const components::BranchNode* Node(size_t level) const { return m_levels[level]; }
+
     // The value of field in the current entry; valid until the next Select.
     automation::TextView Value(const BranchEntryField& field) const {
         switch (field.source) {

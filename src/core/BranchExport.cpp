@@ -95,9 +95,25 @@ EncodedPacket StreamBranchPacketSet(std::span<const BranchDetail> details, const
     writer.BeginMap(std::size(kPacketLanguages));
     uint64_t memory = DictionaryCost(std::size(kPacketLanguages)) + (count > 0 ? keysCost : 0);
     BranchEntryValues values;
+    // For the fields whose values are the identifiers and names of the nodes above the details: the
+    // field's key and encoded value, with the node the value came from. Consecutive entries mostly
+    // share those nodes, and then key and value are copied at once, not encoded again. A value is
+    // encoded where an entry first needs it, so that a name that cannot be encoded is met at the same
+    // field as when the tree is encoded.
+    struct FieldBytes {
+        bool fromAbove = false;
+        const BranchNode* node = nullptr;
+        std::string bytes;
+    };
+    std::array<FieldBytes, kBranchEntryFieldCount> kept;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        kept[i].fromAbove = fields[i].level < 3 && (fields[i].source == BranchEntryField::Source::Id ||
+                                                    fields[i].source == BranchEntryField::Source::Name);
+    }
     for (size_t k = 0; k < std::size(kPacketLanguages); ++k) {
         const TextView language = kPacketLanguages[k];
-        (void)writer.WriteText(language);  // ASCII
+        for (FieldBytes& field : kept) field.node = nullptr;  // the names change with the language
+        (void)writer.WriteText(language);                     // ASCII
         memory += InternedKeyCost(language.size()) + KeyCost(language.size(), std::size(kPacketLanguages));
         writer.BeginArray(count);
         memory += VectorCost(count) + count * entryCost;
@@ -106,8 +122,16 @@ EncodedPacket StreamBranchPacketSet(std::span<const BranchDetail> details, const
             values.Select(details[index], k);
             writer.BeginMap(fields.size());
             for (size_t i = 0; i < fields.size(); ++i) {
+                const BranchEntryField& field = fields[i];
+                const TextView value = values.Value(field);
+                memory += TextCost(value.size());
+                const BranchNode* node = values.Node(field.level);
+                if (kept[i].fromAbove && kept[i].node == node) {
+                    writer.WriteEncoded(kept[i].bytes);
+                    continue;
+                }
+                const size_t start = writer.Bytes().size();
                 writer.WriteEncoded(keyBytes[i]);
-                const TextView value = values.Value(fields[i]);
                 if (!writer.WriteText(value)) {
                     Naming(prefix, [&] {
                         RefuseLoneSurrogate(u"text",
@@ -117,7 +141,10 @@ EncodedPacket StreamBranchPacketSet(std::span<const BranchDetail> details, const
                                             value);
                     });
                 }
-                memory += TextCost(value.size());
+                if (kept[i].fromAbove) {
+                    kept[i].node = node;
+                    kept[i].bytes.assign(writer.Bytes(), start);
+                }
             }
             // The entries are alike: room for as many as a piece holds (or all of them) spares copying
             // the bytes as they grow.
