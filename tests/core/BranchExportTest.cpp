@@ -267,7 +267,7 @@ std::string Content(const std::filesystem::path& path) {
 }
 
 TEST(BranchExport, TheFileIsWrittenStraightFromTheDetailsAsTheTreeWouldBe) {
-    std::vector<BranchDetail> many;  // a file of about a megabyte, written in several pieces
+    std::vector<BranchDetail> many;  // a file of a few megabytes, written in several pieces
     for (int k = 0; k < 100; ++k) {
         for (BranchDetail& detail : OddDetails()) many.push_back(std::move(detail));
     }
