@@ -32,50 +32,23 @@ Text Decimal(uint64_t value) {
 
 Text Ascii(std::string_view ascii) { return Text(ascii.begin(), ascii.end()); }
 
-// What decoded items occupy in memory, near enough to bound it (see kPacketMemoryPerByte). The
-// encoder adds up the same charges as the decoder, so that whatever saves also loads. Heap
-// blocks carry a header besides what they hold; objects made by make_shared a control block as well.
-constexpr uint64_t kBlockOverhead = 16;
-constexpr uint64_t kVectorCost = sizeof(Vector) + 2 * kBlockOverhead;
-constexpr uint64_t kDictionaryCost = sizeof(Dictionary) + 2 * kBlockOverhead;
-constexpr uint64_t kItemCost = sizeof(Variant);
-constexpr uint64_t kEntryCost = sizeof(Variant) + sizeof(SharedText);
-// A key of a dictionary above the linear-search limit also has a node in its index once the
-// dictionary is looked up: an upper-cased copy of the key, its position, hash, link and bucket.
-constexpr uint64_t kIndexedKeyCost = sizeof(Text) + 4 * sizeof(size_t) + kBlockOverhead;
-// A distinct key of the file: its shared block and the decoder's two tables (the key and its
-// upper-cased form, with their nodes).
-constexpr uint64_t kInternedKeyCost = 3 * (sizeof(Text) + 4 * sizeof(size_t) + kBlockOverhead);
-const size_t kShortTextUnits = Text().capacity();  // held inside the text itself, without a block
-
-uint64_t TextCost(size_t units) {
-    return units <= kShortTextUnits ? 0 : (units + 1) * sizeof(char16_t) + kBlockOverhead;
-}
+// What decoded items occupy in memory (PacketLayout.h): the encoder adds up the same charges as the
+// decoder, so that whatever saves also loads.
+using packet_memory::DictionaryCost;
+using packet_memory::InternedKeyCost;
+using packet_memory::KeyCost;
+using packet_memory::TextCost;
+using packet_memory::VectorCost;
 
 // Writes a dictionary tree, keeping the key path of the value being written for error messages.
 class PacketEncoder {
 public:
-    std::string Encode(const Dictionary& root) {
-        m_writer.WriteTag(kCborSelfDescribeTag);
-        m_writer.BeginMap(3);
-        m_writer.WriteUtf8("format");
-        m_writer.WriteUtf8(kPacketFormatName);
-        m_writer.WriteUtf8("version");
-        m_writer.WriteInteger(static_cast<int64_t>(kPacketVersion));
-        m_writer.WriteUtf8("root");
+    EncodedPacket Encode(const Dictionary& root) {
+        WritePacketEnvelope(m_writer);
         WriteDictionary(root, 0);
-        std::string bytes = m_writer.TakeBytes();
-        // A file that loading would refuse is not written: it would replace a good file by one that
-        // cannot be read back.
-        uint64_t limit = kPacketMemoryPerByte * bytes.size() + kPacketMemoryAllowance;
-        if (m_memory > limit) {
-            Raise(errors::kInvalidCall,
-                  u"too many small items for the file's size: loaded, they would take " + Decimal(m_memory) +
-                      u" bytes of memory, more than " + Decimal(limit) + u" (" +
-                      Decimal(kPacketMemoryPerByte) + u" times the file size, and " +
-                      Decimal(kPacketMemoryAllowance) + u" bytes), so the file could not be loaded again");
-        }
-        return bytes;
+        EncodedPacket packet{m_writer.TakeBytes(), m_memory};
+        CheckPacketMemory(packet.memory, packet.bytes.size());
+        return packet;
     }
 
 private:
@@ -119,21 +92,17 @@ private:
     }
 
     void WriteText(TextView text, const char16_t* what) {
-        if (!m_writer.WriteText(text)) {
-            Raise(errors::kInvalidCall,
-                  u"the " + Text(what) + u" at " + Path() + u" holds a lone UTF-16 surrogate at position " +
-                      Decimal(FindLoneSurrogate(text) + 1) + u" and cannot be saved without altering it");
-        }
+        if (!m_writer.WriteText(text)) RefuseLoneSurrogate(what, Path(), text);
     }
 
     void WriteDictionary(const Dictionary& dictionary, int depth) {
         Enter(&dictionary, depth);
         const auto count = static_cast<uint64_t>(dictionary.Count());
         m_writer.BeginMap(count);
-        m_memory += kDictionaryCost + count * kEntryCost;
+        m_memory += DictionaryCost(count);
         for (int32_t i = 1; i <= dictionary.Count(); ++i) {
             const Text& key = dictionary.Key(i);
-            if (count > Dictionary::kLinearLimit) m_memory += kIndexedKeyCost + TextCost(key.size());
+            m_memory += KeyCost(key.size(), count);
             m_path.push_back(Step{&key, 0});
             WriteKey(key, depth, static_cast<size_t>(i - 1));
             const size_t before = m_writer.Bytes().size();
@@ -147,7 +116,7 @@ private:
     void WriteVector(const Vector& vector, int depth) {
         Enter(&vector, depth);
         m_writer.BeginArray(static_cast<uint64_t>(vector.Count()));
-        m_memory += kVectorCost + static_cast<uint64_t>(vector.Count()) * kItemCost;
+        m_memory += VectorCost(static_cast<uint64_t>(vector.Count()));
         int32_t index = 0;
         for (const Variant& item : vector) {
             const size_t before = m_writer.Bytes().size();
@@ -228,7 +197,7 @@ private:
                 return;
             }
         }
-        if (m_keys.insert(key).second) m_memory += kInternedKeyCost + 3 * TextCost(key.size());
+        if (m_keys.insert(key).second) m_memory += InternedKeyCost(key.size());
         const size_t start = m_writer.Bytes().size();
         WriteText(key, u"key");
         if (recent) {
@@ -271,8 +240,7 @@ struct InternedKey {
 class PacketDecoder {
 public:
     explicit PacketDecoder(CborReader& reader)
-        : m_reader(reader),
-          m_memoryLimit(kPacketMemoryPerByte * reader.Remaining() + kPacketMemoryAllowance) {}
+        : m_reader(reader), m_memoryLimit(packet_memory::Limit(reader.Remaining())) {}
 
     DictionaryRef Decode() {
         static constexpr std::string_view kMagic = "\xD9\xD9\xF7";
@@ -406,8 +374,7 @@ private:
 
     DictionaryRef ReadMap(const CborHead& head, int depth) {
         CheckContainer(head, depth);
-        Charge(kDictionaryCost + head.argument * kEntryCost, head.offset);
-        const bool indexed = head.argument > Dictionary::kLinearLimit;
+        Charge(DictionaryCost(head.argument), head.offset);
         DictionaryRef dictionary = Dictionary::Create();
         dictionary->Reserve(std::min<uint64_t>(head.argument, kReserveLimit));
         const uint64_t map = ++m_maps;
@@ -417,7 +384,7 @@ private:
                 m_reader.Fail(u"a map key that is not a text string", keyHead.offset);
             }
             const InternedKey& key = ReadKey(keyHead, depth, i);
-            if (indexed) Charge(kIndexedKeyCost + TextCost(key.text->size()), keyHead.offset);
+            Charge(KeyCost(key.text->size(), head.argument), keyHead.offset);
             // Keys that differ only in letter case share a case class; a class seen before in this
             // map is a repeated key.
             uint64_t& lastMap = m_lastMapOfClass[key.caseClass];
@@ -457,7 +424,7 @@ private:
     const InternedKey& Intern(const Text& key, size_t offset) {
         auto found = m_interned.find(key);
         if (found != m_interned.end()) return found->second;
-        Charge(kInternedKeyCost + 3 * TextCost(key.size()), offset);
+        Charge(InternedKeyCost(key.size()), offset);
         auto caseClass =
             m_caseClasses.try_emplace(UCase(key), static_cast<uint32_t>(m_caseClasses.size())).first;
         if (caseClass->second == m_lastMapOfClass.size()) m_lastMapOfClass.push_back(0);
@@ -478,7 +445,7 @@ private:
 
     VectorRef ReadArray(const CborHead& head, int depth) {
         CheckContainer(head, depth);
-        Charge(kVectorCost + head.argument * kItemCost, head.offset);
+        Charge(VectorCost(head.argument), head.offset);
         VectorRef vector = Vector::Create();
         vector->Reserve(std::min<uint64_t>(head.argument, kReserveLimit));
         for (uint64_t i = 0; i < head.argument; ++i) {
@@ -561,7 +528,9 @@ private:
 
 }  // namespace
 
-std::string EncodePacket(const Dictionary& root) { return PacketEncoder().Encode(root); }
+EncodedPacket EncodePacketCharged(const Dictionary& root) { return PacketEncoder().Encode(root); }
+
+std::string EncodePacket(const Dictionary& root) { return EncodePacketCharged(root).bytes; }
 
 DictionaryRef DecodePacket(std::string_view bytes, const Text& sourceName) {
     CborReader reader(bytes, sourceName);

@@ -42,6 +42,7 @@
 // tiny items (an empty array is one byte in the file and about 150 in memory). Saving adds up the
 // same charges and refuses (error 5) a tree that loading would refuse, say a vector of half a million
 // Booleans, so that no file is written, nor a good one replaced, that could not be loaded again.
+// The charges, the limit and the envelope are in PacketLayout.h, shared with every writer.
 //
 // Depth: the root dictionary is level 0 and each dictionary or vector inside a container is one
 // level deeper; a container below level 64 is refused, on saving and on loading alike (the JSON form
@@ -52,17 +53,14 @@
 
 #include "automation/Text.h"
 #include "bag/Dictionary.h"
+#include "bag/PacketLayout.h"
 #include "cbor/ByteSource.h"
 #include "cbor/CborReader.h"
 
 namespace orva::components {
 
-inline constexpr uint64_t kCborSelfDescribeTag = 55799;
-inline constexpr std::string_view kPacketFormatName = "OrvaPacket";
-inline constexpr uint64_t kPacketVersion = 1;
-inline constexpr int kMaxPacketDepth = 64;
-inline constexpr uint64_t kPacketMemoryPerByte = 16;
-inline constexpr uint64_t kPacketMemoryAllowance = uint64_t{4} << 20;
+// EncodePacket (PacketFile.h), with what loading the bytes charges besides.
+EncodedPacket EncodePacketCharged(const Dictionary& root);
 
 // DecodePacket (PacketFile.h) over bytes read from source through a window of windowBytes rather than
 // held in memory: LoadPacketFile streams the file this way. Refuses exactly what DecodePacket refuses,

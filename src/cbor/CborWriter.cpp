@@ -1,8 +1,8 @@
 #include "cbor/CborWriter.h"
 
-#include <algorithm>
 #include <bit>
 #include <cstddef>
+#include <cstring>
 
 namespace orva::components {
 
@@ -13,52 +13,25 @@ constexpr uint8_t kUnsigned = 0, kNegative = 1, kTextString = 3, kArray = 4, kMa
 bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-// Number of UTF-8 bytes text needs, or SIZE_MAX when it holds a lone surrogate.
-size_t Utf8Length(automation::TextView text) {
-    size_t length = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        if (c < 0x80) {
-            length += 1;
-        } else if (c < 0x800) {
-            length += 2;
-        } else if (IsHigh(c) && i + 1 < text.size() && IsLow(text[i + 1])) {
-            length += 4;
-            ++i;
-        } else if (IsHigh(c) || IsLow(c)) {
-            return SIZE_MAX;
-        } else {
-            length += 3;
-        }
-    }
-    return length;
+// The size of a head (initial byte and argument) for argument.
+size_t HeadSize(uint64_t argument) {
+    return argument < 24 ? 1 : argument <= 0xFF ? 2 : argument <= 0xFFFF ? 3 : argument <= 0xFFFFFFFF ? 5 : 9;
+}
+
+// Writes the head of size HeadSize(argument) at out.
+void PutHead(char* out, uint8_t major, uint64_t argument, size_t size) {
+    static constexpr uint8_t kWidthCodes[] = {0, 0, 24, 25, 0, 26, 0, 0, 0, 27};
+    const auto initial = static_cast<uint8_t>(major << 5);
+    out[0] = static_cast<char>(initial | (size == 1 ? argument : kWidthCodes[size]));
+    for (size_t i = 1; i < size; ++i) out[i] = static_cast<char>(argument >> (8 * (size - 1 - i)));
 }
 
 }  // namespace
 
 void CborWriter::WriteHead(uint8_t major, uint64_t argument) {
     char head[9];
-    size_t size;
-    uint8_t initial = static_cast<uint8_t>(major << 5);
-    if (argument < 24) {
-        head[0] = static_cast<char>(initial | argument);
-        size = 1;
-    } else if (argument <= 0xFF) {
-        head[0] = static_cast<char>(initial | 24);
-        size = 2;
-    } else if (argument <= 0xFFFF) {
-        head[0] = static_cast<char>(initial | 25);
-        size = 3;
-    } else if (argument <= 0xFFFFFFFF) {
-        head[0] = static_cast<char>(initial | 26);
-        size = 5;
-    } else {
-        head[0] = static_cast<char>(initial | 27);
-        size = 9;
-    }
-    for (size_t i = 1; i < size; ++i) {
-        head[i] = static_cast<char>(argument >> (8 * (size - 1 - i)));
-    }
+    const size_t size = HeadSize(argument);
+    PutHead(head, major, argument, size);
     m_bytes.append(head, size);
 }
 
@@ -92,34 +65,28 @@ void CborWriter::BeginArray(uint64_t count) { WriteHead(kArray, count); }
 void CborWriter::BeginMap(uint64_t count) { WriteHead(kMap, count); }
 
 bool CborWriter::WriteText(automation::TextView text) {
-    // ASCII (keys, identifiers, English names) is one byte a unit, copied in one narrowing loop.
-    size_t ascii = 0;
-    while (ascii < text.size() && text[ascii] < 0x80) ++ascii;
-    if (ascii == text.size()) {
-        WriteHead(kTextString, text.size());
-        size_t at = m_bytes.size();
-        m_bytes.resize(at + text.size());
-        std::transform(text.begin(), text.end(), m_bytes.begin() + static_cast<std::ptrdiff_t>(at),
-                       [](char16_t unit) { return static_cast<char>(unit); });
-        return true;
-    }
-    size_t length = Utf8Length(text.substr(ascii));
-    if (length == SIZE_MAX) return false;
-    length += ascii;
-    WriteHead(kTextString, length);
-    size_t at = m_bytes.size();
-    m_bytes.resize(at + length);
-    char* out = m_bytes.data() + at;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
+    // One pass straight into the buffer, with room for the longest UTF-8 form (3 bytes a unit; a
+    // surrogate pair takes 4 for its 2) and the head that length would need; the text is moved up
+    // to the head its real length needs afterwards.
+    const size_t most = 3 * text.size();
+    const size_t room = HeadSize(most);
+    const size_t at = m_bytes.size();
+    m_bytes.resize(at + room + most);
+    char* const start = m_bytes.data() + at + room;
+    char* out = start;
+    for (const char16_t *unit = text.data(), *end = unit + text.size(); unit != end;) {
+        const char32_t c = *unit++;
         if (c < 0x80) {
             *out++ = static_cast<char>(c);
         } else if (c < 0x800) {
             *out++ = static_cast<char>(0xC0 | (c >> 6));
             *out++ = static_cast<char>(0x80 | (c & 0x3F));
-        } else if (IsHigh(static_cast<char16_t>(c))) {
-            // Utf8Length has made sure a low surrogate follows.
-            char32_t cp = 0x10000 + ((c - 0xD800) << 10) + (char32_t(text[++i]) - 0xDC00);
+        } else if (IsHigh(static_cast<char16_t>(c)) || IsLow(static_cast<char16_t>(c))) {
+            if (!IsHigh(static_cast<char16_t>(c)) || unit == end || !IsLow(*unit)) {
+                m_bytes.resize(at);  // a lone surrogate: nothing is written
+                return false;
+            }
+            const char32_t cp = 0x10000 + ((c - 0xD800) << 10) + (char32_t(*unit++) - 0xDC00);
             *out++ = static_cast<char>(0xF0 | (cp >> 18));
             *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
             *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
@@ -130,6 +97,11 @@ bool CborWriter::WriteText(automation::TextView text) {
             *out++ = static_cast<char>(0x80 | (c & 0x3F));
         }
     }
+    const auto length = static_cast<size_t>(out - start);
+    const size_t head = HeadSize(length);
+    if (head < room) std::memmove(start - room + head, start, length);
+    PutHead(m_bytes.data() + at, kTextString, length, head);
+    m_bytes.resize(at + head + length);
     return true;
 }
 

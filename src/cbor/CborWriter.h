@@ -42,6 +42,9 @@ public:
     // The bytes written so far; TakeBytes hands them over and leaves the writer empty.
     const std::string& Bytes() const { return m_bytes; }
     std::string TakeBytes() { return std::move(m_bytes); }
+    // Forgets the bytes written so far and keeps the room they took, for a writer that hands its
+    // bytes on piece by piece.
+    void Clear() { m_bytes.clear(); }
 
 private:
     void WriteHead(uint8_t major, uint64_t argument);

@@ -4,13 +4,11 @@
 #include <ostream>
 
 #include "automation/TextHelpers.h"
-#include "bag/Vector.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/HostContext.h"
 #include "cli/TerminalProgress.h"
 #include "core/BranchExport.h"
-#include "core/DeployPacket.h"
 
 namespace orva::cli {
 
@@ -73,12 +71,12 @@ public:
         try {
             TerminalProgress meter(streams.err, ProgressWanted(host, streams), "reading",
                                    ProgressUnit::SubFunctions);
-            DictionaryRef packetSet =
-                core::ExportCatalogBranches(account, roots, m_hidden, meter.AsCallback<BranchProgress>());
-            packetSet->Save(FromUtf8(m_output));
+            // The file is written straight from the details, without building the packet set first.
+            std::vector<BranchDetail> details =
+                ReadCatalogBranches(account, roots, m_hidden, meter.AsCallback<BranchProgress>());
+            core::SaveBranchPacketSet(FromUtf8(m_output), details);
             meter.Erase();
-            int32_t details = AsVector(packetSet->Value(core::kPacketLanguages[0]))->Count();
-            streams.out << "Exported " << details << " function details to " << TerminalText(m_output)
+            streams.out << "Exported " << details.size() << " function details to " << TerminalText(m_output)
                         << "\n";
             return kExitOk;
         } catch (const AutomationError& error) {

@@ -195,6 +195,33 @@ TEST(PacketFile, StartsWithTheSelfDescribeTagAndTheEnvelope) {
     EXPECT_EQ(bytes, expected);
 }
 
+TEST(PacketFile, WritesEachTextWithTheShortestHeadOfItsUtf8Length) {
+    using namespace std::string_view_literals;
+    // Texts are converted in one pass with room for their longest form (3 bytes a unit): the head is
+    // the one of the length they come to, also where the room would have needed a longer one.
+    const std::pair<Text, std::string_view> cases[] = {
+        {Text(), "\x60"sv},
+        {Text(23, u'a'), "\x77"sv},
+        {Text(24, u'a'), "\x78\x18"sv},
+        {Text(7, u'名') + u"ab", "\x77"sv},
+        {Text(8, u'名'), "\x78\x18"sv},
+        {Text(u"\U0001F600"), "\x64"sv},
+        {Text(127, u'é') + u"a", "\x78\xFF"sv},
+        {Text(128, u'é'), "\x79\x01\x00"sv},
+        {Text(21845, u'名'), "\x79\xFF\xFF"sv},
+        {Text(21845, u'名') + u"a", "\x7A\x00\x01\x00\x00"sv},
+    };
+    std::string prefix = EncodePacket(*Dictionary::Create());
+    prefix.back() = '\xA1';  // the root map holds one entry, "t"
+    prefix += "\x61t";
+    for (const auto& [text, head] : cases) {
+        SCOPED_TRACE(text.size());
+        DictionaryRef root = Dictionary::Create();
+        root->SetValue(u"t", text);
+        EXPECT_EQ(EncodePacket(*root), prefix + std::string(head) + ToUtf8(text));
+    }
+}
+
 TEST(PacketFile, CanBeReadByAnotherCborTool) {
     if (std::system("/usr/bin/python3 -c 'import cbor2' 2>/dev/null") != 0) {
         GTEST_SKIP() << "python3-cbor2 is not installed";

@@ -1,6 +1,6 @@
-// orva-deploy export: a branch written under a Chinese path that deploy reads back into another
-// account, and refusals (unknown or hidden node, no node, a malformed id) that leave the output file
-// as it was.
+// orva-deploy export: a branch written under a Chinese path, byte for byte the packet set of the
+// branch as a tree would be saved, that deploy reads back into another account, and refusals (unknown or
+// hidden node, no node, a malformed id) that leave the output file as it was.
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "automation/TextHelpers.h"
+#include "bag/PacketFile.h"
 #include "cli/CliRunner.h"
+#include "core/BranchExport.h"
 #include "support/TempDir.h"
+#include "support/TestBackend.h"
 
 namespace orva::cli {
 namespace {
@@ -36,6 +40,9 @@ TEST(ExportCommand, WritesABranchUnderAChinesePathThatDeployBuildsElsewhere) {
         RunTool({"export", "--catalog", a, "--subsystem", "302", "--subfunc", "1072", "-o", file});
     ASSERT_EQ(exported.status, 0) << exported.err;
     EXPECT_EQ(exported.out, "Exported 8 function details to " + file + "\n");
+    const components::BranchRoot roots[] = {{2, 302, {}}, {3, 1072, {}}};
+    EXPECT_EQ(Content(file), components::EncodePacket(
+                                 *core::ExportCatalogBranches(orva::testing::AccountAt(a), roots, false)));
     auto deployed = RunTool({"deploy", file, "--catalog", b, "--language", "EN"});
     ASSERT_EQ(deployed.status, 0) << deployed.out;
     EXPECT_NE(deployed.out.find("[Sales Order-New] publish to: [Supply Chain.Sales.Business Documents]"),
