@@ -1,6 +1,7 @@
 #include "core/RunUndo.h"
 
 #include <algorithm>
+#include <array>
 #include <set>
 #include <utility>
 
@@ -147,8 +148,9 @@ private:
 
     NodeState Inspect(const JournalNode& node) {
         const CatalogLevel& level = *FindCatalogLevel(node.level);
+        const LevelSql& sql = SqlOf(level);
         NodeState state;
-        Statement row(m_database, SelectNode(level, m_server));
+        Statement row(m_database, sql.select);
         row.Bind(1, node.id);
         if (!row.Step()) {
             state.gone = true;
@@ -165,11 +167,7 @@ private:
         while (row.Step()) {
         }
         if (const CatalogLevel* child = level.Child()) {
-            Statement children(m_database, "SELECT " + Column(child->idField) + ", " +
-                                               Column(child->nameField, kCatalogLanguages[m_language]) +
-                                               " FROM " + Column(child->table) + " WHERE " +
-                                               Column(child->parentIdField) + " = ?1 ORDER BY " +
-                                               Column(child->idField));
+            Statement children(m_database, sql.children);
             children.Bind(1, node.id);
             while (children.Step()) {
                 auto id = static_cast<int32_t>(children.ColumnInteger(0));
@@ -194,8 +192,7 @@ private:
                 continue;
             }
             const CatalogLevel& level = *FindCatalogLevel(node.level);
-            Statement remove(m_database, "DELETE FROM " + Column(level.table) + " WHERE " +
-                                             Column(level.idField) + " = ?1");
+            Statement remove(m_database, SqlOf(level).remove);
             remove.Bind(1, node.id);
             remove.Step();
             Say(RemovedPattern(level), {Name(node)});
@@ -203,6 +200,26 @@ private:
         }
         Say(undo_patterns::kUndone, {runId});
         return true;
+    }
+
+    // The statements about the nodes of one level: the node as it stands, its children (with their
+    // names in the undo's language), its removal. Made once per level, not once per node.
+    struct LevelSql {
+        std::string select, children, remove;
+    };
+
+    const LevelSql& SqlOf(const CatalogLevel& level) {
+        LevelSql& sql = m_sql.at(static_cast<size_t>(level.number - 1));
+        if (!sql.select.empty()) return sql;
+        sql.select = SelectNode(level, m_server);
+        if (const CatalogLevel* child = level.Child()) {
+            sql.children = "SELECT " + Column(child->idField) + ", " +
+                           Column(child->nameField, kCatalogLanguages[m_language]) + " FROM " +
+                           Column(child->table) + " WHERE " + Column(child->parentIdField) +
+                           " = ?1 ORDER BY " + Column(child->idField);
+        }
+        sql.remove = "DELETE FROM " + Column(level.table) + " WHERE " + Column(level.idField) + " = ?1";
+        return sql;
     }
 
     static const char16_t* RemovedPattern(const CatalogLevel& level) {
@@ -220,6 +237,7 @@ private:
     std::vector<JournalNode> m_nodes;
     std::vector<bool> m_gone;                     // parallel to m_nodes
     std::set<std::pair<int32_t, int32_t>> m_own;  // (level, id) of every node of the run
+    std::array<LevelSql, 4> m_sql;                // by level number - 1, made as needed
 };
 
 }  // namespace
