@@ -132,11 +132,29 @@ std::string NextJournalEntry(std::string_view run) {
            " AS integer) * 4294967296) + 1 FROM t_DeployRunNode WHERE " + JournalRunRows(run) + ")";
 }
 
+std::string JournaledNodeColumns(const CatalogLevel& level) {
+    std::string columns =
+        (level.parentIdField ? ToUtf8(level.parentIdField) : std::string("0")) + ", " + ToUtf8(kIndexField);
+    for (CatalogLanguage language : kCatalogLanguages)
+        columns += ", " + ToUtf8(LanguageField(level.nameField, language));
+    for (const char16_t* field : {kClassNameField, kSubIdField, kClassParamField, kHelpCodeField}) {
+        bool has = false;
+        for (const CatalogAttribute& attribute : level.Attributes())
+            has = has || TextView(attribute.field) == field;
+        columns += ", " + (has ? ToUtf8(field) : std::string("CAST(NULL AS text)"));
+    }
+    return columns + ", " + ToUtf8(kVisibleField);
+}
+
+std::string JournalRowValues(const CatalogLevel& level, std::string_view entry, std::string_view run) {
+    return std::string(entry) + ", " + std::string(run) + ", " + std::to_string(level.number) + ", " +
+           ToUtf8(level.idField) + ", " + JournaledNodeColumns(level);
+}
+
 void RecordJournalNode(Database& database, int32_t runId, const JournalNode& node) {
-    static const std::string sql =
-        "INSERT INTO t_DeployRunNode (FEntryID, FRunID, FLevel, FNodeID, FParentID, FIndex, FName_CHS, "
-        "FName_CHT, FName_EN, FClassName, FSubID, FClassParam, FHelpCode, FVisible) VALUES (" +
-        NextJournalEntry("?1") + ", ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)";
+    static const std::string sql = std::string("INSERT INTO t_DeployRunNode (") + kJournalNodeColumns +
+                                   ") VALUES (" + NextJournalEntry("?1") +
+                                   ", ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)";
     Statement insert(Borrowed(database), sql);
     insert.Bind(1, runId).Bind(2, node.level).Bind(3, node.id).Bind(4, node.parentId).Bind(5, node.index);
     for (int i = 0; i < 3; ++i) insert.Bind(6 + i, node.names[static_cast<size_t>(i)]);
@@ -182,29 +200,15 @@ void JournalWholeCatalogue(Database& database, TextView language) {
     info.language = Text(language);
     int32_t runId = InsertJournalRun(database, info, CurrentJournalActor());
     const std::string run = std::to_string(runId);
-    // Each level's columns in the journal's order; a column the level lacks is NULL.
     for (const CatalogLevel& level : kCatalogLevels) {
-        auto has = [&](const char16_t* field) {
-            for (const CatalogAttribute& attribute : level.Attributes()) {
-                if (TextView(attribute.field) == field) return ToUtf8(field);
-            }
-            return std::string("NULL");
-        };
-        std::string names;
-        for (CatalogLanguage language : kCatalogLanguages)
-            names += ", " + ToUtf8(LanguageField(level.nameField, language));
         // The level's rows take the places after those of the levels before, in identifier order.
-        const std::string entries = std::to_string(
-            database.QueryInteger("SELECT coalesce(max(FEntryID), " + run +
-                                  " * 4294967296) FROM t_DeployRunNode WHERE " + JournalRunRows(run)));
-        database.Execute(
-            "INSERT INTO t_DeployRunNode (FEntryID, FRunID, FLevel, FNodeID, FParentID, FIndex, FName_CHS, "
-            "FName_CHT, FName_EN, FClassName, FSubID, FClassParam, FHelpCode, FVisible) SELECT " +
-            entries + " + row_number() OVER (ORDER BY " + ToUtf8(level.idField) + "), " + run + ", " +
-            std::to_string(level.number) + ", " + ToUtf8(level.idField) + ", " +
-            (level.parentIdField ? ToUtf8(level.parentIdField) : std::string("0")) + ", FIndex" + names +
-            ", " + has(kClassNameField) + ", " + has(kSubIdField) + ", " + has(kClassParamField) + ", " +
-            has(kHelpCodeField) + ", FVisible FROM " + ToUtf8(level.table));
+        const int64_t next = database.QueryInteger("SELECT " + NextJournalEntry(run));
+        database.Execute(std::string("INSERT INTO t_DeployRunNode (") + kJournalNodeColumns + ") SELECT " +
+                         JournalRowValues(level,
+                                          std::to_string(next - 1) + " + row_number() OVER (ORDER BY " +
+                                              ToUtf8(level.idField) + ")",
+                                          run) +
+                         " FROM " + ToUtf8(level.table));
     }
     FinishJournalRun(database, runId, true, {});
 }

@@ -81,6 +81,19 @@ void FinishJournalRun(Database& database, int32_t runId, bool result,
 std::string JournalRunRows(std::string_view run);
 std::string NextJournalEntry(std::string_view run);
 
+struct CatalogLevel;
+// The columns of a journal node row, in the order JournalRowValues gives their values.
+inline constexpr const char* kJournalNodeColumns =
+    "FEntryID, FRunID, FLevel, FNodeID, FParentID, FIndex, FName_CHS, FName_CHT, FName_EN, FClassName, "
+    "FSubID, "
+    "FClassParam, FHelpCode, FVisible";
+// A node of level as the journal holds it, as SQL over the level's own row: parent (0 for a top
+// class), index, the three names, the four attributes (NULL where the level has none), visibility.
+std::string JournaledNodeColumns(const CatalogLevel& level);
+// The values of the journal row of the level's row being read: entry and run (SQL expressions), the
+// level, the node's id, then JournaledNodeColumns.
+std::string JournalRowValues(const CatalogLevel& level, std::string_view entry, std::string_view run);
+
 // Writes a node's journal row for run runId inside the caller's transaction. Raises kDatabaseError.
 void RecordJournalNode(Database& database, int32_t runId, const JournalNode& node);
 

@@ -148,6 +148,11 @@ Text Int32ToText(int32_t value) {
     return Text(digits.begin(), digits.end());
 }
 
+Text UInt64ToText(uint64_t value) {
+    std::string digits = std::to_string(value);
+    return Text(digits.begin(), digits.end());
+}
+
 std::vector<Text> Split(TextView text, TextView separator) {
     std::vector<Text> parts;
     if (text.empty()) return parts;

@@ -42,6 +42,8 @@ double TextToDouble(TextView text);
 
 // Decimal text of a 32-bit integer.
 Text Int32ToText(int32_t value);
+// Decimal text of an unsigned 64-bit integer (sizes, offsets, counts).
+Text UInt64ToText(uint64_t value);
 
 // Splits at every occurrence of a non-empty separator. An empty text gives no parts at all (so that
 // asking for a part of it fails as out of range); otherwise there are occurrences + 1 parts.

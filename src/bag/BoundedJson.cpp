@@ -32,8 +32,6 @@ uint64_t TextCost(size_t bytes) {
     return bytes < Text().capacity() ? 0 : (bytes + 1) * sizeof(char16_t) + kBlockOverhead;
 }
 
-Text Decimal(uint64_t value) { return FromUtf8(std::to_string(value)); }
-
 Text Quoted(std::string_view token) { return u"\"" + Abbreviate(FromUtf8Lossy(token)) + u"\""; }
 
 // Walks the text for the parser and keeps where it has read to, so that events know their offset.
@@ -90,7 +88,7 @@ Text JsonPlace::ToText() const {
         if (step.index == 0) {
             text += u"/" + Abbreviate(FromUtf8Lossy(step.key));
         } else {
-            text += u"[" + Decimal(step.index) + u"]";
+            text += u"[" + UInt64ToText(step.index) + u"]";
         }
     }
     return text;
@@ -185,7 +183,7 @@ public:
 
 private:
     [[noreturn]] void Fail(const Text& what, size_t offset) const {
-        Raise(errors::kBadFileFormat, m_source + u": " + what + u" at byte " + Decimal(offset));
+        Raise(errors::kBadFileFormat, m_source + u": " + what + u" at byte " + UInt64ToText(offset));
     }
 
     // The byte the parser read last: for a bracket, the bracket itself.
@@ -208,8 +206,8 @@ private:
         m_memoryUsed += bytes;
         if (m_memoryUsed > m_memoryLimit) {
             Fail(u"too many small items for the file's size: read, they would take more than " +
-                     Decimal(m_memoryLimit) + u" bytes of memory (" + Decimal(kJsonMemoryPerByte) +
-                     u" times the file size, and " + Decimal(kJsonMemoryAllowance) + u" bytes)",
+                     UInt64ToText(m_memoryLimit) + u" bytes of memory (" + UInt64ToText(kJsonMemoryPerByte) +
+                     u" times the file size, and " + UInt64ToText(kJsonMemoryAllowance) + u" bytes)",
                  LastByte());
         }
     }
@@ -234,7 +232,7 @@ private:
 
     void BeginContainer(JsonKind kind, uint64_t cost) {
         if (m_place.Depth() > static_cast<size_t>(kMaxJsonDepth)) {
-            Fail(u"nesting deeper than " + Decimal(kMaxJsonDepth) + u" levels", LastByte());
+            Fail(u"nesting deeper than " + UInt64ToText(kMaxJsonDepth) + u" levels", LastByte());
         }
         Begin(kind);
         Charge(cost);

@@ -25,11 +25,6 @@ namespace {
 
 constexpr uint64_t kLargestExactInteger = uint64_t{1} << 53;
 
-Text Decimal(uint64_t value) {
-    std::string digits = std::to_string(value);
-    return Text(digits.begin(), digits.end());
-}
-
 Text Ascii(std::string_view ascii) { return Text(ascii.begin(), ascii.end()); }
 
 // What decoded items occupy in memory (PacketLayout.h): the encoder adds up the same charges as the
@@ -85,7 +80,7 @@ private:
                                               u" that contains itself, which a packet file cannot hold");
         }
         if (depth > kMaxPacketDepth) {
-            Refuse(errors::kTypeMismatch, u"is nested deeper than " + Decimal(kMaxPacketDepth) +
+            Refuse(errors::kTypeMismatch, u"is nested deeper than " + UInt64ToText(kMaxPacketDepth) +
                                               u" levels, which a packet file cannot hold");
         }
         m_open.push_back(container);
@@ -344,15 +339,15 @@ private:
             m_reader.Fail(u"not a packet file: the version is not an unsigned integer", head.offset);
         }
         if (head.argument != kPacketVersion) {
-            m_reader.Fail(u"unknown packet file version " + Decimal(head.argument) +
-                              u" (this program reads version " + Decimal(kPacketVersion) + u")",
+            m_reader.Fail(u"unknown packet file version " + UInt64ToText(head.argument) +
+                              u" (this program reads version " + UInt64ToText(kPacketVersion) + u")",
                           head.offset);
         }
     }
 
     void CheckContainer(const CborHead& head, int depth) {
         if (depth > kMaxPacketDepth) {
-            m_reader.Fail(u"nesting deeper than " + Decimal(kMaxPacketDepth) + u" levels", head.offset);
+            m_reader.Fail(u"nesting deeper than " + UInt64ToText(kMaxPacketDepth) + u" levels", head.offset);
         }
         if (head.argument > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
             m_reader.Fail(u"a container of more items than a dictionary or vector can hold", head.offset);
@@ -366,8 +361,9 @@ private:
         m_memoryUsed += bytes;
         if (m_memoryUsed > m_memoryLimit) {
             m_reader.Fail(u"too many small items for the file's size: loaded, they would take more than " +
-                              Decimal(m_memoryLimit) + u" bytes of memory (" + Decimal(kPacketMemoryPerByte) +
-                              u" times the file size, and " + Decimal(kPacketMemoryAllowance) + u" bytes)",
+                              UInt64ToText(m_memoryLimit) + u" bytes of memory (" +
+                              UInt64ToText(kPacketMemoryPerByte) + u" times the file size, and " +
+                              UInt64ToText(kPacketMemoryAllowance) + u" bytes)",
                           offset);
         }
     }
@@ -487,8 +483,9 @@ private:
             case CborMajor::Map:
                 return ReadMap(head, depth + 1);
             case CborMajor::Tag:
-                m_reader.Fail(u"a tag (" + Decimal(head.argument) + u"), which a packet file cannot hold",
-                              head.offset);
+                m_reader.Fail(
+                    u"a tag (" + UInt64ToText(head.argument) + u"), which a packet file cannot hold",
+                    head.offset);
             case CborMajor::Simple:
                 break;
         }
@@ -504,7 +501,7 @@ private:
                 return Variant();
             default:
                 m_reader.Fail(
-                    u"the simple value " + Decimal(head.argument) + u", which a packet file cannot hold",
+                    u"the simple value " + UInt64ToText(head.argument) + u", which a packet file cannot hold",
                     head.offset);
         }
     }

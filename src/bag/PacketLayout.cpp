@@ -12,8 +12,6 @@ using namespace automation;
 
 namespace {
 
-Text Decimal(uint64_t value) { return FromUtf8(std::to_string(value)); }
-
 // Heap blocks carry a header besides what they hold; objects made by make_shared a control block as
 // well.
 constexpr uint64_t kBlockOverhead = 16;
@@ -67,9 +65,9 @@ void CheckPacketMemory(uint64_t memory, uint64_t fileBytes) {
     const uint64_t limit = packet_memory::Limit(fileBytes);
     if (memory > limit) {
         Raise(errors::kInvalidCall, u"too many small items for the file's size: loaded, they would take " +
-                                        Decimal(memory) + u" bytes of memory, more than " + Decimal(limit) +
-                                        u" (" + Decimal(kPacketMemoryPerByte) +
-                                        u" times the file size, and " + Decimal(kPacketMemoryAllowance) +
+                                        UInt64ToText(memory) + u" bytes of memory, more than " +
+                                        UInt64ToText(limit) + u" (" + UInt64ToText(kPacketMemoryPerByte) +
+                                        u" times the file size, and " + UInt64ToText(kPacketMemoryAllowance) +
                                         u" bytes), so the file could not be loaded again");
     }
 }
@@ -77,7 +75,7 @@ void CheckPacketMemory(uint64_t memory, uint64_t fileBytes) {
 void RefuseLoneSurrogate(const char16_t* what, const Text& keyPath, TextView text) {
     Raise(errors::kInvalidCall,
           u"the " + Text(what) + u" at " + keyPath + u" holds a lone UTF-16 surrogate at position " +
-              Decimal(FindLoneSurrogate(text) + 1) + u" and cannot be saved without altering it");
+              UInt64ToText(FindLoneSurrogate(text) + 1) + u" and cannot be saved without altering it");
 }
 
 }  // namespace orva::components

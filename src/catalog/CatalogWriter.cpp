@@ -26,23 +26,9 @@ namespace {
 // server runs it after that insert in the same statement: the row's values are the inserted ones,
 // the run is parameter ?runParameter; returns the node's identifier.
 std::string JournalRowFrom(const CatalogLevel& level, int runParameter) {
-    using catalog_sql::Column;
-    std::string values = "?" + std::to_string(runParameter) + ", " + std::to_string(level.number) + ", " +
-                         Column(level.idField) + ", " +
-                         (level.parentIdField ? Column(level.parentIdField) : std::string("0")) + ", " +
-                         Column(kIndexField);
-    for (CatalogLanguage language : kCatalogLanguages) values += ", " + Column(level.nameField, language);
-    for (const char16_t* field : {kClassNameField, kSubIdField, kClassParamField, kHelpCodeField}) {
-        bool has = false;
-        for (const CatalogAttribute& attribute : level.Attributes())
-            has = has || TextView(attribute.field) == field;
-        values += has ? ", " + Column(field) : std::string(", CAST(NULL AS text)");
-    }
-    values += ", " + Column(kVisibleField);
-    return "INSERT INTO t_DeployRunNode (FEntryID, FRunID, FLevel, FNodeID, FParentID, FIndex, FName_CHS, "
-           "FName_CHT, FName_EN, FClassName, FSubID, FClassParam, FHelpCode, FVisible) SELECT " +
-           NextJournalEntry("?" + std::to_string(runParameter)) + ", " + values +
-           " FROM node RETURNING FNodeID";
+    const std::string run = "?" + std::to_string(runParameter);
+    return std::string("INSERT INTO t_DeployRunNode (") + kJournalNodeColumns + ") SELECT " +
+           JournalRowValues(level, NextJournalEntry(run), run) + " FROM node RETURNING FNodeID";
 }
 
 // The statements of one level. Parameters of the insert: ?1 parent, ?2 index, ?3..?5 names

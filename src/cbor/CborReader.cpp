@@ -7,20 +7,17 @@
 #include <string>
 
 #include "automation/AutomationError.h"
+#include "automation/TextHelpers.h"
 
 namespace orva::components {
 
 using automation::Text;
 using automation::TextView;
+using automation::UInt64ToText;
 
 namespace {
 
 constexpr size_t kNoFault = static_cast<size_t>(-1);
-
-Text Decimal(uint64_t value) {
-    std::string digits = std::to_string(value);
-    return Text(digits.begin(), digits.end());
-}
 
 bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
@@ -170,7 +167,7 @@ std::string_view CborReader::Peek(size_t count) {
 
 void CborReader::Fail(TextView what, size_t offset) const {
     automation::Raise(automation::errors::kBadFileFormat,
-                      m_source + u": " + Text(what) + u" at byte " + Decimal(offset));
+                      m_source + u": " + Text(what) + u" at byte " + UInt64ToText(offset));
 }
 
 CborHead CborReader::ReadHead() {
@@ -196,29 +193,30 @@ CborHead CborReader::ReadHead() {
                                              : u"an indefinite-length item (only definite lengths are read)",
              start);
     } else {
-        Fail(u"a reserved additional-information value " + Decimal(head.info) + u" (not well-formed CBOR)",
+        Fail(u"a reserved additional-information value " + UInt64ToText(head.info) +
+                 u" (not well-formed CBOR)",
              start);
     }
     switch (head.major) {
         case CborMajor::Bytes:
         case CborMajor::Text:
             if (head.argument > Remaining()) {
-                Fail(u"truncated data or a false length: a string of " + Decimal(head.argument) +
-                         u" bytes, but only " + Decimal(Remaining()) + u" bytes are left",
+                Fail(u"truncated data or a false length: a string of " + UInt64ToText(head.argument) +
+                         u" bytes, but only " + UInt64ToText(Remaining()) + u" bytes are left",
                      start);
             }
             break;
         case CborMajor::Array:
             if (head.argument > Remaining()) {
-                Fail(u"truncated data or a false count: an array of " + Decimal(head.argument) +
-                         u" items, but only " + Decimal(Remaining()) + u" bytes are left",
+                Fail(u"truncated data or a false count: an array of " + UInt64ToText(head.argument) +
+                         u" items, but only " + UInt64ToText(Remaining()) + u" bytes are left",
                      start);
             }
             break;
         case CborMajor::Map:
             if (head.argument > Remaining() / 2) {
-                Fail(u"truncated data or a false count: a map of " + Decimal(head.argument) +
-                         u" entries, but only " + Decimal(Remaining()) + u" bytes are left",
+                Fail(u"truncated data or a false count: a map of " + UInt64ToText(head.argument) +
+                         u" entries, but only " + UInt64ToText(Remaining()) + u" bytes are left",
                      start);
             }
             break;
@@ -292,7 +290,7 @@ void CborReader::SkipItemAt(int depthLeft) {
         case CborMajor::Map:
         case CborMajor::Tag: {
             if (depthLeft < 0) {
-                Fail(u"nesting deeper than " + Decimal(static_cast<uint64_t>(m_skipDepth)) + u" levels",
+                Fail(u"nesting deeper than " + UInt64ToText(static_cast<uint64_t>(m_skipDepth)) + u" levels",
                      head.offset);
             }
             uint64_t items = head.major == CborMajor::Map     ? head.argument * 2

@@ -26,24 +26,10 @@ using catalog_sql::Column;
 // The top level's advisory lock, as the writer takes it before creating a top class.
 constexpr const char* kTopLevelLock = "SELECT pg_advisory_xact_lock(1330796097, 1)";
 
-// The column of a level's attribute, or NULL where the level has none.
-std::string AttributeColumn(const CatalogLevel& level, const char16_t* field) {
-    for (const CatalogAttribute& attribute : level.Attributes()) {
-        if (TextView(attribute.field) == field) return Column(field);
-    }
-    return "NULL";
-}
-
 // A node as it stands, in the journal's shape: parent, index, three names, four attributes, FVisible.
 std::string SelectNode(const CatalogLevel& level, bool server) {
-    std::string sql = "SELECT " + (level.parentIdField ? Column(level.parentIdField) : std::string("0")) +
-                      ", " + Column(kIndexField);
-    for (CatalogLanguage language : kCatalogLanguages) sql += ", " + Column(level.nameField, language);
-    for (const char16_t* field : {kClassNameField, kSubIdField, kClassParamField, kHelpCodeField}) {
-        sql += ", " + AttributeColumn(level, field);
-    }
-    sql += ", " + Column(kVisibleField) + " FROM " + Column(level.table) + " WHERE " + Column(level.idField) +
-           " = ?1";
+    std::string sql = "SELECT " + JournaledNodeColumns(level) + " FROM " + Column(level.table) + " WHERE " +
+                      Column(level.idField) + " = ?1";
     return server ? sql + " FOR UPDATE" : sql;
 }
 
